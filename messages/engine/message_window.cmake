@@ -1,0 +1,1 @@
+# Portable message cycle (target: engine_cycle) and, on Windows, the message window.

@@ -1,0 +1,1 @@
+# Portable phrase library and pool (target: engine_phrases).

@@ -1,0 +1,46 @@
+#pragma once
+// The phrase pool: the ordered, case-insensitively unique list of phrases the message
+// window flashes. "Empty" is a state of its own (no list at all), never a list of length 0.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace murmurex {
+
+class PhrasePool {
+public:
+    PhrasePool() = default;
+    /// A pool holding `phrases` in order, duplicates (ignoring case) dropped, first one kept.
+    static PhrasePool FromList(const std::vector<std::string>& phrases);
+
+    /// True for the empty pool (no list).
+    bool IsEmpty() const noexcept { return phrases_.empty(); }
+    std::size_t Count() const noexcept { return phrases_.size(); }
+    /// Last valid index, or -1 for the empty pool.
+    int LastIndex() const noexcept { return static_cast<int>(phrases_.size()) - 1; }
+    const std::string& operator[](std::size_t index) const { return phrases_[index]; }
+    const std::vector<std::string>& Items() const noexcept { return phrases_; }
+
+    friend bool operator==(const PhrasePool& a, const PhrasePool& b) {
+        return a.phrases_ == b.phrases_;
+    }
+
+private:
+    friend void AppendUnique(PhrasePool& pool, std::string_view phrase);
+    friend bool PoolContains(const PhrasePool& pool, std::string_view phrase);
+
+    std::vector<std::string> phrases_;
+    // Lower-cased texts already in the pool: keeps the duplicate test linear overall.
+    std::unordered_set<std::string> lowered_;
+};
+
+/// Adds `phrase` at the end unless the pool holds it already (compared in lower case).
+void AppendUnique(PhrasePool& pool, std::string_view phrase);
+
+/// True when an element equals `phrase` after both are lower-cased.
+bool PoolContains(const PhrasePool& pool, std::string_view phrase);
+
+}  // namespace murmurex
