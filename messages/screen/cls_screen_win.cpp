@@ -1,0 +1,672 @@
+#include "cls_screen_win.h"
+
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "screen_rules.h"
+#include "screen_texts.h"
+
+namespace murmurex {
+namespace t = screen_texts;
+
+namespace {
+
+// FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS.
+constexpr DWORD kFormatFlags = 0x1200;
+constexpr DWORD kErrorTextChars = 260;
+// The display-mode record as the resolution change fills it.
+constexpr WORD kDisplayModeSize = 148;
+static_assert(sizeof(DEVMODEA) >= kDisplayModeSize);
+
+// Family names shared by every screen object; rebuilt from empty on each refresh.
+std::vector<std::string>& SharedFontList() {
+    static std::vector<std::string> fonts;
+    return fonts;
+}
+
+std::string FixedText(const char* field, std::size_t capacity) {
+    return std::string(field, strnlen(field, capacity));
+}
+
+int CALLBACK CollectFontFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM list) {
+    try {
+        reinterpret_cast<std::vector<std::string>*>(list)->push_back(
+            FixedText(font->lfFaceName, LF_FACESIZE));
+        return 1;
+    } catch (...) {
+        // Out of memory: end the enumeration rather than unwind through the system.
+        return 0;
+    }
+}
+
+std::string OwnExecutableName() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return ExecutableNameFromPath(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// Runs the window messages waiting now, once. A quit request is put back for the real loop.
+void RunPendingMessages() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
+HCURSOR ClassCursor(HWND window) {
+    return reinterpret_cast<HCURSOR>(::GetClassLongPtrA(window, GCLP_HCURSOR));
+}
+
+}  // namespace
+
+// Objects selected into a borrowed device context: the old ones go back before the context
+// is released, then ours are deleted.
+struct clsScreen::DcSelections {
+    win::UniqueBrush brush;
+    win::UniquePen pen;
+    win::UniqueFont font;
+    std::optional<win::SelectGuard> brushGuard;
+    std::optional<win::SelectGuard> penGuard;
+    std::optional<win::SelectGuard> fontGuard;
+};
+
+std::string GetApiErrorText(DWORD code) {
+    char buffer[kErrorTextChars] = {};
+    const DWORD length =
+        ::FormatMessageA(kFormatFlags, nullptr, code, 0, buffer, kErrorTextChars, nullptr);
+    return TrimApiErrorText(std::string_view(buffer, length));
+}
+
+std::unique_ptr<clsScreen> clsScreen::Create(ScreenError* raised, ScreenServices services) {
+    if (!services.desktopWindow) {
+        services.desktopWindow = [] { return ::GetDesktopWindow(); };
+    }
+    if (!services.screenDc) {
+        services.screenDc = [] { return win::GetWindowDcOwned(nullptr); };
+    }
+    if (!services.changeDisplaySettings) {
+        services.changeDisplaySettings = [](DEVMODEA& mode, DWORD flags) {
+            return ::ChangeDisplaySettingsA(&mode, flags);
+        };
+    }
+    if (!services.messageBox) {
+        services.messageBox = [](std::string_view text, std::string_view title, UINT icon) {
+            ::MessageBoxA(nullptr, std::string(text).c_str(), std::string(title).c_str(), icon);
+        };
+    }
+    if (services.executableName.empty()) {
+        services.executableName = OwnExecutableName();
+    }
+
+    auto screen = std::make_unique<clsScreen>(Key{}, std::move(services));
+    ScreenError scratch;
+    ScreenError& error = raised != nullptr ? *raised : scratch;
+    error = {};
+
+    auto dc = screen->hDC();
+    if (dc.raised()) {
+        error = std::move(dc.error);
+        return nullptr;
+    }
+    auto refreshed = screen->RefreshDisplayInfo(dc.value.get());
+    if (!refreshed.value) {
+        // Without a desktop window or a context the object is useless, even when the
+        // platform left no error code to raise.
+        if (refreshed.raised()) {
+            error = std::move(refreshed.error);
+        } else {
+            RaiseScreenError(error,
+                             t::Source(screen->services_.executableName, "RefreshDisplayInfo"), -1,
+                             screen->desktop_ == nullptr ? t::kNoHwndMessage : t::kNoDcMessage);
+        }
+        return nullptr;
+    }
+
+    // Try the default colours and font on the context; the context is released right after,
+    // so this only proves they can be made.
+    DcSelections selections;
+    auto colours = screen->SetColors(dc.value.get(), selections);
+    if (colours.raised()) {
+        error = std::move(colours.error);
+        return nullptr;
+    }
+    auto font = screen->GetFont(dc.value.get());
+    if (font.raised()) {
+        error = std::move(font.error);
+        return nullptr;
+    }
+    if (font.value) {
+        auto selected = screen->SetDisplayFont(dc.value.get(), std::move(font.value), selections);
+        if (selected.raised()) {
+            error = std::move(selected.error);
+            return nullptr;
+        }
+    }
+    return screen;
+}
+
+clsScreen::clsScreen(Key, ScreenServices services) : services_(std::move(services)) {}
+
+clsScreen::~clsScreen() {
+    Clear(true);
+    // A class cursor still pointing at one of ours goes back to the arrow before ours dies.
+    const HCURSOR arrow = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    for (auto& owned : ownedCursors_) {
+        if (::IsWindow(owned.window) && ClassCursor(owned.window) == owned.cursor.get()) {
+            ::SetClassLongPtrA(owned.window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(arrow));
+        }
+    }
+}
+
+ScreenError clsScreen::ApiError(std::string_view member) const {
+    const DWORD code = ::GetLastError();
+    ScreenError error;
+    if (code != 0) {
+        RaiseScreenError(error, t::Source(services_.executableName, member),
+                         static_cast<std::int32_t>(code), GetApiErrorText(code));
+    }
+    return error;
+}
+
+ScreenError clsScreen::InvalidDc() const {
+    ScreenError error;
+    RaiseScreenError(error, t::Source(services_.executableName, "SetDisplayFont"), -1,
+                     t::kInvalidDc);
+    return error;
+}
+
+void clsScreen::ShowMessage(std::string_view text, std::string_view title, UINT icon) const {
+    services_.messageBox(text, title, icon);
+}
+
+ScreenResult<win::UniqueWindowDc> clsScreen::hDC() const {
+    ::SetLastError(0);
+    ScreenResult<win::UniqueWindowDc> result;
+    result.value = services_.screenDc();
+    if (!result.value) {
+        result.error = ApiError("hDC(GetDC)");
+    }
+    return result;
+}
+
+ScreenResult<bool> clsScreen::RefreshDisplayInfo(HDC dc) {
+    ScreenResult<bool> result;
+    ::SetLastError(0);
+    desktop_ = services_.desktopWindow();
+    if (desktop_ == nullptr) {
+        result.error = ApiError("RefreshDisplayInfo(WindowFromDC)");
+        ShowMessage(t::kNoHwndMessage, t::kNoHwndTitle, MB_ICONERROR);
+        return result;
+    }
+
+    win::UniqueWindowDc own;
+    if (dc == nullptr) {
+        auto taken = hDC();
+        if (!taken.value) {
+            // The error code hDC saw is the one to report, under this member's source.
+            result.error = std::move(taken.error);
+            if (result.raised()) {
+                result.error.source =
+                    t::Source(services_.executableName, "RefreshDisplayInfo(GetWindowDC)");
+            }
+            ShowMessage(t::kNoDcMessage, t::kNoDcTitle, MB_ICONERROR);
+            return result;
+        }
+        own = std::move(taken.value);
+        dc = own.get();
+    }
+
+    LoadDisplayDevices();
+    if (auto caps = ReadDeviceCaps(dc); caps.raised()) {
+        result.error = std::move(caps.error);
+        return result;
+    }
+    if (auto fonts = LoadFontList(dc); fonts.raised()) {
+        result.error = std::move(fonts.error);
+        return result;
+    }
+    result.value = true;
+    return result;
+}
+
+void clsScreen::LoadDisplayDevices() {
+    deviceCount_ = 0;
+    deviceNames_.clear();
+    deviceDescriptions_.clear();
+    for (DWORD index = 0;; ++index) {
+        DISPLAY_DEVICEA device{};
+        device.cb = sizeof(device);
+        if (!::EnumDisplayDevicesA(nullptr, index, &device, 0)) {
+            break;
+        }
+        ++deviceCount_;
+        deviceNames_.push_back(FixedText(device.DeviceName, sizeof(device.DeviceName)));
+        deviceDescriptions_.push_back(FixedText(device.DeviceString, sizeof(device.DeviceString)));
+    }
+}
+
+ScreenResult<bool> clsScreen::ReadDeviceCaps(HDC dc) {
+    ScreenResult<bool> result;
+    if (dc == nullptr) {
+        result.error = InvalidDc();
+        return result;
+    }
+    bitsPerPixel_ = ::GetDeviceCaps(dc, BITSPIXEL);
+    const int width = ::GetDeviceCaps(dc, HORZRES);
+    const int height = ::GetDeviceCaps(dc, VERTRES);
+    width_ = static_cast<float>(width);
+    height_ = static_cast<float>(height);
+    // A zero resolution cannot be divided by: keep the previous figure.
+    if (auto x = TwipsPerPixel(::GetDeviceCaps(dc, HORZSIZE), width)) {
+        twipsPerPixelX_ = *x;
+    }
+    if (auto y = TwipsPerPixel(::GetDeviceCaps(dc, VERTSIZE), height)) {
+        twipsPerPixelY_ = *y;
+    }
+    result.value = true;
+    return result;
+}
+
+ScreenResult<bool> clsScreen::LoadFontList(HDC dc) {
+    ScreenResult<bool> result;
+    if (dc == nullptr) {
+        result.error = InvalidDc();
+        return result;
+    }
+    auto& fonts = SharedFontList();
+    fonts.clear();
+    LOGFONTA any{};
+    result.value = ::EnumFontFamiliesExA(dc, &any, CollectFontFamily,
+                                         reinterpret_cast<LPARAM>(&fonts), 0) != 0;
+    return result;
+}
+
+std::int32_t clsScreen::BitsPerPixel() const noexcept {
+    return MapBitsPerPixel(bitsPerPixel_);
+}
+
+ScreenResult<std::string> clsScreen::DeviceText(const std::vector<std::string>& list,
+                                                std::int32_t index, std::string_view member) const {
+    ScreenResult<std::string> result;
+    if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
+        RaiseScreenError(result.error, t::Source(services_.executableName, member),
+                         t::kSubscriptOutOfRangeNumber, t::kSubscriptOutOfRange);
+        return result;
+    }
+    result.value = list[static_cast<std::size_t>(index)];
+    return result;
+}
+
+ScreenResult<std::string> clsScreen::DisplayDevice_Name(std::int32_t index) const {
+    return DeviceText(deviceNames_, index, "DisplayDevice_Name");
+}
+
+ScreenResult<std::string> clsScreen::DisplayDevice_Description(std::int32_t index) const {
+    return DeviceText(deviceDescriptions_, index, "DisplayDevice_Description");
+}
+
+std::int32_t clsScreen::FontsCount() const noexcept {
+    return static_cast<std::int32_t>(SharedFontList().size());
+}
+
+ScreenResult<std::string> clsScreen::Fonts(std::int32_t index) const {
+    return DeviceText(SharedFontList(), index, "Fonts");
+}
+
+ScreenResult<bool> clsScreen::ChangeResolution(std::int32_t index, std::int32_t bits,
+                                               bool& restartNeeded, bool testOnly) {
+    ScreenResult<bool> result;
+    const CurrentMode current{width_, height_, BitsPerPixel()};
+    const ResolutionPlan plan = PlanResolutionChange(index, bits, testOnly, current);
+    if (plan.alreadyCurrent) {
+        result.value = true;
+        return result;
+    }
+
+    DEVMODEA mode{};
+    mode.dmSize = kDisplayModeSize;
+    mode.dmFields = plan.fields;
+    mode.dmPelsWidth = static_cast<DWORD>(plan.width);
+    mode.dmPelsHeight = static_cast<DWORD>(plan.height);
+    if (bits != 0) {
+        mode.dmBitsPerPel = static_cast<DWORD>(plan.bitsPerPixel);
+    }
+
+    auto dc = hDC();
+    if (!dc.value) {
+        result.error = std::move(dc.error);
+        return result;
+    }
+    const LONG answer = services_.changeDisplaySettings(mode, plan.flags);
+    const ResolutionOutcome outcome = InterpretResolutionResult(answer);
+    restartNeeded = outcome.restartNeeded;
+    if (outcome.answer) {
+        result.value = true;
+        ReadDeviceCaps(dc.value.get());
+    } else {
+        result.error = ResolutionError(services_.executableName, outcome);
+    }
+    return result;
+}
+
+ScreenResult<bool> clsScreen::Clear(bool dropList) {
+    ScreenResult<bool> result;
+    if (desktop_ == nullptr ||
+        !::RedrawWindow(desktop_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN)) {
+        return result;
+    }
+    // The display list arrives with the drawing members; until then there is nothing to drop.
+    (void)dropList;
+    result.value = true;
+    RunPendingMessages();
+    return result;
+}
+
+void clsScreen::MouseIcon(std::string_view path) {
+    // A NUL inside the text would make the platform open a different, shorter path.
+    if (path.find('\0') != std::string_view::npos) {
+        return;
+    }
+    const std::string file(path);
+    {
+        win::UniqueFile opened(::CreateFileA(file.c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!opened) {
+            return;
+        }
+    }
+    if (!IsMouseIconFile(file)) {
+        ShowMessage(t::kBadMouseIconMessage, t::kBadMouseIconTitle, MB_ICONEXCLAMATION);
+        return;
+    }
+    mouseIcon_ = file;
+}
+
+ScreenResult<std::int32_t> clsScreen::MousePointer(HWND window) const {
+    ScreenResult<std::int32_t> result;
+    const HWND target = window != nullptr ? window : desktop_;
+    ::SetLastError(0);
+    const HCURSOR cursor = ClassCursor(target);
+    if (cursor == nullptr) {
+        result.error = ApiError("MousePointer(GetClassLong)");
+        return result;
+    }
+    for (const std::int32_t id : kSystemCursorOrder) {
+        if (::LoadCursorA(nullptr, MAKEINTRESOURCEA(id)) == cursor) {
+            result.value = id;
+            return result;
+        }
+    }
+    result.value = kCustomCursor;
+    return result;
+}
+
+void clsScreen::ForgetReplacedCursor(HCURSOR previous) {
+    // The cursor a class had before may be one of ours that nothing uses any more.
+    for (auto it = ownedCursors_.begin(); it != ownedCursors_.end(); ++it) {
+        if (it->cursor.get() == previous) {
+            ownedCursors_.erase(it);
+            break;
+        }
+    }
+}
+
+ScreenError clsScreen::MousePointer(HWND window, std::int32_t id) {
+    const HWND target = window != nullptr ? window : desktop_;
+    if (id != kCustomCursor) {
+        // Only a 16-bit id is a resource number; anything else would be read as a pointer.
+        if (id <= 0 || id > 0xFFFF) {
+            return {};
+        }
+        const HCURSOR cursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(id));
+        if (cursor == nullptr) {
+            return {};
+        }
+        ::SetLastError(0);
+        const LONG_PTR previous =
+            ::SetClassLongPtrA(target, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+        if (previous == 0) {
+            return ApiError("MousePointer(SetClassLong)");
+        }
+        ForgetReplacedCursor(reinterpret_cast<HCURSOR>(previous));
+        return {};
+    }
+
+    // Cursor files keep their hot spot only when loaded as cursors.
+    const UINT type = IsCursorFile(mouseIcon_) ? IMAGE_CURSOR : IMAGE_ICON;
+    ::SetLastError(0);
+    win::UniqueCursor image(static_cast<HCURSOR>(::LoadImageA(
+        ::GetModuleHandleA(nullptr), mouseIcon_.c_str(), type, 0, 0, LR_LOADFROMFILE)));
+    if (!image) {
+        return ApiError("MousePointer(LoadImageSTR)");
+    }
+    auto attached = AttachThread(target, true);
+    if (!attached.value) {
+        return attached.error;
+    }
+    ::SetLastError(0);
+    const LONG_PTR previous =
+        ::SetClassLongPtrA(target, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(image.get()));
+    ScreenError error = ApiError("MousePointer(SetClassLong)");
+    // Detach whatever happened, so the other thread's input is never left joined to ours.
+    auto detached = AttachThread(target, false);
+    if (error.number == 0) {
+        ForgetReplacedCursor(reinterpret_cast<HCURSOR>(previous));
+        // The class now shows this cursor, so it lives as long as this object.
+        ownedCursors_.push_back({target, std::move(image)});
+        if (detached.raised()) {
+            error = std::move(detached.error);
+        }
+    }
+    return error;
+}
+
+ScreenResult<bool> clsScreen::AttachThread(HWND window, bool attach) const {
+    ScreenResult<bool> result;
+    ::SetLastError(0);
+    const DWORD own = ::GetCurrentThreadId();
+    if (own == 0) {
+        result.error = ApiError("AttachThread(GetCurrentThreadId)");
+        return result;
+    }
+    ::SetLastError(0);
+    const DWORD other = ::GetWindowThreadProcessId(window, nullptr);
+    if (other == 0) {
+        result.error = ApiError("AttachThread(GetWindowThreadProcessId)");
+        return result;
+    }
+    if (own == other) {
+        result.value = true;
+        return result;
+    }
+    ::SetLastError(0);
+    if (!::AttachThreadInput(own, other, attach ? TRUE : FALSE)) {
+        result.error = ApiError("AttachThread(AttachThreadInput)");
+        return result;
+    }
+    result.value = true;
+    return result;
+}
+
+ScreenForm* clsScreen::ActiveForm() const {
+    const HWND active = ::GetActiveWindow();
+    if (active == nullptr) {
+        return nullptr;
+    }
+    for (ScreenForm* form : LoadedForms()) {
+        if (form->FormWindow() == active) {
+            return form;
+        }
+    }
+    return nullptr;
+}
+
+HWND clsScreen::ActiveControl() const {
+    const HWND active = ::GetActiveWindow();
+    const HWND focus = ::GetFocus();
+    if (active == nullptr || focus == nullptr) {
+        return nullptr;
+    }
+    for (ScreenForm* form : LoadedForms()) {
+        if (form->FormWindow() == active) {
+            return form->ActiveControl();
+        }
+    }
+    return nullptr;
+}
+
+ScreenResult<HWND> clsScreen::ActiveWindow() const {
+    ScreenResult<HWND> result;
+    ::SetLastError(0);
+    result.value = ::GetForegroundWindow();
+    if (result.value == nullptr) {
+        result.error = ApiError("ActiveWindow(GetForegroundWindow)");
+    }
+    return result;
+}
+
+ScreenResult<HWND> clsScreen::ActiveObject() const {
+    ScreenResult<HWND> result;
+    ::SetLastError(0);
+    const HWND foreground = ::GetForegroundWindow();
+    if (foreground == nullptr) {
+        result.error = ApiError("ActiveObject(GetForegroundWindow)");
+        return result;
+    }
+    auto attached = AttachThread(foreground, true);
+    if (!attached.value) {
+        // Without joining that thread GetFocus would only tell our own focus.
+        result.error = std::move(attached.error);
+        return result;
+    }
+    const HWND focus = ::GetFocus();
+    auto detached = AttachThread(foreground, false);
+    if (detached.raised()) {
+        result.error = std::move(detached.error);
+        return result;
+    }
+    result.value = focus;
+    return result;
+}
+
+// Minimal drawing routines: colours, pen, brush and font applied to a context.
+
+ScreenResult<win::UniqueBrush> clsScreen::GetBrush(std::uint32_t colour) const {
+    ScreenResult<win::UniqueBrush> result;
+    LOGBRUSH description{};
+    description.lbStyle = static_cast<UINT>(brushStyle_);
+    description.lbColor = colour;
+    description.lbHatch = static_cast<ULONG_PTR>(brushHatch_);
+    ::SetLastError(0);
+    result.value.reset(::CreateBrushIndirect(&description));
+    if (!result.value) {
+        result.error = ApiError("GetBrush(CreateBrushIndirect)");
+    }
+    return result;
+}
+
+ScreenResult<win::UniquePen> clsScreen::GetPen(std::uint32_t colour) const {
+    ScreenResult<win::UniquePen> result;
+    ::SetLastError(0);
+    result.value.reset(::CreatePen(penStyle_, penWidth_, colour));
+    if (!result.value) {
+        result.error = ApiError("GetPen(CreatePen)");
+    }
+    return result;
+}
+
+ScreenResult<bool> clsScreen::SetColors(HDC dc, DcSelections& selections) const {
+    ScreenResult<bool> result;
+    if (dc == nullptr) {
+        result.error = InvalidDc();
+        return result;
+    }
+    ::SetLastError(0);
+    if (::SetBkColor(dc, backColorTxt_) == CLR_INVALID) {
+        result.error = ApiError("SetColors(SetTextBackColor)");
+        return result;
+    }
+    ::SetLastError(0);
+    if (::SetTextColor(dc, foreColorTxt_) == CLR_INVALID) {
+        result.error = ApiError("SetColors(SetTextForeColor)");
+        return result;
+    }
+    // The objects the context held are the context's own: they are put back, not deleted.
+    if (auto brush = GetBrush(backColorScr_); brush.value) {
+        selections.brushGuard.reset();
+        selections.brush = std::move(brush.value);
+        selections.brushGuard.emplace(dc, selections.brush.get());
+    }
+    if (auto pen = GetPen(foreColorScr_); pen.value) {
+        selections.penGuard.reset();
+        selections.pen = std::move(pen.value);
+        selections.penGuard.emplace(dc, selections.pen.get());
+    }
+    result.value = true;
+    return result;
+}
+
+ScreenResult<win::UniqueFont> clsScreen::GetFont(HDC dc) const {
+    ScreenResult<win::UniqueFont> result;
+    const std::string source = t::Source(services_.executableName, "GetFont");
+    if (fontName_.empty()) {
+        RaiseScreenError(result.error, source, -1, t::kInvalidFontName);
+        return result;
+    }
+    if (fontSize_ == 0) {
+        RaiseScreenError(result.error, source, -1, t::kInvalidFontSize);
+        return result;
+    }
+    if (dc == nullptr) {
+        result.error = InvalidDc();
+        return result;
+    }
+    const int height = -::MulDiv(fontSize_, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ::SetLastError(0);
+    result.value.reset(::CreateFontA(height, 0, 0, 0, fontBold_ ? FW_BOLD : FW_NORMAL,
+                                     fontItalic_ ? 1 : 0, fontUnderline_ ? 1 : 0,
+                                     fontStrikethrough_ ? 1 : 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                     fontName_.c_str()));
+    if (!result.value) {
+        result.error = ApiError("GetFont(CreateFont)");
+    }
+    return result;
+}
+
+ScreenResult<bool> clsScreen::SetDisplayFont(HDC dc, win::UniqueFont font,
+                                             DcSelections& selections) const {
+    ScreenResult<bool> result;
+    const std::string source = t::Source(services_.executableName, "SetDisplayFont");
+    if (dc == nullptr) {
+        RaiseScreenError(result.error, source, -1, t::kInvalidDc);
+        return result;
+    }
+    if (!font) {
+        RaiseScreenError(result.error, source, -1, t::kInvalidFontHandle);
+        return result;
+    }
+    selections.fontGuard.reset();
+    selections.font = std::move(font);
+    selections.fontGuard.emplace(dc, selections.font.get());
+    result.value = true;
+    return result;
+}
+
+}  // namespace murmurex
