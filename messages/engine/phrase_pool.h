@@ -11,7 +11,7 @@
 namespace murmurex {
 
 class PhrasePool {
-public:
+  public:
     PhrasePool() = default;
     /// A pool holding `phrases` in order, duplicates (ignoring case) dropped, first one kept.
     static PhrasePool FromList(const std::vector<std::string>& phrases);
@@ -28,7 +28,7 @@ public:
         return a.phrases_ == b.phrases_;
     }
 
-private:
+  private:
     friend void AppendUnique(PhrasePool& pool, std::string_view phrase);
     friend bool PoolContains(const PhrasePool& pool, std::string_view phrase);
 
@@ -38,6 +38,7 @@ private:
 };
 
 /// Adds `phrase` at the end unless the pool holds it already (compared in lower case).
+/// An empty phrase is never added: it would flash nothing.
 void AppendUnique(PhrasePool& pool, std::string_view phrase);
 
 /// True when an element equals `phrase` after both are lower-cased.

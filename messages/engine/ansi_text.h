@@ -1,0 +1,19 @@
+#pragma once
+// 8-bit ANSI text as the phrase files hold it: bytes in std::string, never assumed UTF-8.
+// Case rules follow the Western code page 1252, the way the platform lower-cases it.
+
+#include <string>
+#include <string_view>
+
+namespace murmurex {
+
+/// The lower-case form of one code page 1252 byte; every other byte is returned unchanged.
+char AnsiToLower(char c) noexcept;
+
+/// `text` with every byte passed through AnsiToLower.
+std::string AnsiLower(std::string_view text);
+
+/// True when `a` and `b` are equal after both are lower-cased.
+bool AnsiEqualNoCase(std::string_view a, std::string_view b) noexcept;
+
+}  // namespace murmurex

@@ -1,0 +1,51 @@
+#pragma once
+// Whole-file access for the phrase library. Reading is bounded; writing replaces a file in
+// one step so that a failure at any point leaves the old file whole. Names of categories are
+// 8-bit ANSI bytes; turning them into paths (and directory entries back into names) is the
+// platform's business: the ANSI code page on Windows, the bytes as they are elsewhere.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace murmurex {
+
+/// Files larger than this are treated as unreadable rather than loaded.
+inline constexpr std::uintmax_t kMaxReadableFileSize = std::uintmax_t{64} * 1024 * 1024;
+
+/// The bytes of an ordinary file, or nothing when it is missing, not an ordinary file,
+/// locked, larger than kMaxReadableFileSize or fails to read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+/// Called before each chunk of the temporary file is written, with the bytes written so far;
+/// answering false makes that write fail. Lets tests break a replace midway.
+using WriteProbe = std::function<bool(std::size_t written)>;
+
+/// Replaces `path` with exactly `bytes`: writes a temporary file in the same folder, flushes
+/// it and renames it over the target. Refuses a read-only target. On any failure the
+/// temporary file is removed and the old file (if any) is left byte for byte.
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                           const WriteProbe& probe = {});
+
+/// True when `path` names an existing ordinary file.
+bool IsExistingFile(const std::filesystem::path& path);
+
+/// Deletes the file at `path`; refuses a read-only file. True when it is gone.
+bool DeleteFileAt(const std::filesystem::path& path);
+
+/// `name` (ANSI bytes) as a path component; nothing when the code page cannot express it.
+std::optional<std::filesystem::path> PathFromAnsi(std::string_view name);
+
+/// The ANSI names of the ordinary files in `folder` whose extension is `extension` (no dot;
+/// compared as the platform compares file names), in the order the directory listing
+/// returns them.
+/// Names the code page cannot express are left out. A missing folder gives no names.
+std::vector<std::string> ListFileNames(const std::filesystem::path& folder,
+                                       std::string_view extension);
+
+}  // namespace murmurex

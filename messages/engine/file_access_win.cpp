@@ -1,0 +1,230 @@
+// Win32 file access: category names go through the ANSI code page; replace is
+// write-temp + flush + MoveFileExW, which swaps the target in one step.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cwchar>
+#include <string>
+
+#include "ansi_text.h"
+#include "file_access.h"
+#include "win/unique_handle.h"
+
+namespace murmurex {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FindHandleTraits {
+    using handle_type = HANDLE;
+    static handle_type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    void close(handle_type h) const noexcept { ::FindClose(h); }
+};
+using UniqueFind = win::UniqueHandle<FindHandleTraits>;
+
+constexpr DWORD kChunk = 64 * 1024;
+
+bool WriteAll(HANDLE file, std::string_view bytes, const WriteProbe& probe) {
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        if (probe && !probe(written)) {
+            return false;
+        }
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(kChunk, bytes.size() - written));
+        DWORD done = 0;
+        if (!::WriteFile(file, bytes.data() + written, chunk, &done, nullptr) || done == 0) {
+            return false;
+        }
+        written += done;
+    }
+    return true;
+}
+
+// A temporary file beside the target, removed again unless it was moved into place.
+class TempFile {
+  public:
+    explicit TempFile(const fs::path& target) {
+        static std::atomic<unsigned> counter{0};
+        for (int tries = 0; tries < 100 && !file_; ++tries) {
+            const std::wstring name = L"~" + target.filename().wstring() + L"." +
+                                      std::to_wstring(::GetCurrentProcessId()) + L"." +
+                                      std::to_wstring(counter++) + L".tmp";
+            path_ = target.parent_path() / name;
+            // CREATE_NEW: never reuse someone else's file.
+            file_.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file_ && ::GetLastError() != ERROR_FILE_EXISTS) {
+                break;
+            }
+        }
+        created_ = static_cast<bool>(file_);
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (created_ && !committed_) {
+            file_.reset();
+            ::DeleteFileW(path_.c_str());
+        }
+    }
+    bool created() const noexcept { return created_; }
+    HANDLE handle() const noexcept { return file_.get(); }
+    const fs::path& path() const noexcept { return path_; }
+    bool Close() noexcept { return ::CloseHandle(file_.release()) != 0; }
+    void MarkCommitted() noexcept { committed_ = true; }
+
+  private:
+    fs::path path_;
+    win::UniqueFile file_;
+    bool created_ = false;
+    bool committed_ = false;
+};
+
+bool HasSuffixNoCase(std::string_view name, std::string_view suffix) {
+    return name.size() >= suffix.size() &&
+           AnsiEqualNoCase(name.substr(name.size() - suffix.size()), suffix);
+}
+
+// A directory entry's name in the ANSI code page; nothing if the code page lacks a character
+// (a name with a substitute character could not be opened again).
+std::optional<std::string> AnsiFromWide(const wchar_t* wide) {
+    const int wideLength = static_cast<int>(std::wcslen(wide));
+    if (wideLength == 0) {
+        return std::string();
+    }
+    const bool utf8 = ::GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, flags, wide, wideLength, nullptr, 0, nullptr, usedDefaultOut);
+    if (size <= 0 || usedDefault) {
+        return std::nullopt;
+    }
+    std::string ansi(static_cast<std::size_t>(size), '\0');
+    if (::WideCharToMultiByte(CP_ACP, flags, wide, wideLength, ansi.data(), size, nullptr,
+                              usedDefaultOut) != size ||
+        usedDefault) {
+        return std::nullopt;
+    }
+    return ansi;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+    // Others may keep the file open for reading or writing; a lock that denies reading fails.
+    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Only disk files: a device name (a console, a pipe) could block the program.
+    if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) {
+        return std::nullopt;
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<std::uintmax_t>(size.QuadPart) > kMaxReadableFileSize) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(kChunk, bytes.size() - got));
+        DWORD done = 0;
+        if (!::ReadFile(file.get(), bytes.data() + got, chunk, &done, nullptr)) {
+            return std::nullopt;
+        }
+        if (done == 0) {
+            break;  // the file shrank while we read: take what is there
+        }
+        got += done;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+bool ReplaceFileAtomically(const fs::path& path, std::string_view bytes, const WriteProbe& probe) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        return false;
+    }
+    TempFile temp(path);
+    if (!temp.created()) {
+        return false;
+    }
+    if (!WriteAll(temp.handle(), bytes, probe) || !::FlushFileBuffers(temp.handle()) ||
+        !temp.Close()) {
+        return false;
+    }
+    // Fails cleanly (sharing violation, access denied) while another handle holds the target
+    // without delete sharing; the temporary file is then removed.
+    if (!::MoveFileExW(temp.path().c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return false;
+    }
+    temp.MarkCommitted();
+    return true;
+}
+
+bool IsExistingFile(const fs::path& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DeleteFileAt(const fs::path& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        return false;
+    }
+    return ::DeleteFileW(path.c_str()) != 0;
+}
+
+std::optional<fs::path> PathFromAnsi(std::string_view name) {
+    if (name.empty()) {
+        return fs::path();
+    }
+    const int length = static_cast<int>(name.size());
+    const int size =
+        ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), length, nullptr, 0);
+    if (size <= 0) {
+        return std::nullopt;
+    }
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), length, wide.data(),
+                              size) != size) {
+        return std::nullopt;
+    }
+    return fs::path(std::move(wide));
+}
+
+std::vector<std::string> ListFileNames(const fs::path& folder, std::string_view extension) {
+    std::vector<std::string> names;
+    const std::string suffix = "." + std::string(extension);
+    // List everything and filter here: the "*.lst" pattern also matches 8.3 short names, so
+    // it would return "x.lstx" as well.
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, 0));
+    if (!find) {
+        return names;
+    }
+    do {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            continue;
+        }
+        std::optional<std::string> name = AnsiFromWide(data.cFileName);
+        if (name && HasSuffixNoCase(*name, suffix)) {
+            names.push_back(std::move(*name));
+        }
+    } while (::FindNextFileW(find.get(), &data));
+    return names;
+}
+
+}  // namespace murmurex

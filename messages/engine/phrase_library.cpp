@@ -1,0 +1,166 @@
+#include "phrase_library.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ansi_text.h"
+#include "file_access.h"
+#include "phrase_format.h"
+
+namespace murmurex {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kSelectionFileName = "_._";
+constexpr std::string_view kListsFolder = "Lists";
+constexpr std::string_view kCategoryExtension = ".lst";
+constexpr int kSelectionWriteAttempts = 101;
+
+bool IsDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+bool WriteWholeFile(const fs::path& path, std::string_view bytes) {
+    return ReplaceFileAtomically(path, bytes);
+}
+
+fs::path SelectionFilePath(const fs::path& appPath) {
+    return appPath / fs::path(std::string(kSelectionFileName));
+}
+
+fs::path CategoryFilePath(const fs::path& appPath, std::string_view category) {
+    if (!IsPlainFileName(category)) {
+        return {};
+    }
+    std::optional<fs::path> file =
+        PathFromAnsi(std::string(category) + std::string(kCategoryExtension));
+    if (!file) {
+        return {};
+    }
+    return appPath / fs::path(std::string(kListsFolder)) / *file;
+}
+
+void FillComboWithFiles(CheckList& list, const fs::path& appPath, std::string_view folder,
+                        std::string_view extension) {
+    list.Clear();
+    const std::optional<fs::path> folderName = PathFromAnsi(folder);
+    if (!folderName) {
+        return;
+    }
+    for (const std::string& file : ListFileNames(appPath / *folderName, extension)) {
+        // Strip "." + extension. A name that is not plain (possible on some file systems)
+        // could never be saved back or named safely in the selection file.
+        std::string name = file.substr(0, file.size() - extension.size() - 1);
+        if (IsPlainFileName(name)) {
+            list.AddItem(std::move(name));
+        }
+    }
+}
+
+void LoadCategorySelection(CheckList& categories, const fs::path& appPath) {
+    const std::optional<std::string> text = ReadWholeFile(SelectionFilePath(appPath));
+    if (!text) {
+        return;
+    }
+    for (std::string_view line : SplitCrLf(*text)) {
+        if (line.empty() || !IsDigit(line.front())) {
+            break;
+        }
+        TickCategory(categories, line.substr(1), line.front() == '1');
+    }
+}
+
+bool SaveCategorySelection(CheckList& categories, const fs::path& appPath, const MessagePump& pump,
+                           const FileWriter& write) {
+    if (categories.IsEmpty()) {
+        return true;
+    }
+    const int remembered = categories.ListIndex();
+    const fs::path path = SelectionFilePath(appPath);
+    bool saved = false;
+    for (int attempt = 0; attempt < kSelectionWriteAttempts && !saved; ++attempt) {
+        if (pump) {
+            pump();
+        }
+        // Built after the pump: a handler that ran inside it may have changed a tick.
+        const std::optional<std::string> bytes = FormatFlaggedLines(categories);
+        if (categories.IsEmpty() || !bytes) {
+            break;
+        }
+        saved = write(path, *bytes);
+    }
+    categories.SetListIndex(remembered);
+    return saved;
+}
+
+void TickCategory(CheckList& list, std::string_view name, bool ticked) {
+    for (int i = 0; i < list.ListCount(); ++i) {
+        if (AnsiEqualNoCase(list.List(i), name)) {
+            list.SetTicked(i, ticked);
+            return;
+        }
+    }
+}
+
+PhraseLoad LoadPhrases(const CheckList& categories, CheckList& phrases, const fs::path& appPath) {
+    phrases.Clear();
+    const fs::path path = CategoryFilePath(appPath, categories.Text());
+    if (path.empty() || !IsExistingFile(path)) {
+        return PhraseLoad::kNoFile;
+    }
+    const std::optional<std::string> text = ReadWholeFile(path);
+    if (!text) {
+        return PhraseLoad::kUnreadable;
+    }
+    for (std::string_view line : SplitCrLf(*text)) {
+        CheckEntry entry = ParsePhraseLine(line);
+        phrases.AddItem(std::move(entry.text));
+        phrases.SetTicked(phrases.ListCount() - 1, entry.ticked);
+    }
+    return PhraseLoad::kLoaded;
+}
+
+bool SavePhrases(const CheckList& categories, const CheckList& phrases, const fs::path& appPath,
+                 const FileWriter& write) {
+    const fs::path path = CategoryFilePath(appPath, categories.Text());
+    if (path.empty()) {
+        return false;
+    }
+    if (phrases.IsEmpty()) {
+        // A category whose last phrase goes loses its file.
+        return DeleteFileAt(path);
+    }
+    const std::optional<std::string> bytes = FormatFlaggedLines(phrases);
+    return bytes && write(path, *bytes);
+}
+
+PhrasePool BuildPhrasePool(const fs::path& appPath) {
+    PhrasePool pool;
+    const std::optional<std::string> selection = ReadWholeFile(SelectionFilePath(appPath));
+    if (!selection) {
+        return pool;
+    }
+    for (std::string_view line : SplitCrLf(*selection)) {
+        if (line.empty() || !IsDigit(line.front()) || line.front() == '0') {
+            continue;
+        }
+        const fs::path path = CategoryFilePath(appPath, line.substr(1));
+        if (path.empty()) {
+            continue;
+        }
+        const std::optional<std::string> text = ReadWholeFile(path);
+        if (!text || IsBlank(*text)) {
+            continue;
+        }
+        for (std::string_view phraseLine : SplitCrLf(*text)) {
+            AppendUnique(pool, PhraseTextOf(phraseLine));
+        }
+    }
+    return pool;
+}
+
+}  // namespace murmurex
