@@ -1,0 +1,200 @@
+#include "support/file_sys.h"
+
+#include "support/log.h"
+#include "support/platform.h"
+#include "support/string_buffer.h"
+#include "support/windows_version.h"
+
+namespace resmelder {
+namespace {
+
+constexpr int kOpenAttempts = 4;  // the first try and three retries
+constexpr std::uint32_t kRetryDelayMs = 50;
+
+using file_backend::Mode;
+using file_backend::Route;
+
+Route ChooseRoute(const XString& name) {
+    if (!file_backend::HasWideRoute() || name.IsRepresentableInAnsi() ||
+        WindowsVersion::Current().IsWin9x()) {
+        return Route::kNarrow;
+    }
+    return Route::kWide;
+}
+
+void LogOsError(LogBase* log, const char* tag, std::uint32_t osError) {
+    StringBuffer text;
+    text.AppendOsErrorText(osError);
+    log->LogData(tag, text.CStr());
+}
+
+// One route with the sharing-violation retry; logs the open messages on failure.
+File OpenWithRetry(const XString& name, Route route, Mode mode, LogBase* log) {
+    std::uint32_t error = 0;
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        if (attempt != 0) {
+            platform::SleepMs(kRetryDelayMs);
+        }
+        File file = file_backend::Open(name, route, mode);
+        if (file.IsOpen()) {
+            return file;
+        }
+        error = platform::LastOsError();
+        if (!file_backend::IsSharingViolation(error)) {
+            break;
+        }
+    }
+    if (log != nullptr) {
+        if (route == Route::kNarrow) {
+            log->LogError("Failed to open file (2)");
+            log->LogData("filename", file_backend::NarrowName(name).c_str());
+        } else {
+            log->LogError("Failed to open file (3)");
+            if (name.IsRepresentableInAnsi()) {
+                log->LogData("filename", name.Ansi().c_str());
+            } else {
+                log->LogData("utf8Filename", name.Utf8().c_str());
+            }
+        }
+        LogOsError(log, "osErrorInfo", error);
+    }
+    platform::SetLastOsError(error);
+    return File();
+}
+
+}  // namespace
+
+File FileSys::OpenForRead(const XString& name, LogBase* log) {
+    if (name.IsEmpty()) {
+        if (log != nullptr) {
+            log->LogError("Cannot open file, filename is empty.");
+        }
+        return File();
+    }
+    return OpenWithRetry(name, ChooseRoute(name), Mode::kRead, log);
+}
+
+File FileSys::OpenForWrite(const XString& name, LogBase* log) {
+    if (name.IsEmpty()) {
+        return File();
+    }
+    return OpenWithRetry(name, ChooseRoute(name), Mode::kWriteTruncate, log);
+}
+
+FileSizeResult FileSys::FileSize(const XString& name, LogBase* log) {
+    if (name.IsEmpty()) {
+        return {};
+    }
+    File file = OpenForRead(name, log);
+    if (!file.IsOpen()) {
+        return {};
+    }
+    const auto size = file.Size();
+    if (!size) {
+        if (log != nullptr) {
+            StringBuffer text;
+            text.AppendOsErrorText();
+            log->LogError(text.CStr());
+            log->LogData("filename", name.Utf8().c_str());
+            log->LogError("Failed to get file size");
+        }
+        return {};
+    }
+    return {*size, true};
+}
+
+bool FileSys::WriteWholeFile(const XString& name, std::span<const std::uint8_t> bytes,
+                             LogBase* log) {
+    if (name.IsEmpty()) {
+        return false;
+    }
+    auto writeRoute = [&](Route route) {
+        File file = OpenWithRetry(name, route, Mode::kWriteTruncate, log);
+        const bool narrow = route == Route::kNarrow;
+        if (!file.IsOpen()) {
+            if (log != nullptr) {
+                if (narrow) {
+                    log->LogData("filename", file_backend::NarrowName(name).c_str());
+                    log->LogError("Failed to write complete file (7)");
+                } else {
+                    log->LogData("utf8Filename", name.Utf8().c_str());
+                    log->LogError("Failed to write complete file (6)");
+                }
+            }
+            return false;
+        }
+        if (!bytes.empty() && file.Write(bytes) != bytes.size()) {
+            const std::uint32_t error = platform::LastOsError();
+            if (log != nullptr) {
+                StringBuffer text;
+                text.AppendOsErrorText(error);
+                if (narrow) {
+                    log->LogData("filename", file_backend::NarrowName(name).c_str());
+                    log->LogError(text.CStr());
+                    log->LogError("Failed to write complete file (1)");
+                } else {
+                    log->LogError(text.CStr());
+                    log->LogError("Failed to write complete file (3)");
+                }
+            }
+            return false;
+        }
+        return true;
+    };
+    if (ChooseRoute(name) == Route::kNarrow) {
+        return writeRoute(Route::kNarrow);
+    }
+    if (writeRoute(Route::kWide)) {
+        return true;
+    }
+    return writeRoute(Route::kNarrow);
+}
+
+bool FileSys::FileCanOpen(const XString& name, LogBase* log) {
+    if (name.IsEmpty()) {
+        return false;
+    }
+    return OpenForRead(name, log).IsOpen();
+}
+
+File FileSys::CreateNew(const XString& name) {
+    if (name.IsEmpty()) {
+        return File();
+    }
+    return file_backend::Open(name, ChooseRoute(name), Mode::kCreateNew);
+}
+
+bool FileSys::CanReplace(const XString& name, LogBase* log) {
+    if (!file_backend::Exists(name)) {
+        return true;
+    }
+    return OpenWithRetry(name, ChooseRoute(name), Mode::kWriteExisting, log).IsOpen();
+}
+
+bool FileSys::Replace(const XString& from, const XString& to, LogBase* log) {
+    std::uint32_t error = 0;
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        if (attempt != 0) {
+            platform::SleepMs(kRetryDelayMs);
+        }
+        if (file_backend::Rename(from, to)) {
+            return true;
+        }
+        error = platform::LastOsError();
+        if (!file_backend::IsSharingViolation(error)) {
+            break;
+        }
+    }
+    if (log != nullptr) {
+        log->LogError("Failed to replace file");
+        log->LogData("filename", to.Utf8().c_str());
+        LogOsError(log, "osErrorInfo", error);
+    }
+    return false;
+}
+
+bool FileSys::Remove(const XString& name) {
+    return file_backend::Remove(name);
+}
+
+}  // namespace resmelder

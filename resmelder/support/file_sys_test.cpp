@@ -1,0 +1,149 @@
+// The file layer's results and log lines on this platform.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/file_sys.h"
+#include "support/log.h"
+
+namespace resmelder {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileSysTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ =
+            fs::temp_directory_path() /
+            ("resmelder_fs_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    XString Name(const std::string& leaf) const {
+        return XString::FromUtf8((dir_ / leaf).string());
+    }
+    static std::string Text(Logger& log) {
+        StringBuffer out;
+        log.GetLogText(out);
+        return std::string(out.View());
+    }
+    fs::path dir_;
+};
+
+TEST_F(FileSysTest, OpenFailuresLogTheNameAndTheSystemMessage) {
+    Logger log;
+    EXPECT_FALSE(FileSys::OpenForRead(XString(), &log).IsOpen());
+    EXPECT_FALSE(FileSys::OpenForWrite(XString(), &log).IsOpen());
+    const XString missing = Name("missing.exe");
+    EXPECT_FALSE(FileSys::FileCanOpen(missing, &log));
+    EXPECT_FALSE(FileSys::FileCanOpen(XString(), &log));
+    const std::string text = Text(log);
+    EXPECT_EQ(text.find("VantrixLog:\r\n  Cannot open file, filename is empty.\r\n"
+                        "  Failed to open file (2)\r\n  filename: " +
+                        missing.Utf8() + "\r\n  osErrorInfo: "),
+              0u)
+        << text;
+    const std::size_t info = text.find("osErrorInfo: ") + 13;
+    EXPECT_GT(text.find("\r\n", info), info) << "the system message is empty";
+    EXPECT_EQ(log.Tree().Root().Children().Count(), 4u);
+
+    Logger quiet;
+    EXPECT_FALSE(FileSys::FileCanOpen(missing, nullptr));
+    EXPECT_EQ(quiet.Tree().Root().Children().Count(), 0u);
+}
+
+TEST_F(FileSysTest, WholeFileWriteSizeAndRead) {
+    Logger log;
+    const XString name = Name("data.bin");
+    const std::string payload = "hello\0world";
+    ASSERT_TRUE(FileSys::WriteWholeFile(
+        name, {reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()}, &log));
+    const FileSizeResult size = FileSys::FileSize(name, &log);
+    EXPECT_TRUE(size.found);
+    EXPECT_EQ(size.size, payload.size());
+    EXPECT_TRUE(FileSys::FileCanOpen(name, &log));
+
+    {
+        File f = FileSys::OpenForRead(name, &log);
+        std::uint8_t buf[64];
+        EXPECT_EQ(f.Read(buf), payload.size());
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), payload.size()), payload);
+    }
+
+    // No bytes: the file is left empty.
+    ASSERT_TRUE(FileSys::WriteWholeFile(name, {}, &log));
+    EXPECT_EQ(FileSys::FileSize(name, &log).size, 0u);
+    EXPECT_TRUE(FileSys::FileSize(name, &log).found);
+    EXPECT_FALSE(FileSys::FileSize(Name("nope"), nullptr).found);
+    EXPECT_EQ(log.Tree().Root().Children().Count(), 0u);
+}
+
+TEST_F(FileSysTest, WholeFileWriteIntoAMissingFolderFails) {
+    Logger log;
+    const XString name = Name("no/such/folder/out.bin");
+    const std::uint8_t byte = 1;
+    EXPECT_FALSE(FileSys::WriteWholeFile(name, {&byte, 1}, &log));
+    EXPECT_FALSE(FileSys::WriteWholeFile(XString(), {&byte, 1}, &log));
+    const std::string text = Text(log);
+    EXPECT_NE(text.find("  Failed to open file (2)\r\n  filename: " + name.Utf8() +
+                        "\r\n  osErrorInfo: "),
+              std::string::npos)
+        << text;
+    EXPECT_NE(
+        text.find("  filename: " + name.Utf8() + "\r\n  Failed to write complete file (7)\r\n"),
+        std::string::npos)
+        << text;
+}
+
+TEST_F(FileSysTest, ReplaceIsAtomicAndCreateNewRefusesExistingFiles) {
+    const XString target = Name("target.bin");
+    const XString temp = Name("target.tmp");
+    const std::uint8_t a = 'a';
+    const std::uint8_t b = 'b';
+    ASSERT_TRUE(FileSys::WriteWholeFile(target, {&a, 1}, nullptr));
+    {
+        File t = FileSys::CreateNew(temp);
+        ASSERT_TRUE(t.IsOpen());
+        EXPECT_EQ(t.Write({&b, 1}), 1u);
+    }
+    EXPECT_FALSE(FileSys::CreateNew(temp).IsOpen());
+    EXPECT_TRUE(FileSys::CanReplace(target, nullptr));
+    EXPECT_TRUE(FileSys::CanReplace(Name("absent"), nullptr));
+    ASSERT_TRUE(FileSys::Replace(temp, target, nullptr));
+    EXPECT_FALSE(fs::exists(dir_ / "target.tmp"));
+    std::ifstream in(dir_ / "target.bin");
+    EXPECT_EQ(in.get(), 'b');
+
+    Logger log;
+    EXPECT_FALSE(FileSys::Replace(Name("gone"), target, &log));
+    EXPECT_NE(Text(log).find("Failed to replace file"), std::string::npos);
+}
+
+TEST_F(FileSysTest, MappingShowsTheWholeFile) {
+    const XString name = Name("map.bin");
+    const std::string payload(10000, 'm');
+    ASSERT_TRUE(FileSys::WriteWholeFile(
+        name, {reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()}, nullptr));
+    {
+        File f = FileSys::OpenForRead(name, nullptr);
+        FileMapping map;
+        ASSERT_EQ(map.Map(f, 10000), FileMapping::Status::kOk);
+        EXPECT_EQ(map.Bytes().size(), 10000u);
+        EXPECT_EQ(map.Bytes()[9999], 'm');
+    }
+
+    ASSERT_TRUE(FileSys::WriteWholeFile(name, {}, nullptr));
+    File empty = FileSys::OpenForRead(name, nullptr);
+    FileMapping none;
+    EXPECT_EQ(none.Map(empty, 0), FileMapping::Status::kMappingFailed);
+    EXPECT_TRUE(none.Bytes().empty());
+}
+
+}  // namespace
+}  // namespace resmelder
