@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cls_screen.h"
+#include "resolution_results_test.h"
 #include "screen_rules.h"
 
 namespace murmurex {
@@ -57,45 +58,16 @@ std::unique_ptr<clsScreen> MakeScreen(Recorder& recorder) {
     return screen;
 }
 
-// A 32 x 32 monochrome cursor file with its hot spot at (5, 7).
+// A 32 x 32 monochrome cursor file with its hot spot at (5, 7): directory, one entry, then
+// the bitmap header, a two-colour palette, the colour rows and the (all opaque) mask rows.
 void WriteCursorFile(const std::filesystem::path& path) {
-    std::vector<std::uint8_t> bytes;
-    auto put16 = [&](std::uint16_t v) {
-        bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-    };
-    auto put32 = [&](std::uint32_t v) {
-        put16(static_cast<std::uint16_t>(v & 0xFFFF));
-        put16(static_cast<std::uint16_t>(v >> 16));
-    };
-    const std::uint32_t imageSize = 40 + 8 + 128 + 128;
-    put16(0);  // reserved
-    put16(2);  // cursor
-    put16(1);  // one image
-    bytes.push_back(32);
-    bytes.push_back(32);
-    bytes.push_back(2);  // colours
-    bytes.push_back(0);
-    put16(5);  // hot spot x
-    put16(7);  // hot spot y
-    put32(imageSize);
-    put32(22);
-    put32(40);  // BITMAPINFOHEADER
-    put32(32);
-    put32(64);  // colour and mask stacked
-    put16(1);
-    put16(1);
-    for (int i = 0; i < 6; ++i) {
-        put32(0);
-    }
-    put32(0x00000000);  // black
-    put32(0x00FFFFFF);  // white
-    for (int row = 0; row < 32; ++row) {
-        put32(row < 16 ? 0xFFFFFFFF : 0);  // colour: white top half
-    }
-    for (int row = 0; row < 32; ++row) {
-        put32(0);  // mask: all opaque
-    }
+    std::vector<std::uint8_t> bytes = {0,  0,    2, 0, 1,  0,  32, 32, 2, 0,  5, 0, 7,
+                                       0,  0x30, 1, 0, 0,  22, 0,  0,  0, 40, 0, 0, 0,
+                                       32, 0,    0, 0, 64, 0,  0,  0,  1, 0,  1, 0};
+    bytes.resize(bytes.size() + 24 + 4, 0);
+    bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF, 0});
+    bytes.resize(bytes.size() + 64, 0xFF);
+    bytes.resize(bytes.size() + 64 + 128, 0);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -351,22 +323,7 @@ TEST_F(ScreenResolution, RestartNeededAndRefusals) {
     EXPECT_TRUE(answer.value);
     EXPECT_TRUE(restart);
 
-    struct Row {
-        LONG result;
-        std::int32_t number;
-        const char* message;
-    };
-    const Row rows[] = {
-        {-5, -5,
-         "An invalid parameter was passed in. This can include an invalid flag or combination "
-         "of flags."},
-        {-4, -4, "An invalid set of flags was passed in."},
-        {-3, -3, "Unable to write settings to the registry."},
-        {-2, -2, "The graphics mode is not supported."},
-        {-1, -1, "The display driver failed the specified graphics mode."},
-        {7, -1, "An unknown error occured while trying to change the screen resolution."},
-    };
-    for (const Row& row : rows) {
+    for (const auto& row : test::kResolutionRefusals) {
         recorder_.modeResult = row.result;
         restart = true;
         answer = screen_->ChangeResolution(1, 0, restart, true);
@@ -608,13 +565,6 @@ TEST(ScreenClear, RepaintsAndKeepsAPendingQuitForTheRealLoop) {
     MSG message{};
     ASSERT_TRUE(::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 3u);
-}
-
-TEST(ScreenErrorText, SystemTextWithoutLineBreak) {
-    const std::string text = GetApiErrorText(ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(text.empty());
-    EXPECT_NE(text.back(), '\n');
-    EXPECT_NE(text.back(), '\r');
 }
 
 }  // namespace
