@@ -45,6 +45,19 @@ std::string AnsiLower(std::string_view text) {
     return lowered;
 }
 
+std::uint64_t AnsiNoCaseHash(std::string_view text) noexcept {
+    // FNV-1a over the lower-cased bytes, then a final mix so the low bits are usable as a
+    // table index.
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (char c : text) {
+        hash = (hash ^ kLower[static_cast<unsigned char>(c)]) * 0x100000001b3u;
+    }
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdu;
+    hash ^= hash >> 33;
+    return hash;
+}
+
 bool AnsiEqualNoCase(std::string_view a, std::string_view b) noexcept {
     if (a.size() != b.size()) {
         return false;

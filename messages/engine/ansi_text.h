@@ -2,6 +2,7 @@
 // 8-bit ANSI text as the phrase files hold it: bytes in std::string, never assumed UTF-8.
 // Case rules follow the Western code page 1252, the way the platform lower-cases it.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ char AnsiToLower(char c) noexcept;
 
 /// `text` with every byte passed through AnsiToLower.
 std::string AnsiLower(std::string_view text);
+
+/// A hash of the lower-cased text: texts equal under AnsiEqualNoCase hash alike.
+std::uint64_t AnsiNoCaseHash(std::string_view text) noexcept;
 
 /// True when `a` and `b` are equal after both are lower-cased.
 bool AnsiEqualNoCase(std::string_view a, std::string_view b) noexcept;

@@ -57,5 +57,13 @@ TEST(AnsiText, LowerAndCompareWholeTexts) {
     EXPECT_FALSE(AnsiEqualNoCase("\xDF", "\xFF"));
 }
 
+TEST(AnsiText, NoCaseHashAgreesWithNoCaseEquality) {
+    EXPECT_EQ(AnsiNoCaseHash("CAF\xC9 \x8A\x9F"), AnsiNoCaseHash("caf\xE9 \x9A\xFF"));
+    EXPECT_EQ(AnsiNoCaseHash("I Am Calm"), AnsiNoCaseHash("i am calm"));
+    EXPECT_NE(AnsiNoCaseHash("ab"), AnsiNoCaseHash("ba"));
+    EXPECT_NE(AnsiNoCaseHash("\xD7"), AnsiNoCaseHash("\xF7"));
+    EXPECT_NE(AnsiNoCaseHash(""), AnsiNoCaseHash(" "));
+}
+
 }  // namespace
 }  // namespace murmurex

@@ -1,10 +1,28 @@
 #include "phrase_pool.h"
 
-#include <utility>
-
 #include "ansi_text.h"
 
 namespace murmurex {
+namespace {
+
+constexpr std::size_t kFirstSlotCount = 64;  // a power of two, as every later size
+constexpr std::uint64_t kTagMask = 0xFFFFFFFF00000000u;
+// Slots hold a 32-bit index; this many phrases is far beyond any real library.
+constexpr std::size_t kMaxPhrases = 0xFFFFFFFEu;
+
+std::uint64_t SlotOf(std::size_t index, std::uint64_t hash) noexcept {
+    return (hash & kTagMask) | static_cast<std::uint32_t>(index + 1);
+}
+
+std::size_t IndexOf(std::uint64_t slot) noexcept {
+    return static_cast<std::uint32_t>(slot) - 1u;
+}
+
+std::size_t HomeOf(std::uint64_t hashOrSlot, std::size_t mask) noexcept {
+    return static_cast<std::size_t>(hashOrSlot >> 32) & mask;
+}
+
+}  // namespace
 
 PhrasePool PhrasePool::FromList(const std::vector<std::string>& phrases) {
     PhrasePool pool;
@@ -14,18 +32,64 @@ PhrasePool PhrasePool::FromList(const std::vector<std::string>& phrases) {
     return pool;
 }
 
+std::size_t PhrasePool::FindSlot(std::string_view phrase, std::uint64_t hash) const noexcept {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = HomeOf(hash, mask);; slot = (slot + 1) & mask) {
+        const std::uint64_t entry = slots_[slot];
+        if (entry == 0) {
+            return slot;
+        }
+        if (((entry ^ hash) & kTagMask) == 0 && AnsiEqualNoCase(phrases_[IndexOf(entry)], phrase)) {
+            return slot;
+        }
+    }
+}
+
+void PhrasePool::Grow() {
+    std::vector<std::uint64_t> old(slots_.empty() ? kFirstSlotCount : slots_.size() * 2, 0);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const std::uint64_t entry : old) {
+        if (entry == 0) {
+            continue;
+        }
+        std::size_t slot = HomeOf(entry, mask);
+        while (slots_[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        slots_[slot] = entry;
+    }
+}
+
+void PhrasePool::Insert(std::string_view phrase, std::uint64_t hash) {
+    // At most three quarters full, so probe runs stay short and a free slot always exists.
+    if ((phrases_.size() + 1) * 4 > slots_.size() * 3) {
+        if (phrases_.size() >= kMaxPhrases) {
+            return;
+        }
+        Grow();
+    }
+    const std::size_t slot = FindSlot(phrase, hash);
+    if (slots_[slot] != 0) {
+        return;
+    }
+    slots_[slot] = SlotOf(phrases_.size(), hash);
+    phrases_.emplace_back(phrase);
+}
+
 void AppendUnique(PhrasePool& pool, std::string_view phrase) {
     // An empty phrase would flash nothing.
     if (phrase.empty()) {
         return;
     }
-    if (pool.lowered_.insert(AnsiLower(phrase)).second) {
-        pool.phrases_.emplace_back(phrase);
-    }
+    pool.Insert(phrase, AnsiNoCaseHash(phrase));
 }
 
 bool PoolContains(const PhrasePool& pool, std::string_view phrase) {
-    return !pool.IsEmpty() && pool.lowered_.contains(AnsiLower(phrase));
+    if (pool.IsEmpty()) {
+        return false;
+    }
+    return pool.slots_[pool.FindSlot(phrase, AnsiNoCaseHash(phrase))] != 0;
 }
 
 }  // namespace murmurex

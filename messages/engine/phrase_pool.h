@@ -3,9 +3,9 @@
 // window flashes. "Empty" is a state of its own (no list at all), never a list of length 0.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace murmurex {
@@ -32,9 +32,17 @@ class PhrasePool {
     friend void AppendUnique(PhrasePool& pool, std::string_view phrase);
     friend bool PoolContains(const PhrasePool& pool, std::string_view phrase);
 
+    /// Slot of `phrase` in slots_, or of the free slot where it would go.
+    std::size_t FindSlot(std::string_view phrase, std::uint64_t hash) const noexcept;
+    void Insert(std::string_view phrase, std::uint64_t hash);
+    void Grow();
+
     std::vector<std::string> phrases_;
-    // Lower-cased texts already in the pool: keeps the duplicate test linear overall.
-    std::unordered_set<std::string> lowered_;
+    // An open-addressing index over phrases_ keyed by the hash of the lower-cased text: keeps
+    // the duplicate test linear overall without a lower-cased copy of every phrase. A slot
+    // holds the hash's high half (which also picks the slot) beside the phrase index + 1;
+    // 0 is a free slot.
+    std::vector<std::uint64_t> slots_;
 };
 
 /// Adds `phrase` at the end unless the pool holds it already (compared in lower case).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,41 @@ TEST(PhrasePool, FromListAndEquality) {
     EXPECT_EQ(pool, built);
     EXPECT_FALSE(pool == PhrasePool::FromList({"a", "c", "B"}));
     EXPECT_TRUE(PhrasePool::FromList({}).IsEmpty());
+}
+
+TEST(PhrasePool, GrowingPoolMatchesALinearScan) {
+    // Enough phrases to grow the index several times, a third of them repeats in other case.
+    std::vector<std::string> input;
+    for (int i = 0; i < 3000; ++i) {
+        if (i % 3 == 2) {
+            std::string repeat = input[static_cast<std::size_t>(i * 7 % i)];
+            for (char& c : repeat) {
+                c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+            }
+            input.push_back(repeat);
+        } else {
+            input.push_back("phrase " + std::to_string(i * 37 % 1000) +
+                            (i % 2 ? " \xE9" : " \xC9"));
+        }
+    }
+    std::vector<std::string> expected;
+    std::vector<std::string> lowered;
+    for (const std::string& phrase : input) {
+        std::string lower = phrase;
+        for (char& c : lower) {
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c == '\xC9' ? '\xE9' : c;
+        }
+        if (std::find(lowered.begin(), lowered.end(), lower) == lowered.end()) {
+            lowered.push_back(lower);
+            expected.push_back(phrase);
+        }
+    }
+    const PhrasePool pool = PhrasePool::FromList(input);
+    EXPECT_EQ(pool.Items(), expected);
+    for (const std::string& phrase : input) {
+        EXPECT_TRUE(PoolContains(pool, phrase)) << phrase;
+    }
+    EXPECT_FALSE(PoolContains(pool, "phrase 1000 \xE9"));
 }
 
 }  // namespace
