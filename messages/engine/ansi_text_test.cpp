@@ -39,15 +39,6 @@ TEST(AnsiText, LowersExactlyTheCodePageCapitals) {
     EXPECT_EQ(changed, 26 + 30 + 4);
 }
 
-TEST(AnsiText, LeavesSignsAndSmallLettersAlone) {
-    EXPECT_EQ(AnsiToLower(Byte(0xD7)), Byte(0xD7));  // multiplication sign
-    EXPECT_EQ(AnsiToLower(Byte(0xDF)), Byte(0xDF));  // sharp s has no capital here
-    EXPECT_EQ(AnsiToLower(Byte(0xF7)), Byte(0xF7));
-    EXPECT_EQ(AnsiToLower(Byte(0x80)), Byte(0x80));  // euro sign
-    EXPECT_EQ(AnsiToLower('@'), '@');
-    EXPECT_EQ(AnsiToLower('['), '[');
-}
-
 TEST(AnsiText, LowerAndCompareWholeTexts) {
     EXPECT_EQ(AnsiLower("I Am CALM \xC9T\xC9 \x8C"), "i am calm \xE9t\xE9 \x9C");
     EXPECT_TRUE(AnsiEqualNoCase("Caf\xC9", "cAF\xE9"));

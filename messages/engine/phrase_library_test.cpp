@@ -50,26 +50,6 @@ TEST(PhraseFormat, SplitsAtEveryCrLfOnly) {
     EXPECT_EQ(SplitCrLf("1x\r\r\n0y"), (Lines{"1x\r", "0y"}));
 }
 
-TEST(PhraseFormat, ParsesFlaggedAndForeignLines) {
-    EXPECT_EQ(ParsePhraseLine("1I am calm"), (CheckEntry{"I am calm", true}));
-    EXPECT_EQ(ParsePhraseLine("0I sleep well"), (CheckEntry{"I sleep well", false}));
-    // Only a hand-edited file has these: keep every byte of the text.
-    EXPECT_EQ(ParsePhraseLine("Hello"), (CheckEntry{"Hello", false}));
-    EXPECT_EQ(ParsePhraseLine("2nd try"), (CheckEntry{"2nd try", false}));
-    EXPECT_EQ(ParsePhraseLine("\xE9t\xE9"), (CheckEntry{"\xE9t\xE9", false}));
-    EXPECT_EQ(ParsePhraseLine(""), (CheckEntry{"", false}));
-    EXPECT_EQ(ParsePhraseLine("1"), (CheckEntry{"", true}));
-    EXPECT_EQ(PhraseTextOf("Hello"), "Hello");
-    EXPECT_EQ(PhraseTextOf("0Hello"), "Hello");
-}
-
-TEST(PhraseFormat, FormatsExactBytesAndRefusesEmbeddedLineBreaks) {
-    EXPECT_EQ(FormatFlaggedLines(ListOf({{"a", true}, {"b", false}})), "1a\r\n0b");
-    EXPECT_EQ(FormatFlaggedLines(ListOf({{"", false}})), "0");
-    EXPECT_EQ(FormatFlaggedLines(ListOf({{"x\r", true}, {"\ny", false}})), "1x\r\r\n0\ny");
-    EXPECT_FALSE(FormatFlaggedLines(ListOf({{"a\r\n1b", true}})).has_value());
-}
-
 TEST(PhraseFormat, PlainFileNamesStayInTheirFolder) {
     for (const char* good : {"Calm", "I am calm", "Caf\xE9", ".hidden", "a.b", "Console"}) {
         EXPECT_TRUE(IsPlainFileName(good)) << good;
