@@ -1,0 +1,127 @@
+#pragma once
+// The in-memory model of one PE executable (PE32 or PE32+): the source stays mapped
+// read-only, the headers and the section table are copied, and the resource section is
+// regenerated from the tree when a new executable is written.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/exe_resource.h"
+#include "support/byte_reader.h"
+#include "support/ext_ptr_array.h"
+#include "support/file_sys.h"
+#include "support/vantrix_object.h"
+#include "support/xstring.h"
+
+namespace resmelder {
+
+class LogBase;
+
+/// A copy of one 40-byte section header.
+class ExeSection : public VantrixObject {
+  public:
+    explicit ExeSection(std::span<const std::uint8_t> header);
+
+    /// The name, at most 8 characters.
+    std::string Name() const;
+    std::uint32_t VirtualSize() const { return Get(8); }
+    std::uint32_t VirtualAddress() const { return Get(12); }
+    std::uint32_t SizeOfRawData() const { return Get(16); }
+    std::uint32_t PointerToRawData() const { return Get(20); }
+    std::uint32_t Characteristics() const { return Get(36); }
+    /// The virtual size, or the raw size when the virtual size is 0 (as the loader reads it).
+    std::uint32_t Extent() const { return VirtualSize() != 0 ? VirtualSize() : SizeOfRawData(); }
+    void SetVirtualSize(std::uint32_t v) { Set(8, v); }
+    void SetVirtualAddress(std::uint32_t v) { Set(12, v); }
+    void SetSizeOfRawData(std::uint32_t v) { Set(16, v); }
+    void SetPointerToRawData(std::uint32_t v) { Set(20, v); }
+    const std::array<std::uint8_t, 40>& Bytes() const { return raw_; }
+
+  private:
+    std::uint32_t Get(std::size_t at) const;
+    void Set(std::size_t at, std::uint32_t v);
+    std::array<std::uint8_t, 40> raw_{};
+};
+
+/// A finished new executable in a temporary file beside its target. Commit renames it over
+/// the target; otherwise the temporary file is removed when this object goes.
+class PendingOutput {
+  public:
+    PendingOutput(XString temporary, XString target)
+        : temporary_(std::move(temporary)), target_(std::move(target)) {}
+    PendingOutput(const PendingOutput&) = delete;
+    PendingOutput& operator=(const PendingOutput&) = delete;
+    ~PendingOutput();
+
+    /// Replaces the target in one step; on failure the target is as it was.
+    bool Commit(LogBase* log);
+    const XString& TemporaryName() const { return temporary_; }
+
+  private:
+    XString temporary_;
+    XString target_;
+    bool done_ = false;
+};
+
+class ExeImage : public VantrixObject {
+  public:
+    ExeImage(const ExeImage&) = delete;
+    ExeImage& operator=(const ExeImage&) = delete;
+    ~ExeImage() override;
+
+    /// Maps and reads the executable; null (with the cause logged) when it is not one.
+    static std::unique_ptr<ExeImage> Load(const XString& fileName, LogBase* log);
+
+    /// Writes the new executable to `fileName` through a temporary file that replaces it only
+    /// when complete; a failure leaves an existing file as it was.
+    bool Write(const XString& fileName, LogBase* log);
+    /// The first half of Write: the new executable, complete, in a temporary file beside
+    /// `fileName`. Lets a caller release the source before replacing it (editing in place).
+    std::unique_ptr<PendingOutput> WriteBeside(const XString& fileName, LogBase* log);
+
+    /// The resource tree, or null when the image has no resource directory.
+    ExeResource* Resources() const { return resources_.get(); }
+    bool AddBytes(std::string_view name, std::span<const std::uint8_t> bytes, LogBase* log);
+    bool AddFile(std::string_view name, const XString& fileName, LogBase* log);
+    void DeleteNamed(std::string_view name);
+    std::optional<FoundResource> FindNamed(std::string_view name, LogBase* log) const;
+
+    /// The mapped source file.
+    ByteReader Source() const { return ByteReader(mapping_.Bytes()); }
+    /// The file offset of an RVA, through the section that holds it.
+    std::optional<std::size_t> RvaToOffset(std::uint32_t rva) const;
+    /// The same, relative to the first section whose name begins with ".rsrc".
+    std::optional<std::size_t> RvaToOffsetInResourceSection(std::uint32_t rva) const;
+
+    bool IsPe32Plus() const { return pe32Plus_; }
+    const ExtPtrArray<ExeSection>& Sections() const { return sections_; }
+    std::span<const std::uint8_t> Overlay() const;
+    std::uint32_t NtHeadersOffset() const { return ntOffset_; }
+
+  private:
+    ExeImage() = default;
+    struct WritePlan;
+    bool PlanWrite(WritePlan& plan, const XString& target, LogBase* log);
+    bool WriteTo(File& file, const XString& target, LogBase* log);
+    std::size_t DataDirectoriesOffset() const;
+    std::uint32_t NumberOfDataDirectories() const;
+
+    std::uint32_t sourceSize_ = 0;
+    File file_;
+    FileMapping mapping_;
+    std::uint32_t ntOffset_ = 0;
+    std::size_t overlayStart_ = 0;
+    std::array<std::uint8_t, 64> dosHeader_{};
+    std::vector<std::uint8_t> ntHeaders_;  // signature, file header, optional header
+    bool pe32Plus_ = false;
+    ExtPtrArray<ExeSection> sections_;
+    std::unique_ptr<ExeResource> resources_;
+};
+
+}  // namespace resmelder

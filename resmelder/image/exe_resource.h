@@ -1,0 +1,154 @@
+#pragma once
+// The editable resource tree: one node type for the root, the directories and the data
+// leaves. Built from the source's resource section, edited in memory, and serialized into a
+// new resource section when the image is written.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/ext_ptr_array.h"
+#include "support/vantrix_object.h"
+#include "support/xstring.h"
+
+namespace resmelder {
+
+class ByteSink;
+class ExeImage;
+class LogBase;
+class ProgressMonitor;
+
+struct ResourceDirectoryHeader {
+    std::uint32_t characteristics = 0;
+    std::uint32_t timeDateStamp = 0;
+    std::uint16_t majorVersion = 0;
+    std::uint16_t minorVersion = 0;
+    std::uint16_t namedCount = 0;
+    std::uint16_t numericCount = 0;
+};
+
+struct ResourceDataEntry {
+    std::uint32_t dataRva = 0;
+    std::uint32_t size = 0;
+    std::uint32_t codePage = 0;
+    std::uint32_t reserved = 0;
+};
+
+/// What a name lookup finds: the leaf's bytes, or no bytes for a leaf whose data is not in
+/// memory (a file-backed entry).
+struct FoundResource {
+    const std::uint8_t* data = nullptr;
+    std::uint32_t size = 0;
+};
+
+class ExeResource;
+
+/// One serialization's frozen view of the tree: the write order and every size, taken once
+/// so that the laid-out section and the bytes written always agree.
+struct ResourceLayout {
+    std::vector<ExeResource*> directories;  // pre-order, children in written order
+    std::vector<ExeResource*> leaves;
+    std::vector<ExeResource*> named;
+    std::uint64_t dataStart = 0;
+    std::uint64_t size = 0;
+};
+
+class ExeResource : public VantrixObject {
+  public:
+    static constexpr std::size_t kMaxNameBytes = 499;
+    static constexpr int kMaxDepth = 16;
+
+    explicit ExeResource(ExeImage* owner) : owner_(owner) {}
+
+    /// Reads the tree whose root directory is at `directoryOffset` in the image's file; every
+    /// offset inside the resource data is relative to it. Malformed parts are skipped and
+    /// logged; the answer is null only when the root directory itself cannot be read.
+    static std::unique_ptr<ExeResource> Build(ExeImage& image, std::size_t directoryOffset,
+                                              LogBase* log);
+
+    /// Adds an RCDATA entry named `name` (ANSI) holding a copy of the bytes.
+    bool AddBytes(ExeImage* image, std::string_view name, std::span<const std::uint8_t> bytes);
+    /// Adds an RCDATA entry whose bytes are read from `fileName` when the image is written.
+    bool AddFile(ExeImage* image, std::string_view name, const XString& fileName);
+    /// Removes every named entry called `name`, at any level, with everything below it.
+    void DeleteNamed(std::string_view name);
+    /// The first leaf under a named entry called `name`; logs a miss when given a logger.
+    std::optional<FoundResource> FindNamed(std::string_view name, LogBase* log) const;
+
+    /// Freezes the write order and the sizes (file-backed entries take their file's size).
+    ResourceLayout Plan();
+    std::uint64_t SerializedSize() { return Plan().size; }
+    /// Writes the section laid out by `layout` for the address `sectionRva`, then "X" bytes up
+    /// to a multiple of `padTo`. False on a short write or an abort.
+    bool Serialize(const ResourceLayout& layout, ByteSink& out, std::uint32_t padTo,
+                   std::uint32_t sectionRva, ProgressMonitor* progress, LogBase* log);
+
+    // The node's state, for the tool, the tests and the component.
+    bool IsDirectory() const { return isDirectory_; }
+    bool IsNamed() const { return isNamed_; }
+    /// The name in the ANSI code page, at most 499 bytes.
+    const std::string& Name() const { return name_; }
+    /// The name as stored in the file (UTF-16), written back unchanged.
+    const std::u16string& Name16() const { return name16_; }
+    std::uint16_t Id() const { return id_; }
+    bool IsFileBacked() const { return isFileBacked_; }
+    const XString& FileName() const { return fileName_; }
+    bool OwnsData() const { return !owned_.empty(); }
+    /// The leaf's bytes in memory (from the source view or an owned copy).
+    std::span<const std::uint8_t> Data() const { return {data_, data_ ? size_ : 0}; }
+    std::uint32_t Size() const { return size_; }
+    const ResourceDataEntry& DataEntry() const { return dataEntry_; }
+    const ResourceDirectoryHeader& Header() const { return header_; }
+    const ExtPtrArray<ExeResource>& NamedChildren() const { return named_; }
+    const ExtPtrArray<ExeResource>& NumericChildren() const { return numeric_; }
+    std::uint32_t PaddingSize() const { return padding_; }
+    std::uint32_t DirectoryOffset() const { return directoryOffset_; }
+    std::uint32_t NameOffset() const { return nameOffset_; }
+    std::uint32_t DataOffset() const { return dataOffset_; }
+    std::uint32_t DataEntryOffset() const { return dataEntryOffset_; }
+
+  private:
+    friend class ResourceTreeReader;
+
+    bool NameEquals(std::string_view name) const;
+    ExeResource* FindCandidate(std::string_view name) const;
+    static std::vector<ExeResource*> WriteOrder(const ExtPtrArray<ExeResource>& list, bool named);
+    void CollectPreOrder(ResourceLayout& layout);
+
+    ExeImage* owner_;
+    // Offsets inside the section being written, filled by Plan.
+    std::uint32_t directoryOffset_ = 0;
+    std::uint32_t nameOffset_ = 0;
+    std::uint32_t dataOffset_ = 0;
+    std::uint32_t dataEntryOffset_ = 0;
+    ResourceDataEntry dataEntry_;
+    ResourceDirectoryHeader header_;
+    std::uint32_t nameWord_ = 0;
+    std::uint32_t offsetWord_ = 0;
+    bool isDirectory_ = false;
+    bool isFileBacked_ = false;
+    XString fileName_;
+    bool isNamed_ = false;
+    std::string name_;
+    std::u16string name16_;
+    std::uint16_t id_ = 0;
+    std::vector<std::uint8_t> owned_;
+    const std::uint8_t* data_ = nullptr;
+    std::uint32_t size_ = 0;
+    std::uint32_t padding_ = 0;
+    ExtPtrArray<ExeResource> named_;
+    ExtPtrArray<ExeResource> numeric_;
+    // Ordered children as written by the current layout.
+    std::vector<ExeResource*> writeNamed_;
+    std::vector<ExeResource*> writeNumeric_;
+};
+
+/// Case-insensitive order of resource names with upper-case folding, as the resource
+/// compiler writes them and the loader's binary search expects.
+bool ResourceNameLess(std::u16string_view a, std::u16string_view b);
+
+}  // namespace resmelder

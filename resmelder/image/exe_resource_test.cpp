@@ -1,0 +1,271 @@
+// Tree operations, offsets and serialization, on trees read from small built images.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "image/exe_image.h"
+#include "image/output_sink.h"
+#include "image/test_pe.h"
+#include "image/tree_dump.h"
+#include "support/log.h"
+
+namespace resmelder {
+namespace {
+
+namespace fs = std::filesystem;
+using testpe::Bytes;
+
+std::string LogText(Logger& log) {
+    StringBuffer out;
+    log.GetLogText(out);
+    return std::string(out.View());
+}
+
+class ResourceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               (std::string("resmelder_res_") +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::unique_ptr<ExeImage> LoadBytes(const Bytes& bytes, Logger* log = nullptr) {
+        const fs::path path = dir_ / ("in" + std::to_string(serial_++) + ".exe");
+        testpe::WriteFile(path, bytes);
+        return ExeImage::Load(XString::FromUtf8(path.string()), log);
+    }
+
+    static testpe::Options Standard(std::vector<testpe::Leaf> leaves) {
+        testpe::Options o;
+        o.sections = {{".text", Bytes(0x300, 0xC3)},
+                      {".data", Bytes(0x100, 0xDA)},
+                      {".rsrc", {}, 0, 0x40000040, true},
+                      {".reloc", Bytes(0x40, 0x11), 0, 0x42000040}};
+        o.leaves = std::move(leaves);
+        return o;
+    }
+
+    fs::path dir_;
+    int serial_ = 0;
+};
+
+std::span<const std::uint8_t> Span(const std::string& s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+TEST_F(ResourceTest, AddingCreatesTypeTenAtTheEndWithLanguageOne) {
+    auto image = LoadBytes(
+        testpe::Build(Standard({{std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(8, 1)},
+                                {std::uint16_t{24}, std::uint16_t{1}, 0x409, Bytes(4, 2)}})));
+    ASSERT_TRUE(image);
+    ASSERT_TRUE(image->AddBytes("A", Span("first"), nullptr));
+    ASSERT_TRUE(image->AddBytes("B", Span("second"), nullptr));
+    const ExeResource& root = *image->Resources();
+    ASSERT_EQ(root.NumericChildren().Count(), 3u);
+    const ExeResource& type = *root.NumericChildren().Get(2);
+    EXPECT_EQ(type.Id(), 10);
+    ASSERT_EQ(type.NamedChildren().Count(), 2u);
+    EXPECT_EQ(type.NamedChildren().Get(0)->Name(), "A");
+    EXPECT_EQ(type.NamedChildren().Get(1)->Name(), "B");
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        const ExeResource& name = *type.NamedChildren().Get(i);
+        ASSERT_EQ(name.NumericChildren().Count(), 1u);
+        EXPECT_EQ(name.NumericChildren().Get(0)->Id(), 1);
+        EXPECT_FALSE(name.NumericChildren().Get(0)->IsDirectory());
+    }
+    const auto found = image->FindNamed("B", nullptr);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(found->data), found->size), "second");
+}
+
+TEST_F(ResourceTest, DuplicatesCaseAndNamedTypes) {
+    auto image = LoadBytes(
+        testpe::Build(Standard({{std::u16string(u"BIN"), std::uint16_t{7}, 0x409, Bytes{1, 2, 3}},
+                                {std::uint16_t{10}, std::u16string(u"KEEP"), 0x409, Bytes{9}}})));
+    ASSERT_TRUE(image);
+    image->AddBytes("A", Span("one"), nullptr);
+    image->AddBytes("A", Span("two"), nullptr);
+    auto a = image->FindNamed("A", nullptr);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(a->data), a->size), "one");
+    EXPECT_FALSE(image->FindNamed("a", nullptr));
+
+    // A named type is matched by its own name: its first name's first language.
+    const auto bin = image->FindNamed("BIN", nullptr);
+    ASSERT_TRUE(bin);
+    EXPECT_EQ(bin->size, 3u);
+
+    Logger log;
+    EXPECT_FALSE(image->FindNamed("missing", &log));
+    EXPECT_NE(LogText(log).find("Failed to find named resource\r\n  resourceName: missing"),
+              std::string::npos);
+
+    image->DeleteNamed("A");
+    image->DeleteNamed("BIN");
+    EXPECT_FALSE(image->FindNamed("A", nullptr));
+    EXPECT_FALSE(image->FindNamed("BIN", nullptr));
+    EXPECT_TRUE(image->FindNamed("KEEP", nullptr));
+    const ExeResource& root = *image->Resources();
+    EXPECT_EQ(root.NamedChildren().Count(), 0u);
+    // The emptied type directory stays.
+    EXPECT_EQ(root.NumericChildren().Get(0)->NamedChildren().Count(), 1u);
+}
+
+TEST_F(ResourceTest, ImageWithoutResourcesRefusesInserts) {
+    testpe::Options o;
+    o.sections = {{".text", Bytes(16, 0xC3)}, {".data", Bytes(16, 1)}};
+    auto image = LoadBytes(testpe::Build(o));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->Resources(), nullptr);
+    Logger log;
+    EXPECT_FALSE(image->AddFile("X", XString::FromUtf8("f"), &log));
+    EXPECT_FALSE(image->AddBytes("X", Span("x"), &log));
+    image->DeleteNamed("X");
+    EXPECT_FALSE(image->FindNamed("X", nullptr));
+    EXPECT_EQ(
+        LogText(log),
+        "VantrixLog:\r\n  Resources pointer is NULL (1)\r\n  Resources pointer is NULL (3)\r\n");
+}
+
+TEST_F(ResourceTest, OffsetsPaddingAndSortedDirectories) {
+    // Types 24 and 16 exist; adding type 10 must still be written first.
+    auto image = LoadBytes(
+        testpe::Build(Standard({{std::uint16_t{24}, std::uint16_t{1}, 0x409, Bytes(3, 0x24)},
+                                {std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(5, 0x16)}})));
+    ASSERT_TRUE(image);
+    ExeResource& root = *image->Resources();
+    image->AddBytes("zeta", Span("z"), nullptr);
+    image->AddBytes("Alpha", {}, nullptr);  // zero length: an entry, no data bytes
+    image->AddBytes("_under", Span("u"), nullptr);
+
+    const ResourceLayout layout = root.Plan();
+    // Directories: root(3) + 3 types(1,1,3) + 5 name dirs(1 each) = 9 directories.
+    ASSERT_EQ(layout.directories.size(), 9u);
+    std::uint64_t expected = 0;
+    for (const ExeResource* d : layout.directories) {
+        EXPECT_EQ(d->DirectoryOffset(), expected);
+        expected += 16 + 8 * (d->NamedChildren().Count() + d->NumericChildren().Count());
+    }
+    ASSERT_EQ(layout.leaves.size(), 5u);
+    for (const ExeResource* leaf : layout.leaves) {
+        EXPECT_EQ(leaf->DataEntryOffset(), expected);
+        expected += 16;
+    }
+    for (const ExeResource* n : layout.named) {
+        EXPECT_EQ(n->NameOffset(), expected);
+        expected += 2 + 2 * n->Name16().size();
+    }
+    EXPECT_EQ(layout.dataStart, (expected + 7) / 8 * 8);
+    for (const ExeResource* leaf : layout.leaves) {
+        EXPECT_EQ(leaf->DataOffset() % 8, 0u);
+        EXPECT_EQ((leaf->DataOffset() + leaf->Size() + leaf->PaddingSize()) % 8, 0u);
+    }
+    EXPECT_EQ(layout.size % 8, 0u);
+    EXPECT_EQ(root.SerializedSize(), layout.size);
+
+    MemorySink sink;
+    ASSERT_TRUE(root.Serialize(layout, sink, 0x1000, 0x5000, nullptr, nullptr));
+    ASSERT_EQ(sink.data.size(), 0x1000u);
+    EXPECT_TRUE(std::all_of(sink.data.begin() + static_cast<std::ptrdiff_t>(layout.size),
+                            sink.data.end(), [](std::uint8_t b) { return b == 'X'; }));
+    // Root entries: 10, 16, 24 ascending; the type-10 names in folded upper-case order.
+    const auto& d = sink.data;
+    EXPECT_EQ(testpe::Get16(d, 14), 3);
+    EXPECT_EQ(testpe::Get32(d, 16), 10u);
+    EXPECT_EQ(testpe::Get32(d, 24), 16u);
+    EXPECT_EQ(testpe::Get32(d, 32), 24u);
+    const std::uint32_t typeTen = testpe::Get32(d, 20) & 0x7FFFFFFF;
+    std::vector<std::u16string> names;
+    for (int i = 0; i < 3; ++i) {
+        const std::uint32_t at = testpe::Get32(d, typeTen + 16 + 8 * i) & 0x7FFFFFFF;
+        names.emplace_back(reinterpret_cast<const char16_t*>(d.data() + at + 2),
+                           testpe::Get16(d, at));
+    }
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Alpha", u"zeta", u"_under"}));
+    // The zero-length leaf has a data entry of size 0 at a section address.
+    const ExeResource* empty = layout.leaves[0];
+    EXPECT_EQ(testpe::Get32(d, empty->DataEntryOffset() + 4), 0u);
+    EXPECT_EQ(testpe::Get32(d, empty->DataEntryOffset()), 0x5000u + empty->DataOffset());
+    // In-memory lists keep their order.
+    EXPECT_EQ(root.NumericChildren().Get(2)->Id(), 10);
+    EXPECT_EQ(root.NumericChildren().Get(2)->NamedChildren().Get(0)->Name(), "zeta");
+}
+
+TEST_F(ResourceTest, FileBackedEntriesAreReadWhenWritten) {
+    auto image = LoadBytes(
+        testpe::Build(Standard({{std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(4, 7)}})));
+    ASSERT_TRUE(image);
+    const fs::path data = dir_ / "payload.bin";
+    const XString name = XString::FromUtf8(data.string());
+    image->AddFile("FILE", name, nullptr);
+    image->AddFile("GONE", XString::FromUtf8((dir_ / "missing").string()), nullptr);
+    const auto before = image->FindNamed("FILE", nullptr);
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->data, nullptr);             // not in memory
+    testpe::WriteFile(data, Bytes(10000, 0xAB));  // content at write time counts
+
+    const fs::path out = dir_ / "out.exe";
+    Logger log;
+    ASSERT_TRUE(image->Write(XString::FromUtf8(out.string()), &log)) << LogText(log);
+    auto again = ExeImage::Load(XString::FromUtf8(out.string()), &log);
+    ASSERT_TRUE(again);
+    const auto found = again->FindNamed("FILE", nullptr);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(Bytes(found->data, found->data + found->size), Bytes(10000, 0xAB));
+    const auto gone = again->FindNamed("GONE", nullptr);
+    ASSERT_TRUE(gone);
+    EXPECT_EQ(gone->size, 0u);
+}
+
+TEST_F(ResourceTest, MalformedTreesAreCutWithoutReadingOutsideTheFile) {
+    Bytes file =
+        testpe::Build(Standard({{std::uint16_t{10}, std::u16string(u"ONE"), 0x409, Bytes(4, 1)},
+                                {std::uint16_t{10}, std::u16string(u"TWO"), 0x409, Bytes(4, 2)},
+                                {std::uint16_t{6}, std::uint16_t{1}, 0x409, Bytes(4, 3)}}));
+    auto clean = LoadBytes(file);
+    ASSERT_TRUE(clean);
+    const std::uint32_t rsrc = static_cast<std::uint32_t>(*clean->RvaToOffset(0x3000));
+    clean.reset();
+    // Root: 0 named, 2 numeric (10 then 6). Make type 6 point back at the root.
+    Bytes cycle = file;
+    testpe::Put32(cycle, rsrc + 16 + 8 + 4, 0x80000000u);
+    Logger log;
+    auto image = LoadBytes(cycle, &log);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->Resources()->NumericChildren().Count(), 1u);
+    EXPECT_TRUE(image->FindNamed("TWO", nullptr));
+    EXPECT_NE(LogText(log).find("refers back"), std::string::npos) << LogText(log);
+
+    // Type 10's first name string far outside the file; the data of "TWO" likewise.
+    Bytes bad = file;
+    const std::uint32_t typeTen = testpe::Get32(bad, rsrc + 16 + 4) & 0x7FFFFFFF;
+    testpe::Put32(bad, rsrc + typeTen + 16, 0xFFFFFFF0u);
+    const std::uint32_t twoDir = testpe::Get32(bad, rsrc + typeTen + 24 + 4) & 0x7FFFFFFF;
+    const std::uint32_t twoEntry = testpe::Get32(bad, rsrc + twoDir + 16 + 4);
+    testpe::Put32(bad, rsrc + twoEntry + 4, 0x7FFFFFFF);  // size far past the end
+    Logger badLog;
+    image = LoadBytes(bad, &badLog);
+    ASSERT_TRUE(image);
+    EXPECT_FALSE(image->FindNamed("ONE", nullptr));
+    const auto two = image->FindNamed("TWO", nullptr);
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->size, 0u);
+    EXPECT_NE(LogText(badLog).find("Resource name lies outside the file"), std::string::npos);
+    EXPECT_NE(LogText(badLog).find("leaf kept without data"), std::string::npos);
+
+    // Every truncation of the file either loads or fails cleanly.
+    for (std::size_t n = 0; n < file.size(); n += 7) {
+        Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+        auto partial = LoadBytes(cut);
+        if (partial && partial->Resources()) {
+            partial->Resources()->SerializedSize();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace resmelder

@@ -1,0 +1,108 @@
+// Executables made by the mingw toolchains, edited and written, then checked by an
+// independent parser (pefile) as well as by reading them back.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "image/exe_image.h"
+#include "image/test_pe.h"
+#include "image/tree_dump.h"
+#include "support/log.h"
+
+namespace resmelder {
+namespace {
+
+namespace fs = std::filesystem;
+using testpe::Bytes;
+
+std::string LogText(Logger& log) {
+    StringBuffer out;
+    log.GetLogText(out);
+    return std::string(out.View());
+}
+
+int RunPeCheck(const std::string& args) {
+    const std::string command = "/usr/bin/python3 " RESMELDER_TESTDATA_SOURCE "/pecheck.py " + args;
+    return std::system(command.c_str());
+}
+
+class RealExeTest : public ::testing::TestWithParam<const char*> {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / (std::string("resmelder_real_") + GetParam());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        source_ = fs::path(RESMELDER_TESTDATA_DIR) / (std::string(GetParam()) + ".exe");
+        ASSERT_TRUE(fs::exists(source_)) << source_;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Q(const fs::path& p) const { return "'" + p.string() + "'"; }
+
+    fs::path dir_;
+    fs::path source_;
+};
+
+TEST_P(RealExeTest, EditWriteReloadAndCheckIndependently) {
+    // An overlay the writer must carry to the end of the new file.
+    Bytes input = testpe::ReadFile(source_);
+    const Bytes overlay(777, 0x0F);
+    input.insert(input.end(), overlay.begin(), overlay.end());
+    const fs::path in = dir_ / "in.exe";
+    testpe::WriteFile(in, input);
+    const Bytes small = {'s', 'm', 'a', 'l', 'l'};
+    Bytes big(100000);
+    for (std::size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<std::uint8_t>(i * 7 % 251);
+    }
+    testpe::WriteFile(dir_ / "small.bin", small);
+    testpe::WriteFile(dir_ / "big.bin", big);
+
+    Logger log;
+    auto image = ExeImage::Load(XString::FromUtf8(in.string()), &log);
+    ASSERT_TRUE(image) << LogText(log);
+    // (A symbol table, where there is one, is part of the overlay too.)
+    ASSERT_GE(image->Overlay().size(), overlay.size());
+    EXPECT_EQ(Bytes(image->Overlay().end() - 777, image->Overlay().end()), overlay);
+    const bool hasTree = image->Resources() != nullptr;
+    image->AddBytes("ADDED_ONE", small, &log);
+    image->AddFile("big_added", XString::FromUtf8((dir_ / "big.bin").string()), &log);
+    image->DeleteNamed("HELLO");
+    const auto expected = hasTree ? testpe::Format(testpe::DumpTree(*image->Resources())) : "";
+
+    const fs::path out = dir_ / "out.exe";
+    ASSERT_TRUE(image->Write(XString::FromUtf8(out.string()), &log)) << LogText(log);
+    auto again = ExeImage::Load(XString::FromUtf8(out.string()), &log);
+    ASSERT_TRUE(again) << LogText(log);
+    const Bytes written = testpe::ReadFile(out);
+    EXPECT_EQ(Bytes(written.end() - 777, written.end()), overlay);
+    if (!hasTree) {
+        // Copied as it was; only the checksum now covers the appended overlay too.
+        Bytes expectedBytes = input;
+        testpe::Put32(expectedBytes, testpe::ChecksumOffset(input), testpe::Checksum(input));
+        EXPECT_EQ(written, expectedBytes);
+        EXPECT_NE(LogText(log).find("Resources pointer is NULL (3)"), std::string::npos);
+        EXPECT_EQ(RunPeCheck(Q(in) + " " + Q(out)), 0);
+        return;
+    }
+    // The tree file-backed entry now holds its bytes; compare with it resolved.
+    auto found = again->FindNamed("big_added", nullptr);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(Bytes(found->data, found->data + found->size), big);
+    again->DeleteNamed("big_added");
+    image->DeleteNamed("big_added");
+    EXPECT_EQ(testpe::Format(testpe::DumpTree(*again->Resources())),
+              testpe::Format(testpe::DumpTree(*image->Resources())));
+    EXPECT_NE(expected, "");
+    EXPECT_EQ(RunPeCheck(Q(in) + " " + Q(out) + " --add ADDED_ONE " + Q(dir_ / "small.bin") +
+                         " --add big_added " + Q(dir_ / "big.bin") + " --delete HELLO"),
+              0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Probes, RealExeTest,
+                         ::testing::Values("probe64", "probe32", "probe64_symbols", "norsrc64"));
+
+}  // namespace
+}  // namespace resmelder
