@@ -1,0 +1,119 @@
+// The command line end to end, on small built images.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "image/test_pe.h"
+#include "tool/tool.h"
+
+namespace resmelder {
+namespace {
+
+namespace fs = std::filesystem;
+using testpe::Bytes;
+
+class ToolTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               (std::string("resmelder_tool_") +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        testpe::Options o;
+        o.sections = {{".text", Bytes(0x100, 0xC3)},
+                      {".data", Bytes(0x10, 1)},
+                      {".rsrc", {}, 0, 0x40000040, true},
+                      {".reloc", Bytes(8, 2), 0, 0x42000040}};
+        o.leaves = {{std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(6, 0x16)},
+                    {std::uint16_t{10}, std::u16string(u"HELLO"), 0x409, Bytes{'h', 'i'}}};
+        o.checksum = true;
+        testpe::WriteFile(dir_ / "in.exe", testpe::Build(o));
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    int Run(std::vector<std::string> args) {
+        out_.str("");
+        err_.str("");
+        return RunTool(args, out_, err_);
+    }
+    std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
+
+    fs::path dir_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(ToolTest, ListGetAndExtract) {
+    ASSERT_EQ(Run({"list", P("in.exe")}), 0) << err_.str();
+    EXPECT_EQ(out_.str(), "16\t1\t1033\t6\n10\tHELLO\t1033\t2\n");  // the file's order
+    ASSERT_EQ(Run({"get", P("in.exe"), "HELLO"}), 0);
+    EXPECT_EQ(out_.str(), "hi");
+    ASSERT_EQ(Run({"extract", P("in.exe"), "HELLO", P("hello.bin")}), 0);
+    EXPECT_EQ(testpe::ReadFile(dir_ / "hello.bin"), (Bytes{'h', 'i'}));
+
+    EXPECT_EQ(Run({"get", P("in.exe"), "hello"}), 1);
+    EXPECT_NE(err_.str().find("Failed to get resource data: ResourceName = hello"),
+              std::string::npos);
+    EXPECT_EQ(Run({"list", P("missing.exe")}), 1);
+    EXPECT_NE(err_.str().find("VantrixLog:\r\n  Failed to open file (2)\r\n  filename: " +
+                              P("missing.exe")),
+              std::string::npos)
+        << err_.str();
+}
+
+TEST_F(ToolTest, EditsInOrderThenOneWriteInPlace) {
+    testpe::WriteFile(dir_ / "data.bin", Bytes(3000, 0x33));
+    ASSERT_EQ(Run({"edit", P("in.exe"), "--add-string", "NOTE", "caf\xC3\xA9", "--add-file", "DATA",
+                   P("data.bin"), "--delete", "HELLO", "--add-string", "HELLO", "new", "-o",
+                   P("in.exe")}),
+              0)
+        << err_.str();
+    ASSERT_EQ(Run({"list", P("in.exe")}), 0);
+    EXPECT_EQ(out_.str(), "10\tDATA\t1\t3000\n10\tHELLO\t1\t3\n10\tNOTE\t1\t4\n16\t1\t1033\t6\n");
+    ASSERT_EQ(Run({"get", P("in.exe"), "NOTE"}), 0);
+    EXPECT_EQ(out_.str(), "caf\xE9");  // converted to the ANSI code page
+    const Bytes file = testpe::ReadFile(dir_ / "in.exe");
+    EXPECT_EQ(testpe::Get32(file, testpe::ChecksumOffset(file)), testpe::Checksum(file));
+
+    // Single-edit forms.
+    ASSERT_EQ(Run({"add-string", P("in.exe"), "S", "x", "-o", P("b.exe")}), 0);
+    ASSERT_EQ(Run({"delete", P("b.exe"), "NOTE", "-o", P("c.exe")}), 0);
+    ASSERT_EQ(Run({"add-file", P("c.exe"), "F", P("data.bin"), "-o", P("c.exe")}), 0);
+    ASSERT_EQ(Run({"list", P("c.exe")}), 0);
+    EXPECT_EQ(out_.str(),
+              "10\tDATA\t1\t3000\n10\tF\t1\t3000\n10\tHELLO\t1\t3\n10\tS\t1\t1\n16\t1\t1033\t6\n");
+}
+
+TEST_F(ToolTest, FailuresLeaveTheInputAndReportTheLog) {
+    const Bytes before = testpe::ReadFile(dir_ / "in.exe");
+    EXPECT_EQ(Run({"add-file", P("in.exe"), "X", P("nothing.bin"), "-o", P("in.exe")}), 1);
+    EXPECT_NE(err_.str().find("Failed to open file (2)\r\n  filename: " + P("nothing.bin")),
+              std::string::npos)
+        << err_.str();
+    EXPECT_EQ(testpe::ReadFile(dir_ / "in.exe"), before);
+
+    testpe::WriteFile(dir_ / "junk.exe", Bytes{'n', 'o', 'p', 'e'});
+    EXPECT_EQ(Run({"delete", P("junk.exe"), "X", "-o", P("junk.exe")}), 1);
+    EXPECT_NE(err_.str().find("Failed to find DOS signature"), std::string::npos);
+    EXPECT_NE(err_.str().find("Failed to load EXE - unspecified error"), std::string::npos);
+    EXPECT_EQ(testpe::ReadFile(dir_ / "junk.exe"), (Bytes{'n', 'o', 'p', 'e'}));
+
+    EXPECT_EQ(Run({"edit", P("in.exe"), "--bogus"}), 2);
+    EXPECT_EQ(Run({"delete", P("in.exe"), "X"}), 2);
+    EXPECT_NE(err_.str().find("missing -o OUT"), std::string::npos);
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_NE(out_.str().find("resmelder edit IN"), std::string::npos);
+    EXPECT_EQ(Run({}), 2);
+    std::size_t files = 0;
+    for (const auto& e : fs::directory_iterator(dir_)) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 2u) << "no temporary files left behind";
+}
+
+}  // namespace
+}  // namespace resmelder
