@@ -1,0 +1,104 @@
+// Under Windows (Wine here): the tool edits a real PE32+ program, and that program then finds
+// every entry, old and new, through the loader, and still reads its own version resource.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "win/unique_handle.h"
+
+namespace {
+
+std::wstring Here() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+std::wstring TempDir() {
+    wchar_t dir[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, dir);
+    std::wstring d = std::wstring(dir) + L"resmelder_wine\\";
+    ::CreateDirectoryW(d.c_str(), nullptr);
+    return d;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Runs a command line and answers its exit status (-1 when it did not start).
+int RunProcess(const std::wstring& commandLine, const std::wstring& outputFile) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    win::UniqueFile output(::CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = output.get();
+    si.hStdError = output.get();
+    PROCESS_INFORMATION pi{};
+    std::wstring mutableLine = commandLine;
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &si, &pi)) {
+        return -1;
+    }
+    win::UniqueKernelHandle process(pi.hProcess);
+    win::UniqueKernelHandle thread(pi.hThread);
+    ::WaitForSingleObject(process.get(), 60000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+}
+
+std::string ReadText(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::wstring Q(const std::wstring& s) {
+    return L"\"" + s + L"\"";
+}
+
+TEST(ToolWinTest, EditedProgramFindsEveryEntryThroughTheLoader) {
+    const std::wstring dir = TempDir();
+    const std::wstring probe = dir + L"probe.exe";
+    ASSERT_TRUE(
+        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    std::string big(70000, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<char>(i * 13 % 256);
+    }
+    WriteBytes(dir + L"big.bin", big);
+    WriteBytes(dir + L"text.bin", "added text");
+    WriteBytes(dir + L"one.bin", "1");
+    WriteBytes(dir + L"two.bin", "2");
+    WriteBytes(dir + L"hello.bin", "hello from the probe");
+    WriteBytes(dir + L"z.bin", "z");
+    const std::wstring log = dir + L"log.txt";
+
+    // Before editing the untouched program passes too.
+    ASSERT_EQ(RunProcess(Q(probe) + L" HELLO " + Q(dir + L"hello.bin"), log), 0) << ReadText(log);
+
+    const std::wstring tool = Here() + L"resmelder.exe";
+    const std::wstring edit = Q(tool) + L" edit " + Q(probe) +  //
+                              L" --add-string TEXT \"added text\"" + L" --add-file BIG_DATA " +
+                              Q(dir + L"big.bin") + L" --add-string AAB 1 --add-string A_B 2" +  //
+                              L" -o " + Q(probe);
+    ASSERT_EQ(RunProcess(edit, log), 0) << ReadText(log);
+
+    const std::wstring check = Q(probe) + L" HELLO " + Q(dir + L"hello.bin") + L" TEXT " +
+                               Q(dir + L"text.bin") + L" BIG_DATA " + Q(dir + L"big.bin") +
+                               L" AAB " + Q(dir + L"one.bin") + L" A_B " + Q(dir + L"two.bin") +
+                               L" ZZ_LAST " + Q(dir + L"z.bin");
+    EXPECT_EQ(RunProcess(check, log), 0) << ReadText(log);
+    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+}
+
+}  // namespace
