@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kCategories = 200;
 constexpr int kPhrasesPerCategory = 500;
-constexpr int kRuns = 7;
+constexpr int kRuns = 15;
 
 const char* const kWords[] = {"I",      "am",      "calm",      "focused", "strong",
                               "every",  "day",     "breathe",   "slowly",  "trust",
@@ -108,10 +108,23 @@ void GenerateLibrary(const fs::path& app) {
     WriteFile(murmurex::SelectionFilePath(app), selection);
 }
 
-// The same pool, each duplicate test a linear scan of the lower-cased pool so far.
+// True when `element` lower-cased equals `lowered` (a phrase already lower-cased).
+bool EqualsLowered(std::string_view element, std::string_view lowered) {
+    if (element.size() != lowered.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < element.size(); ++i) {
+        if (murmurex::AnsiToLower(element[i]) != lowered[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The same pool built the plain way: lower-case each phrase and scan the pool so far,
+// comparing every element in lower case.
 std::vector<std::string> BuildLinear(const fs::path& app) {
     std::vector<std::string> pool;
-    std::vector<std::string> lowered;
     const auto selection = murmurex::ReadWholeFile(murmurex::SelectionFilePath(app));
     if (!selection) {
         return pool;
@@ -130,9 +143,11 @@ std::vector<std::string> BuildLinear(const fs::path& app) {
             if (phrase.empty()) {
                 continue;
             }
-            std::string lower = murmurex::AnsiLower(phrase);
-            if (std::find(lowered.begin(), lowered.end(), lower) == lowered.end()) {
-                lowered.push_back(std::move(lower));
+            const std::string lowered = murmurex::AnsiLower(phrase);
+            const bool known = std::any_of(pool.begin(), pool.end(), [&](const std::string& e) {
+                return EqualsLowered(e, lowered);
+            });
+            if (!known) {
                 pool.emplace_back(phrase);
             }
         }

@@ -46,14 +46,31 @@ std::string AnsiLower(std::string_view text) {
 }
 
 std::uint64_t AnsiNoCaseHash(std::string_view text) noexcept {
-    // FNV-1a over the lower-cased bytes, then a final mix so the low bits are usable as a
-    // table index.
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    for (char c : text) {
-        hash = (hash ^ kLower[static_cast<unsigned char>(c)]) * 0x100000001b3u;
+    // Eight lower-cased bytes per multiply, then a final mix so that every bit of the result
+    // (the pool picks its slot from the high half) depends on every byte.
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15u;
+    std::uint64_t hash = 0x243F6A8885A308D3u ^ (text.size() * kMul);
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word = 0;
+        for (std::size_t j = 0; j < 8; ++j) {
+            word |= std::uint64_t{kLower[static_cast<unsigned char>(text[i + j])]} << (8 * j);
+        }
+        hash = (hash ^ word) * kMul;
+        hash ^= hash >> 29;
+    }
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        for (std::size_t j = 0; i + j < text.size(); ++j) {
+            word |= std::uint64_t{kLower[static_cast<unsigned char>(text[i + j])]} << (8 * j);
+        }
+        hash = (hash ^ word) * kMul;
+        hash ^= hash >> 29;
     }
     hash ^= hash >> 33;
-    hash *= 0xff51afd7ed558ccdu;
+    hash *= 0xFF51AFD7ED558CCDu;
+    hash ^= hash >> 33;
+    hash *= 0xC4CEB9FE1A85EC53u;
     hash ^= hash >> 33;
     return hash;
 }
@@ -63,7 +80,8 @@ bool AnsiEqualNoCase(std::string_view a, std::string_view b) noexcept {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AnsiToLower(a[i]) != AnsiToLower(b[i])) {
+        // Most bytes of two matching phrases are identical: look up only those that differ.
+        if (a[i] != b[i] && AnsiToLower(a[i]) != AnsiToLower(b[i])) {
             return false;
         }
     }

@@ -156,9 +156,11 @@ PhrasePool BuildPhrasePool(const fs::path& appPath) {
         if (!text || IsBlank(*text)) {
             continue;
         }
-        for (std::string_view phraseLine : SplitCrLf(*text)) {
-            AppendUnique(pool, PhraseTextOf(phraseLine));
+        std::vector<std::string_view> phrases = SplitCrLf(*text);
+        for (std::string_view& phrase : phrases) {
+            phrase = PhraseTextOf(phrase);
         }
+        AppendAllUnique(pool, phrases);
     }
     return pool;
 }

@@ -77,6 +77,44 @@ void PhrasePool::Insert(std::string_view phrase, std::uint64_t hash) {
     phrases_.emplace_back(phrase);
 }
 
+void PhrasePool::AppendAll(std::span<const std::string_view> phrases) {
+    if (phrases_.size() + phrases.size() >= kMaxPhrases) {
+        for (std::string_view phrase : phrases) {
+            AppendUnique(*this, phrase);
+        }
+        return;
+    }
+    // Room for the whole batch first, so that no slot moves while it is being prefetched.
+    while ((phrases_.size() + phrases.size()) * 4 > slots_.size() * 3) {
+        Grow();
+    }
+    std::vector<std::uint64_t> hashes(phrases.size());
+    for (std::size_t i = 0; i < phrases.size(); ++i) {
+        hashes[i] = AnsiNoCaseHash(phrases[i]);
+    }
+    // The slots are scattered over a large table: ask for a later phrase's slot while this
+    // one is being placed, so the memory latency overlaps.
+    constexpr std::size_t kAhead = 8;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = 0; i < phrases.size(); ++i) {
+        if (i + kAhead < phrases.size()) {
+            __builtin_prefetch(&slots_[HomeOf(hashes[i + kAhead], mask)]);
+        }
+        if (phrases[i].empty()) {
+            continue;  // an empty phrase would flash nothing
+        }
+        const std::size_t slot = FindSlot(phrases[i], hashes[i]);
+        if (slots_[slot] == 0) {
+            slots_[slot] = SlotOf(phrases_.size(), hashes[i]);
+            phrases_.emplace_back(phrases[i]);
+        }
+    }
+}
+
+void AppendAllUnique(PhrasePool& pool, std::span<const std::string_view> phrases) {
+    pool.AppendAll(phrases);
+}
+
 void AppendUnique(PhrasePool& pool, std::string_view phrase) {
     // An empty phrase would flash nothing.
     if (phrase.empty()) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,12 +31,14 @@ class PhrasePool {
 
   private:
     friend void AppendUnique(PhrasePool& pool, std::string_view phrase);
+    friend void AppendAllUnique(PhrasePool& pool, std::span<const std::string_view> phrases);
     friend bool PoolContains(const PhrasePool& pool, std::string_view phrase);
 
     /// Slot of `phrase` in slots_, or of the free slot where it would go.
     std::size_t FindSlot(std::string_view phrase, std::uint64_t hash) const noexcept;
     void Insert(std::string_view phrase, std::uint64_t hash);
     void Grow();
+    void AppendAll(std::span<const std::string_view> phrases);
 
     std::vector<std::string> phrases_;
     // An open-addressing index over phrases_ keyed by the hash of the lower-cased text: keeps
@@ -48,6 +51,9 @@ class PhrasePool {
 /// Adds `phrase` at the end unless the pool holds it already (compared in lower case).
 /// An empty phrase is never added: it would flash nothing.
 void AppendUnique(PhrasePool& pool, std::string_view phrase);
+
+/// AppendUnique for each phrase in order; faster than one by one for a whole file's phrases.
+void AppendAllUnique(PhrasePool& pool, std::span<const std::string_view> phrases);
 
 /// True when an element equals `phrase` after both are lower-cased.
 bool PoolContains(const PhrasePool& pool, std::string_view phrase);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace murmurex {
@@ -105,6 +107,17 @@ TEST(PhrasePool, GrowingPoolMatchesALinearScan) {
         EXPECT_TRUE(PoolContains(pool, phrase)) << phrase;
     }
     EXPECT_FALSE(PoolContains(pool, "phrase 1000 \xE9"));
+
+    // Whole batches (with repeats inside one batch, and empty phrases) give the same pool.
+    std::vector<std::string_view> views(input.begin(), input.end());
+    views.insert(views.begin() + 5, "");
+    PhrasePool batched;
+    AppendAllUnique(batched, std::span(views).first(1));
+    AppendAllUnique(batched, std::span(views).subspan(1, 700));
+    AppendAllUnique(batched, std::span(views).subspan(701));
+    EXPECT_EQ(batched, pool);
+    AppendAllUnique(batched, views);
+    EXPECT_EQ(batched, pool);
 }
 
 }  // namespace
