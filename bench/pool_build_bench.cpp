@@ -190,6 +190,9 @@ int main() {
     fs::remove_all(app, ec);
 
     const bool same = pool.Items() == reference;
+#ifndef NDEBUG
+    std::printf("note: unoptimized build; configure with -DCMAKE_BUILD_TYPE=Release for figures\n");
+#endif
     const int total = kCategories * kPhrasesPerCategory;
     std::printf("input: %d categories x %d phrases = %d phrases, pool of %zu\n", kCategories,
                 kPhrasesPerCategory, total, pool.Count());
