@@ -23,6 +23,9 @@ bool IsPowerOfTwo(std::uint32_t v) {
     return v != 0 && (v & (v - 1)) == 0;
 }
 
+constexpr std::uint32_t kMaxFileAlignment = 0x10000;
+constexpr std::uint32_t kMaxSectionAlignment = 0x200000;
+
 std::uint32_t Load32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     std::uint32_t v = 0;
     std::memcpy(&v, bytes.data() + at, 4);
@@ -91,7 +94,7 @@ ExeImage::~ExeImage() {
 }
 
 std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) {
-    std::unique_ptr<ExeImage> image(new ExeImage());
+    auto image = std::make_unique<ExeImage>(Token{});
     image->file_ = FileSys::OpenForRead(fileName, log);
     if (!image->file_.IsOpen()) {
         return nullptr;
@@ -280,7 +283,10 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
         Fail(log, "Cannot write an image with fewer than two sections", target);
         return false;
     }
-    if (!IsPowerOfTwo(plan.fileAlignment) || !IsPowerOfTwo(plan.sectionAlignment)) {
+    // Alignments outside what loaders accept would also make the padding absurdly large.
+    if (!IsPowerOfTwo(plan.fileAlignment) || !IsPowerOfTwo(plan.sectionAlignment) ||
+        plan.fileAlignment > kMaxFileAlignment || plan.sectionAlignment > kMaxSectionAlignment ||
+        plan.sectionAlignment < plan.fileAlignment) {
         Fail(log, "Invalid file or section alignment in the image", target);
         return false;
     }
@@ -296,6 +302,20 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
     }
     if (!resources_) {
         plan.resourceIndex = -1;  // nothing to regenerate: every section is copied as it is
+    }
+    // Copied sections must lie in the source: a pointer far past its end would otherwise
+    // turn into gigabytes of zeros.
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const ExeSection& s = *sections_.Get(i);
+        if (static_cast<int>(i) != plan.resourceIndex && s.SizeOfRawData() != 0 &&
+            std::uint64_t{s.PointerToRawData()} + s.SizeOfRawData() > sourceSize_) {
+            if (log != nullptr) {
+                log->LogError("Section data lies outside the source file");
+                log->LogData("section_name", s.Name().c_str());
+                LogFileName(log, target);
+            }
+            return false;
+        }
     }
     const std::uint64_t F = plan.fileAlignment;
     const std::uint64_t S = plan.sectionAlignment;
@@ -517,16 +537,8 @@ bool ExeImage::WriteTo(File& file, const XString& target, LogBase* log) {
             // In place (positions 0 and 1) the padding fills the section's own raw size.
             ok = resources_->Serialize(plan.layout, out, padTo, s.VirtualAddress(), &progress, log);
         } else if (ok) {
-            const std::size_t from = old.PointerToRawData();
-            const std::size_t have =
-                from < src.Size() ? std::min<std::size_t>(old.SizeOfRawData(), src.Size() - from)
-                                  : 0;
-            if (have < old.SizeOfRawData() && log != nullptr) {
-                log->LogInfo("Section data runs past the end of the source; the rest is zeros");
-                log->LogData("section_name", s.Name().c_str());
-            }
-            ok =
-                out.Write(src.All().subspan(from, have)) && out.Fill(0, old.SizeOfRawData() - have);
+            // Checked in the plan: the section's bytes lie inside the source.
+            ok = out.Write(src.All().subspan(old.PointerToRawData(), old.SizeOfRawData()));
             progress.Consumed(old.SizeOfRawData());
         }
         if (!ok) {

@@ -70,7 +70,10 @@ class PendingOutput {
 };
 
 class ExeImage : public VantrixObject {
+    struct Token {};  // only Load makes images
+
   public:
+    explicit ExeImage(Token) {}
     ExeImage(const ExeImage&) = delete;
     ExeImage& operator=(const ExeImage&) = delete;
     ~ExeImage() override;
@@ -105,7 +108,6 @@ class ExeImage : public VantrixObject {
     std::uint32_t NtHeadersOffset() const { return ntOffset_; }
 
   private:
-    ExeImage() = default;
     struct WritePlan;
     bool PlanWrite(WritePlan& plan, const XString& target, LogBase* log);
     bool WriteTo(File& file, const XString& target, LogBase* log);

@@ -284,6 +284,32 @@ TEST_F(ImageTest, RefusedWritesLeaveTheTargetAlone) {
     ASSERT_TRUE(again && again->FindNamed("SMALL", nullptr));
 }
 
+// Found by fuzzing: a section whose raw data pointer lies far past the end of the file made
+// the writer produce gigabytes of zeros. Such a write is refused; so are absurd alignments.
+TEST_F(ImageTest, SectionsOutsideTheSourceAndBadAlignmentsAreRefused) {
+    Bytes file = testpe::Build(Typical(true));
+    const std::size_t relocHeader = 0x80 + 24 + 240 + 3 * 40;
+    testpe::Put32(file, relocHeader + 20, 0x8E000000u);
+    Logger log;
+    auto image = ExeImage::Load(Put("in.exe", file), &log);
+    ASSERT_TRUE(image);
+    EXPECT_FALSE(image->Write(Path("out.exe"), &log));
+    EXPECT_NE(
+        LogText(log).find("Section data lies outside the source file\r\n  section_name: .reloc"),
+        std::string::npos)
+        << LogText(log);
+    EXPECT_FALSE(fs::exists(dir_ / "out.exe"));
+
+    Bytes aligned = testpe::Build(Typical(true));
+    testpe::Put32(aligned, 0x80 + 24 + 32, 0x80000000u);  // section alignment 2 GB
+    Logger alignLog;
+    image = ExeImage::Load(Put("in2.exe", aligned), &alignLog);
+    ASSERT_TRUE(image);
+    EXPECT_FALSE(image->Write(Path("out.exe"), &alignLog));
+    EXPECT_NE(LogText(alignLog).find("Invalid file or section alignment in the image"),
+              std::string::npos);
+}
+
 TEST_F(ImageTest, WriteIntoAMissingFolderFailsWithTheOpenMessages) {
     Logger log;
     auto image = ExeImage::Load(Put("in.exe", testpe::Build(Typical(true))), &log);
