@@ -1,0 +1,103 @@
+#include "tray_win.h"
+
+#include <cstring>
+
+namespace murmurex {
+namespace {
+
+constexpr char kWatcherClass[] = "MurmurexTrayWatcher";
+
+}  // namespace
+
+NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record) {
+    NOTIFYICONDATAA data;
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = record.size;
+    data.hWnd = reinterpret_cast<HWND>(record.window);
+    data.uID = record.id;
+    data.uFlags = record.flags;
+    data.uCallbackMessage = record.callbackMessage;
+    data.hIcon = reinterpret_cast<HICON>(record.icon);
+    static_assert(sizeof data.szTip == kTrayTipField);
+    std::memcpy(data.szTip, record.tip.data(), sizeof data.szTip);
+    return data;
+}
+
+std::uint32_t Win32TrayShell::RecordSize() const {
+    return NOTIFYICONDATAA_V2_SIZE;
+}
+
+bool Win32TrayShell::Notify(TrayCommand command, const TrayRecord& record) {
+    NOTIFYICONDATAA data = ToNotifyIconData(record);
+    return notify_(static_cast<DWORD>(command), &data) != FALSE;
+}
+
+std::uintptr_t WindowTrayOwner::WindowHandle() const {
+    return reinterpret_cast<std::uintptr_t>(window_);
+}
+
+std::uintptr_t WindowTrayOwner::IconHandle() const {
+    if (icon_ != nullptr) {
+        return reinterpret_cast<std::uintptr_t>(icon_);
+    }
+    const ULONG_PTR small = ::GetClassLongPtrA(window_, GCLP_HICONSM);
+    return small != 0 ? small : ::GetClassLongPtrA(window_, GCLP_HICON);
+}
+
+bool WindowTrayOwner::Visible() const {
+    return ::IsWindowVisible(window_) != FALSE;
+}
+
+void WindowTrayOwner::Show() {
+    ::ShowWindow(window_, SW_SHOW);
+}
+
+std::unique_ptr<TrayIcon> TrayIcon::Create(ShellNotifyIconFunction notify) {
+    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass{};
+    if (!::GetClassInfoExA(instance, kWatcherClass, &windowClass)) {
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = WatcherProc;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = kWatcherClass;
+        ::RegisterClassExA(&windowClass);
+    }
+    auto self = std::make_unique<TrayIcon>(Key{}, notify);
+    // A hidden top-level window, not a message-only one: those never see broadcasts.
+    self->watcher_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kWatcherClass, "", WS_POPUP, 0, 0, 0,
+                                           0, nullptr, nullptr, instance, self.get()));
+    if (!self->watcher_) {
+        return nullptr;
+    }
+    // Explorer runs at normal integrity: let its broadcast through to an elevated program.
+    ::ChangeWindowMessageFilterEx(self->watcher_.get(), self->taskbarCreated_, MSGFLT_ALLOW,
+                                  nullptr);
+    return self;
+}
+
+TrayIcon::TrayIcon(Key, ShellNotifyIconFunction notify)
+    : shell_(notify), taskbarCreated_(::RegisterWindowMessageA("TaskbarCreated")) {}
+
+TrayIcon::~TrayIcon() = default;
+
+LRESULT CALLBACK TrayIcon::WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TrayIcon*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self != nullptr) {
+        if (message == self->taskbarCreated_ && message != 0) {
+            self->tray_.Restore();
+            return 0;
+        }
+        if (message == WM_NCDESTROY) {
+            ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            self->watcher_.release();
+        }
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace murmurex

@@ -1,0 +1,198 @@
+#include "tray_win.h"
+
+#include <gtest/gtest.h>
+#include <windowsx.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace murmurex {
+namespace {
+
+// Every record as the shell receives it, passed on to the real shell.
+struct ShellCall {
+    DWORD command;
+    NOTIFYICONDATAA data;
+    BOOL answer;
+};
+std::vector<ShellCall> g_calls;
+
+BOOL WINAPI RecordingShellNotify(DWORD command, PNOTIFYICONDATAA data) {
+    const BOOL answer = ::Shell_NotifyIconA(command, data);
+    g_calls.push_back({command, *data, answer});
+    return answer;
+}
+
+void Pump(DWORD milliseconds) {
+    const DWORD end = ::GetTickCount() + milliseconds;
+    do {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
+}
+
+// Whether the shell holds an icon for (window, 1): only an existing icon can be modified.
+bool ShellHasIcon(HWND window) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.hWnd = window;
+    data.uID = 1;
+    return ::Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+// The settings window's stand-in: records the X coordinate of every mouse-move it gets.
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_MOUSEMOVE) {
+        auto* seen =
+            reinterpret_cast<std::vector<int>*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (seen != nullptr) {
+            seen->push_back(GET_X_LPARAM(lParam));
+        }
+        return 0;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+class TrayWinTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_calls.clear();
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = OwnerProc;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "MurmurexTrayOwnerStandIn";
+        ::RegisterClassExA(&windowClass);
+        window.reset(::CreateWindowExA(0, windowClass.lpszClassName, "Settings",
+                                       WS_OVERLAPPEDWINDOW, 300, 300, 300, 200, nullptr, nullptr,
+                                       windowClass.hInstance, nullptr));
+        ASSERT_TRUE(window);
+        ::SetWindowLongPtrA(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
+        icon = ::LoadIconA(nullptr, IDI_APPLICATION);
+        otherIcon = ::LoadIconA(nullptr, IDI_WARNING);
+        owner.SetIcon(icon);
+        trayIcon = TrayIcon::Create(RecordingShellNotify);
+        ASSERT_NE(trayIcon, nullptr);
+    }
+
+    void TearDown() override {
+        NOTIFYICONDATAA data{};
+        data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        data.hWnd = window.get();
+        data.uID = 1;
+        ::Shell_NotifyIconA(NIM_DELETE, &data);
+    }
+
+    const ShellCall& Last() const { return g_calls.back(); }
+
+    std::vector<int> seen;
+    win::UniqueWindow window;
+    HICON icon = nullptr;
+    HICON otherIcon = nullptr;
+    WindowTrayOwner owner{nullptr, "Murmurex"};
+    std::unique_ptr<TrayIcon> trayIcon;
+};
+
+TEST_F(TrayWinTest, ShellReceivesThePlatformRecord) {
+    owner = WindowTrayOwner(window.get(), "Murmurex");
+    owner.SetIcon(icon);
+    std::string tip(127, 'a');
+    trayIcon->Tray().ShowIcon(owner, tip);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(Last().command, static_cast<DWORD>(NIM_ADD));
+    const NOTIFYICONDATAA& data = Last().data;
+    // The layout with the 128-character tip and the balloon fields, at this program's width.
+    EXPECT_EQ(data.cbSize, sizeof(void*) == 8 ? 504u : 488u);
+    EXPECT_EQ(data.hWnd, window.get());
+    EXPECT_EQ(data.uID, 1u);
+    EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(data.uCallbackMessage, static_cast<UINT>(WM_MOUSEMOVE));
+    EXPECT_EQ(data.hIcon, icon);
+    EXPECT_EQ(std::string(data.szTip), tip);  // whole, with its NUL in the last place
+    EXPECT_EQ(data.dwState, 0u);
+    EXPECT_EQ(data.dwStateMask, 0u);
+    EXPECT_EQ(data.szInfo[0], '\0');
+    EXPECT_EQ(data.szInfoTitle[0], '\0');
+    EXPECT_EQ(data.dwInfoFlags, 0u);
+    EXPECT_TRUE(Last().answer);
+    EXPECT_TRUE(ShellHasIcon(window.get()));
+
+    // Longer tips are cut to what the field can hold with its NUL.
+    trayIcon->Tray().ChangeToolTip(owner, std::string(128, 'b'));
+    EXPECT_EQ(std::string(Last().data.szTip), std::string(127, 'b'));
+    trayIcon->Tray().ChangeToolTip(owner, std::string(500, 'c'));
+    EXPECT_EQ(std::string(Last().data.szTip), std::string(127, 'c'));
+    EXPECT_EQ(Last().data.szTip[127], '\0');
+    EXPECT_TRUE(Last().answer);
+
+    trayIcon->Tray().RemoveIcon(owner);
+    EXPECT_EQ(Last().command, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(Last().data.uCallbackMessage, 1u);
+    EXPECT_TRUE(Last().answer);
+    EXPECT_FALSE(ShellHasIcon(window.get()));
+}
+
+TEST_F(TrayWinTest, RemoveIconShowsAHiddenOwner) {
+    owner = WindowTrayOwner(window.get(), "Murmurex");
+    std::string tip;
+    trayIcon->Tray().ShowIcon(owner, tip);
+    EXPECT_EQ(tip, "Murmurex");
+    ASSERT_FALSE(::IsWindowVisible(window.get()));
+    trayIcon->Tray().bRunningInTray = true;
+
+    trayIcon->Tray().RemoveIcon(owner);
+    EXPECT_TRUE(::IsWindowVisible(window.get()));
+    EXPECT_FALSE(trayIcon->Tray().bRunningInTray);
+
+    // Removing again: no icon left, the window stays shown.
+    trayIcon->Tray().RemoveIcon(owner);
+    EXPECT_TRUE(::IsWindowVisible(window.get()));
+    EXPECT_FALSE(Last().answer);
+}
+
+TEST_F(TrayWinTest, TaskbarCreatedBringsTheIconBackAsItWas) {
+    owner = WindowTrayOwner(window.get(), "Murmurex");
+    owner.SetIcon(icon);
+    std::string tip = "Click for menu options.";
+    trayIcon->Tray().ShowIcon(owner, tip);
+    owner.SetIcon(otherIcon);
+    trayIcon->Tray().ChangeToolTip(owner, "Subliminal Message are ON.");
+    ASSERT_TRUE(ShellHasIcon(window.get()));
+
+    // The shell forgets its icons, as a restarted Explorer does, then announces itself.
+    NOTIFYICONDATAA gone{};
+    gone.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    gone.hWnd = window.get();
+    gone.uID = 1;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &gone));
+    ASSERT_FALSE(ShellHasIcon(window.get()));
+    g_calls.clear();
+
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(HWND_BROADCAST, trayIcon->TaskbarCreatedMessage(), 0, 0, SMTO_ABORTIFHUNG,
+                          2000, &result);
+    Pump(100);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(Last().command, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(Last().data.hIcon, otherIcon);
+    EXPECT_STREQ(Last().data.szTip, "Subliminal Message are ON.");
+    EXPECT_EQ(Last().data.uCallbackMessage, static_cast<UINT>(WM_MOUSEMOVE));
+    EXPECT_TRUE(ShellHasIcon(window.get()));
+
+    // Once removed, a new task bar gets nothing.
+    trayIcon->Tray().RemoveIcon(owner);
+    g_calls.clear();
+    ::SendMessageTimeoutA(HWND_BROADCAST, trayIcon->TaskbarCreatedMessage(), 0, 0, SMTO_ABORTIFHUNG,
+                          2000, &result);
+    Pump(100);
+    EXPECT_TRUE(g_calls.empty());
+    EXPECT_FALSE(ShellHasIcon(window.get()));
+}
+
+}  // namespace
+}  // namespace murmurex
