@@ -24,7 +24,7 @@ float UniformRandom::Next() {
     return static_cast<float>(bits) / 16777216.0f;
 }
 
-std::int32_t RoundHalfEven(double value) noexcept {
+std::int32_t RoundToInt32(double value) noexcept {
     constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
     constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
     if (std::isnan(value)) {
@@ -63,8 +63,8 @@ void MessageCycle::Load(double secondsSinceMidnight) {
 }
 
 void MessageCycle::SetScreenSize(float widthPixels, float heightPixels) {
-    ScreenWidth_ = RoundHalfEven(widthPixels);
-    ScreenHeight_ = RoundHalfEven(heightPixels);
+    ScreenWidth_ = RoundToInt32(widthPixels);
+    ScreenHeight_ = RoundToInt32(heightPixels);
 }
 
 void MessageCycle::Begin() {
@@ -74,9 +74,9 @@ void MessageCycle::Begin() {
 std::int32_t MessageCycle::RndNum(std::int32_t& Max, std::int32_t Min) {
     // The difference is taken wide and clamped: extreme arguments must not overflow.
     const std::int64_t range = static_cast<std::int64_t>(Max) - Min;
-    Max = RoundHalfEven(static_cast<double>(range));
+    Max = RoundToInt32(static_cast<double>(range));
     const double value = static_cast<double>(random_.Next()) * Max + Min;
-    return RoundHalfEven(value);
+    return RoundToInt32(value);
 }
 
 void MessageCycle::TimerFrequency_Timer() {
@@ -103,14 +103,16 @@ void MessageCycle::TimerFrequency_Timer() {
     const float twipsPerPixelX = view_.TwipsPerPixelX();
     const float twipsPerPixelY = view_.TwipsPerPixelY();
     const float h = view_.LabelHeight() / twipsPerPixelY;
-    std::int32_t maxY = RoundHalfEven(static_cast<double>(ScreenHeight_) - h);
+    std::int32_t maxY = RoundToInt32(static_cast<double>(ScreenHeight_) - h);
     const std::int32_t y = RndNum(maxY, 0);
     const float w = view_.LabelWidth() / twipsPerPixelX;
-    std::int32_t maxX = RoundHalfEven(static_cast<double>(ScreenWidth_) - w);
+    std::int32_t maxX = RoundToInt32(static_cast<double>(ScreenWidth_) - w);
     const std::int32_t x = RndNum(maxX, 0);
 
-    view_.SetWindowLeft(static_cast<float>(x) * twipsPerPixelX);
-    view_.SetWindowTop(static_cast<float>(y) * twipsPerPixelY);
+    // x and y place the label, so the window goes that much further up and left: placed at
+    // x and y itself, its label would hang past the right and bottom edges by its offset.
+    view_.SetWindowLeft(static_cast<float>(x) * twipsPerPixelX - view_.LabelLeft());
+    view_.SetWindowTop(static_cast<float>(y) * twipsPerPixelY - view_.LabelTop());
     view_.SetLabelVisible(true);
 
     // With the settings window or its menu open the phrase stays and the cycle halts until

@@ -22,6 +22,9 @@ class MessageView {
     virtual void SetLabelText(const std::string& text) = 0;
     virtual float LabelWidth() const = 0;
     virtual float LabelHeight() const = 0;
+    /// The label's fixed place inside the window.
+    virtual float LabelLeft() const = 0;
+    virtual float LabelTop() const = 0;
     virtual void SetLabelVisible(bool visible) = 0;
     virtual void SetWindowHeight(float twips) = 0;
     virtual void SetWindowWidth(float twips) = 0;
@@ -75,8 +78,9 @@ class SettingsVisibility {
     virtual bool TrayMenuVisible() const = 0;
 };
 
-/// Rounds to the nearest integer, halves to the even neighbour; saturates at the int32 range.
-std::int32_t RoundHalfEven(double value) noexcept;
+/// Rounds to the nearest integer, halves to the even neighbour; saturates at the int32 range
+/// (NaN gives 0).
+std::int32_t RoundToInt32(double value) noexcept;
 
 class MessageCycle {
   public:

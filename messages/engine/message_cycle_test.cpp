@@ -31,6 +31,8 @@ class FakeView : public MessageView {
         return static_cast<float>(text_.size()) * charWidthPixels * kTwipsPerPixel;
     }
     float LabelHeight() const override { return 13.0f * kTwipsPerPixel; }
+    float LabelLeft() const override { return 60.0f; }
+    float LabelTop() const override { return 120.0f; }
     void SetLabelVisible(bool visible) override {
         labelVisible = visible;
         log_.push_back(visible ? "show" : "hide");
@@ -57,6 +59,9 @@ class FakeView : public MessageView {
     float TwipsPerPixelY() const override { return kTwipsPerPixel; }
 
     const std::string& text() const { return text_; }
+    // Where the label lands on the screen, in pixels.
+    float labelX() const { return (left + LabelLeft()) / kTwipsPerPixel; }
+    float labelY() const { return (top + LabelTop()) / kTwipsPerPixel; }
 
     float charWidthPixels = 10.0f;
     bool labelVisible = false;
@@ -214,8 +219,9 @@ TEST_F(MessageCycleTest, StepSizesTheWindowAndPlacesTheLabelWithTheRandomNumbers
     EXPECT_FLOAT_EQ(view.height, 13.0f * 15.0f + 150.0f);
     EXPECT_FLOAT_EQ(view.width, 120.0f * 15.0f + 50.0f);
     // y = 0.25 * (800 - 13) = 196.75 -> 197; x = 0.75 * (1280 - 120) = 870.
-    EXPECT_FLOAT_EQ(view.top, 197.0f * 15.0f);
-    EXPECT_FLOAT_EQ(view.left, 870.0f * 15.0f);
+    EXPECT_FLOAT_EQ(view.labelY(), 197.0f);
+    EXPECT_FLOAT_EQ(view.labelX(), 870.0f);
+    EXPECT_FLOAT_EQ(view.top, 197.0f * 15.0f - 120.0f);
 }
 
 TEST_F(MessageCycleTest, LabelStaysOnTheScreenForAnyRandomNumber) {
@@ -225,8 +231,8 @@ TEST_F(MessageCycleTest, LabelStaysOnTheScreenForAnyRandomNumber) {
         cycle.TimerFrequency_Timer();
         ASSERT_EQ(cycle.PhraseIndex(), 1);
         const float labelWidth = view.LabelWidth() / kTwipsPerPixel;
-        const float x = view.left / kTwipsPerPixel;
-        const float y = view.top / kTwipsPerPixel;
+        const float x = view.labelX();
+        const float y = view.labelY();
         EXPECT_GE(x, 0.0f);
         EXPECT_LE(x + labelWidth, 1280.0f);
         EXPECT_GE(y, 0.0f);
@@ -243,7 +249,7 @@ TEST_F(MessageCycleTest, PhraseWiderThanTheScreenLandsBetweenItsNegativeOffsetAn
     for (float r : {0.0f, 0.5f, std::nextafter(1.0f, 0.0f)}) {
         random.values = {0.5f, r};
         cycle.TimerFrequency_Timer();
-        const float x = view.left / kTwipsPerPixel;
+        const float x = view.labelX();
         EXPECT_LE(x, 0.0f);
         EXPECT_GE(x, -200.0f);
         EXPECT_TRUE(view.labelVisible);
@@ -254,7 +260,7 @@ TEST_F(MessageCycleTest, PhraseWiderThanTheScreenLandsBetweenItsNegativeOffsetAn
     }
     random.values = {0.5f, 0.5f};
     cycle.TimerFrequency_Timer();
-    EXPECT_FLOAT_EQ(view.left, -100.0f * kTwipsPerPixel);
+    EXPECT_FLOAT_EQ(view.labelX(), -100.0f);
 }
 
 TEST_F(MessageCycleTest, SettingsWindowOrMenuHaltsTheCycleUntilBegin) {
@@ -383,16 +389,16 @@ TEST(UniformRandomTest, SameSeedSameNumbersAndAlwaysBelowOne) {
     EXPECT_NE(a.Next(), b.Next());
 }
 
-TEST(RoundHalfEvenTest, HalvesGoToTheEvenNeighbourAndExtremesSaturate) {
-    EXPECT_EQ(RoundHalfEven(0.5), 0);
-    EXPECT_EQ(RoundHalfEven(1.5), 2);
-    EXPECT_EQ(RoundHalfEven(-0.5), 0);
-    EXPECT_EQ(RoundHalfEven(-1.5), -2);
-    EXPECT_EQ(RoundHalfEven(-2.6), -3);
-    EXPECT_EQ(RoundHalfEven(2.4999), 2);
-    EXPECT_EQ(RoundHalfEven(1e12), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(RoundHalfEven(-1e12), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(RoundHalfEven(std::nan("")), 0);
+TEST(RoundToInt32Test, HalvesGoToTheEvenNeighbourAndExtremesSaturate) {
+    EXPECT_EQ(RoundToInt32(0.5), 0);
+    EXPECT_EQ(RoundToInt32(1.5), 2);
+    EXPECT_EQ(RoundToInt32(-0.5), 0);
+    EXPECT_EQ(RoundToInt32(-1.5), -2);
+    EXPECT_EQ(RoundToInt32(-2.6), -3);
+    EXPECT_EQ(RoundToInt32(2.4999), 2);
+    EXPECT_EQ(RoundToInt32(1e12), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(RoundToInt32(-1e12), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(RoundToInt32(std::nan("")), 0);
 }
 
 }  // namespace
