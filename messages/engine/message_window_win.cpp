@@ -1,0 +1,376 @@
+#include "message_window_win.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "transparent_win.h"
+
+namespace murmurex {
+
+namespace {
+
+constexpr char kWindowClass[] = "MurmurexMessageWindow";
+constexpr std::uint32_t kColourKey = 0x00FFFFFF;
+constexpr UINT kTimerMessage = WM_APP + 1;
+constexpr WPARAM kFrequencyTimerId = 1;
+constexpr WPARAM kDisplayLengthTimerId = 2;
+
+// Design layout, in twips.
+constexpr float kInitialClientSize = 90.0f;
+constexpr float kLabelLeft = 60.0f;
+constexpr float kLabelTop = 120.0f;
+
+constexpr float kTwipsPerInch = 1440.0f;
+constexpr float kMinimumFontSize = 1.0f;
+constexpr float kMaximumFontSize = 1000.0f;
+
+int ToPixels(float twips, float twipsPerPixel) noexcept {
+    return RoundToInt32(static_cast<double>(twips) / twipsPerPixel);
+}
+
+COLORREF ResolveColour(std::uint32_t colour) noexcept {
+    // The high bit names a system colour by its index in the low byte.
+    if ((colour & 0x80000000u) != 0) {
+        return ::GetSysColor(static_cast<int>(colour & 0xFFu));
+    }
+    return static_cast<COLORREF>(colour & 0x00FFFFFFu);
+}
+
+double SecondsSinceMidnight() noexcept {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
+}
+
+bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) noexcept {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    if (::RegisterClassExA(&windowClass) != 0) {
+        return true;
+    }
+    return ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+// ---- lblMessage -----------------------------------------------------------------------------
+
+void MessageLabel::Attach(HWND owner, float twipsPerPixelX, float twipsPerPixelY) {
+    owner_ = owner;
+    twipsPerPixelX_ = twipsPerPixelX;
+    twipsPerPixelY_ = twipsPerPixelY;
+    SetFont(font_);
+}
+
+void MessageLabel::SetVisible(bool visible) {
+    if (visible == visible_) {
+        return;
+    }
+    visible_ = visible;
+    Invalidate();
+    if (visibilityListener_) {
+        visibilityListener_(visible);
+    }
+}
+
+void MessageLabel::SetForeColor(std::uint32_t colour) {
+    foreColor_ = colour;
+    Invalidate();
+}
+
+void MessageLabel::SetFont(const LabelFont& font) {
+    LabelFont chosen = font;
+    chosen.Size = std::isfinite(font.Size)
+                      ? std::clamp(font.Size, kMinimumFontSize, kMaximumFontSize)
+                      : font_.Size;
+    if (owner_ == nullptr) {
+        font_ = chosen;
+        return;
+    }
+    LOGFONTA logFont{};
+    {
+        const auto dc = win::GetWindowDcOwned(owner_);
+        const float dpiY = static_cast<float>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
+        logFont.lfHeight = -static_cast<LONG>(std::lround(chosen.Size * dpiY / 72.0f));
+    }
+    logFont.lfWeight = chosen.Bold ? FW_BOLD : FW_NORMAL;
+    logFont.lfItalic = chosen.Italic ? TRUE : FALSE;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    // Anti-aliased edges would blend toward the white key: near-white fringe pixels would
+    // escape the key and show as a halo around the letters.
+    logFont.lfQuality = NONANTIALIASED_QUALITY;
+    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    const std::size_t nameLength = std::min(chosen.Name.size(), sizeof logFont.lfFaceName - 1);
+    std::memcpy(logFont.lfFaceName, chosen.Name.data(), nameLength);
+
+    win::UniqueFont created(::CreateFontIndirectA(&logFont));
+    if (!created) {
+        return;
+    }
+    Invalidate();
+    hfont_ = std::move(created);
+    font_ = chosen;
+    Measure();
+}
+
+void MessageLabel::SetCaption(const std::string& caption) {
+    Invalidate();
+    caption_ = caption;
+    Measure();
+}
+
+void MessageLabel::Measure() {
+    if (owner_ == nullptr) {
+        return;
+    }
+    const auto dc = win::GetWindowDcOwned(owner_);
+    win::SelectGuard selected(dc.get(), hfont_.get());
+    SIZE extent{0, 0};
+    ::GetTextExtentPoint32A(dc.get(), caption_.data(), static_cast<int>(caption_.size()), &extent);
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc.get(), &metrics);
+    // One line: as high as the font even for an empty text.
+    size_ = SIZE{extent.cx, metrics.tmHeight};
+    Invalidate();
+}
+
+float MessageLabel::Left() const noexcept {
+    return kLabelLeft;
+}
+
+float MessageLabel::Top() const noexcept {
+    return kLabelTop;
+}
+
+float MessageLabel::Width() const noexcept {
+    return static_cast<float>(size_.cx) * twipsPerPixelX_;
+}
+
+float MessageLabel::Height() const noexcept {
+    return static_cast<float>(size_.cy) * twipsPerPixelY_;
+}
+
+RECT MessageLabel::PixelRect() const noexcept {
+    const int left = ToPixels(kLabelLeft, twipsPerPixelX_);
+    const int top = ToPixels(kLabelTop, twipsPerPixelY_);
+    return RECT{left, top, left + size_.cx, top + size_.cy};
+}
+
+void MessageLabel::Invalidate() const {
+    if (owner_ != nullptr) {
+        const RECT area = PixelRect();
+        ::InvalidateRect(owner_, &area, FALSE);
+    }
+}
+
+void MessageLabel::Paint(HDC dc) const {
+    if (!visible_) {
+        return;
+    }
+    win::SelectGuard selected(dc, hfont_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ResolveColour(foreColor_));
+    const RECT area = PixelRect();
+    // TextOut shows an ampersand as written, where a label would take it for a mnemonic.
+    ::TextOutA(dc, area.left, area.top, caption_.data(), static_cast<int>(caption_.size()));
+}
+
+// ---- frmMessage -----------------------------------------------------------------------------
+
+frmMessage::frmMessage(Key) {}
+
+frmMessage::~frmMessage() {
+    if (window_) {
+        // The window may outlive this object by a few messages while it is destroyed.
+        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+    }
+    TimerFrequency.SetEnabled(false);
+    TimerDisplayLength.SetEnabled(false);
+    window_.reset();
+    screen_.reset();  // Unload: the screen object goes with the window
+}
+
+std::unique_ptr<frmMessage> frmMessage::Create(HINSTANCE instance) {
+    if (instance == nullptr) {
+        instance = ::GetModuleHandleA(nullptr);
+    }
+    if (!RegisterWindowClass(instance, &frmMessage::WindowProc)) {
+        return nullptr;
+    }
+    auto form = std::make_unique<frmMessage>(Key{});
+    // Never activated, no taskbar button; topmost from the start. Layered comes with the key.
+    const DWORD exStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    HWND window = ::CreateWindowExA(exStyle, kWindowClass, "", WS_POPUP, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, 6, 6, nullptr, nullptr, instance, form.get());
+    if (window == nullptr) {
+        return nullptr;
+    }
+
+    if (!form->TimerFrequency.Attach(window, kTimerMessage, kFrequencyTimerId) ||
+        !form->TimerDisplayLength.Attach(window, kTimerMessage, kDisplayLengthTimerId)) {
+        return nullptr;
+    }
+    form->Load();
+    return form;
+}
+
+void frmMessage::Load() {
+    {
+        const auto dc = win::GetWindowDcOwned(window_.get());
+        twipsPerPixelX_ = kTwipsPerInch / static_cast<float>(::GetDeviceCaps(dc.get(), LOGPIXELSX));
+        twipsPerPixelY_ = kTwipsPerInch / static_cast<float>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
+    }
+    ::GetWindowRect(window_.get(), &geometry_);
+    geometry_.right = geometry_.left + ToPixels(kInitialClientSize, twipsPerPixelX_);
+    geometry_.bottom = geometry_.top + ToPixels(kInitialClientSize, twipsPerPixelY_);
+    ApplyGeometry(nullptr, SWP_NOZORDER);
+    lblMessage.Attach(window_.get(), twipsPerPixelX_, twipsPerPixelY_);
+
+    screen_ = clsScreen::Create();
+    cycle_.Load(SecondsSinceMidnight());
+    modTransparent::MakeTransparent(window_.get(), kColourKey);
+    if (screen_) {
+        cycle_.SetScreenSize(screen_->Width(), screen_->Height());
+    } else {
+        // Without the screen object the primary screen's size serves; nothing is shown.
+        cycle_.SetScreenSize(static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)),
+                             static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)));
+    }
+}
+
+void frmMessage::Show() {
+    ApplyGeometry(nullptr, SWP_NOZORDER);
+    ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
+}
+
+bool frmMessage::Visible() const noexcept {
+    return ::IsWindowVisible(window_.get()) != FALSE;
+}
+
+void frmMessage::SetVisible(bool visible) {
+    ApplyGeometry(nullptr, SWP_NOZORDER);
+    ::ShowWindow(window_.get(), visible ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+void frmMessage::ApplyGeometry(HWND insertAfter, UINT flags) {
+    UINT geometry = SWP_NOMOVE | SWP_NOSIZE;
+    if (geometryPending_) {
+        geometry = 0;
+        geometryPending_ = false;
+    }
+    if ((geometry & SWP_NOMOVE) != 0 && (flags & SWP_NOZORDER) != 0) {
+        return;  // nothing to do
+    }
+    // A failure (topmost refused) is ignored. Never activates: keystrokes stay where they go.
+    ::SetWindowPos(window_.get(), insertAfter, geometry_.left, geometry_.top,
+                   geometry_.right - geometry_.left, geometry_.bottom - geometry_.top,
+                   geometry | flags | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void frmMessage::SetWindowHeight(float twips) {
+    geometry_.bottom = geometry_.top + ToPixels(twips, twipsPerPixelY_);
+    geometryPending_ = true;
+}
+
+void frmMessage::SetWindowWidth(float twips) {
+    geometry_.right = geometry_.left + ToPixels(twips, twipsPerPixelX_);
+    geometryPending_ = true;
+}
+
+void frmMessage::SetWindowLeft(float twips) {
+    const LONG width = geometry_.right - geometry_.left;
+    geometry_.left = ToPixels(twips, twipsPerPixelX_);
+    geometry_.right = geometry_.left + width;
+    geometryPending_ = true;
+}
+
+void frmMessage::SetWindowTop(float twips) {
+    const LONG height = geometry_.bottom - geometry_.top;
+    geometry_.top = ToPixels(twips, twipsPerPixelY_);
+    geometry_.bottom = geometry_.top + height;
+    geometryPending_ = true;
+}
+
+void frmMessage::MakeTopmost() {
+    ApplyGeometry(HWND_TOPMOST, 0);
+}
+
+void frmMessage::Repaint() {
+    ApplyGeometry(nullptr, SWP_NOZORDER);
+    ::InvalidateRect(window_.get(), nullptr, FALSE);
+    ::UpdateWindow(window_.get());
+}
+
+void frmMessage::Paint() {
+    win::PaintGuard paint(window_.get());
+    RECT client{};
+    ::GetClientRect(window_.get(), &client);
+    // Pure white is the key: the whole background becomes see-through.
+    ::SetBkColor(paint.dc(), static_cast<COLORREF>(kColourKey));
+    ::ExtTextOutA(paint.dc(), 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
+    lblMessage.Paint(paint.dc());
+    if (labelOnScreen_ != lblMessage.Visible()) {
+        labelOnScreen_ = lblMessage.Visible();
+        if (paintListener_) {
+            paintListener_(labelOnScreen_);
+        }
+    }
+}
+
+LRESULT CALLBACK frmMessage::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<frmMessage*>(
+            reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+        created->window_.reset(window);
+    }
+    auto* form = reinterpret_cast<frmMessage*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (form == nullptr) {
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    // Nothing may unwind into the system's dispatcher.
+    try {
+        return form->HandleMessage(window, message, wParam, lParam);
+    } catch (...) {
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT frmMessage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case kTimerMessage:
+            if (wParam == kFrequencyTimerId) {
+                TimerFrequency.Dispatch(lParam, [this] { cycle_.TimerFrequency_Timer(); });
+            } else if (wParam == kDisplayLengthTimerId) {
+                TimerDisplayLength.Dispatch(lParam, [this] { cycle_.TimerDisplayLength_Timer(); });
+            }
+            return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_ERASEBKGND:
+            return 1;  // painted whole in WM_PAINT, without a white-then-text flicker
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_CLOSE:
+            return 0;  // the settings window decides when this window goes
+        case WM_NCDESTROY:
+            // Destroyed from outside: forget the handle rather than destroy it twice.
+            window_.release();
+            TimerFrequency.SetEnabled(false);
+            TimerDisplayLength.SetEnabled(false);
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace murmurex

@@ -1,0 +1,181 @@
+#pragma once
+// frmMessage: the borderless, topmost window whose white background is keyed out, so only
+// its label's text shows over the desktop. It never takes the keyboard focus: a flash must
+// not steal keystrokes from the application the user is typing in.
+//
+// The window procedure only translates messages into calls on the portable MessageCycle;
+// this class is the cycle's view (label and window geometry) and its timers.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "cls_screen.h"
+#include "loaded_forms_win.h"
+#include "message_cycle.h"
+#include "win/unique_handle.h"
+#include "window_timers_win.h"
+
+namespace murmurex {
+
+/// The label's font as the settings choose it.
+struct LabelFont {
+    std::string Name = "Arial";
+    /// Points.
+    float Size = 9.75f;
+    bool Bold = false;
+    bool Italic = false;
+};
+
+/// lblMessage: a single line of text on a transparent background that sizes itself to its
+/// text. Lengths are twips, relative to the window.
+class MessageLabel {
+  public:
+    MessageLabel() = default;
+    MessageLabel(const MessageLabel&) = delete;
+    MessageLabel& operator=(const MessageLabel&) = delete;
+
+    bool Visible() const noexcept { return visible_; }
+    void SetVisible(bool visible);
+    /// 0x00BBGGRR; with the high bit set, a system colour index.
+    std::uint32_t ForeColor() const noexcept { return foreColor_; }
+    void SetForeColor(std::uint32_t colour);
+    const LabelFont& Font() const noexcept { return font_; }
+    /// Takes the font and resizes to the text; a font the system cannot make is ignored.
+    void SetFont(const LabelFont& font);
+    const std::string& Caption() const noexcept { return caption_; }
+    void SetCaption(const std::string& caption);
+
+    float Left() const noexcept;
+    float Top() const noexcept;
+    float Width() const noexcept;
+    float Height() const noexcept;
+
+    /// Told of every change of Visible (true: shown); for measurements.
+    void SetVisibilityListener(std::function<void(bool)> listener) {
+        visibilityListener_ = std::move(listener);
+    }
+
+  private:
+    friend class frmMessage;
+
+    void Attach(HWND owner, float twipsPerPixelX, float twipsPerPixelY);
+    void Measure();
+    void Invalidate() const;
+    RECT PixelRect() const noexcept;
+    void Paint(HDC dc) const;
+
+    HWND owner_ = nullptr;
+    float twipsPerPixelX_ = 15.0f;
+    float twipsPerPixelY_ = 15.0f;
+    bool visible_ = false;
+    std::uint32_t foreColor_ = 0x00C0C0C0;
+    LabelFont font_;
+    win::UniqueFont hfont_;
+    std::string caption_ = " ";
+    SIZE size_{0, 0};
+    std::function<void(bool)> visibilityListener_;
+};
+
+class frmMessage final : private MessageView, private CycleTimers, private ScreenForm {
+    struct Key {
+        explicit Key() = default;
+    };
+
+  public:
+    /// Creates and loads the window, not shown: screen measured, generator seeded, load list
+    /// on the label, background keyed out. Answers null when the system refuses the window.
+    static std::unique_ptr<frmMessage> Create(HINSTANCE instance = nullptr);
+
+    explicit frmMessage(Key);
+    frmMessage(const frmMessage&) = delete;
+    frmMessage& operator=(const frmMessage&) = delete;
+    /// Unloads: timers, window and screen object go.
+    ~frmMessage() override;
+
+    /// The phrase pool, read and assigned directly; may change at any time.
+    PhrasePool& Phrases() noexcept { return cycle_.Phrases; }
+    /// While true both timer events do nothing; read and written directly.
+    bool& Paused() noexcept { return cycle_.Paused; }
+
+    /// Starts or restarts the cycle (unless paused): label hidden, frequency timer on.
+    void Begin() { cycle_.Begin(); }
+    /// See MessageCycle::RndNum: changes the caller's Max.
+    std::int32_t RndNum(std::int32_t& Max, std::int32_t Min) { return cycle_.RndNum(Max, Min); }
+
+    /// Shows the window without activating it.
+    void Show();
+    bool Visible() const noexcept;
+    void SetVisible(bool visible);
+
+    HWND hWnd() const noexcept { return window_.get(); }
+    /// The cycle itself, for callers that step it directly.
+    MessageCycle& Cycle() noexcept { return cycle_; }
+    /// Told each time a paint puts the label on the screen (true) or takes it off; for
+    /// measurements.
+    void SetPaintListener(std::function<void(bool)> listener) {
+        paintListener_ = std::move(listener);
+    }
+    /// Plugs in the settings window; null means neither it nor its menu exists.
+    void SetSettingsVisibility(const SettingsVisibility* visibility) noexcept {
+        cycle_.SetSettingsVisibility(visibility);
+    }
+
+    MessageLabel lblMessage;
+    /// Whole seconds, 1 to 30.
+    WindowTimer TimerFrequency{{1000, 1, 30}, 2};
+    /// Milliseconds, 1 to 1000.
+    WindowTimer TimerDisplayLength{{1, 1, 1000}, 2};
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint();
+    void Load();
+    // Geometry set by a step is applied in one call, not four: each window move costs a
+    // round trip to the display server, and the step must stay short.
+    void ApplyGeometry(HWND insertAfter, UINT flags);
+
+    // MessageView
+    void SetLabelText(const std::string& text) override { lblMessage.SetCaption(text); }
+    float LabelWidth() const override { return lblMessage.Width(); }
+    float LabelHeight() const override { return lblMessage.Height(); }
+    float LabelLeft() const override { return lblMessage.Left(); }
+    float LabelTop() const override { return lblMessage.Top(); }
+    void SetLabelVisible(bool visible) override { lblMessage.SetVisible(visible); }
+    void SetWindowHeight(float twips) override;
+    void SetWindowWidth(float twips) override;
+    void SetWindowLeft(float twips) override;
+    void SetWindowTop(float twips) override;
+    void MakeTopmost() override;
+    void Repaint() override;
+    float TwipsPerPixelX() const override { return twipsPerPixelX_; }
+    float TwipsPerPixelY() const override { return twipsPerPixelY_; }
+
+    // CycleTimers
+    void Start(CycleTimer timer) override { TimerOf(timer).SetEnabled(true); }
+    void Stop(CycleTimer timer) override { TimerOf(timer).SetEnabled(false); }
+    WindowTimer& TimerOf(CycleTimer timer) noexcept {
+        return timer == CycleTimer::Frequency ? TimerFrequency : TimerDisplayLength;
+    }
+
+    // ScreenForm
+    HWND FormWindow() const override { return window_.get(); }
+
+    UniformRandom random_;
+    MessageCycle cycle_{*this, *this, random_};
+    std::unique_ptr<clsScreen> screen_;
+    float twipsPerPixelX_ = 15.0f;
+    float twipsPerPixelY_ = 15.0f;
+    RECT geometry_{0, 0, 0, 0};  // pixels, screen coordinates
+    bool geometryPending_ = false;
+    bool labelOnScreen_ = false;
+    std::function<void(bool)> paintListener_;
+    FormRegistration registration_{*this};
+    win::UniqueWindow window_;
+};
+
+}  // namespace murmurex
