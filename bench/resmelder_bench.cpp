@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -94,7 +95,8 @@ int main() {
     const auto floorStart = std::chrono::steady_clock::now();
     {
         std::ifstream in(source, std::ios::binary);
-        const std::vector<char> all(std::istreambuf_iterator<char>(in), {});
+        std::vector<char> all(fs::file_size(source));
+        in.read(all.data(), static_cast<std::streamsize>(all.size()));
         std::ofstream out(dir / "copy.exe", std::ios::binary);
         out.write(all.data(), static_cast<std::streamsize>(all.size()));
     }
@@ -123,8 +125,13 @@ int main() {
         "(includes the mapped source pages read; added data 1 MB)\n",
         static_cast<double>(peak - rssBefore) / 1024.0, static_cast<double>(rssBefore) / 1024.0);
 
-    const double t1000 = AddManyAndWrite(dir, 1000);
-    const double t10000 = AddManyAndWrite(dir, 10000);
+    // Best of five runs each: single runs of a few milliseconds are mostly noise.
+    double t1000 = 1e9;
+    double t10000 = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        t1000 = std::min(t1000, AddManyAndWrite(dir, 1000));
+        t10000 = std::min(t10000, AddManyAndWrite(dir, 10000));
+    }
     std::printf("add 1,000 named entries and write: %.4f s\n", t1000);
     std::printf("add 10,000 named entries and write: %.4f s\n", t10000);
     std::printf("ratio: %.2f (goal: at most 12)\n", t10000 / t1000);

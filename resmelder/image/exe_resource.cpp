@@ -258,8 +258,13 @@ bool ExeResource::AddFile(ExeImage* image, std::string_view name, const XString&
     }
     ExeResource* leaf = type->named_.Last()->numeric_.Get(0);
     leaf->isFileBacked_ = true;
-    leaf->fileName_ = fileName;
+    leaf->fileName_ = std::make_unique<XString>(fileName);
     return true;
+}
+
+const XString& ExeResource::FileName() const {
+    static const XString none;
+    return fileName_ ? *fileName_ : none;
 }
 
 bool ExeResource::NameEquals(std::string_view name) const {
@@ -328,10 +333,29 @@ std::vector<ExeResource*> ExeResource::WriteOrder(const ExtPtrArray<ExeResource>
     }
     // The loaders find entries by binary search: numeric ids ascending, names in folded order.
     if (named) {
-        std::stable_sort(order.begin(), order.end(),
-                         [](const ExeResource* a, const ExeResource* b) {
-                             return ResourceNameLess(a->name16_, b->name16_);
-                         });
+        // Folded names side by side in one buffer: sorting thousands of names then compares
+        // neighbouring memory instead of chasing every node.
+        std::u16string arena;
+        struct Key {
+            std::size_t at;
+            std::size_t length;
+            ExeResource* node;
+        };
+        std::vector<Key> keys;
+        keys.reserve(order.size());
+        for (ExeResource* node : order) {
+            keys.push_back({arena.size(), node->name16_.size(), node});
+            for (const char16_t c : node->name16_) {
+                arena.push_back(FoldUpper(c));
+            }
+        }
+        const std::u16string_view all(arena);
+        std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+            return all.substr(a.at, a.length) < all.substr(b.at, b.length);
+        });
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            order[i] = keys[i].node;
+        }
     } else {
         std::stable_sort(
             order.begin(), order.end(),
@@ -378,7 +402,7 @@ ResourceLayout ExeResource::Plan() {
     layout.dataStart = running;
     for (ExeResource* leaf : layout.leaves) {
         if (leaf->isFileBacked_) {
-            const FileSizeResult size = FileSys::FileSize(leaf->fileName_, nullptr);
+            const FileSizeResult size = FileSys::FileSize(*leaf->fileName_, nullptr);
             leaf->size_ =
                 size.found && size.size <= UINT32_MAX ? static_cast<std::uint32_t>(size.size) : 0;
         }
@@ -470,7 +494,7 @@ bool ExeResource::Serialize(const ResourceLayout& layout, ByteSink& out, std::ui
         } else if (leaf->size_ != 0) {
             // The file's size was taken when the section was laid out; a file that shrank
             // since is completed with zeros so the layout stays true.
-            File file = FileSys::OpenForRead(leaf->fileName_, nullptr);
+            File file = FileSys::OpenForRead(*leaf->fileName_, nullptr);
             std::array<std::uint8_t, kFileChunk> chunk;
             std::uint64_t left = leaf->size_;
             while (left > 0) {
@@ -488,7 +512,7 @@ bool ExeResource::Serialize(const ResourceLayout& layout, ByteSink& out, std::ui
             if (left > 0) {
                 if (log != nullptr) {
                     log->LogInfo("Resource file ended early; the rest of its entry is zeros");
-                    log->LogData("filename", leaf->fileName_.Utf8().c_str());
+                    log->LogData("filename", leaf->fileName_->Utf8().c_str());
                 }
                 if (!out.Fill(0, left)) {
                     return false;

@@ -96,7 +96,7 @@ class ExeResource : public VantrixObject {
     const std::u16string& Name16() const { return name16_; }
     std::uint16_t Id() const { return id_; }
     bool IsFileBacked() const { return isFileBacked_; }
-    const XString& FileName() const { return fileName_; }
+    const XString& FileName() const;
     bool OwnsData() const { return !owned_.empty(); }
     /// The leaf's bytes in memory (from the source view or an owned copy).
     std::span<const std::uint8_t> Data() const { return {data_, data_ ? size_ : 0}; }
@@ -131,7 +131,7 @@ class ExeResource : public VantrixObject {
     std::uint32_t offsetWord_ = 0;
     bool isDirectory_ = false;
     bool isFileBacked_ = false;
-    XString fileName_;
+    std::unique_ptr<XString> fileName_;  // file-backed leaves only: keeps nodes small
     bool isNamed_ = false;
     std::string name_;
     std::u16string name16_;
