@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "message_window_win.h"
@@ -68,31 +66,6 @@ class ScreenShot {
         return pixels[static_cast<std::size_t>(y) * width + x] & 0x00FFFFFFu;
     }
 
-    // Keeps the capture for a person to look at (as a bottom-up 24-bit BMP).
-    void Save(const char* path) const {
-        std::FILE* file = std::fopen(path, "wb");
-        if (file == nullptr) {
-            return;
-        }
-        const int rowBytes = (width * 3 + 3) & ~3;
-        const std::uint32_t imageBytes = static_cast<std::uint32_t>(rowBytes) * height;
-        BITMAPFILEHEADER header{0x4D42, 54 + imageBytes, 0, 0, 54};
-        BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, imageBytes, 0, 0, 0, 0};
-        std::fwrite(&header, sizeof header, 1, file);
-        std::fwrite(&info, sizeof info, 1, file);
-        std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
-        for (int y = height - 1; y >= 0; --y) {
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t p = At(x, y);
-                row[static_cast<std::size_t>(x) * 3] = static_cast<std::uint8_t>(p);
-                row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<std::uint8_t>(p >> 8);
-                row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<std::uint8_t>(p >> 16);
-            }
-            std::fwrite(row.data(), 1, row.size(), file);
-        }
-        std::fclose(file);
-    }
-
     bool ok = false;
     int width = 0;
     int height = 0;
@@ -144,9 +117,6 @@ TEST(MessageScreenshotTest, PhraseShowsInItsColourAndTheBackgroundIsKeyedOut) {
 
     const ScreenShot shot;
     ASSERT_TRUE(shot.ok);
-    if (const char* path = std::getenv("MURMUREX_SCREENSHOT")) {
-        shot.Save(path);
-    }
 
     RECT window{};
     ::GetWindowRect(form->hWnd(), &window);
