@@ -1,8 +1,6 @@
 // Resmelder write throughput against a plain copy, and the scaling of many added entries.
 // Prints its figures; the goals are in the lines it prints.
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
