@@ -1,0 +1,665 @@
+#include "styled_button_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "button_texts.h"
+#include "canvas_gdi_win.h"
+
+namespace murmurex {
+namespace {
+
+constexpr char kAboutClass[] = "StyledButtonAbout";
+constexpr int kAboutCloseId = 1;
+
+struct ModuleTraits {
+    using handle_type = HMODULE;
+    static handle_type invalid() noexcept { return nullptr; }
+    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
+};
+using UniqueModule = win::UniqueHandle<ModuleTraits>;
+
+// Looks for an export in a module, loading (and freeing again) a module not yet loaded.
+bool ModuleExports(const char* module, const char* function) {
+    if (HMODULE loaded = ::GetModuleHandleA(module)) {
+        return ::GetProcAddress(loaded, function) != nullptr;
+    }
+    const UniqueModule library(::LoadLibraryA(module));
+    return library && ::GetProcAddress(library.get(), function) != nullptr;
+}
+
+// A colour as the tooltip needs it: a system-colour reference resolved, plain RGB kept.
+// False when it names no colour (the tip then keeps the platform's own).
+bool ResolveColour(Colour colour, COLORREF& resolved) {
+    const Colour kind = colour & 0xFF000000u;
+    if (kind == 0) {
+        resolved = colour;
+        return true;
+    }
+    if (kind != 0x80000000u || (colour & 0x00FFFF00u) != 0) {
+        return false;
+    }
+    const int index = static_cast<int>(colour & 0xFF);
+    if (::GetSysColorBrush(index) == nullptr) {
+        return false;
+    }
+    resolved = ::GetSysColor(index);
+    return true;
+}
+
+LPCSTR CursorFor(std::int16_t shape) {
+    switch (shape) {
+        case 1:
+            return IDC_ARROW;
+        case 2:
+            return IDC_CROSS;
+        case 3:
+            return IDC_IBEAM;
+        case 5:
+        case 15:
+            return IDC_SIZEALL;
+        case 6:
+            return IDC_SIZENESW;
+        case 7:
+            return IDC_SIZENS;
+        case 8:
+            return IDC_SIZENWSE;
+        case 9:
+            return IDC_SIZEWE;
+        case 10:
+            return IDC_UPARROW;
+        case 11:
+            return IDC_WAIT;
+        case 12:
+            return IDC_NO;
+        case 13:
+            return IDC_APPSTARTING;
+        case 14:
+            return IDC_HELP;
+        default:
+            return nullptr;  // the class's arrow
+    }
+}
+
+ButtonKey KeyOf(WPARAM key) {
+    switch (key) {
+        case VK_SPACE:
+            return ButtonKey::Space;
+        case VK_LEFT:
+            return ButtonKey::Left;
+        case VK_RIGHT:
+            return ButtonKey::Right;
+        case VK_UP:
+            return ButtonKey::Up;
+        case VK_DOWN:
+            return ButtonKey::Down;
+        case VK_TAB:
+            return (::GetKeyState(VK_SHIFT) & 0x8000) != 0 ? ButtonKey::ShiftTab : ButtonKey::Tab;
+        default:
+            return ButtonKey::Other;
+    }
+}
+
+bool RegisterClass(const char* name, WNDPROC procedure, UINT style) {
+    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (::GetClassInfoExA(instance, name, &existing) != FALSE) {
+        return true;
+    }
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = style;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = name;
+    return ::RegisterClassExA(&windowClass) != 0;
+}
+
+}  // namespace
+
+SystemColours CurrentSystemColours() {
+    SystemColours colours;
+    colours.buttonFace = ::GetSysColor(COLOR_BTNFACE);
+    colours.highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    colours.buttonText = ::GetSysColor(COLOR_BTNTEXT);
+    colours.infoBackground = ::GetSysColor(COLOR_INFOBK);
+    colours.infoText = ::GetSysColor(COLOR_INFOTEXT);
+    colours.grayText = ::GetSysColor(COLOR_GRAYTEXT);
+    return colours;
+}
+
+StyledButtonWindow::StyledButtonWindow(Key, const SystemColours& colours)
+    : button_(*this, colours) {}
+
+StyledButtonWindow::~StyledButtonWindow() = default;
+
+std::unique_ptr<StyledButtonWindow> StyledButtonWindow::Create(HWND parent, int controlId,
+                                                               RECT placement,
+                                                               const std::string& hostName,
+                                                               const PropertyBag* properties) {
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&common);
+    if (!RegisterClass(button_texts::kClassName, WindowProc, CS_DBLCLKS) ||
+        !RegisterClass(kAboutClass, AboutProc, 0)) {
+        return nullptr;
+    }
+    auto self = std::make_unique<StyledButtonWindow>(Key{}, CurrentSystemColours());
+    // Hidden until the properties are in: painting starts when the button is shown.
+    const HWND window =
+        ::CreateWindowExA(0, button_texts::kClassName, hostName.c_str(),
+                          WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS, placement.left, placement.top,
+                          placement.right - placement.left, placement.bottom - placement.top,
+                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                          ::GetModuleHandleA(nullptr), self.get());
+    if (window == nullptr) {
+        return nullptr;
+    }
+    if (const HDC screen = ::GetDC(window)) {
+        self->dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(window, screen);
+    }
+    if (properties != nullptr) {
+        self->button_.ReadProperties(*properties);
+    } else {
+        self->button_.InitProperties(hostName);
+    }
+    ::ShowWindow(window, SW_SHOWNA);
+    return self;
+}
+
+LRESULT CALLBACK StyledButtonWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        auto* self = static_cast<StyledButtonWindow*>(create->lpCreateParams);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        // Owned from the first message, so everything the creation sends finds the handle.
+        self->window_.reset(window);
+    }
+    auto* self = reinterpret_cast<StyledButtonWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        // Destroyed with its parent: the handle is gone, nothing left to release.
+        if (self->window_.get() == window) {
+            self->window_.release();
+        }
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    try {
+        return self->Handle(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may leave a window procedure; the message gets its default handling.
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT StyledButtonWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = window_ ? window_.get() : nullptr;
+    switch (message) {
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_WINDOWPOSCHANGING: {
+            // Never smaller than the minimum in either direction.
+            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+            const int minimum = ButtonMinimumPixels(dpi_);
+            if ((position->flags & SWP_NOSIZE) == 0) {
+                position->cx = std::max(position->cx, minimum);
+                position->cy = std::max(position->cy, minimum);
+            }
+            break;
+        }
+        case WM_WINDOWPOSCHANGED: {
+            const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+            if ((position->flags & SWP_SHOWWINDOW) != 0) {
+                button_.Shown();
+            } else if ((position->flags & SWP_HIDEWINDOW) != 0) {
+                button_.Hidden();
+            } else if ((position->flags & SWP_NOSIZE) == 0) {
+                Relayout();
+            }
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            button_.PointerMoved();
+            break;
+        case WM_MOUSELEAVE:
+            button_.PointerLeft();
+            return 0;
+        case WM_THEMECHANGED:
+        case WM_SYSCOLORCHANGE:
+            button_.ThemeChanged();
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (::GetFocus() != window) {
+                ::SetFocus(window);
+            }
+            ::SetCapture(window);
+            if (message == WM_LBUTTONDBLCLK) {
+                secondOfDouble_ = true;
+                button_.DoubleClick();
+            } else {
+                secondOfDouble_ = false;
+                button_.MouseDown(1);
+            }
+            return 0;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+            button_.MouseDown(2);
+            return 0;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+            button_.MouseDown(4);
+            return 0;
+        case WM_LBUTTONUP:
+            ReleaseClick(1, lParam);
+            return 0;
+        case WM_RBUTTONUP:
+            ReleaseClick(2, lParam);
+            break;  // the default turns it into a context-menu request
+        case WM_MBUTTONUP:
+            ReleaseClick(4, lParam);
+            return 0;
+        case WM_GETDLGCODE:
+            // Arrows and Tab come here: the button moves the focus itself.
+            return DLGC_WANTARROWS | DLGC_WANTTAB;
+        case WM_KEYDOWN:
+            button_.KeyDown(KeyOf(wParam));
+            return 0;
+        case WM_KEYUP:
+            button_.KeyUp(KeyOf(wParam));
+            return 0;
+        case WM_SETFOCUS:
+            button_.FocusChanged(true);
+            return 0;
+        case WM_KILLFOCUS:
+            button_.FocusChanged(false);
+            return 0;
+        case WM_ENABLE:
+            Repaint();
+            return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT && cursor_ != nullptr) {
+                ::SetCursor(::LoadCursorA(nullptr, cursor_));
+                return TRUE;
+            }
+            break;
+        case WM_DESTROY:
+            RemoveToolTip();
+            about_.reset();
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void StyledButtonWindow::ReleaseClick(int button, LPARAM lParam) {
+    const HWND window = window_.get();
+    lastRelease_ = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (button == 1 && ::GetCapture() == window) {
+        ::ReleaseCapture();
+    }
+    button_.MouseUp(button);
+    // The host's click notification follows a left release over the button; the second
+    // release of a double click has had its double-click notification instead.
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const bool over = ::PtInRect(&client, lastRelease_) != FALSE;
+    if (button == 1 && over && !secondOfDouble_ && window_) {
+        button_.HostClick();
+    }
+    if (button == 1) {
+        secondOfDouble_ = false;
+    }
+}
+
+void StyledButtonWindow::SyncFont() {
+    const ButtonFont& wanted = button_.Properties().font;
+    if (font_ && fontMade_ == wanted) {
+        return;
+    }
+    LOGFONTA font{};
+    font.lfHeight = -static_cast<LONG>(std::lround(wanted.size * static_cast<float>(dpi_) / 72.0f));
+    font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = wanted.italic ? TRUE : FALSE;
+    font.lfUnderline = wanted.underline ? TRUE : FALSE;
+    font.lfStrikeOut = wanted.strikethrough ? TRUE : FALSE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    ::lstrcpynA(font.lfFaceName, wanted.name.c_str(), LF_FACESIZE);
+    win::UniqueFont made(::CreateFontIndirectA(&font));
+    if (made) {
+        font_ = std::move(made);
+        fontMade_ = wanted;
+    }
+}
+
+void StyledButtonWindow::Paint() {
+    const HWND window = window_.get();
+    win::PaintGuard paint(window);
+    if (paint.dc() == nullptr) {
+        return;
+    }
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    // Drawn off screen first, so the many single pixels never flicker.
+    win::UniqueOwnedDc memory(::CreateCompatibleDC(paint.dc()));
+    win::UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), width, height));
+    if (!memory || !bitmap) {
+        GdiCanvas direct(paint.dc());
+        button_.Paint(direct, width, height);
+        return;
+    }
+    {
+        win::SelectGuard selectedBitmap(memory.get(), bitmap.get());
+        SyncFont();
+        win::SelectGuard selectedFont(memory.get(), font_.get());
+        GdiCanvas canvas(memory.get());
+        button_.Paint(canvas, width, height);
+        ::BitBlt(paint.dc(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+    }
+}
+
+void StyledButtonWindow::Repaint() {
+    if (window_) {
+        ::InvalidateRect(window_.get(), nullptr, FALSE);
+        ::UpdateWindow(window_.get());
+    }
+}
+
+void StyledButtonWindow::Relayout() {
+    const HWND window = window_.get();
+    if (window == nullptr) {
+        return;
+    }
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    const StyledButtonProperties& p = button_.Properties();
+    const PixelRect within = CaptionMeasureRect(width, height);
+    RECT measured{within.left, within.top, within.right, within.bottom};
+    if (const HDC dc = ::GetDC(window)) {
+        SyncFont();
+        {
+            win::SelectGuard selected(dc, font_.get());
+            ::DrawTextA(dc, p.caption.c_str(), static_cast<int>(p.caption.size()), &measured,
+                        CaptionMeasureFormat(p.rightToLeft) | DT_CALCRECT);
+        }
+        ::ReleaseDC(window, dc);
+    }
+    // The window text follows the caption, for the platform's own readers of it.
+    char current[256] = {};
+    ::GetWindowTextA(window, current, sizeof current);
+    if (p.caption != current) {
+        ::SetWindowTextA(window, p.caption.c_str());
+    }
+    button_.ApplyLayout(width, height,
+                        PixelRect{measured.left, measured.top, measured.right, measured.bottom});
+
+    const ButtonRegion shape = RegionForStyle(p.style, width, height);
+    win::UniqueRegion region;
+    switch (shape.kind) {
+        case ButtonRegion::Kind::Polygon: {
+            std::vector<POINT> points;
+            for (const PixelPoint& point : shape.points) {
+                points.push_back(POINT{point.x, point.y});
+            }
+            region.reset(
+                ::CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
+            break;
+        }
+        case ButtonRegion::Kind::RoundRectangle:
+            region.reset(::CreateRoundRectRgn(shape.bounds.left, shape.bounds.top,
+                                              shape.bounds.right, shape.bounds.bottom,
+                                              shape.ellipse, shape.ellipse));
+            break;
+        case ButtonRegion::Kind::Rectangle:
+            region.reset(::CreateRectRgn(shape.bounds.left, shape.bounds.top, shape.bounds.right,
+                                         shape.bounds.bottom));
+            break;
+    }
+    // The window owns a region it accepted.
+    if (region && ::SetWindowRgn(window, region.get(), TRUE) != 0) {
+        region.release();
+    }
+    Repaint();
+}
+
+void StyledButtonWindow::RequestLeaveNotification() {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window_.get();
+    ::TrackMouseEvent(&track);
+}
+
+void StyledButtonWindow::ProcessPendingLeave() {
+    const HWND window = window_.get();
+    MSG pending{};
+    if (::PeekMessageA(&pending, window, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE) != FALSE) {
+        button_.PointerLeft();
+        return;
+    }
+    // A release away from the button means the pointer has left, whether or not the
+    // platform has said so yet (it may hold the notice back while the mouse is captured).
+    RECT client{};
+    ::GetClientRect(window, &client);
+    if (::PtInRect(&client, lastRelease_) == FALSE) {
+        button_.PointerLeft();
+    }
+}
+
+void StyledButtonWindow::MoveFocus(bool forward) {
+    const HWND window = window_.get();
+    const HWND root = ::GetAncestor(window, GA_ROOT);
+    const HWND next = ::GetNextDlgTabItem(root, window, forward ? FALSE : TRUE);
+    if (next != nullptr && next != window) {
+        ::SetFocus(next);
+    }
+}
+
+void StyledButtonWindow::ShowToolTip(const ToolTipSpec& spec) {
+    RemoveToolTip();
+    const HWND window = window_.get();
+    const DWORD style = WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | (spec.balloon ? TTS_BALLOON : 0);
+    toolTip_.reset(::CreateWindowExA(WS_EX_TOPMOST, button_texts::kToolTipClass, nullptr, style,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     window, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    if (!toolTip_) {
+        return;
+    }
+    std::string text = spec.text;
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = 0;
+    ::GetClientRect(window, &tool.rect);
+    tool.lpszText = text.data();
+    ::SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (spec.setTitle) {
+        ::SendMessageA(toolTip_.get(), TTM_SETTITLEA, static_cast<WPARAM>(spec.icon),
+                       reinterpret_cast<LPARAM>(spec.title.c_str()));
+    }
+    COLORREF colour = 0;
+    if (spec.setTextColour && ResolveColour(spec.textColour, colour)) {
+        ::SendMessageA(toolTip_.get(), TTM_SETTIPTEXTCOLOR, colour, 0);
+    }
+    if (spec.setBackColour && ResolveColour(spec.backColour, colour)) {
+        ::SendMessageA(toolTip_.get(), TTM_SETTIPBKCOLOR, colour, 0);
+    }
+}
+
+void StyledButtonWindow::RemoveToolTip() {
+    if (!toolTip_) {
+        return;
+    }
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_.get();
+    tool.uId = 0;
+    ::SendMessageA(toolTip_.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    toolTip_.reset();
+}
+
+void StyledButtonWindow::ApplyMousePointer(std::int16_t shape) {
+    cursor_ = CursorFor(shape);
+}
+
+void StyledButtonWindow::SetHostEnabled(bool enabled) {
+    if (window_) {
+        ::EnableWindow(window_.get(), enabled ? TRUE : FALSE);
+    }
+}
+
+bool StyledButtonWindow::HasLeaveTracking() {
+    return ModuleExports("User32", "TrackMouseEvent") ||
+           ModuleExports("Comctl32", "_TrackMouseEvent");
+}
+
+void StyledButtonWindow::About() {
+    if (!about_) {
+        const std::string title =
+            std::string(button_texts::kAboutTitlePrefix) + button_texts::kVersion;
+        about_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kAboutClass, title.c_str(),
+                                       WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, 300, 170, window_.get(), nullptr,
+                                       ::GetModuleHandleA(nullptr), this));
+        if (!about_) {
+            return;
+        }
+        ::CreateWindowExA(0, "BUTTON", button_texts::kClose,
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 105, 100, 80, 24,
+                          about_.get(),
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutCloseId)),
+                          ::GetModuleHandleA(nullptr), nullptr);
+    }
+    ::ShowWindow(about_.get(), SW_SHOW);
+}
+
+LRESULT CALLBACK StyledButtonWindow::AboutProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<StyledButtonWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    try {
+        switch (message) {
+            case WM_COMMAND:
+                if (LOWORD(wParam) == kAboutCloseId || LOWORD(wParam) == IDCANCEL) {
+                    ::ShowWindow(window, SW_HIDE);
+                    return 0;
+                }
+                break;
+            case WM_CLOSE:
+                // Closing only hides: the window belongs to its button.
+                ::ShowWindow(window, SW_HIDE);
+                return 0;
+            case WM_PAINT:
+                if (self != nullptr) {
+                    self->PaintAbout(window);
+                    return 0;
+                }
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void StyledButtonWindow::PaintAbout(HWND window) {
+    win::PaintGuard paint(window);
+    if (paint.dc() == nullptr) {
+        return;
+    }
+    RECT client{};
+    ::GetClientRect(window, &client);
+    GdiCanvas canvas(paint.dc());
+    canvas.Fill(0, 0, client.right, client.bottom, ::GetSysColor(COLOR_BTNFACE));
+    canvas.VerticalGradient(Rgb(106, 166, 226), Rgb(19, 46, 113), 0, 0, client.right, 32);
+    SyncFont();
+    win::SelectGuard selected(paint.dc(), font_.get());
+    using namespace text_format;
+    canvas.Text({10, 0, client.right - 10, 33}, button_texts::kClassName, kVerticalCentre,
+                Rgb(255, 255, 255));
+    canvas.Text({10, 42, client.right - 10, 60},
+                std::string(button_texts::kVersionPrefix) + button_texts::kVersion, 0,
+                ::GetSysColor(COLOR_BTNTEXT));
+    canvas.Text({10, 62, client.right - 10, 95}, button_texts::kAboutCredit, kWordBreak,
+                ::GetSysColor(COLOR_BTNTEXT));
+}
+
+int StyledButtonWindow::OpenLink(const std::string& link) {
+    const HINSTANCE result = ::ShellExecuteA(nullptr, button_texts::kOpenVerb, link.c_str(),
+                                             nullptr, nullptr, SW_SHOWNORMAL);
+    return static_cast<int>(reinterpret_cast<INT_PTR>(result));
+}
+
+namespace {
+
+struct AccessKeySearch {
+    char key = 0;
+    StyledButtonWindow* found = nullptr;
+};
+
+BOOL CALLBACK FindAccessKey(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<AccessKeySearch*>(data);
+    char name[32] = {};
+    if (::GetClassNameA(window, name, sizeof name) == 0 ||
+        ::lstrcmpiA(name, button_texts::kClassName) != 0 || !::IsWindowVisible(window) ||
+        !::IsWindowEnabled(window)) {
+        return TRUE;
+    }
+    auto* button =
+        reinterpret_cast<StyledButtonWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (button != nullptr && AccessKeyOf(button->Button().Properties().caption) == search->key) {
+        search->found = button;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool TranslateButtonAccessKey(const MSG& message) {
+    if (message.message != WM_SYSCHAR || message.hwnd == nullptr) {
+        return false;
+    }
+    char key = static_cast<char>(message.wParam & 0xFF);
+    if (key >= 'a' && key <= 'z') {
+        key = static_cast<char>(key - 'a' + 'A');
+    }
+    AccessKeySearch search{key, nullptr};
+    ::EnumChildWindows(::GetAncestor(message.hwnd, GA_ROOT), FindAccessKey,
+                       reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) {
+        return false;
+    }
+    search.found->Button().AccessKey();
+    return true;
+}
+
+}  // namespace murmurex

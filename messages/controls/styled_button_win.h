@@ -1,0 +1,100 @@
+#pragma once
+// StyledButton as a Win32 child window of class "StyledButton". The window procedure turns
+// mouse, keyboard, focus and visibility messages into calls on the portable StyledButton and
+// paints it with GDI; the button's own tooltip is a "tooltips_class32" window.
+//
+// Use from a host window:
+//
+//     auto start = murmurex::StyledButtonWindow::Create(host, 1, {20, 60, 100, 30}, "cmdStart");
+//     start->Button().SetStyle(10);
+//     start->Button().SetCaption("&Start");
+//     start->Button().SetEvents({[] { /* Click */ }, {}, {}});
+//     ...
+//     // in the host's message loop, before TranslateMessage:
+//     if (murmurex::TranslateButtonAccessKey(message)) continue;
+//
+// Events run inside the window procedure: a handler may change the button but must not
+// destroy it; post a message to do that.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "styled_button.h"
+#include "win/unique_handle.h"
+
+namespace murmurex {
+
+class StyledButtonWindow final : private ButtonView {
+    struct Key {
+        explicit Key() = default;
+    };
+
+  public:
+    /// Creates the button as a child of parent with the given control id and placement, then
+    /// shows it. With a property bag the properties are read from it; without one the button
+    /// gets a new control's values and hostName as its caption. Null if the system refuses.
+    static std::unique_ptr<StyledButtonWindow> Create(HWND parent, int controlId, RECT placement,
+                                                      const std::string& hostName,
+                                                      const PropertyBag* properties = nullptr);
+
+    StyledButtonWindow(Key, const SystemColours& colours);
+    StyledButtonWindow(const StyledButtonWindow&) = delete;
+    StyledButtonWindow& operator=(const StyledButtonWindow&) = delete;
+    ~StyledButtonWindow() override;
+
+    StyledButton& Button() noexcept { return button_; }
+    HWND hWnd() const noexcept { return window_.get(); }
+    /// The tooltip window while the pointer is over the button; null otherwise.
+    HWND ToolTipWindow() const noexcept { return toolTip_.get(); }
+    /// The About window once About has run; null before.
+    HWND AboutWindow() const noexcept { return about_.get(); }
+
+    /// Shows the About window: title, version and a Close button that hides it again.
+    void About();
+    /// Opens link with the shell's "open" verb in a normal window; the shell's result code.
+    static int OpenLink(const std::string& link);
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint();
+    void PaintAbout(HWND window);
+    void SyncFont();
+    void ReleaseClick(int button, LPARAM lParam);
+
+    // ButtonView
+    void Repaint() override;
+    void Relayout() override;
+    void RequestLeaveNotification() override;
+    void ProcessPendingLeave() override;
+    void MoveFocus(bool forward) override;
+    void ShowToolTip(const ToolTipSpec& spec) override;
+    void RemoveToolTip() override;
+    void ApplyMousePointer(std::int16_t shape) override;
+    void SetHostEnabled(bool enabled) override;
+    bool HasLeaveTracking() override;
+
+    StyledButton button_;
+    win::UniqueFont font_;
+    ButtonFont fontMade_;
+    int dpi_ = 96;
+    bool secondOfDouble_ = false;
+    POINT lastRelease_{};
+    LPCSTR cursor_ = nullptr;
+    win::UniqueWindow toolTip_;
+    win::UniqueWindow about_;
+    // Last: the window goes first, while everything it uses still exists.
+    win::UniqueWindow window_;
+};
+
+/// Alt + a caption's access key (WM_SYSCHAR) clicks the visible, enabled styled button of the
+/// message's top-level window that carries it. True when a button took the key.
+bool TranslateButtonAccessKey(const MSG& message);
+
+/// The platform's colours for the button's defaults.
+SystemColours CurrentSystemColours();
+
+}  // namespace murmurex
