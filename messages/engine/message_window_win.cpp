@@ -230,7 +230,7 @@ void frmMessage::Load() {
     ::GetWindowRect(window_.get(), &geometry_);
     geometry_.right = geometry_.left + ToPixels(kInitialClientSize, twipsPerPixelX_);
     geometry_.bottom = geometry_.top + ToPixels(kInitialClientSize, twipsPerPixelY_);
-    ApplyGeometry(nullptr, SWP_NOZORDER);
+    ApplyGeometry();
     lblMessage.Attach(window_.get(), twipsPerPixelX_, twipsPerPixelY_);
 
     screen_ = clsScreen::Create();
@@ -246,7 +246,7 @@ void frmMessage::Load() {
 }
 
 void frmMessage::Show() {
-    ApplyGeometry(nullptr, SWP_NOZORDER);
+    ApplyGeometry();
     ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
 }
 
@@ -255,23 +255,23 @@ bool frmMessage::Visible() const noexcept {
 }
 
 void frmMessage::SetVisible(bool visible) {
-    ApplyGeometry(nullptr, SWP_NOZORDER);
+    ApplyGeometry();
     ::ShowWindow(window_.get(), visible ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
-void frmMessage::ApplyGeometry(HWND insertAfter, UINT flags) {
-    UINT geometry = SWP_NOMOVE | SWP_NOSIZE;
-    if (geometryPending_) {
-        geometry = 0;
-        geometryPending_ = false;
+void frmMessage::ApplyGeometry() {
+    if (!geometryPending_) {
+        return;
     }
-    if ((geometry & SWP_NOMOVE) != 0 && (flags & SWP_NOZORDER) != 0) {
-        return;  // nothing to do
-    }
-    // A failure (topmost refused) is ignored. Never activates: keystrokes stay where they go.
-    ::SetWindowPos(window_.get(), insertAfter, geometry_.left, geometry_.top,
+    geometryPending_ = false;
+    ::SetWindowPos(window_.get(), nullptr, geometry_.left, geometry_.top,
                    geometry_.right - geometry_.left, geometry_.bottom - geometry_.top,
-                   geometry | flags | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void frmMessage::SetLabelVisible(bool visible) {
+    ApplyGeometry();
+    lblMessage.SetVisible(visible);
 }
 
 void frmMessage::SetWindowHeight(float twips) {
@@ -299,11 +299,13 @@ void frmMessage::SetWindowTop(float twips) {
 }
 
 void frmMessage::MakeTopmost() {
-    ApplyGeometry(HWND_TOPMOST, 0);
+    // Never activates: the user's keystrokes stay where they were going. A failure is ignored.
+    ::SetWindowPos(window_.get(), HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void frmMessage::Repaint() {
-    ApplyGeometry(nullptr, SWP_NOZORDER);
+    ApplyGeometry();
     ::InvalidateRect(window_.get(), nullptr, FALSE);
     ::UpdateWindow(window_.get());
 }

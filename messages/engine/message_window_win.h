@@ -135,9 +135,9 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Load();
-    // Geometry set by a step is applied in one call, not four: each window move costs a
-    // round trip to the display server, and the step must stay short.
-    void ApplyGeometry(HWND insertAfter, UINT flags);
+    // Geometry set by a step is applied in one call, not four, before the label shows: each
+    // window move costs a round trip to the display server, and the step must stay short.
+    void ApplyGeometry();
 
     // MessageView
     void SetLabelText(const std::string& text) override { lblMessage.SetCaption(text); }
@@ -145,7 +145,7 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     float LabelHeight() const override { return lblMessage.Height(); }
     float LabelLeft() const override { return lblMessage.Left(); }
     float LabelTop() const override { return lblMessage.Top(); }
-    void SetLabelVisible(bool visible) override { lblMessage.SetVisible(visible); }
+    void SetLabelVisible(bool visible) override;
     void SetWindowHeight(float twips) override;
     void SetWindowWidth(float twips) override;
     void SetWindowLeft(float twips) override;
