@@ -230,6 +230,7 @@ void frmMessage::Load() {
     ::GetWindowRect(window_.get(), &geometry_);
     geometry_.right = geometry_.left + ToPixels(kInitialClientSize, twipsPerPixelX_);
     geometry_.bottom = geometry_.top + ToPixels(kInitialClientSize, twipsPerPixelY_);
+    geometryPending_ = true;
     ApplyGeometry();
     lblMessage.Attach(window_.get(), twipsPerPixelX_, twipsPerPixelY_);
 
@@ -239,7 +240,7 @@ void frmMessage::Load() {
     if (screen_) {
         cycle_.SetScreenSize(screen_->Width(), screen_->Height());
     } else {
-        // Without the screen object the primary screen's size serves; nothing is shown.
+        // Without the screen object the primary screen's size serves; no error is shown.
         cycle_.SetScreenSize(static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)),
                              static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)));
     }
