@@ -91,7 +91,8 @@ class Demo {
             return false;
         }
         RECT frame{0, 0, 460, 160};
-        const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+        const DWORD style =
+            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
         ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
         window_.reset(::CreateWindowExA(WS_EX_CONTROLPARENT, kDemoClass, kDemoTitle, style, 40, 40,
                                         frame.right - frame.left, frame.bottom - frame.top, nullptr,
@@ -99,9 +100,11 @@ class Demo {
         if (!window_) {
             return false;
         }
-        AddControls();
+        // The buttons go on before the window shows, the strip after: both orders work.
+        AddButtons();
         ::ShowWindow(window_.get(), SW_SHOW);
         ::UpdateWindow(window_.get());
+        AddTabStripAndTray();
         ::SetFocus(window_.get());
         log_.Write("Ready");
         return true;
@@ -120,23 +123,8 @@ class Demo {
     }
 
   private:
-    void AddControls() {
+    void AddButtons() {
         const HWND window = window_.get();
-#ifdef DEMO_WITH_TAB_STRIP
-        tabs_ = TabMenuWindow::Create(window, 0, 0, 458, 100);
-        if (tabs_) {
-            tabs_->Strip().ItemClick = [this] {
-                log_.Write("ItemClick " + tabs_->Strip().ClickedItem);
-            };
-            tabs_->Strip().ItemMenuClick = [this] {
-                log_.Write("ItemMenuClick " + tabs_->Strip().ClickedItem);
-            };
-            tabs_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), "Messages");
-            tabs_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), "Settings");
-            tabs_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Menu), "Help");
-            tabs_->Strip().SetTabFocus(1);
-        }
-#endif
         for (const ButtonPlan& plan : kButtons) {
             auto button = StyledButtonWindow::Create(window, plan.id, plan.placement, plan.name);
             if (!button) {
@@ -162,6 +150,25 @@ class Demo {
                          [this, caption] { log_.Write("MouseLeave " + caption); }});
             buttons_.push_back(std::move(button));
         }
+    }
+
+    void AddTabStripAndTray() {
+        const HWND window = window_.get();
+#ifdef DEMO_WITH_TAB_STRIP
+        tabs_ = TabMenuWindow::Create(window, 0, 0, 458, 100);
+        if (tabs_) {
+            tabs_->Strip().ItemClick = [this] {
+                log_.Write("ItemClick " + tabs_->Strip().ClickedItem);
+            };
+            tabs_->Strip().ItemMenuClick = [this] {
+                log_.Write("ItemMenuClick " + tabs_->Strip().ClickedItem);
+            };
+            tabs_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), "Messages");
+            tabs_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), "Settings");
+            tabs_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Menu), "Help");
+            tabs_->Strip().SetTabFocus(1);
+        }
+#endif
 #ifdef DEMO_WITH_TRAY
         trayIcon_ = TrayIcon::Create();
         trayOwner_ = std::make_unique<WindowTrayOwner>(window, kDemoTitle);

@@ -223,12 +223,19 @@ LRESULT StyledButtonWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_SHOWWINDOW:
+            // Shown means the button's own visible flag: under a hidden parent the platform
+            // sets the flag with this message alone, and no position change follows.
+            if (lParam == 0) {
+                ShowChanged(wParam != FALSE);
+            }
+            break;
         case WM_WINDOWPOSCHANGED: {
             const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
             if ((position->flags & SWP_SHOWWINDOW) != 0) {
-                button_.Shown();
+                ShowChanged(true);
             } else if ((position->flags & SWP_HIDEWINDOW) != 0) {
-                button_.Hidden();
+                ShowChanged(false);
             } else if ((position->flags & SWP_NOSIZE) == 0) {
                 Relayout();
             }
@@ -307,6 +314,14 @@ LRESULT StyledButtonWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void StyledButtonWindow::ShowChanged(bool shown) {
+    if (shown && !button_.IsShown()) {
+        button_.Shown();
+    } else if (!shown && button_.IsShown()) {
+        button_.Hidden();
+    }
 }
 
 void StyledButtonWindow::ReleaseClick(int button, LPARAM lParam) {

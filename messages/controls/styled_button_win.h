@@ -64,6 +64,7 @@ class StyledButtonWindow final : private ButtonView {
     void PaintAbout(HWND window);
     void SyncFont();
     void ReleaseClick(int button, LPARAM lParam);
+    void ShowChanged(bool shown);
 
     // ButtonView
     void Repaint() override;

@@ -262,6 +262,21 @@ TEST_F(ButtonWindowTest, RegionMinimumSizeAndPaintedLooks) {
     EXPECT_EQ(small.bottom, 20);
 }
 
+TEST_F(ButtonWindowTest, AButtonMadeUnderAHiddenParentPaintsOnceTheParentShows) {
+    win::UniqueWindow hidden(::CreateWindowExA(0, "StyledButtonTestHost", "hidden", WS_POPUP, 100,
+                                               350, 200, 80, nullptr, nullptr,
+                                               ::GetModuleHandleA(nullptr), nullptr));
+    ASSERT_TRUE(hidden);
+    auto button = StyledButtonWindow::Create(hidden.get(), 3, {10, 10, 110, 40}, "cmdLate");
+    ASSERT_TRUE(button);
+    button->Button().SetStyle(10);
+    EXPECT_TRUE(button->Button().IsShown());
+    ::ShowWindow(hidden.get(), SW_SHOWNA);
+    Pump(200);
+    EXPECT_EQ(ScreenPixel(ScreenPoint(button->hWnd(), 20, 15)), RGB(232, 231, 234));
+    button.reset();
+}
+
 TEST_F(ButtonWindowTest, DisablingHidingAndTheAboutWindow) {
     first->Button().SetEnabled(false);
     EXPECT_FALSE(::IsWindowEnabled(first->hWnd()));
