@@ -1,0 +1,183 @@
+#include "registration_win.h"
+
+#include <olectl.h>
+
+#include <string>
+
+#include "identities_win.h"
+#include "module_win.h"
+#include "support/encoding.h"
+#include "win/unique_handle.h"
+
+namespace resmelder::com {
+namespace {
+
+struct RegKeyTraits {
+    using handle_type = HKEY;
+    static handle_type invalid() noexcept { return nullptr; }
+    void close(handle_type h) const noexcept { ::RegCloseKey(h); }
+};
+using UniqueRegKey = win::UniqueHandle<RegKeyTraits>;
+
+std::wstring Wide(const std::string& utf8) {
+    std::u16string out;
+    EncodingConvert::Utf8ToUtf16(utf8, out);
+    return std::wstring(out.begin(), out.end());
+}
+
+std::string Utf8(const std::wstring& wide) {
+    std::string out;
+    EncodingConvert::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()), out);
+    return out;
+}
+
+HKEY RootKey(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::kClassesRoot:
+            return HKEY_CLASSES_ROOT;
+        case RegistryRoot::kCurrentUser:
+            return HKEY_CURRENT_USER;
+        case RegistryRoot::kLocalMachine:
+            return HKEY_LOCAL_MACHINE;
+        case RegistryRoot::kUsers:
+            return HKEY_USERS;
+    }
+    return HKEY_CLASSES_ROOT;
+}
+
+bool Gone(LSTATUS status) {
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+class SystemRegistry final : public RegistryWriter {
+  public:
+    bool CreateKey(RegistryRoot root, const std::string& path) override {
+        HKEY key = nullptr;
+        const LSTATUS status = ::RegCreateKeyExW(RootKey(root), Wide(path).c_str(), 0, nullptr, 0,
+                                                 KEY_WRITE, nullptr, &key, nullptr);
+        UniqueRegKey owned(key);
+        return status == ERROR_SUCCESS;
+    }
+
+    bool SetValue(RegistryRoot root, const std::string& path, const RegistryValue& v) override {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(RootKey(root), Wide(path).c_str(), 0, KEY_SET_VALUE, &key) !=
+            ERROR_SUCCESS) {
+            return false;
+        }
+        UniqueRegKey owned(key);
+        const std::wstring name = Wide(v.name);
+        if (v.type == RegistryValue::Type::kDword) {
+            const DWORD number = v.number;
+            return ::RegSetValueExW(key, name.c_str(), 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&number),
+                                    sizeof number) == ERROR_SUCCESS;
+        }
+        const std::wstring text = Wide(v.text);
+        const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        return ::RegSetValueExW(key, name.c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(text.c_str()),
+                                bytes) == ERROR_SUCCESS;
+    }
+
+    bool DeleteTree(RegistryRoot root, const std::string& path) override {
+        return Gone(::RegDeleteTreeW(RootKey(root), Wide(path).c_str()));
+    }
+
+    bool DeleteValue(RegistryRoot root, const std::string& path, const std::string& name) override {
+        HKEY key = nullptr;
+        const LSTATUS opened =
+            ::RegOpenKeyExW(RootKey(root), Wide(path).c_str(), 0, KEY_SET_VALUE, &key);
+        if (opened != ERROR_SUCCESS) {
+            return Gone(opened);
+        }
+        UniqueRegKey owned(key);
+        return Gone(::RegDeleteValueW(key, Wide(name).c_str()));
+    }
+
+    bool DeleteKeyIfEmpty(RegistryRoot root, const std::string& path) override {
+        const std::wstring wide = Wide(path);
+        HKEY key = nullptr;
+        const LSTATUS opened = ::RegOpenKeyExW(RootKey(root), wide.c_str(), 0, KEY_READ, &key);
+        if (opened != ERROR_SUCCESS) {
+            return Gone(opened);
+        }
+        DWORD subkeys = 0;
+        DWORD values = 0;
+        {
+            UniqueRegKey owned(key);
+            if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                   &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+                return false;
+            }
+        }
+        if (subkeys != 0 || values != 0) {
+            return true;
+        }
+        return Gone(::RegDeleteKeyW(RootKey(root), wide.c_str()));
+    }
+};
+
+// The script from resource 102 with this library's path in place of %MODULE%.
+std::optional<RegistrationScript> LoadScript() {
+    const std::wstring path = ModulePath();
+    const std::string_view text =
+        ModuleResource(kRegistrationScriptType, kRegistrationScriptResource);
+    if (path.empty() || text.empty()) {
+        return std::nullopt;
+    }
+    return ParseRegistrationScript(text, {{"MODULE", Utf8(path)}}).script;
+}
+
+}  // namespace
+
+std::unique_ptr<RegistryWriter> MakeSystemRegistry() {
+    return std::make_unique<SystemRegistry>();
+}
+
+HRESULT RegisterServer() {
+    const auto script = LoadScript();
+    if (!script) {
+        return SELFREG_E_CLASS;
+    }
+    ComPtr<ITypeLib> lib;
+    std::wstring path = ModulePath();
+    if (FAILED(LoadModuleTypeLib(lib)) ||
+        FAILED(::RegisterTypeLib(lib.Get(), path.data(), nullptr))) {
+        return SELFREG_E_TYPELIB;
+    }
+    const auto registry = MakeSystemRegistry();
+    if (!RunRegister(*script, *registry)) {
+        // Half a registration is worse than none.
+        UnregisterServer();
+        return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterServer() {
+    const auto script = LoadScript();
+    if (!script) {
+        return SELFREG_E_CLASS;
+    }
+    const bool keysRemoved = RunUnregister(*script, *MakeSystemRegistry());
+
+    ComPtr<ITypeLib> lib;
+    HRESULT typeLib = LoadModuleTypeLib(lib);
+    if (SUCCEEDED(typeLib)) {
+        TLIBATTR* attr = nullptr;
+        typeLib = lib->GetLibAttr(&attr);
+        if (SUCCEEDED(typeLib)) {
+            typeLib = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
+                                          attr->lcid, attr->syskind);
+            lib->ReleaseTLibAttr(attr);
+        }
+    }
+    // A library that was never registered is already unregistered.
+    if (FAILED(typeLib) && typeLib != TYPE_E_REGISTRYACCESS && typeLib != TYPE_E_LIBNOTREGISTERED) {
+        return SELFREG_E_TYPELIB;
+    }
+    return keysRemoved ? S_OK : SELFREG_E_CLASS;
+}
+
+}  // namespace resmelder::com

@@ -1,0 +1,348 @@
+// IResBundle through the real library: preconditions, results, error objects and the state
+// an instance keeps between calls.
+
+#include "com_test_support_win.h"
+
+namespace resmelder::com::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class ResBundleTest : public ComTest {
+  protected:
+    void SetUp() override {
+        ComTest::SetUp();
+        bundle_ = NewBundle();
+        ASSERT_TRUE(bundle_);
+        dir_ = ScratchDir();
+    }
+    void TearDown() override {
+        bundle_.Reset();
+        ComTest::TearDown();
+    }
+
+    HRESULT Open(const std::wstring& path) { return bundle_->OpenExe(Bstr(path.c_str()).Get()); }
+    HRESULT InsertString(const wchar_t* name, const wchar_t* text) {
+        return bundle_->InsertString(Bstr(name).Get(), Bstr(text).Get());
+    }
+    std::wstring GetString(const wchar_t* name, HRESULT expected = S_OK) {
+        Bstr out;
+        EXPECT_EQ(bundle_->GetString(Bstr(name).Get(), out.Put()), expected);
+        return out.Get() ? out.Get() : L"<null>";
+    }
+
+    ComPtr<IResBundle> bundle_;
+    std::wstring dir_;
+};
+
+TEST_F(ResBundleTest, EveryMethodButTheOpenersNeedsAnImage) {
+    const wchar_t* kNoExe = L"No EXE has been opened yet.";
+    Bstr name(L"X");
+    Bstr file((dir_ + L"never.bin").c_str());
+    Variant value;
+    Bstr text;
+
+    EXPECT_EQ(bundle_->WriteExe(file.Get()), E_FAIL);
+    EXPECT_EQ(TakeDescription(), kNoExe);
+    EXPECT_EQ(bundle_->InsertFile(name.Get(), file.Get()), E_FAIL);
+    EXPECT_EQ(TakeDescription(), kNoExe);
+    EXPECT_EQ(bundle_->InsertString(name.Get(), name.Get()), E_FAIL);
+    EXPECT_EQ(TakeDescription(), kNoExe);
+    EXPECT_EQ(bundle_->InsertBinary(name.Get(), *value), E_FAIL);
+    EXPECT_EQ(TakeDescription(), kNoExe);
+    EXPECT_EQ(bundle_->Delete(name.Get()), E_FAIL);
+    EXPECT_EQ(TakeDescription(), kNoExe);
+    EXPECT_EQ(bundle_->GetBinary(name.Get(), value.Get()), E_FAIL);
+    EXPECT_EQ(value->vt, VT_EMPTY);
+    EXPECT_EQ(TakeDescription(), kNoExe);
+    EXPECT_EQ(bundle_->GetString(name.Get(), text.Put()), E_FAIL);
+    EXPECT_EQ(TakeDescription(), kNoExe);
+    EXPECT_EQ(bundle_->Extract(name.Get(), file.Get()), E_FAIL);
+
+    // The error object names the interface and the component.
+    const ReportedError error = TakeError();
+    EXPECT_EQ(error.description, kNoExe);
+    EXPECT_EQ(error.source, L"Resmelder");
+    EXPECT_TRUE(IsEqualGUID(error.guid, kIidResBundle));
+    EXPECT_EQ(::GetFileAttributesW((dir_ + L"never.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(bundle_.As(IID_ISupportErrorInfo, support), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(kIidResBundle), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+}
+
+TEST_F(ResBundleTest, FailedOpensDropThePreviousImage) {
+    // A missing file fails without an error object, and no stale one from an earlier call
+    // is left to be mistaken for this failure's.
+    ASSERT_EQ(bundle_->Delete(Bstr(L"x").Get()), E_FAIL);
+    EXPECT_EQ(Open(dir_ + L"missing.exe"), E_FAIL);
+    EXPECT_FALSE(TakeError().present);
+    EXPECT_EQ(Open(L""), E_FAIL);
+    EXPECT_FALSE(TakeError().present);
+
+    ASSERT_EQ(Open(ProbePath(L"probe64.exe")), S_OK);
+    ASSERT_EQ(InsertString(L"Kept", L"value"), S_OK);
+    WriteFileBytes(dir_ + L"notpe.exe", "just some text, no MZ");
+    EXPECT_EQ(Open(dir_ + L"notpe.exe"), E_FAIL);
+    EXPECT_EQ(TakeDescription(), L"Failed to load EXE - unspecified error");
+    EXPECT_EQ(InsertString(L"Kept", L"value"), E_FAIL);  // the image is gone
+    EXPECT_EQ(TakeDescription(), L"No EXE has been opened yet.");
+
+    ASSERT_EQ(Open(ProbePath(L"probe64.exe")), S_OK);
+    EXPECT_EQ(Open(dir_ + L"missing.exe"), E_FAIL);
+    EXPECT_EQ(bundle_->Delete(Bstr(L"x").Get()), E_FAIL);
+}
+
+TEST_F(ResBundleTest, StringsRoundTripAsAnsiBytesWithoutTerminator) {
+    ASSERT_EQ(Open(ProbePath(L"probe64.exe")), S_OK);
+    ASSERT_EQ(InsertString(L"Greeting", L"Hello"), S_OK);
+    ASSERT_EQ(InsertString(L"Accents", L"caf\u00E9 cr\u00E8me"), S_OK);
+    EXPECT_EQ(GetString(L"Greeting"), L"Hello");
+    EXPECT_EQ(GetString(L"Accents"), L"caf\u00E9 cr\u00E8me");
+
+    Variant bytes;
+    ASSERT_EQ(bundle_->GetBinary(Bstr(L"Greeting").Get(), bytes.Get()), S_OK);
+    EXPECT_EQ(bytes->vt, VT_ARRAY | VT_UI1);
+    EXPECT_EQ(ArrayBytes(*bytes), (Bytes{'H', 'e', 'l', 'l', 'o'}));
+
+    // Names are exact: another case is another name. A miss is an empty string for
+    // GetString but a reported failure for GetBinary and Extract.
+    EXPECT_EQ(GetString(L"greeting"), L"");
+    Variant untouched;
+    EXPECT_EQ(bundle_->GetBinary(Bstr(L"greeting").Get(), untouched.Get()), E_FAIL);
+    EXPECT_EQ(TakeDescription(), L"Failed to get resource data: ResourceName = greeting");
+    EXPECT_EQ(untouched->vt, VT_EMPTY);
+    EXPECT_EQ(bundle_->Extract(Bstr(L"Nope").Get(), Bstr((dir_ + L"x").c_str()).Get()), E_FAIL);
+    EXPECT_EQ(TakeDescription(), L"Failed to get resource data: ResourceName = Nope");
+
+    // An empty string is an entry without bytes.
+    ASSERT_EQ(InsertString(L"Empty", L""), S_OK);
+    Variant empty;
+    ASSERT_EQ(bundle_->GetBinary(Bstr(L"Empty").Get(), empty.Get()), S_OK);
+    EXPECT_EQ(empty->vt, VT_NULL);
+    EXPECT_EQ(GetString(L"Empty"), L"");
+
+    EXPECT_EQ(bundle_->GetString(Bstr(L"Greeting").Get(), nullptr), E_POINTER);
+    EXPECT_EQ(bundle_->GetBinary(Bstr(L"Greeting").Get(), nullptr), E_POINTER);
+}
+
+TEST_F(ResBundleTest, DuplicatesFindTheFirstAndDeleteRemovesAll) {
+    ASSERT_EQ(Open(ProbePath(L"probe64.exe")), S_OK);
+    ASSERT_EQ(InsertString(L"Twice", L"first"), S_OK);
+    ASSERT_EQ(InsertString(L"Twice", L"second"), S_OK);
+    EXPECT_EQ(GetString(L"Twice"), L"first");
+    EXPECT_EQ(bundle_->Delete(Bstr(L"Twice").Get()), S_OK);
+    EXPECT_EQ(GetString(L"Twice"), L"");
+    EXPECT_EQ(bundle_->Delete(Bstr(L"Twice").Get()), S_OK);  // nothing left: still S_OK
+}
+
+TEST_F(ResBundleTest, FileEntriesAreReadOnlyWhenWritten) {
+    ASSERT_EQ(Open(ProbePath(L"probe64.exe")), S_OK);
+    const std::wstring source = dir_ + L"payload.bin";
+    WriteFileBytes(source, "old");
+    ASSERT_EQ(bundle_->InsertFile(Bstr(L"Payload").Get(), Bstr(source.c_str()).Get()), S_OK);
+
+    Variant before;
+    ASSERT_EQ(bundle_->GetBinary(Bstr(L"Payload").Get(), before.Get()), S_OK);
+    EXPECT_EQ(before->vt, VT_NULL);
+    const std::wstring extracted = dir_ + L"extracted.bin";
+    WriteFileBytes(extracted, "previous content");
+    ASSERT_EQ(bundle_->Extract(Bstr(L"Payload").Get(), Bstr(extracted.c_str()).Get()), S_OK);
+    EXPECT_EQ(ReadFileBytes(extracted), "");
+
+    // The file's content at write time goes into the executable.
+    WriteFileBytes(source, std::string("new\0bytes", 9));
+    const std::wstring output = dir_ + L"with_file.exe";
+    ASSERT_EQ(bundle_->WriteExe(Bstr(output.c_str()).Get()), S_OK);
+    ASSERT_EQ(Open(output), S_OK);
+    Variant after;
+    ASSERT_EQ(bundle_->GetBinary(Bstr(L"Payload").Get(), after.Get()), S_OK);
+    EXPECT_EQ(ArrayBytes(*after), (Bytes{'n', 'e', 'w', 0, 'b', 'y', 't', 'e', 's'}));
+    ASSERT_EQ(bundle_->Extract(Bstr(L"Payload").Get(), Bstr(extracted.c_str()).Get()), S_OK);
+    EXPECT_EQ(ReadFileBytes(extracted), std::string("new\0bytes", 9));
+
+    EXPECT_EQ(bundle_->Extract(Bstr(L"Payload").Get(),
+                               Bstr((dir_ + L"no\\such\\dir\\x.bin").c_str()).Get()),
+              E_FAIL);
+    EXPECT_EQ(TakeDescription(), L"Failed to write file");
+}
+
+TEST_F(ResBundleTest, WritesAreRepeatableAndFailuresCarryTheWholeLog) {
+    // A failed open leaves its lines in the log; the instance never clears it.
+    const std::wstring missing = dir_ + L"missing_before.exe";
+    EXPECT_EQ(Open(missing), E_FAIL);
+    const std::wstring source = dir_ + L"source.exe";
+    ASSERT_TRUE(::CopyFileW(ProbePath(L"probe64.exe").c_str(), source.c_str(), FALSE));
+    ASSERT_EQ(Open(source), S_OK);
+    ASSERT_EQ(InsertString(L"Added", L"text"), S_OK);
+
+    const std::wstring first = dir_ + L"first.exe";
+    const std::wstring second = dir_ + L"second.exe";
+    ASSERT_EQ(bundle_->WriteExe(Bstr(first.c_str()).Get()), S_OK);
+    ASSERT_EQ(bundle_->WriteExe(Bstr(second.c_str()).Get()), S_OK);
+    EXPECT_EQ(ReadFileBytes(first), ReadFileBytes(second));
+
+    // The source stays open and mapped: it cannot be overwritten.
+    EXPECT_EQ(bundle_->WriteExe(Bstr(source.c_str()).Get()), E_FAIL);
+    const std::wstring log = TakeDescription();
+    EXPECT_EQ(log.rfind(L"VantrixLog:\r\n", 0), 0u) << log;
+    EXPECT_NE(log.find(L"  WriteExe:\r\n    Failed to open file"), std::wstring::npos) << log;
+    EXPECT_NE(log.find(L"filename: " + missing), std::wstring::npos) << log;
+    EXPECT_NE(log.find(L"filename: " + source), std::wstring::npos) << log;
+    EXPECT_EQ(ReadFileBytes(source), ReadFileBytes(ProbePath(L"probe64.exe")));
+
+    // The image is still open and unchanged.
+    EXPECT_EQ(GetString(L"Added"), L"text");
+    ASSERT_EQ(Open(first), S_OK);
+    EXPECT_EQ(GetString(L"Added"), L"text");
+}
+
+TEST_F(ResBundleTest, ImagesWithoutResourceTreeAcceptNothing) {
+    ASSERT_EQ(Open(ProbePath(L"norsrc64.exe")), S_OK);
+    EXPECT_EQ(InsertString(L"A", L"a"), S_OK);
+    EXPECT_EQ(bundle_->InsertFile(Bstr(L"B").Get(), Bstr(L"b.bin").Get()), S_OK);
+    Variant value;
+    value->vt = VT_I4;
+    value->lVal = 7;
+    EXPECT_EQ(bundle_->InsertBinary(Bstr(L"C").Get(), *value), S_OK);
+    EXPECT_EQ(GetString(L"A"), L"");
+    EXPECT_EQ(bundle_->Delete(Bstr(L"A").Get()), S_OK);
+
+    EXPECT_EQ(bundle_->WriteExe(Bstr((dir_ + L"no\\such\\dir\\x.exe").c_str()).Get()), E_FAIL);
+    const std::wstring log = TakeDescription();
+    EXPECT_NE(log.find(L"  Resources pointer is NULL (3)\r\n  Resources pointer is NULL (1)\r\n"
+                       L"  Resources pointer is NULL (3)\r\n"),
+              std::wstring::npos)
+        << log;
+}
+
+TEST_F(ResBundleTest, OpenMyExeReadsTheHostProgram) {
+    ASSERT_EQ(bundle_->OpenMyExe(), S_OK);
+    const std::wstring copy = dir_ + L"host_copy.exe";
+    ASSERT_EQ(bundle_->WriteExe(Bstr(copy.c_str()).Get()), S_OK);
+    wchar_t host[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, host, MAX_PATH);
+    EXPECT_EQ(ReadFileBytes(copy).substr(0, 64), ReadFileBytes(host).substr(0, 64));
+}
+
+TEST_F(ResBundleTest, IDispatchServesTheTypeLibrary) {
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(bundle_.As(IID_IDispatch, dispatch), S_OK);
+    const wchar_t* names[] = {L"OpenExe",      L"WriteExe", L"InsertFile", L"InsertString",
+                              L"InsertBinary", L"Delete",   L"GetBinary",  L"GetString",
+                              L"OpenMyExe",    L"Extract"};
+    for (DISPID expected = 1; const wchar_t* name : names) {
+        LPOLESTR n = const_cast<LPOLESTR>(name);
+        DISPID id = -1;
+        EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &n, 1, 0x409, &id), S_OK) << name;
+        EXPECT_EQ(id, expected++) << name;
+    }
+
+    // A failure reaches a script as an exception with the description.
+    Bstr arg(L"Name");
+    VARIANTARG args[1];
+    ::VariantInit(&args[0]);
+    args[0].vt = VT_BSTR;
+    args[0].bstrVal = arg.Get();
+    DISPPARAMS params{args, nullptr, 1, 0};
+    Variant result;
+    EXCEPINFO exception{};
+    UINT argError = 0;
+    EXPECT_EQ(dispatch->Invoke(8, IID_NULL, 0x409, DISPATCH_METHOD, &params, result.Get(),
+                               &exception, &argError),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(exception.scode, E_FAIL);
+    EXPECT_STREQ(exception.bstrDescription, L"No EXE has been opened yet.");
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrHelpFile);
+
+    ASSERT_EQ(Open(ProbePath(L"probe64.exe")), S_OK);
+    ASSERT_EQ(InsertString(L"Name", L"through dispatch"), S_OK);
+    EXPECT_EQ(dispatch->Invoke(8, IID_NULL, 0x409, DISPATCH_METHOD, &params, result.Get(), nullptr,
+                               nullptr),
+              S_OK);
+    ASSERT_EQ(result->vt, VT_BSTR);
+    EXPECT_STREQ(result->bstrVal, L"through dispatch");
+}
+
+TEST_F(ResBundleTest, TypeLibraryCarriesTheIdentities) {
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(::LoadTypeLibEx(LibraryPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, kLibidResBundleLib));
+    EXPECT_EQ(attr->lcid, kTypeLibLocale);
+    EXPECT_EQ(attr->wMajorVerNum, kTypeLibMajor);
+    EXPECT_EQ(attr->wMinorVerNum, kTypeLibMinor);
+    lib->ReleaseTLibAttr(attr);
+    Bstr name;
+    Bstr help;
+    ASSERT_EQ(lib->GetDocumentation(-1, name.Put(), help.Put(), nullptr, nullptr), S_OK);
+    EXPECT_STREQ(name.Get(), L"RESBUNDLELib");
+    EXPECT_STREQ(help.Get(), L"Vantrix ResBundle");
+
+    ComPtr<ITypeInfo> coclass;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kClsidResBundle, coclass.Put()), S_OK);
+    ASSERT_EQ(coclass->GetDocumentation(MEMBERID_NIL, name.Put(), help.Put(), nullptr, nullptr),
+              S_OK);
+    EXPECT_STREQ(name.Get(), L"ResBundle");
+    EXPECT_STREQ(help.Get(), L"ResBundle Class");
+
+    ComPtr<ITypeInfo> iface;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kIidResBundle, iface.Put()), S_OK);
+    TYPEATTR* typeAttr = nullptr;
+    ASSERT_EQ(iface->GetTypeAttr(&typeAttr), S_OK);
+    EXPECT_EQ(typeAttr->typekind, TKIND_DISPATCH);
+    EXPECT_NE(typeAttr->wTypeFlags & TYPEFLAG_FDUAL, 0);
+    iface->ReleaseTypeAttr(typeAttr);
+    // The vtable half of the dual interface: automation-compatible, IDispatch's seven slots
+    // and then the ten methods.
+    HREFTYPE vtableRef = 0;
+    ASSERT_EQ(iface->GetRefTypeOfImplType(-1, &vtableRef), S_OK);
+    ComPtr<ITypeInfo> vtable;
+    ASSERT_EQ(iface->GetRefTypeInfo(vtableRef, vtable.Put()), S_OK);
+    ASSERT_EQ(vtable->GetTypeAttr(&typeAttr), S_OK);
+    EXPECT_EQ(typeAttr->typekind, TKIND_INTERFACE);
+    EXPECT_NE(typeAttr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION, 0);
+    EXPECT_EQ(typeAttr->cbSizeVft, (7 + 10) * sizeof(void*));
+    vtable->ReleaseTypeAttr(typeAttr);
+    ASSERT_EQ(iface->GetDocumentation(MEMBERID_NIL, name.Put(), help.Put(), nullptr, nullptr),
+              S_OK);
+    EXPECT_STREQ(help.Get(), L"IResBundle Interface");
+    ASSERT_EQ(iface->GetDocumentation(10, name.Put(), help.Put(), nullptr, nullptr), S_OK);
+    EXPECT_STREQ(name.Get(), L"Extract");
+    EXPECT_STREQ(help.Get(), L"method Extract");
+}
+
+TEST_F(ResBundleTest, CanUnloadOnlyWhenNothingIsAlive) {
+    EXPECT_EQ(Server::Get().CanUnloadNow(), S_FALSE);  // the fixture's instance
+    bundle_.Reset();
+    EXPECT_EQ(Server::Get().CanUnloadNow(), S_OK);
+
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(Server::Get().GetClassObject(kClsidResBundle, IID_IClassFactory, factory.PutVoid()),
+              S_OK);
+    EXPECT_EQ(Server::Get().CanUnloadNow(), S_FALSE);
+    ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.Reset();
+    EXPECT_EQ(Server::Get().CanUnloadNow(), S_FALSE);  // locked
+    ASSERT_EQ(Server::Get().GetClassObject(kClsidResBundle, IID_IClassFactory, factory.PutVoid()),
+              S_OK);
+    ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+    ComPtr<IUnknown> aggregated;
+    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.Get()), IID_IUnknown,
+                                      aggregated.PutVoid()),
+              CLASS_E_NOAGGREGATION);
+    factory.Reset();
+    EXPECT_EQ(Server::Get().CanUnloadNow(), S_OK);
+
+    void* none = reinterpret_cast<void*>(1);
+    EXPECT_EQ(Server::Get().GetClassObject(IID_IDispatch, IID_IClassFactory, &none),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(none, nullptr);
+}
+
+}  // namespace
+}  // namespace resmelder::com::test
