@@ -5,13 +5,6 @@
 namespace murmurex {
 namespace {
 
-TEST(Colour, ChannelsFollowThePlatformOrder) {
-    EXPECT_EQ(Rgb(1, 2, 3), 0x00030201u);
-    EXPECT_EQ(RedOf(0x00030201u), 1);
-    EXPECT_EQ(GreenOf(0x00030201u), 2);
-    EXPECT_EQ(BlueOf(0x00030201u), 3);
-}
-
 TEST(Colour, BlendRoundsHalvesToEven) {
     EXPECT_EQ(Blend(Rgb(0, 0, 0), Rgb(255, 255, 255)), Rgb(128, 128, 128));  // 127.5
     EXPECT_EQ(Blend(Rgb(1, 2, 3), Rgb(2, 3, 4)), Rgb(2, 2, 4));              // 1.5, 2.5, 3.5

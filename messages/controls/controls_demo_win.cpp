@@ -100,11 +100,10 @@ class Demo {
         if (!window_) {
             return false;
         }
-        // The buttons go on before the window shows, the strip after: both orders work.
+        AddTabStripAndTray();
         AddButtons();
         ::ShowWindow(window_.get(), SW_SHOW);
         ::UpdateWindow(window_.get());
-        AddTabStripAndTray();
         ::SetFocus(window_.get());
         log_.Write("Ready");
         return true;

@@ -127,17 +127,6 @@ TEST_F(ButtonTest, PressLeaveReleaseRaisesNoClick) {
     EXPECT_EQ(events, (Events{"MouseEnter", "MouseLeave"}));
 }
 
-TEST_F(ButtonTest, OnlyTheLeftButtonPressesButEveryReleaseIsRecorded) {
-    Load();
-    button.PointerMoved();
-    button.MouseDown(2);
-    EXPECT_EQ(button.State(), ButtonState::Hot);
-    button.MouseUp(2);
-    EXPECT_EQ(button.LastMouseButton(), 2);
-    button.HostClick();
-    EXPECT_EQ(events, (Events{"MouseEnter"}));
-}
-
 TEST_F(ButtonTest, SpaceDownUpShowsPressedThenClicksOnceAndEndsNormal) {
     Load();
     button.FocusChanged(true);
@@ -278,21 +267,6 @@ TEST_F(ButtonTest, TooltipTakesTheHostTextAndGivesItBack) {
     button.PointerLeft();
     EXPECT_EQ(button.HostToolTipText(), "Adds a category");
     EXPECT_EQ(view.toolTipRemovals, 1);
-}
-
-TEST_F(ButtonTest, TooltipBalloonAndTitleRules) {
-    MemoryPropertyBag bag;
-    bag.Write("ToolTipIcon", std::int32_t{2});
-    Load(bag);
-    button.PointerMoved();
-    ASSERT_EQ(view.toolTips.size(), 1u);
-    EXPECT_TRUE(view.toolTips[0].balloon);
-    EXPECT_TRUE(view.toolTips[0].setTitle);  // an icon alone sets the title
-    EXPECT_EQ(view.toolTips[0].icon, 2);
-    button.PointerLeft();
-    button.SetToolTipIcon(0);
-    button.PointerMoved();
-    EXPECT_FALSE(view.toolTips.back().setTitle);
 }
 
 TEST_F(ButtonTest, SettingTheTooltipTextKeepsIt) {
