@@ -1,9 +1,10 @@
 #pragma once
 // Owners for COM pointers, BSTRs and VARIANTs.
 
+#include <windows.h>
+
 #include <oleauto.h>
 #include <unknwn.h>
-#include <windows.h>
 
 #include <string_view>
 #include <utility>

@@ -3,8 +3,9 @@
 // test program, instances made through its class factory, the thread's error object, and
 // files in a scratch folder.
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,9 @@
 // The component's fixed identities; the type library and the registration script carry the
 // same values (a test compares them).
 
-#include <ole2.h>
 #include <windows.h>
+
+#include <ole2.h>
 
 namespace resmelder::com {
 

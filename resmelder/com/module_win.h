@@ -2,8 +2,9 @@
 // The library's process-wide state: its module handle, the live object and lock counts that
 // decide DllCanUnloadNow, the error-report holder, and its own files and resources.
 
-#include <oaidl.h>
 #include <windows.h>
+
+#include <oaidl.h>
 
 #include <string>
 #include <string_view>
