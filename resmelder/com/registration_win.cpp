@@ -168,13 +168,18 @@ HRESULT UnregisterServer() {
         TLIBATTR* attr = nullptr;
         typeLib = lib->GetLibAttr(&attr);
         if (SUCCEEDED(typeLib)) {
-            typeLib = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
-                                          attr->lcid, attr->syskind);
+            // A library that is not registered is already unregistered.
+            BSTR registered = nullptr;
+            if (SUCCEEDED(::QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum,
+                                                  attr->wMinorVerNum, attr->lcid, &registered))) {
+                ::SysFreeString(registered);
+                typeLib = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
+                                              attr->lcid, attr->syskind);
+            }
             lib->ReleaseTLibAttr(attr);
         }
     }
-    // A library that was never registered is already unregistered.
-    if (FAILED(typeLib) && typeLib != TYPE_E_REGISTRYACCESS && typeLib != TYPE_E_LIBNOTREGISTERED) {
+    if (FAILED(typeLib)) {
         return SELFREG_E_TYPELIB;
     }
     return keysRemoved ? S_OK : SELFREG_E_CLASS;
