@@ -1,0 +1,130 @@
+#include "tab_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace murmurex {
+namespace {
+
+int Channel(std::uint32_t rgb, int shift) {
+    return static_cast<int>((rgb >> shift) & 0xFF);
+}
+
+int Brightness(std::uint32_t rgb) {
+    return Channel(rgb, 16) + Channel(rgb, 8) + Channel(rgb, 0);
+}
+
+bool Bluish(std::uint32_t rgb) {
+    return Channel(rgb, 0) > Channel(rgb, 16);
+}
+
+TEST(TabPictures, SizesAreTheFixedOnes) {
+    const struct {
+        TabPictureId id;
+        int width, height;
+    } sizes[] = {{TabPictureId::Background, 2, 35},  {TabPictureId::Separator, 3, 25},
+                 {TabPictureId::TabOver, 64, 36},    {TabPictureId::TabDown, 65, 36},
+                 {TabPictureId::MenuNormal, 22, 36}, {TabPictureId::MenuOver, 22, 36},
+                 {TabPictureId::MenuDown, 22, 36}};
+    for (const auto& size : sizes) {
+        const TabBitmap bitmap = DrawTabPicture(size.id);
+        EXPECT_EQ(bitmap.width, size.width) << TabPictureName(size.id);
+        EXPECT_EQ(bitmap.height, size.height) << TabPictureName(size.id);
+        EXPECT_EQ(bitmap.pixels.size(), static_cast<std::size_t>(size.width * size.height));
+    }
+}
+
+TEST(TabPictures, GradientsHitTheirEndColours) {
+    const TabBitmap background = DrawTabPicture(TabPictureId::Background);
+    for (int x = 0; x < 2; ++x) {
+        EXPECT_EQ(background.At(x, 0), 0xEAF3FFu);
+        EXPECT_EQ(background.At(x, 17), 0xB8CDECu);
+        EXPECT_EQ(background.At(x, 18), 0x97B9E4u);
+        EXPECT_EQ(background.At(x, 33), 0x618EC7u);
+        EXPECT_EQ(background.At(x, 34), 0x6598E0u);
+    }
+    // Each half darkens steadily downwards.
+    for (int y = 1; y <= 33; ++y) {
+        if (y != 18) {
+            EXPECT_LT(Brightness(background.At(0, y)), Brightness(background.At(0, y - 1))) << y;
+        }
+    }
+
+    const TabBitmap separator = DrawTabPicture(TabPictureId::Separator);
+    EXPECT_EQ(separator.At(1, 0), 0xDDE9FCu);
+    EXPECT_EQ(separator.At(1, 12), 0xC5D6EFu);
+    EXPECT_EQ(separator.At(1, 13), 0xA9C5E9u);
+    EXPECT_EQ(separator.At(1, 24), 0x729DD1u);
+}
+
+TEST(TabPictures, TabsAreRoundedGlassOverTheBackground) {
+    const TabBitmap background = DrawTabPicture(TabPictureId::Background);
+    for (TabPictureId id : {TabPictureId::TabOver, TabPictureId::TabDown}) {
+        const TabBitmap tab = DrawTabPicture(id);
+        // The curved top corners leave the strip's own colour showing.
+        EXPECT_EQ(tab.At(0, 1), background.At(0, 0)) << TabPictureName(id);
+        EXPECT_EQ(tab.At(tab.width - 1, 1), background.At(0, 0)) << TabPictureName(id);
+        // Glass: the lower half is deeper than the upper one, both blue.
+        const int mid = tab.width / 2;
+        EXPECT_TRUE(Bluish(tab.At(mid, 8)));
+        EXPECT_TRUE(Bluish(tab.At(mid, 28)));
+        EXPECT_GT(Brightness(tab.At(mid, 8)), Brightness(tab.At(mid, 28)));
+    }
+    // The selected picture is the darker one, so its white caption reads.
+    EXPECT_LT(Brightness(DrawTabPicture(TabPictureId::TabDown).At(32, 18)),
+              Brightness(DrawTabPicture(TabPictureId::TabOver).At(32, 18)) - 150);
+}
+
+TEST(TabPictures, MenuButtonsShareTheArrowAndDifferInShading) {
+    const TabBitmap normal = DrawTabPicture(TabPictureId::MenuNormal);
+    const TabBitmap over = DrawTabPicture(TabPictureId::MenuOver);
+    const TabBitmap down = DrawTabPicture(TabPictureId::MenuDown);
+    for (const TabBitmap* button : {&normal, &over, &down}) {
+        // The arrow's middle is dark ink; the ring beside it is the light button body.
+        EXPECT_LT(Brightness(button->At(11, 17)), 250);
+        EXPECT_GT(Brightness(button->At(11, 12)), 400);
+        // Outside the circle: the background gradient.
+        EXPECT_EQ(button->At(0, 0), DrawTabPicture(TabPictureId::Background).At(0, 0));
+    }
+    EXPECT_NE(normal.At(11, 12), over.At(11, 12));
+    EXPECT_GT(Brightness(normal.At(11, 22)), Brightness(down.At(11, 22)));
+}
+
+TEST(TabPictures, BmpEncodingIsBottomUpPaddedBgr) {
+    TabBitmap bitmap;
+    bitmap.width = 2;
+    bitmap.height = 2;
+    bitmap.pixels = {0x112233, 0x445566, 0x778899, 0xAABBCC};
+    const auto bytes = EncodeBmp(bitmap);
+    ASSERT_EQ(bytes.size(), 54u + 2 * 8);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[2], 54 + 16);
+    EXPECT_EQ(bytes[28], 24);  // bits per pixel
+    // First stored row is the bottom one, blue byte first, padded to 8 bytes.
+    EXPECT_EQ(bytes[54], 0x99);
+    EXPECT_EQ(bytes[56], 0x77);
+    EXPECT_EQ(bytes[60], 0);
+    EXPECT_EQ(bytes[62], 0x33);
+}
+
+// The Windows build embeds the committed files: they must be what the drawing code makes.
+TEST(TabPictures, CommittedFilesMatchTheDrawings) {
+    for (TabPictureId id : kAllTabPictures) {
+        std::string stem = TabPictureName(id);
+        for (char& c : stem) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        std::ifstream file(std::string(TAB_PICTURES_DIR) + "/" + stem + ".bmp", std::ios::binary);
+        ASSERT_TRUE(file) << stem;
+        const std::vector<std::uint8_t> committed{std::istreambuf_iterator<char>(file), {}};
+        EXPECT_EQ(committed, EncodeBmp(DrawTabPicture(id)))
+            << stem << ": run tab_picture_gen messages/controls/tab_pictures";
+    }
+}
+
+}  // namespace
+}  // namespace murmurex

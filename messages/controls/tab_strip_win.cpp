@@ -1,0 +1,460 @@
+#include "tab_strip_win.h"
+
+#include <windowsx.h>
+
+#include <cmath>
+
+#include "tab_pictures.h"
+
+namespace murmurex {
+namespace {
+
+HINSTANCE Instance() {
+    return ::GetModuleHandleA(nullptr);
+}
+
+// One registration per process; a second call finds the class and is harmless.
+void RegisterClassOnce(const char* name, WNDPROC procedure, bool arrowCursor = true) {
+    WNDCLASSEXA windowClass{};
+    if (::GetClassInfoExA(Instance(), name, &windowClass)) {
+        return;
+    }
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = Instance();
+    windowClass.hCursor = arrowCursor ? ::LoadCursorA(nullptr, IDC_ARROW) : nullptr;
+    windowClass.lpszClassName = name;
+    ::RegisterClassExA(&windowClass);
+}
+
+// The picture as a device-independent bitmap, for a program built without the resources.
+win::UniqueBitmap BitmapFromPixels(const TabBitmap& picture) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;  // top-down, as the pixels are stored
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win::UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (bitmap && bits != nullptr) {
+        auto* out = static_cast<std::uint32_t*>(bits);
+        for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+            out[i] = picture.pixels[i];  // 0x00RRGGBB is the DIB's own 32-bit order
+        }
+    }
+    return bitmap;
+}
+
+// Copies `source` stretched into (x, y, width, height) of `target`.
+void Stretch(HDC target, HDC scratch, HBITMAP source, int x, int y, int width, int height,
+             bool stretch = true) {
+    BITMAP info{};
+    if (source == nullptr || ::GetObjectA(source, sizeof info, &info) == 0) {
+        return;
+    }
+    win::SelectGuard select(scratch, source);
+    if (stretch) {
+        ::StretchBlt(target, x, y, width, height, scratch, 0, 0, info.bmWidth, info.bmHeight,
+                     SRCCOPY);
+    } else {
+        ::BitBlt(target, x, y, std::min<int>(width, info.bmWidth),
+                 std::min<int>(height, info.bmHeight), scratch, 0, 0, SRCCOPY);
+    }
+}
+
+}  // namespace
+
+// The seven pictures, loaded once per strip from the program's resources.
+struct TabMenuWindow::Pictures {
+    std::array<win::UniqueBitmap, std::size(kAllTabPictures)> bitmaps;
+
+    Pictures() {
+        for (std::size_t i = 0; i < bitmaps.size(); ++i) {
+            const TabPictureId id = kAllTabPictures[i];
+            bitmaps[i].reset(static_cast<HBITMAP>(::LoadImageA(
+                Instance(), TabPictureName(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+            if (!bitmaps[i]) {
+                bitmaps[i] = BitmapFromPixels(DrawTabPicture(id));
+            }
+        }
+    }
+
+    HBITMAP Get(TabPictureId id) const noexcept {
+        for (std::size_t i = 0; i < bitmaps.size(); ++i) {
+            if (kAllTabPictures[i] == id) {
+                return bitmaps[i].get();
+            }
+        }
+        return nullptr;
+    }
+};
+
+struct TabMenuWindow::Element {
+    TabKind kind;
+    int index;
+    TabMenuWindow* owner;
+    bool pressed = false;   // left button went down here and has not come up
+    bool tracking = false;  // a leave notification is requested
+    win::UniqueWindow window;
+    // Declared after `window`: it is that window's child, so it must go first.
+    win::UniqueWindow separator;
+
+    Element(TabKind k, int i, TabMenuWindow* o) : kind(k), index(i), owner(o) {}
+};
+
+std::unique_ptr<TabMenuWindow> TabMenuWindow::Create(HWND parent, int x, int y, int width,
+                                                     int controlId) {
+    RegisterClassOnce(kTabMenuClass, StripProc);
+    RegisterClassOnce(kTabButtonClass, ElementProc);
+    RegisterClassOnce(kTabButtonMenuClass, ElementProc);
+    RegisterClassOnce(kTabSeparatorClass, SeparatorProc);
+
+    auto self = std::make_unique<TabMenuWindow>(Key{});
+    {
+        const win::UniqueWindowDc screen = win::GetWindowDcOwned(nullptr);
+        if (screen) {
+            self->dpi_ = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+        }
+    }
+    // Arial 8.25 points, regular.
+    self->font_.reset(::CreateFontA(-::MulDiv(825, self->dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE,
+                                    FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                    "Arial"));
+    self->window_.reset(::CreateWindowExA(
+        0, kTabMenuClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, y,
+        width, self->Pixels(kTabHeight), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), Instance(), self.get()));
+    if (!self->window_) {
+        return nullptr;
+    }
+    // The model creates its templates at once, so the strip window must exist first.
+    self->strip_ = std::make_unique<TabMenu>(static_cast<TabMenuView*>(self.get()));
+    return self;
+}
+
+TabMenuWindow::TabMenuWindow(Key) : pictures_(std::make_unique<Pictures>()) {}
+
+TabMenuWindow::~TabMenuWindow() = default;
+
+int TabMenuWindow::Pixels(float twips) const noexcept {
+    return static_cast<int>(std::lround(twips * static_cast<float>(dpi_) / 1440.0f));
+}
+
+void TabMenuWindow::Move(int x, int y, int width) {
+    ::MoveWindow(window_.get(), x, y, width, Pixels(kTabHeight), TRUE);
+}
+
+SIZE TabMenuWindow::ElementSize(TabKind kind) const noexcept {
+    return {Pixels(kind == TabKind::Tab ? kTabButtonWidth : kTabMenuButtonWidth),
+            Pixels(kTabHeight)};
+}
+
+TabMenuWindow::Element* TabMenuWindow::Find(TabKind kind, int index) noexcept {
+    for (Element& element : elements_) {
+        if (element.kind == kind && element.index == index) {
+            return &element;
+        }
+    }
+    return nullptr;
+}
+
+const TabMenuWindow::Element* TabMenuWindow::Find(TabKind kind, int index) const noexcept {
+    for (const Element& element : elements_) {
+        if (element.kind == kind && element.index == index) {
+            return &element;
+        }
+    }
+    return nullptr;
+}
+
+HWND TabMenuWindow::TabWindow(int index) const noexcept {
+    const Element* element = Find(TabKind::Tab, index);
+    return element != nullptr ? element->window.get() : nullptr;
+}
+
+HWND TabMenuWindow::MenuWindow(int index) const noexcept {
+    const Element* element = Find(TabKind::Menu, index);
+    return element != nullptr ? element->window.get() : nullptr;
+}
+
+void TabMenuWindow::ElementCreated(TabKind kind, int index) {
+    Element& element = elements_.emplace_back(kind, index, this);
+    const SIZE size = ElementSize(kind);
+    // Created hidden; the model shows it once it is placed.
+    element.window.reset(
+        ::CreateWindowExA(0, kind == TabKind::Tab ? kTabButtonClass : kTabButtonMenuClass, "",
+                          WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, size.cx, size.cy,
+                          window_.get(), nullptr, Instance(), &element));
+    if (!element.window) {
+        return;
+    }
+    const int imageWidth = kind == TabKind::Tab ? kTabImageWidth : kTabMenuImageWidth;
+    element.separator.reset(::CreateWindowExA(0, kTabSeparatorClass, "", WS_CHILD | WS_VISIBLE,
+                                              Pixels(imageWidth), Pixels(kSeparatorTop),
+                                              Pixels(kSeparatorWidth), Pixels(kSeparatorHeight),
+                                              element.window.get(), nullptr, Instance(), this));
+}
+
+void TabMenuWindow::ElementChanged(TabKind kind, int index) {
+    if (Element* element = Find(kind, index)) {
+        Sync(*element);
+    }
+}
+
+void TabMenuWindow::Sync(Element& element) {
+    if (!strip_) {
+        return;
+    }
+    const TabElement* model = element.kind == TabKind::Tab
+                                  ? static_cast<TabElement*>(strip_->Tab(element.index))
+                                  : static_cast<TabElement*>(strip_->Menu(element.index));
+    if (model == nullptr || !element.window) {
+        return;
+    }
+    const HWND window = element.window.get();
+    RECT now{};
+    ::GetWindowRect(window, &now);
+    ::MapWindowPoints(HWND_DESKTOP, window_.get(), reinterpret_cast<POINT*>(&now), 2);
+    const int x = Pixels(model->Left());
+    const int y = Pixels(model->Top());
+    if (now.left != x || now.top != y) {
+        ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if ((::IsWindowVisible(window) != FALSE) != model->Visible()) {
+        ::ShowWindow(window, model->Visible() ? SW_SHOWNA : SW_HIDE);
+    }
+    ::InvalidateRect(window, nullptr, FALSE);
+}
+
+LRESULT CALLBACK TabMenuWindow::StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TabMenuWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    switch (message) {
+        case WM_WINDOWPOSCHANGING: {
+            // The host picks the width; the height is the pictures' own.
+            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+            position->cy = self->Pixels(kTabHeight);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            self->PaintStrip();
+            return 0;
+        case WM_NCDESTROY:
+            // Destroyed with its parent: nothing left for the owner to destroy.
+            ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            self->window_.release();
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TabMenuWindow::ElementProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* element = reinterpret_cast<Element*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (element == nullptr) {
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        element->separator.release();
+        element->window.release();
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    return element->owner->HandleElement(*element, window, message, wParam, lParam);
+}
+
+LRESULT TabMenuWindow::HandleElement(Element& element, HWND window, UINT message, WPARAM wParam,
+                                     LPARAM lParam) {
+    // The templates' windows are made while the model is still being built.
+    if (!strip_) {
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    TabButton* tab = element.kind == TabKind::Tab ? strip_->Tab(element.index) : nullptr;
+    TabButtonMenu* menu = element.kind == TabKind::Menu ? strip_->Menu(element.index) : nullptr;
+    if (tab == nullptr && menu == nullptr) {
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    const auto inside = [&] {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        return ::PtInRect(&client, point) != FALSE;
+    };
+    switch (message) {
+        case WM_WINDOWPOSCHANGING: {
+            const SIZE size = ElementSize(element.kind);
+            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+            position->cx = size.cx;
+            position->cy = size.cy;
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            // While the button is held the moves come here wherever the pointer is: only
+            // those over the button count as moving over it.
+            if (element.pressed && !inside()) {
+                return 0;
+            }
+            if (!element.tracking) {
+                TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+                element.tracking = ::TrackMouseEvent(&track) != FALSE;
+            }
+            tab != nullptr ? tab->PointerMoved() : menu->PointerMoved();
+            return 0;
+        case WM_MOUSELEAVE:
+            element.tracking = false;
+            tab != nullptr ? tab->PointerLeft() : menu->PointerLeft();
+            return 0;
+        case WM_LBUTTONDOWN:
+            element.pressed = true;
+            ::SetCapture(window);
+            tab != nullptr ? tab->ButtonPressed() : menu->ButtonPressed();
+            return 0;
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            tab != nullptr ? tab->ButtonPressed() : menu->ButtonPressed();
+            return 0;
+        case WM_LBUTTONUP:
+            if (element.pressed) {
+                element.pressed = false;
+                const bool click = inside();
+                ::ReleaseCapture();
+                // A click is a press and a release over the same button.
+                if (click) {
+                    tab != nullptr ? tab->Clicked() : menu->Clicked();
+                }
+            }
+            return 0;
+        case WM_CAPTURECHANGED:
+            element.pressed = false;
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            PaintElement(element, window);
+            return 0;
+        default:
+            return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK TabMenuWindow::SeparatorProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TabMenuWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_NCHITTEST:
+            // The divider belongs to its button: the pointer over it is over the button.
+            return HTTRANSPARENT;
+        case WM_WINDOWPOSCHANGING:
+            if (self != nullptr) {
+                auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+                position->cx = self->Pixels(kSeparatorWidth);
+                position->cy = self->Pixels(kSeparatorHeight);
+            }
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            if (self != nullptr) {
+                self->PaintSeparator(window);
+                return 0;
+            }
+            break;
+        case WM_NCDESTROY:
+            ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void TabMenuWindow::PaintStrip() {
+    win::PaintGuard paint(window_.get());
+    RECT client{};
+    ::GetClientRect(window_.get(), &client);
+    win::UniqueOwnedDc scratch(::CreateCompatibleDC(paint.dc()));
+    ::SetStretchBltMode(paint.dc(), COLORONCOLOR);
+    Stretch(paint.dc(), scratch.get(), pictures_->Get(TabPictureId::Background), 0, 0, client.right,
+            Pixels(kTabHeight));
+}
+
+void TabMenuWindow::PaintSeparator(HWND window) {
+    win::PaintGuard paint(window);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    win::UniqueOwnedDc scratch(::CreateCompatibleDC(paint.dc()));
+    ::SetStretchBltMode(paint.dc(), COLORONCOLOR);
+    Stretch(paint.dc(), scratch.get(), pictures_->Get(TabPictureId::Separator), 0, 0, client.right,
+            client.bottom);
+}
+
+void TabMenuWindow::PaintElement(Element& element, HWND window) {
+    win::PaintGuard paint(window);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    // Composed off screen and copied in one go: no flicker between background and picture.
+    win::UniqueOwnedDc buffer(::CreateCompatibleDC(paint.dc()));
+    win::UniqueBitmap canvas(::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
+    win::UniqueOwnedDc scratch(::CreateCompatibleDC(paint.dc()));
+    if (!buffer || !canvas || !scratch) {
+        return;
+    }
+    win::SelectGuard selectCanvas(buffer.get(), canvas.get());
+    ::SetStretchBltMode(buffer.get(), COLORONCOLOR);
+    const int height = Pixels(kTabHeight);
+    Stretch(buffer.get(), scratch.get(), pictures_->Get(TabPictureId::Background), 0, 0,
+            client.right, height);
+
+    if (element.kind == TabKind::Tab) {
+        const TabButton* tab = strip_->Tab(element.index);
+        const TabPictureId picture = tab->Picture() == TabPicture::Over ? TabPictureId::TabOver
+                                     : tab->Picture() == TabPicture::Down
+                                         ? TabPictureId::TabDown
+                                         : TabPictureId::Background;
+        const int imageWidth = Pixels(kTabImageWidth);
+        Stretch(buffer.get(), scratch.get(), pictures_->Get(picture), 0, 0, imageWidth, height);
+        RECT label{0, Pixels(kTabLabelTop), imageWidth,
+                   Pixels(kTabLabelTop) + Pixels(kTabLabelHeight)};
+        win::SelectGuard selectFont(buffer.get(), font_.get());
+        ::SetBkMode(buffer.get(), TRANSPARENT);
+        ::SetTextColor(buffer.get(), tab->CaptionColour());  // 0x00BBGGRR, as COLORREF is
+        ::DrawTextA(buffer.get(), tab->Caption().c_str(), static_cast<int>(tab->Caption().size()),
+                    &label, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    } else {
+        const TabButtonMenu* menu = strip_->Menu(element.index);
+        const TabPictureId picture = menu->Picture() == TabPicture::Over ? TabPictureId::MenuOver
+                                     : menu->Picture() == TabPicture::Down
+                                         ? TabPictureId::MenuDown
+                                         : TabPictureId::MenuNormal;
+        // Shown at its own size, not stretched.
+        Stretch(buffer.get(), scratch.get(), pictures_->Get(picture), 0, 0,
+                Pixels(kTabMenuImageWidth), height, false);
+    }
+    ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace murmurex
