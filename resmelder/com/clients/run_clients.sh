@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The component as scripts use it, under Wine: regsvr32 registers the library, a JScript and
+# a VBScript client edit a real executable, the written programs find their new entries
+# through the loader, and regsvr32 /u leaves nothing of the component behind.
+#   run_clients.sh WINE_RUN PREFIX LIBRARY PROBE_EXE CLIENTS_DIR WORK_DIR
+set -uo pipefail
+wine_run="$1" prefix="$2" library="$3" probe="$4" clients="$5" work="$6"
+
+win() { local p="$1"; echo "Z:${p//\//\\}"; }
+run() { "$wine_run" --prefix "$prefix" "$@"; }
+fail() { echo "FAILED: $*"; status=1; }
+status=0
+
+rm -rf "$work" && mkdir -p "$work" || exit 1
+cp "$probe" "$work/source.exe"
+printf 'file payload\r\nsecond line' >"$work/payload.bin"
+printf 'Hello from JScript' >"$work/expect_js_text.bin"
+printf 'A\0B\0' >"$work/expect_js_binary.bin"
+printf 'Hello from VBScript' >"$work/expect_vbs_text.bin"
+printf 'AB' >"$work/expect_ab.bin"
+
+unregister() { run regsvr32 /s /u "$(win "$library")" >/dev/null 2>&1; }
+trap unregister EXIT
+
+run regsvr32 /s "$(win "$library")" || fail "regsvr32 registration"
+
+out="$(run cscript //nologo "$(win "$clients/client.js")" "$(win "$work/source.exe")" "$(win "$work")")"
+code=$?
+echo "$out"
+[[ $code -eq 0 && "$out" == *"JScript client: all checks passed"* ]] || fail "JScript client ($code)"
+
+out="$(run cscript //nologo "$(win "$clients/client.vbs")" "$(win "$work/source.exe")" "$(win "$work")")"
+code=$?
+echo "$out"
+[[ $code -eq 0 && "$out" == *"VBScript client: all checks passed"* ]] || fail "VBScript client ($code)"
+
+# The written programs run and find every new entry, and their own version resource.
+w="$(win "$work")"
+run "$work/js_out.exe" JS_TEXT "$w\\expect_js_text.bin" JS_BINARY "$w\\expect_js_binary.bin" \
+    JS_FILE "$w\\payload.bin" || fail "js_out.exe did not find its entries"
+run "$work/vbs_out.exe" VBS_TEXT "$w\\expect_vbs_text.bin" VBS_BYTES "$w\\expect_vbs_text.bin" \
+    VBS_INTEGER "$w\\expect_ab.bin" || fail "vbs_out.exe did not find its entries"
+
+run regsvr32 /s /u "$(win "$library")" || fail "regsvr32 /u"
+trap - EXIT
+for key in 'HKCR\ResBundle.ResBundle' 'HKCR\ResBundle.ResBundle.1' \
+           'HKCR\CLSID\{83A6D900-7CC7-4A9A-9B1A-5E3BADC0B9E1}' \
+           'HKCR\TypeLib\{0F62E527-C92F-4A6F-8B61-555C07F065C7}' \
+           'HKCR\Interface\{F360290F-C146-40A6-B598-A254E424C022}'; do
+    if run reg query "$key" >/dev/null 2>&1; then
+        fail "left behind after regsvr32 /u: $key"
+    fi
+done
+run reg query 'HKCR\CLSID' >/dev/null 2>&1 || fail "the shared CLSID key went too"
+
+[[ $status -eq 0 ]] && echo "script clients: all passed"
+exit $status
