@@ -94,23 +94,6 @@ TEST(TabPictures, MenuButtonsShareTheArrowAndDifferInShading) {
     EXPECT_GT(Brightness(normal.At(11, 22)), Brightness(down.At(11, 22)));
 }
 
-TEST(TabPictures, BmpEncodingIsBottomUpPaddedBgr) {
-    TabBitmap bitmap;
-    bitmap.width = 2;
-    bitmap.height = 2;
-    bitmap.pixels = {0x112233, 0x445566, 0x778899, 0xAABBCC};
-    const auto bytes = EncodeBmp(bitmap);
-    ASSERT_EQ(bytes.size(), 54u + 2 * 8);
-    EXPECT_EQ(bytes[0], 'B');
-    EXPECT_EQ(bytes[2], 54 + 16);
-    EXPECT_EQ(bytes[28], 24);  // bits per pixel
-    // First stored row is the bottom one, blue byte first, padded to 8 bytes.
-    EXPECT_EQ(bytes[54], 0x99);
-    EXPECT_EQ(bytes[56], 0x77);
-    EXPECT_EQ(bytes[60], 0);
-    EXPECT_EQ(bytes[62], 0x33);
-}
-
 // The Windows build embeds the committed files: they must be what the drawing code makes.
 TEST(TabPictures, CommittedFilesMatchTheDrawings) {
     for (TabPictureId id : kAllTabPictures) {

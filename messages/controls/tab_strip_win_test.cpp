@@ -253,5 +253,19 @@ TEST_F(TabStripWinTest, PressReleasedElsewhereIsNoClick) {
     EXPECT_EQ(::GetCapture(), nullptr);
 }
 
+TEST_F(TabStripWinTest, HostGoingFirstLeavesNothingToDestroyTwice) {
+    const HWND strip = tabs->hWnd();
+    const HWND first = TabAt(1);
+    host.reset();
+    EXPECT_FALSE(::IsWindow(strip));
+    EXPECT_FALSE(::IsWindow(first));
+    EXPECT_EQ(tabs->hWnd(), nullptr);
+    EXPECT_EQ(tabs->TabWindow(2), nullptr);
+    // The model outlives its windows; nothing it does may reach them.
+    EXPECT_EQ(tabs->Strip().SetTabFocus(2), TabStatus::Ok);
+    EXPECT_EQ(events, std::vector<std::string>{"ItemClick:Help"});
+    tabs.reset();
+}
+
 }  // namespace
 }  // namespace murmurex

@@ -20,8 +20,9 @@
 //     ...
 //     trayIcon->Tray().RemoveIcon(owner);  // before the owner window goes
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <memory>
 #include <string>

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -56,6 +57,20 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Real input: the pointer moves and the buttons go down and up as a user's would.
+void SendMouse(DWORD flags, POINT screen = {}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_MOVE) {
+        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+        input.mi.dx = ::MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = ::MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    ::SendInput(1, &input, sizeof input);
+    Pump(100);
 }
 
 class TrayWinTest : public ::testing::Test {
@@ -135,6 +150,33 @@ TEST_F(TrayWinTest, ShellReceivesThePlatformRecord) {
     EXPECT_EQ(Last().data.uCallbackMessage, 1u);
     EXPECT_TRUE(Last().answer);
     EXPECT_FALSE(ShellHasIcon(window.get()));
+}
+
+TEST_F(TrayWinTest, ClicksOnTheIconReachTheOwnerAsMouseMoves) {
+    owner = WindowTrayOwner(window.get(), "Murmurex");
+    owner.SetIcon(icon);
+    std::string tip = "Click for menu options.";
+    trayIcon->Tray().ShowIcon(owner, tip);
+    Pump(300);
+    // Without a desktop, Wine shows the notification area as a window of its own with the
+    // icons from its left edge.
+    const HWND area = ::FindWindowA("__winex11_standalone_tray", nullptr);
+    if (area == nullptr) {
+        GTEST_SKIP() << "no notification-area window to click on";
+    }
+    POINT onIcon{10, 10};
+    ::ClientToScreen(area, &onIcon);
+    SendMouse(MOUSEEVENTF_MOVE, onIcon);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    SendMouse(MOUSEEVENTF_RIGHTDOWN);
+    SendMouse(MOUSEEVENTF_RIGHTUP);
+    Pump(200);
+    // The owner's mouse-move handler reads the event in its X coordinate.
+    EXPECT_NE(std::find(seen.begin(), seen.end(), kTrayLeftButtonUp), seen.end());
+    EXPECT_NE(std::find(seen.begin(), seen.end(), kTrayRightButtonUp), seen.end());
+    EXPECT_LT(std::find(seen.begin(), seen.end(), kTrayLeftButtonUp),
+              std::find(seen.begin(), seen.end(), kTrayRightButtonUp));
 }
 
 TEST_F(TrayWinTest, RemoveIconShowsAHiddenOwner) {
