@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -18,6 +19,7 @@
 #include "com_ptr_win.h"
 #include "identities_win.h"
 #include "resbundle_h.h"
+#include "win/unique_handle.h"
 
 namespace resmelder::com::test {
 
@@ -142,6 +144,12 @@ inline ReportedError TakeError() {
 /// The description of the thread's error object ("" when there is none).
 inline std::wstring TakeDescription() {
     return TakeError().description;
+}
+
+inline std::string GuidString(const GUID& guid) {
+    wchar_t text[64] = {};
+    ::StringFromGUID2(guid, text, 64);
+    return std::string(text, text + std::wcslen(text));
 }
 
 /// The bytes of a VT_ARRAY | VT_UI1 result.

@@ -59,6 +59,12 @@ HRESULT CreateResBundle(REFIID iid, void** out) {
     return hr;
 }
 
+// Invisible at run time; two inches square in a designer.
+constexpr ControlTraits kResBundleControl = {&kClsidResBundle, kMiscStatus, kToolboxBitmapResource,
+                                             SIZEL{5080, 5080}};
+
+CResBundle::CResBundle() : OleControl(kResBundleControl) {}
+
 CResBundle::~CResBundle() = default;
 
 STDMETHODIMP CResBundle::QueryInterface(REFIID iid, void** out) {
@@ -73,7 +79,24 @@ STDMETHODIMP CResBundle::QueryInterface(REFIID iid, void** out) {
         {IID_IUnknown, static_cast<IResBundle*>(this)},
         {kIidResBundle, static_cast<IResBundle*>(this)},
         {IID_IDispatch, static_cast<IResBundle*>(this)},
+        {IID_IViewObjectEx, static_cast<IViewObjectEx*>(this)},
+        {IID_IViewObject2, static_cast<IViewObjectEx*>(this)},
+        {IID_IViewObject, static_cast<IViewObjectEx*>(this)},
+        {IID_IOleInPlaceObjectWindowless, static_cast<IOleInPlaceObjectWindowless*>(this)},
+        {IID_IOleInPlaceObject, static_cast<IOleInPlaceObjectWindowless*>(this)},
+        {IID_IOleWindow, static_cast<IOleInPlaceObjectWindowless*>(this)},
+        {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
+        {IID_IOleControl, static_cast<IOleControl*>(this)},
+        {IID_IOleObject, static_cast<IOleObject*>(this)},
+        {IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this)},
+        {IID_IPersist, static_cast<IPersistStreamInit*>(this)},
         {IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this)},
+        {IID_ISpecifyPropertyPages, static_cast<ISpecifyPropertyPages*>(this)},
+        {IID_IQuickActivate, static_cast<IQuickActivate*>(this)},
+        {IID_IPersistStorage, static_cast<IPersistStorage*>(this)},
+        {IID_IDataObject, static_cast<IDataObject*>(this)},
+        {IID_IProvideClassInfo, static_cast<IProvideClassInfo2*>(this)},
+        {IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(this)},
     };
     for (const auto& entry : entries) {
         if (IsEqualIID(iid, entry.iid)) {

@@ -10,6 +10,7 @@
 #include "com_ptr_win.h"
 #include "image/exe_image.h"
 #include "module_win.h"
+#include "ole_control_win.h"
 #include "resbundle_h.h"
 #include "support/log.h"
 
@@ -18,9 +19,9 @@ namespace resmelder::com {
 /// Creates an instance and answers the interface `iid` of it.
 HRESULT CreateResBundle(REFIID iid, void** out);
 
-class CResBundle final : public IResBundle, public ISupportErrorInfo {
+class CResBundle final : public IResBundle, public ISupportErrorInfo, public OleControl {
   public:
-    CResBundle() = default;
+    CResBundle();
     CResBundle(const CResBundle&) = delete;
     CResBundle& operator=(const CResBundle&) = delete;
 
@@ -53,7 +54,7 @@ class CResBundle final : public IResBundle, public ISupportErrorInfo {
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
 
   private:
-    ~CResBundle();
+    ~CResBundle() override;
     HRESULT TypeInfo(ComPtr<ITypeInfo>& out);
     HRESULT OpenImage(const XString& fileName, const char* failure);
 
