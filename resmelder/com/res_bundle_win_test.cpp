@@ -123,18 +123,12 @@ TEST_F(ResBundleTest, StringsRoundTripAsAnsiBytesWithoutTerminator) {
     EXPECT_EQ(empty->vt, VT_NULL);
     EXPECT_EQ(GetString(L"Empty"), L"");
 
+    EXPECT_EQ(bundle_->Delete(Bstr(L"Greeting").Get()), S_OK);
+    EXPECT_EQ(GetString(L"Greeting"), L"");
+    EXPECT_EQ(bundle_->Delete(Bstr(L"Greeting").Get()), S_OK);  // nothing matched: still S_OK
+
     EXPECT_EQ(bundle_->GetString(Bstr(L"Greeting").Get(), nullptr), E_POINTER);
     EXPECT_EQ(bundle_->GetBinary(Bstr(L"Greeting").Get(), nullptr), E_POINTER);
-}
-
-TEST_F(ResBundleTest, DuplicatesFindTheFirstAndDeleteRemovesAll) {
-    ASSERT_EQ(Open(ProbePath(L"probe64.exe")), S_OK);
-    ASSERT_EQ(InsertString(L"Twice", L"first"), S_OK);
-    ASSERT_EQ(InsertString(L"Twice", L"second"), S_OK);
-    EXPECT_EQ(GetString(L"Twice"), L"first");
-    EXPECT_EQ(bundle_->Delete(Bstr(L"Twice").Get()), S_OK);
-    EXPECT_EQ(GetString(L"Twice"), L"");
-    EXPECT_EQ(bundle_->Delete(Bstr(L"Twice").Get()), S_OK);  // nothing left: still S_OK
 }
 
 TEST_F(ResBundleTest, FileEntriesAreReadOnlyWhenWritten) {
@@ -314,6 +308,61 @@ TEST_F(ResBundleTest, TypeLibraryCarriesTheIdentities) {
     ASSERT_EQ(iface->GetDocumentation(10, name.Put(), help.Put(), nullptr, nullptr), S_OK);
     EXPECT_STREQ(name.Get(), L"Extract");
     EXPECT_STREQ(help.Get(), L"method Extract");
+}
+
+// Reads one string of the library's version block.
+std::wstring VersionString(const std::vector<std::uint8_t>& block, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!::VerQueryValueW(block.data(), path.c_str(), &value, &length) || length == 0) {
+        return L"<missing>";
+    }
+    return static_cast<const wchar_t*>(value);
+}
+
+TEST(ResourcesTest, LibraryCarriesItsResources) {
+    HMODULE module = Server::Get().Module();
+    ASSERT_NE(module, nullptr);
+    wchar_t text[64] = {};
+    ASSERT_GT(::LoadStringW(module, kProjectNameString, text, 64), 0);
+    EXPECT_STREQ(text, L"Resmelder");
+    EXPECT_NE(::FindResourceW(module, MAKEINTRESOURCEW(kIconGroupResource),
+                              MAKEINTRESOURCEW(14)),  // RT_GROUP_ICON
+              nullptr);
+    EXPECT_NE(::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(3)),  // RT_ICON 1
+              nullptr);
+    EXPECT_NE(::FindResourceW(module, MAKEINTRESOURCEW(kRegistrationScriptResource), L"REGISTRY"),
+              nullptr);
+    EXPECT_NE(::FindResourceW(module, MAKEINTRESOURCEW(kTypeLibResource), L"TYPELIB"), nullptr);
+
+    // The toolbox picture: 32 x 32 in 256 colours.
+    HRSRC bitmap = ::FindResourceW(module, MAKEINTRESOURCEW(kToolboxBitmapResource),
+                                   MAKEINTRESOURCEW(2));  // RT_BITMAP
+    ASSERT_NE(bitmap, nullptr);
+    const auto* header =
+        static_cast<const BITMAPINFOHEADER*>(::LockResource(::LoadResource(module, bitmap)));
+    EXPECT_EQ(header->biWidth, 32);
+    EXPECT_EQ(header->biHeight, 32);
+    EXPECT_EQ(header->biBitCount, 8);
+
+    const std::wstring path = LibraryPath();
+    DWORD ignored = 0;
+    std::vector<std::uint8_t> block(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()),
+                                      block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    EXPECT_EQ(VersionString(block, L"FileDescription"), L"Resmelder Module");
+    EXPECT_EQ(VersionString(block, L"ProductName"), L"Resmelder Module");
+    EXPECT_EQ(VersionString(block, L"InternalName"), L"Resmelder");
+    EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"Resmelder.DLL");
 }
 
 TEST_F(ResBundleTest, CanUnloadOnlyWhenNothingIsAlive) {
