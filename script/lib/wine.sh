@@ -5,7 +5,9 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
 wine_env() {
-  export WINEPREFIX="$1"
+  # Wine wants an absolute prefix; callers may name one relative to where they stand.
+  mkdir -p "$(dirname "$1")"
+  export WINEPREFIX="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
   export WINELOADER="$WINE64"
   export WINESERVER
   export WINEDEBUG=-all
