@@ -171,6 +171,8 @@ using namespace resmelder::com;
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
+        // The loader declines this for an image with a TLS directory, and mingw's DLL start-up
+        // code gives every DLL one; thread notifications then still arrive and are ignored.
         ::DisableThreadLibraryCalls(instance);
         ErrorHolder();  // exists before any object
     }

@@ -147,6 +147,34 @@ class FakeSite final : public IOleClientSite, public IOleInPlaceSiteWindowless {
     HWND window_;
 };
 
+// Counts the view changes a control announces.
+class ViewSink final : public IAdviseSink {
+  public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAdviseSink)) {
+            *out = static_cast<IAdviseSink*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }  // lives on the test's stack
+    STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override {}
+    STDMETHODIMP_(void) OnViewChange(DWORD aspect, LONG) override {
+        if (aspect == DVASPECT_CONTENT) {
+            ++changes;
+        }
+    }
+    STDMETHODIMP_(void) OnRename(IMoniker*) override {}
+    STDMETHODIMP_(void) OnSave() override {}
+    STDMETHODIMP_(void) OnClose() override {}
+
+    ULONG refs = 1;
+    int changes = 0;
+};
+
 class OleControlTest : public ComTest {
   protected:
     void SetUp() override {
@@ -201,6 +229,29 @@ TEST_F(OleControlTest, AnswersEveryControlInterfaceWithOneIdentity) {
     EXPECT_EQ(attr->typekind, TKIND_COCLASS);
     EXPECT_TRUE(IsEqualGUID(attr->guid, kClsidResBundle));
     classInfo->ReleaseTypeAttr(attr);
+
+    // No events: there is no default source interface to name.
+    GUID source = kIidResBundle;
+    EXPECT_EQ(As<IProvideClassInfo2>(IID_IProvideClassInfo2)
+                  ->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source),
+              E_FAIL);
+    EXPECT_TRUE(IsEqualGUID(source, GUID_NULL));
+
+    // IOleControl: no mnemonics, ambient changes and event freezing accepted.
+    auto control = As<IOleControl>(IID_IOleControl);
+    CONTROLINFO controlInfo{};
+    controlInfo.cb = sizeof controlInfo;
+    controlInfo.hAccel = reinterpret_cast<HACCEL>(1);
+    controlInfo.cAccel = 7;
+    controlInfo.dwFlags = 7;
+    EXPECT_EQ(control->GetControlInfo(&controlInfo), S_OK);
+    EXPECT_EQ(controlInfo.hAccel, nullptr);
+    EXPECT_EQ(controlInfo.cAccel, 0);
+    EXPECT_EQ(controlInfo.dwFlags, 0u);
+    EXPECT_EQ(control->GetControlInfo(nullptr), E_POINTER);
+    EXPECT_EQ(control->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE), S_OK);
+    EXPECT_EQ(control->FreezeEvents(TRUE), S_OK);
+    EXPECT_EQ(control->FreezeEvents(FALSE), S_OK);
 
     CLSID clsid{};
     EXPECT_EQ(As<IPersist>(IID_IPersist)->GetClassID(&clsid), S_OK);
@@ -271,11 +322,22 @@ TEST_F(OleControlTest, ExtentPersistsThroughStreamsAndStorages) {
     EXPECT_EQ(natural.cx, 5080);
     EXPECT_EQ(natural.cy, 5080);
 
+    auto view = As<IViewObject2>(IID_IViewObject2);
+    ViewSink sink;
+    ASSERT_EQ(view->SetAdvise(DVASPECT_CONTENT, 0, &sink), S_OK);
+
     auto persist = As<IPersistStreamInit>(IID_IPersistStreamInit);
     EXPECT_EQ(persist->IsDirty(), S_FALSE);
     SIZEL changed{1234, 98765};
     ASSERT_EQ(object->SetExtent(DVASPECT_CONTENT, &changed), S_OK);
     EXPECT_EQ(persist->IsDirty(), S_OK);
+    EXPECT_EQ(sink.changes, 1);  // the container redraws at the new size
+    ASSERT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &size), S_OK);
+    EXPECT_EQ(size.cx, 1234);
+    EXPECT_EQ(size.cy, 98765);
+    EXPECT_EQ(object->GetExtent(DVASPECT_ICON, &size), DV_E_DVASPECT);
+    ASSERT_EQ(view->SetAdvise(DVASPECT_CONTENT, 0, nullptr), S_OK);
+    EXPECT_EQ(sink.refs, 1u);
 
     ComPtr<IStream> stream;
     ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);

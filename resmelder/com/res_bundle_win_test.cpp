@@ -163,9 +163,18 @@ TEST_F(ResBundleTest, FileEntriesAreReadOnlyWhenWritten) {
 }
 
 TEST_F(ResBundleTest, WritesAreRepeatableAndFailuresCarryTheWholeLog) {
-    // A failed open leaves its lines in the log; the instance never clears it.
+    // Failed opens leave their lines in the log; the instance never clears it.
     const std::wstring missing = dir_ + L"missing_before.exe";
     EXPECT_EQ(Open(missing), E_FAIL);
+    const std::wstring locked = dir_ + L"locked.exe";
+    ASSERT_TRUE(::CopyFileW(ProbePath(L"probe64.exe").c_str(), locked.c_str(), FALSE));
+    {
+        win::UniqueFile lock(::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(lock);
+        EXPECT_EQ(Open(locked), E_FAIL);
+        EXPECT_FALSE(TakeError().present);
+    }
     const std::wstring source = dir_ + L"source.exe";
     ASSERT_TRUE(::CopyFileW(ProbePath(L"probe64.exe").c_str(), source.c_str(), FALSE));
     ASSERT_EQ(Open(source), S_OK);
@@ -183,6 +192,7 @@ TEST_F(ResBundleTest, WritesAreRepeatableAndFailuresCarryTheWholeLog) {
     EXPECT_EQ(log.rfind(L"VantrixLog:\r\n", 0), 0u) << log;
     EXPECT_NE(log.find(L"  WriteExe:\r\n    Failed to open file"), std::wstring::npos) << log;
     EXPECT_NE(log.find(L"filename: " + missing), std::wstring::npos) << log;
+    EXPECT_NE(log.find(L"filename: " + locked), std::wstring::npos) << log;
     EXPECT_NE(log.find(L"filename: " + source), std::wstring::npos) << log;
     EXPECT_EQ(ReadFileBytes(source), ReadFileBytes(ProbePath(L"probe64.exe")));
 
@@ -218,6 +228,32 @@ TEST_F(ResBundleTest, OpenMyExeReadsTheHostProgram) {
     wchar_t host[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, host, MAX_PATH);
     EXPECT_EQ(ReadFileBytes(copy).substr(0, 64), ReadFileBytes(host).substr(0, 64));
+}
+
+TEST_F(ResBundleTest, OpenMyExeFailsWhenTheHostFileIsGone) {
+    // A host whose executable was renamed while it runs: its module name now names nothing.
+    const std::wstring host = dir_ + L"host_copy_of_helper.exe";
+    const std::wstring report = dir_ + L"host_report.txt";
+    ASSERT_TRUE(::CopyFileW((HereDir() + L"resmelder_com_host.exe").c_str(), host.c_str(), FALSE));
+    std::wstring command = L"\"" + host + L"\" \"" + LibraryPath() + L"\" \"" + report + L"\" \"" +
+                           ProbePath(L"probe64.exe") + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(host.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &process));
+    win::UniqueKernelHandle processHandle(process.hProcess);
+    win::UniqueKernelHandle threadHandle(process.hThread);
+    ASSERT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD exitCode = 99;
+    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ASSERT_EQ(exitCode, 0u);
+
+    EXPECT_EQ(ReadFileBytes(report),
+              "00000000 \n"
+              "80004005 Failed to open the calling process's EXE\n"
+              "80004005 No EXE has been opened yet.\n");  // the image was dropped first
+    EXPECT_NE(::GetFileAttributesW((host + L".moved").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(ResBundleTest, IDispatchServesTheTypeLibrary) {
@@ -305,9 +341,97 @@ TEST_F(ResBundleTest, TypeLibraryCarriesTheIdentities) {
     ASSERT_EQ(iface->GetDocumentation(MEMBERID_NIL, name.Put(), help.Put(), nullptr, nullptr),
               S_OK);
     EXPECT_STREQ(help.Get(), L"IResBundle Interface");
-    ASSERT_EQ(iface->GetDocumentation(10, name.Put(), help.Put(), nullptr, nullptr), S_OK);
-    EXPECT_STREQ(name.Get(), L"Extract");
-    EXPECT_STREQ(help.Get(), L"method Extract");
+
+    // Every method: its DISPID, vtable slot, help string and parameters.
+    struct Method {
+        const wchar_t* name;
+        std::vector<std::wstring> parameters;
+        bool returnsValue;
+    };
+    const Method methods[] = {
+        {L"OpenExe", {L"exeFilename"}, false},
+        {L"WriteExe", {L"exeFilename"}, false},
+        {L"InsertFile", {L"resourceName", L"filename"}, false},
+        {L"InsertString", {L"resourceName", L"str"}, false},
+        {L"InsertBinary", {L"resourceName", L"binaryData"}, false},
+        {L"Delete", {L"resourceName"}, false},
+        {L"GetBinary", {L"resourceName", L"binaryData"}, true},
+        {L"GetString", {L"resourceName", L"str"}, true},
+        {L"OpenMyExe", {}, false},
+        {L"Extract", {L"resourceName", L"filename"}, false},
+    };
+    ASSERT_EQ(vtable->GetTypeAttr(&typeAttr), S_OK);
+    const UINT vtableFunctions = typeAttr->cFuncs;
+    vtable->ReleaseTypeAttr(typeAttr);
+    ASSERT_EQ(vtableFunctions, std::size(methods));
+    for (UINT i = 0; i < vtableFunctions; ++i) {
+        const Method& method = methods[i];
+        FUNCDESC* func = nullptr;
+        ASSERT_EQ(vtable->GetFuncDesc(i, &func), S_OK);
+        EXPECT_EQ(func->memid, static_cast<MEMBERID>(i + 1)) << method.name;
+        EXPECT_EQ(func->oVft, static_cast<SHORT>((7 + i) * sizeof(void*))) << method.name;
+        EXPECT_EQ(func->elemdescFunc.tdesc.vt, VT_HRESULT) << method.name;
+        ASSERT_EQ(static_cast<std::size_t>(func->cParams), method.parameters.size()) << method.name;
+        BSTR names[4] = {};
+        UINT count = 0;
+        ASSERT_EQ(vtable->GetNames(func->memid, names, 4, &count), S_OK);
+        ASSERT_EQ(count, method.parameters.size() + 1) << method.name;
+        EXPECT_STREQ(names[0], method.name);
+        for (std::size_t p = 0; p < method.parameters.size(); ++p) {
+            EXPECT_EQ(names[p + 1], method.parameters[p]) << method.name;
+            const ELEMDESC& param = func->lprgelemdescParam[p];
+            const bool isResult = method.returnsValue && p + 1 == method.parameters.size();
+            const USHORT flags = param.paramdesc.wParamFlags;
+            if (isResult) {
+                EXPECT_EQ(flags & (PARAMFLAG_FOUT | PARAMFLAG_FRETVAL),
+                          PARAMFLAG_FOUT | PARAMFLAG_FRETVAL)
+                    << method.name;
+                EXPECT_EQ(param.tdesc.vt, VT_PTR) << method.name;
+            } else {
+                EXPECT_EQ(flags & (PARAMFLAG_FIN | PARAMFLAG_FOUT), PARAMFLAG_FIN) << method.name;
+                const bool isVariant = std::wstring(method.name) == L"InsertBinary" && p == 1;
+                EXPECT_EQ(param.tdesc.vt, isVariant ? VT_VARIANT : VT_BSTR) << method.name;
+            }
+        }
+        for (UINT n = 0; n < count; ++n) {
+            ::SysFreeString(names[n]);
+        }
+        vtable->ReleaseFuncDesc(func);
+        ASSERT_EQ(iface->GetDocumentation(static_cast<MEMBERID>(i + 1), name.Put(), help.Put(),
+                                          nullptr, nullptr),
+                  S_OK);
+        EXPECT_STREQ(name.Get(), method.name);
+        EXPECT_EQ(std::wstring(help.Get()), std::wstring(L"method ") + method.name);
+    }
+
+    // IDispatch comes from the imported standard library.
+    HREFTYPE baseRef = 0;
+    ASSERT_EQ(vtable->GetRefTypeOfImplType(0, &baseRef), S_OK);
+    ComPtr<ITypeInfo> base;
+    ASSERT_EQ(vtable->GetRefTypeInfo(baseRef, base.Put()), S_OK);
+    ComPtr<ITypeLib> stdole;
+    UINT index = 0;
+    ASSERT_EQ(base->GetContainingTypeLib(stdole.Put(), &index), S_OK);
+    ASSERT_EQ(stdole->GetDocumentation(-1, name.Put(), nullptr, nullptr, nullptr), S_OK);
+    EXPECT_STREQ(name.Get(), L"stdole");
+    ASSERT_EQ(base->GetDocumentation(MEMBERID_NIL, name.Put(), nullptr, nullptr, nullptr), S_OK);
+    EXPECT_STREQ(name.Get(), L"IDispatch");
+
+    // The class can be created and IResBundle is its default interface.
+    ASSERT_EQ(coclass->GetTypeAttr(&typeAttr), S_OK);
+    EXPECT_NE(typeAttr->wTypeFlags & TYPEFLAG_FCANCREATE, 0);
+    EXPECT_EQ(typeAttr->cImplTypes, 1);
+    coclass->ReleaseTypeAttr(typeAttr);
+    INT implFlags = 0;
+    ASSERT_EQ(coclass->GetImplTypeFlags(0, &implFlags), S_OK);
+    EXPECT_NE(implFlags & IMPLTYPEFLAG_FDEFAULT, 0);
+    HREFTYPE defaultRef = 0;
+    ASSERT_EQ(coclass->GetRefTypeOfImplType(0, &defaultRef), S_OK);
+    ComPtr<ITypeInfo> defaultInterface;
+    ASSERT_EQ(coclass->GetRefTypeInfo(defaultRef, defaultInterface.Put()), S_OK);
+    ASSERT_EQ(defaultInterface->GetTypeAttr(&typeAttr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(typeAttr->guid, kIidResBundle));
+    defaultInterface->ReleaseTypeAttr(typeAttr);
 }
 
 // Reads one string of the library's version block.
@@ -350,8 +474,8 @@ TEST(ResourcesTest, LibraryCarriesItsResources) {
     DWORD ignored = 0;
     std::vector<std::uint8_t> block(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
     ASSERT_FALSE(block.empty());
-    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()),
-                                      block.data()));
+    ASSERT_TRUE(
+        ::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
@@ -363,6 +487,28 @@ TEST(ResourcesTest, LibraryCarriesItsResources) {
     EXPECT_EQ(VersionString(block, L"ProductName"), L"Resmelder Module");
     EXPECT_EQ(VersionString(block, L"InternalName"), L"Resmelder");
     EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"Resmelder.DLL");
+}
+
+TEST(ResourcesTest, ExportsExactlyTheFourEntryPointsByName) {
+    const auto* base = reinterpret_cast<const std::uint8_t*>(Server::Get().Module());
+    ASSERT_NE(base, nullptr);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+    const IMAGE_DATA_DIRECTORY& directory =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    ASSERT_NE(directory.VirtualAddress, 0u);
+    const auto* exports =
+        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
+    EXPECT_EQ(exports->NumberOfFunctions, 4u);
+    ASSERT_EQ(exports->NumberOfNames, 4u);
+    const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    std::vector<std::string> exported;
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+        exported.emplace_back(reinterpret_cast<const char*>(base + names[i]));
+    }
+    EXPECT_EQ(exported, (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject",
+                                                  "DllRegisterServer", "DllUnregisterServer"}));
 }
 
 TEST_F(ResBundleTest, CanUnloadOnlyWhenNothingIsAlive) {

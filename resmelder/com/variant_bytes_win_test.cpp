@@ -148,6 +148,18 @@ TEST_F(VariantBytesTest, ScalarsByValueAndByReference) {
     v.vt = VT_BYREF | VT_UI1;
     v.pbVal = &byte;
     EXPECT_EQ(Stored(v), "z");
+    SHORT shortValue = 0x3635;
+    v.vt = VT_BYREF | VT_I2;
+    v.piVal = &shortValue;
+    EXPECT_EQ(Stored(v), "56");
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    v.vt = VT_BYREF | VT_BOOL;
+    v.pboolVal = &flag;
+    EXPECT_EQ(Stored(v), std::string("\0\0", 2));
+    float single = -2.0f;
+    v.vt = VT_BYREF | VT_R4;
+    v.pfltVal = &single;
+    EXPECT_EQ(Stored(v), std::string("\0\0\0\xC0", 4));
     double real = 1.0;
     v.vt = VT_BYREF | VT_R8;
     v.pdblVal = &real;
@@ -167,6 +179,10 @@ TEST_F(VariantBytesTest, ScalarsByValueAndByReference) {
     v.vt = VT_BYREF | VT_I4;
     v.plVal = nullptr;
     EXPECT_EQ(Stored(v), "null");
+    LONGLONG wide = 5;
+    v.vt = VT_BYREF | VT_I8;
+    v.pllVal = &wide;
+    EXPECT_EQ(Stored(v), "null");
 }
 
 TEST_F(VariantBytesTest, StringsGiveTheirUtf16BytesWithoutTerminator) {
@@ -183,6 +199,17 @@ TEST_F(VariantBytesTest, StringsGiveTheirUtf16BytesWithoutTerminator) {
     v.vt = VT_BSTR;
     v.bstrVal = nullptr;
     EXPECT_EQ(Stored(v), "null");
+    ref = nullptr;
+    v.vt = VT_BYREF | VT_BSTR;
+    v.pbstrVal = &ref;
+    EXPECT_EQ(Stored(v), "null");
+    v.pbstrVal = nullptr;
+    EXPECT_EQ(Stored(v), "null");
+    // A string of one NUL character still has two bytes.
+    Bstr nul(std::u16string_view(u"\0", 1));
+    v.vt = VT_BSTR;
+    v.bstrVal = nul.Get();
+    EXPECT_EQ(Stored(v), std::string("\0\0", 2));
 }
 
 TEST_F(VariantBytesTest, VariantReferencesAreUnwrappedOnce) {
@@ -195,6 +222,16 @@ TEST_F(VariantBytesTest, VariantReferencesAreUnwrappedOnce) {
     v.vt = VT_BYREF | VT_VARIANT;
     v.pvarVal = &inner;
     EXPECT_EQ(Stored(v), "AB");
+
+    // The referenced variant's own type decides, by reference too.
+    SHORT referenced = 0x4443;
+    inner.vt = VT_BYREF | VT_I2;
+    inner.piVal = &referenced;
+    EXPECT_EQ(Stored(v), "CD");
+    inner.vt = VT_EMPTY;
+    EXPECT_EQ(Stored(v), "null");
+    v.pvarVal = nullptr;
+    EXPECT_EQ(Stored(v), "null");
 
     // A reference to a reference is not followed (nor is one to itself).
     VARIANT twice;
@@ -226,13 +263,44 @@ TEST_F(VariantBytesTest, ArraysGiveTheirWholeData) {
     EXPECT_EQ(Stored(v), "abc");
     ::SafeArrayDestroy(bytes);
 
-    // Element size x every dimension's count.
+    // Element size x every dimension's count, by value and by reference.
     SAFEARRAY* grid = MakeArray(VT_I2, {{2, 0}, {3, 1}});
     FillBytes(grid, 12);
     v.vt = VT_ARRAY | VT_I2;
     v.parray = grid;
     EXPECT_EQ(Stored(v), "abcdefghijkl");
+    v.vt = VT_BYREF | VT_ARRAY | VT_I2;
+    v.pparray = &grid;
+    EXPECT_EQ(Stored(v), "abcdefghijkl");
     ::SafeArrayDestroy(grid);
+    SAFEARRAY* cube = MakeArray(VT_R4, {{2, 0}, {1, -4}, {2, 7}});
+    FillBytes(cube, 16);
+    v.vt = VT_ARRAY | VT_R4;
+    v.parray = cube;
+    EXPECT_EQ(Stored(v), "abcdefghijklmnop");
+    ::SafeArrayDestroy(cube);
+    // One empty dimension empties the whole array.
+    SAFEARRAY* hollow = MakeArray(VT_UI1, {{4, 0}, {0, 0}});
+    v.vt = VT_ARRAY | VT_UI1;
+    v.parray = hollow;
+    EXPECT_EQ(Stored(v), "null");
+    ::SafeArrayDestroy(hollow);
+
+    // Descriptors with no dimensions or no element size give nothing.
+    std::uint8_t storage[4] = {'w', 'x', 'y', 'z'};
+    SAFEARRAY handmade{};
+    handmade.cDims = 0;
+    handmade.cbElements = 1;
+    handmade.pvData = storage;
+    v.vt = VT_ARRAY | VT_UI1;
+    v.parray = &handmade;
+    EXPECT_EQ(Stored(v), "null");
+    handmade.cDims = 1;
+    handmade.cbElements = 0;
+    handmade.rgsabound[0].cElements = 4;
+    EXPECT_EQ(Stored(v), "null");
+    handmade.cbElements = 1;
+    EXPECT_EQ(Stored(v), "wxyz");
 
     SAFEARRAY* empty = MakeArray(VT_UI1, {{0, 0}});
     v.vt = VT_ARRAY | VT_UI1;
@@ -246,6 +314,9 @@ TEST_F(VariantBytesTest, ArraysGiveTheirWholeData) {
     SAFEARRAY* variants = MakeArray(VT_VARIANT, {{2, 0}});
     v.vt = VT_ARRAY | VT_VARIANT;
     v.parray = variants;
+    EXPECT_EQ(Stored(v), "null");
+    v.vt = VT_BYREF | VT_ARRAY | VT_VARIANT;
+    v.pparray = &variants;
     EXPECT_EQ(Stored(v), "null");
     ::SafeArrayDestroy(variants);
     SAFEARRAY* strings = MakeArray(VT_BSTR, {{2, 0}});
@@ -274,12 +345,37 @@ TEST_F(VariantBytesTest, ObjectsGiveTheirDefaultMember) {
     EXPECT_EQ(object.lastFlags, DISPATCH_METHOD | DISPATCH_PROPERTYGET);
     EXPECT_EQ(object.lastArgs, 0u);
 
+    // A variable holding the object, passed by reference as VBScript does, is unwrapped to it.
+    VARIANT holder;
+    ::VariantInit(&holder);
+    holder.vt = VT_DISPATCH;
+    holder.pdispVal = &object;
+    VARIANT byRef;
+    ::VariantInit(&byRef);
+    byRef.vt = VT_BYREF | VT_VARIANT;
+    byRef.pvarVal = &holder;
+    EXPECT_EQ(Stored(byRef), std::string("h\0i\0", 4));
+    EXPECT_EQ(object.calls, 2);
+
     // By reference, objects give nothing.
     IDispatch* ref = &object;
     v.vt = VT_BYREF | VT_DISPATCH;
     v.ppdispVal = &ref;
     EXPECT_EQ(Stored(v), "null");
-    EXPECT_EQ(object.calls, 1);
+    EXPECT_EQ(object.calls, 2);
+
+    // The member's result goes through the table again: a byte array gives its bytes.
+    SAFEARRAY* bytes = MakeArray(VT_UI1, {{3, 0}});
+    FillBytes(bytes, 3);
+    VARIANT array;
+    ::VariantInit(&array);
+    array.vt = VT_ARRAY | VT_UI1;
+    array.parray = bytes;
+    DefaultMemberObject arrayObject(DefaultMemberObject::Mode::kValue, array);
+    ::SafeArrayDestroy(bytes);
+    v.vt = VT_DISPATCH;
+    v.pdispVal = &arrayObject;
+    EXPECT_EQ(Stored(v), "abc");
 
     DefaultMemberObject failing(DefaultMemberObject::Mode::kFail, value);
     v.vt = VT_DISPATCH;
