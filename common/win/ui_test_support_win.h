@@ -1,0 +1,158 @@
+#pragma once
+// What the Windows GUI tests share: a message loop that runs for a set time, real mouse and
+// keyboard input, a copy of the screen's pixels, a millisecond clock and stand-in window
+// classes. For tests only.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "win/unique_handle.h"
+
+namespace win::test {
+
+/// Milliseconds on the high-resolution monotonic clock; only differences mean anything.
+inline double ElapsedMs() {
+    LARGE_INTEGER counter, frequency;
+    ::QueryPerformanceCounter(&counter);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+/// Sees each message before it is translated; true means it was handled and goes no further.
+using MessageFilter = std::function<bool(const MSG&)>;
+
+/// Runs this thread's message loop for `milliseconds`; `afterEachMessage` runs once each
+/// dispatched message has been handled.
+inline void PumpMessages(double milliseconds, const std::function<void()>& afterEachMessage = {},
+                         const MessageFilter& filter = {}) {
+    const double end = ElapsedMs() + milliseconds;
+    for (;;) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (filter && filter(message)) {
+                continue;
+            }
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+            if (afterEachMessage) {
+                afterEachMessage();
+            }
+        }
+        const double now = ElapsedMs();
+        if (now >= end) {
+            return;
+        }
+        // Wakes as soon as anything arrives, so timing tests see their events on time.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now) + 1,
+                                    QS_ALLINPUT);
+    }
+}
+
+/// Sends one real mouse event; with MOUSEEVENTF_MOVE the pointer goes to `screen`, in pixels of
+/// the primary screen. False when the system refused it.
+inline bool SendMouseInput(DWORD flags, POINT screen = {}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_MOVE) {
+        // Absolute coordinates run 0..65535 over the primary screen.
+        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+        input.mi.dx = ::MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = ::MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    return ::SendInput(1, &input, sizeof input) == 1;
+}
+
+/// Sends one real mouse event, then runs the message loop for `settleMs` so it is handled.
+inline void SendMouse(DWORD flags, POINT screen, double settleMs) {
+    SendMouseInput(flags, screen);
+    PumpMessages(settleMs);
+}
+
+/// Sends one real key press (`up` false) or release for the virtual key `key`.
+inline bool SendKeyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return ::SendInput(1, &input, sizeof input) == 1;
+}
+
+/// What `ScreenCapture::At` answers outside the captured pixels.
+inline constexpr std::uint32_t kNoPixel = 0xFFFFFFFFu;
+
+/// The primary screen's pixels as 0x00RRGGBB, rows top-down; no pixels when reading failed.
+struct ScreenCapture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    bool ok() const { return !pixels.empty(); }
+
+    /// The pixel at (x, y) as 0x00RRGGBB, or kNoPixel outside the capture.
+    std::uint32_t At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height || pixels.empty()) {
+            return kNoPixel;
+        }
+        const std::size_t index = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                  static_cast<std::size_t>(x);
+        return pixels[index] & 0x00FFFFFFu;
+    }
+};
+
+/// Reads the whole primary screen back through its device context, layered windows included.
+inline ScreenCapture CaptureScreen() {
+    ScreenCapture capture;
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    const auto screen = GetWindowDcOwned(nullptr);
+    UniqueOwnedDc memory(::CreateCompatibleDC(screen.get()));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memory || !bitmap || bits == nullptr || width <= 0 || height <= 0) {
+        return capture;
+    }
+    bool copied = false;
+    {
+        SelectGuard selected(memory.get(), bitmap.get());
+        copied = ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0,
+                          SRCCOPY | CAPTUREBLT) != FALSE;
+        ::GdiFlush();
+    }
+    if (!copied) {
+        return capture;
+    }
+    const auto* source = static_cast<const std::uint32_t*>(bits);
+    capture.width = width;
+    capture.height = height;
+    capture.pixels.assign(
+        source, source + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    return capture;
+}
+
+/// Registers a class for a test's stand-in windows in this program; a class registered by an
+/// earlier test stays and is used again.
+inline bool RegisterWindowClass(const char* name, WNDPROC procedure = ::DefWindowProcA,
+                                HBRUSH background = nullptr) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = background;
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    return ::RegisterClassExA(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace win::test
