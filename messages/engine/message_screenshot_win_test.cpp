@@ -2,10 +2,11 @@
 // the message window lets the window behind it through: no white box, no pale halo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <vector>
 
 #include "message_window_win.h"
+#include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
@@ -14,62 +15,10 @@ namespace {
 constexpr COLORREF kBackdrop = RGB(0, 0, 255);
 constexpr std::uint32_t kTextColour = 0x000000FF;  // pure red
 
-void Pump(DWORD milliseconds) {
-    const DWORD end = ::GetTickCount() + milliseconds;
-    while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::DispatchMessageA(&message);
-        }
-    }
-}
-
 // Holds the settings window "open", so the step leaves its phrase on screen.
 struct SettingsOpen : SettingsVisibility {
     bool SettingsWindowVisible() const override { return true; }
     bool TrayMenuVisible() const override { return false; }
-};
-
-// The whole screen as 0x00RRGGBB values, read back through the screen's device context.
-class ScreenShot {
-  public:
-    ScreenShot() {
-        width = ::GetSystemMetrics(SM_CXSCREEN);
-        height = ::GetSystemMetrics(SM_CYSCREEN);
-        const auto screen = win::GetWindowDcOwned(nullptr);
-        win::UniqueOwnedDc memory(::CreateCompatibleDC(screen.get()));
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        win::UniqueBitmap bitmap(
-            ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap || bits == nullptr) {
-            return;
-        }
-        {
-            win::SelectGuard selected(memory.get(), bitmap.get());
-            ok = ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0,
-                          SRCCOPY | CAPTUREBLT) != FALSE;
-            ::GdiFlush();
-        }
-        const auto* source = static_cast<const std::uint32_t*>(bits);
-        pixels.assign(source, source + static_cast<std::size_t>(width) * height);
-    }
-
-    std::uint32_t At(int x, int y) const {
-        return pixels[static_cast<std::size_t>(y) * width + x] & 0x00FFFFFFu;
-    }
-
-    bool ok = false;
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
 };
 
 constexpr std::uint32_t kRed = 0x00FF0000;  // as read back: 0x00RRGGBB
@@ -90,15 +39,10 @@ LRESULT CALLBACK BackdropProcedure(HWND window, UINT message, WPARAM wParam, LPA
 
 TEST(MessageScreenshotTest, PhraseShowsInItsColourAndTheBackgroundIsKeyedOut) {
     // A known solid window stands in for the desktop behind the message window.
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &BackdropProcedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "MurmurexBackdrop";
-    ::RegisterClassExA(&windowClass);
+    win::test::RegisterWindowClass("MurmurexBackdrop", &BackdropProcedure);
     win::UniqueWindow backdrop(::CreateWindowExA(
         0, "MurmurexBackdrop", "", WS_POPUP, 0, 0, ::GetSystemMetrics(SM_CXSCREEN),
-        ::GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, windowClass.hInstance, nullptr));
+        ::GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
     ASSERT_TRUE(backdrop);
     ::ShowWindow(backdrop.get(), SW_SHOW);
 
@@ -113,10 +57,10 @@ TEST(MessageScreenshotTest, PhraseShowsInItsColourAndTheBackgroundIsKeyedOut) {
     form->Show();
     form->Cycle().TimerFrequency_Timer();
     ASSERT_TRUE(form->lblMessage.Visible());
-    Pump(700);
+    win::test::PumpMessages(700);
 
-    const ScreenShot shot;
-    ASSERT_TRUE(shot.ok);
+    const win::test::ScreenCapture shot = win::test::CaptureScreen();
+    ASSERT_TRUE(shot.ok());
 
     RECT window{};
     ::GetWindowRect(form->hWnd(), &window);

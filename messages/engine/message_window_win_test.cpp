@@ -5,33 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump(double milliseconds, const std::function<void()>& eachRound = {}) {
-    const double end = NowMs() + milliseconds;
-    for (double now = NowMs(); now < end; now = NowMs()) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now) + 1,
-                                    QS_ALLINPUT);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-            if (eachRound) {
-                eachRound();
-            }
-        }
-    }
-}
+using win::test::ElapsedMs;
+using win::test::PumpMessages;
 
 int Pixels(float twips) {
     return static_cast<int>(twips / 15.0f + 0.5f);
@@ -51,28 +32,23 @@ RECT LabelOnScreen(const frmMessage& form) {
 class MessageWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = ::DefWindowProcA;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
-        windowClass.lpszClassName = "MurmurexEditorStandIn";
-        ::RegisterClassExA(&windowClass);
+        win::test::RegisterWindowClass("MurmurexEditorStandIn", ::DefWindowProcA,
+                                       static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
         editor.reset(::CreateWindowExA(0, "MurmurexEditorStandIn", "Editor", WS_OVERLAPPEDWINDOW,
-                                       100, 100, 400, 300, nullptr, nullptr, windowClass.hInstance,
-                                       nullptr));
+                                       100, 100, 400, 300, nullptr, nullptr,
+                                       ::GetModuleHandleA(nullptr), nullptr));
         ASSERT_TRUE(editor);
         ::ShowWindow(editor.get(), SW_SHOW);
         ::SetForegroundWindow(editor.get());
         ::SetFocus(editor.get());
-        Pump(100);
+        PumpMessages(100);
         ASSERT_EQ(::GetForegroundWindow(), editor.get());
 
         form = frmMessage::Create();
         ASSERT_NE(form, nullptr);
         events.clear();
         form->lblMessage.SetVisibilityListener([this](bool shown) {
-            events.push_back({shown, NowMs()});
+            events.push_back({shown, ElapsedMs()});
         });
     }
 
@@ -125,13 +101,13 @@ TEST_F(MessageWindowTest, ShowingAndFlashingNeverTakesTheFocus) {
     form->Paused() = false;
     form->Show();
     form->Begin();
-    Pump(50);
+    PumpMessages(50);
     for (int i = 0; i < 5; ++i) {
         form->Cycle().TimerFrequency_Timer();
-        Pump(30);
+        PumpMessages(30);
         EXPECT_TRUE(form->lblMessage.Visible());
         form->Cycle().TimerDisplayLength_Timer();
-        Pump(10);
+        PumpMessages(10);
     }
     EXPECT_TRUE(form->Visible());
     EXPECT_EQ(::GetForegroundWindow(), editor.get());
@@ -182,8 +158,8 @@ TEST_F(MessageWindowTest, TimersAlternateForReal) {
     form->Show();
     bool bothOn = false;
     form->Begin();
-    const double start = NowMs();
-    Pump(2300, [&] {
+    const double start = ElapsedMs();
+    PumpMessages(2300, [&] {
         bothOn = bothOn || (form->TimerFrequency.Enabled() && form->TimerDisplayLength.Enabled());
     });
     EXPECT_FALSE(bothOn);
@@ -205,21 +181,21 @@ TEST_F(MessageWindowTest, PausedFreezesBothTimersUntilReleased) {
     form->Paused() = false;
     form->Show();
     form->Begin();
-    Pump(1050);  // now showing
+    PumpMessages(1050);  // now showing
     ASSERT_EQ(events.size(), 1u);
     ASSERT_TRUE(form->lblMessage.Visible());
 
     form->Paused() = true;
     const auto index = form->Cycle().PhraseIndex();
     form->Begin();
-    Pump(1300);
+    PumpMessages(1300);
     EXPECT_EQ(events.size(), 1u);
     EXPECT_TRUE(form->lblMessage.Visible());
     EXPECT_EQ(form->Cycle().PhraseIndex(), index);
 
     // The timers kept running: released, the cycle goes on without a new Begin.
     form->Paused() = false;
-    Pump(400);  // the next repeat of the display timer hides it
+    PumpMessages(400);  // the next repeat of the display timer hides it
     ASSERT_GE(events.size(), 2u);
     EXPECT_FALSE(events[1].shown);
 }
