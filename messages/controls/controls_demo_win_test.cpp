@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
@@ -39,11 +40,6 @@ bool WaitFor(const std::string& logPath, const std::string& line, DWORD millisec
     return true;
 }
 
-void Input(INPUT input) {
-    ::SendInput(1, &input, sizeof input);
-    ::Sleep(150);
-}
-
 // The cursor is placed directly: from another process, an absolute SendInput move was seen
 // to snap back to the X pointer's old place under Wine.
 void MoveTo(POINT screen) {
@@ -52,63 +48,28 @@ void MoveTo(POINT screen) {
 }
 
 void Mouse(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    Input(input);
+    win::test::SendMouseInput(flags);
+    ::Sleep(150);
 }
 
 void Key(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    Input(input);
+    win::test::SendKeyInput(key, up);
+    ::Sleep(150);
 }
 
-// The whole screen, read back through the screen's device context.
+// The whole screen as COLORREF values (red in the low byte).
 class ScreenShot {
   public:
-    ScreenShot() {
-        width_ = ::GetSystemMetrics(SM_CXSCREEN);
-        height_ = ::GetSystemMetrics(SM_CYSCREEN);
-        const auto screen = win::GetWindowDcOwned(nullptr);
-        win::UniqueOwnedDc memory(::CreateCompatibleDC(screen.get()));
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        win::UniqueBitmap bitmap(
-            ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap || bits == nullptr) {
-            return;
-        }
-        {
-            win::SelectGuard selected(memory.get(), bitmap.get());
-            ::BitBlt(memory.get(), 0, 0, width_, height_, screen.get(), 0, 0, SRCCOPY);
-            ::GdiFlush();
-        }
-        const auto* source = static_cast<const std::uint32_t*>(bits);
-        pixels_.assign(source, source + static_cast<std::size_t>(width_) * height_);
-    }
-
-    /// As COLORREF (red in the low byte).
     COLORREF At(POINT p) const {
-        if (p.x < 0 || p.y < 0 || p.x >= width_ || p.y >= height_ || pixels_.empty()) {
+        const std::uint32_t rgb = capture_.At(p.x, p.y);
+        if (rgb == win::test::kNoPixel) {
             return CLR_INVALID;
         }
-        const std::uint32_t bgrx = pixels_[static_cast<std::size_t>(p.y) * width_ + p.x];
-        return RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
+        return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
     }
 
   private:
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
+    win::test::ScreenCapture capture_ = win::test::CaptureScreen();
 };
 
 POINT At(HWND window, int x, int y) {

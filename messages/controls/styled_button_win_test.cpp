@@ -12,52 +12,28 @@
 
 #include "button_texts.h"
 #include "styled_button_win.h"
+#include "win/ui_test_support_win.h"
 
 namespace murmurex {
 namespace {
 
+// Access keys go to the buttons before translation, as in the programs' own loops.
 void Pump(DWORD milliseconds) {
-    const DWORD end = ::GetTickCount() + milliseconds;
-    do {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (TranslateButtonAccessKey(message)) {
-                continue;
-            }
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
+    win::test::PumpMessages(milliseconds, {}, TranslateButtonAccessKey);
 }
 
 void SendMouse(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    ::SendInput(1, &input, sizeof input);
+    win::test::SendMouseInput(flags);
     Pump(150);
 }
 
 void MoveTo(POINT screen) {
-    // Absolute coordinates run 0..65535 over the primary screen.
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = (screen.x * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) /
-                  (::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = (screen.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) /
-                  (::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &input, sizeof input);
+    win::test::SendMouseInput(MOUSEEVENTF_MOVE, screen);
     Pump(250);
 }
 
 void SendKey(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    ::SendInput(1, &input, sizeof input);
+    win::test::SendKeyInput(key, up);
     Pump(100);
 }
 
@@ -77,20 +53,11 @@ COLORREF ScreenPixel(POINT at) {
     return ::GetPixel(screen.get(), at.x, at.y);
 }
 
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
 class ButtonWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = HostProc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = "StyledButtonTestHost";
-        ::RegisterClassExA(&windowClass);
+        win::test::RegisterWindowClass("StyledButtonTestHost", ::DefWindowProcA,
+                                       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
         host.reset(::CreateWindowExA(WS_EX_CONTROLPARENT, "StyledButtonTestHost", "host",
                                      WS_POPUP | WS_VISIBLE, 100, 100, 400, 200, nullptr, nullptr,
                                      ::GetModuleHandleA(nullptr), nullptr));

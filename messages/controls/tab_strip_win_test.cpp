@@ -7,34 +7,17 @@
 #include <vector>
 
 #include "tab_pictures.h"
+#include "win/ui_test_support_win.h"
 
 namespace murmurex {
 namespace {
 
-void Pump(DWORD milliseconds) {
-    const DWORD end = ::GetTickCount() + milliseconds;
-    do {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
-}
+using win::test::PumpMessages;
 
-// Real input: the pointer moves and the button goes down and up as a user's would.
+// Real input: the pointer moves and the button goes down and up as a user's would, and each
+// event has 60 ms to be handled.
 void SendMouse(DWORD flags, POINT screen = {}) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_MOVE) {
-        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-        input.mi.dx = ::MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = ::MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    ::SendInput(1, &input, sizeof input);
-    Pump(60);
+    win::test::SendMouse(flags, screen, 60);
 }
 
 POINT OnScreen(HWND window, int x, int y) {
@@ -91,17 +74,11 @@ CaptionInk InkOf(HWND tab) {
 class TabStripWinTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = ::DefWindowProcA;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-        windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = "MurmurexTabHostStandIn";
-        ::RegisterClassExA(&windowClass);
-        host.reset(::CreateWindowExA(0, windowClass.lpszClassName, "Settings",
+        win::test::RegisterWindowClass("MurmurexTabHostStandIn", ::DefWindowProcA,
+                                       static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        host.reset(::CreateWindowExA(0, "MurmurexTabHostStandIn", "Settings",
                                      WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 600, 200,
-                                     nullptr, nullptr, windowClass.hInstance, nullptr));
+                                     nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
         ASSERT_TRUE(host);
         tabs = TabMenuWindow::Create(host.get(), 0, 0, 458);
         ASSERT_NE(tabs, nullptr);
@@ -115,7 +92,7 @@ class TabStripWinTest : public ::testing::Test {
         ASSERT_EQ(strip.AddButton(1, "About"), TabStatus::Ok);
         ASSERT_EQ(strip.AddButton(2, ""), TabStatus::Ok);
         SendMouse(MOUSEEVENTF_MOVE, OnScreen(host.get(), 500, 150));
-        Pump(100);
+        PumpMessages(100);
     }
 
     // The n-th added tab's window and model.
@@ -217,7 +194,7 @@ TEST_F(TabStripWinTest, PointerHoverFollowsRealMovesAndLeaves) {
     EXPECT_EQ(tabs->Strip().Menu(2)->Picture(), TabPicture::Over);
     // Off the strip: the leave notification takes the hover away.
     SendMouse(MOUSEEVENTF_MOVE, OnScreen(host.get(), 500, 150));
-    Pump(300);
+    PumpMessages(300);
     EXPECT_EQ(tabs->Strip().Menu(2)->Picture(), TabPicture::Normal);
     EXPECT_TRUE(
         Near(PixelOf(tabs->MenuWindow(2), 2, 2), PictureColour(TabPictureId::MenuNormal, 2, 2)));
@@ -246,7 +223,7 @@ TEST_F(TabStripWinTest, PressReleasedElsewhereIsNoClick) {
     EXPECT_EQ(Tab(3).Picture(), TabPicture::Down);
     SendMouse(MOUSEEVENTF_MOVE, OnScreen(host.get(), 500, 150));
     SendMouse(MOUSEEVENTF_LEFTUP);
-    Pump(300);
+    PumpMessages(300);
     EXPECT_TRUE(events.empty());
     EXPECT_FALSE(Tab(3).HasFocus);
     EXPECT_EQ(Tab(3).Picture(), TabPicture::Normal);
