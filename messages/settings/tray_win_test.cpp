@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "win/ui_test_support_win.h"
+
 namespace murmurex {
 namespace {
 
@@ -25,17 +27,7 @@ BOOL WINAPI RecordingShellNotify(DWORD command, PNOTIFYICONDATAA data) {
     return answer;
 }
 
-void Pump(DWORD milliseconds) {
-    const DWORD end = ::GetTickCount() + milliseconds;
-    do {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
-}
+using win::test::PumpMessages;
 
 // Whether the shell holds an icon for (window, 1): only an existing icon can be modified.
 bool ShellHasIcon(HWND window) {
@@ -59,33 +51,20 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Real input: the pointer moves and the buttons go down and up as a user's would.
+// Real input: the pointer moves and the buttons go down and up as a user's would, and each
+// event has 100 ms to be handled.
 void SendMouse(DWORD flags, POINT screen = {}) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_MOVE) {
-        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-        input.mi.dx = ::MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = ::MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    ::SendInput(1, &input, sizeof input);
-    Pump(100);
+    win::test::SendMouse(flags, screen, 100);
 }
 
 class TrayWinTest : public ::testing::Test {
   protected:
     void SetUp() override {
         g_calls.clear();
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = OwnerProc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "MurmurexTrayOwnerStandIn";
-        ::RegisterClassExA(&windowClass);
-        window.reset(::CreateWindowExA(0, windowClass.lpszClassName, "Settings",
+        win::test::RegisterWindowClass("MurmurexTrayOwnerStandIn", OwnerProc);
+        window.reset(::CreateWindowExA(0, "MurmurexTrayOwnerStandIn", "Settings",
                                        WS_OVERLAPPEDWINDOW, 300, 300, 300, 200, nullptr, nullptr,
-                                       windowClass.hInstance, nullptr));
+                                       ::GetModuleHandleA(nullptr), nullptr));
         ASSERT_TRUE(window);
         ::SetWindowLongPtrA(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
         icon = ::LoadIconA(nullptr, IDI_APPLICATION);
@@ -157,7 +136,7 @@ TEST_F(TrayWinTest, ClicksOnTheIconReachTheOwnerAsMouseMoves) {
     owner.SetIcon(icon);
     std::string tip = "Click for menu options.";
     trayIcon->Tray().ShowIcon(owner, tip);
-    Pump(300);
+    PumpMessages(300);
     // Without a desktop, Wine shows the notification area as a window of its own with the
     // icons from its left edge.
     const HWND area = ::FindWindowA("__winex11_standalone_tray", nullptr);
@@ -171,7 +150,7 @@ TEST_F(TrayWinTest, ClicksOnTheIconReachTheOwnerAsMouseMoves) {
     SendMouse(MOUSEEVENTF_LEFTUP);
     SendMouse(MOUSEEVENTF_RIGHTDOWN);
     SendMouse(MOUSEEVENTF_RIGHTUP);
-    Pump(200);
+    PumpMessages(200);
     // The owner's mouse-move handler reads the event in its X coordinate.
     EXPECT_NE(std::find(seen.begin(), seen.end(), kTrayLeftButtonUp), seen.end());
     EXPECT_NE(std::find(seen.begin(), seen.end(), kTrayRightButtonUp), seen.end());
@@ -218,7 +197,7 @@ TEST_F(TrayWinTest, TaskbarCreatedBringsTheIconBackAsItWas) {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(HWND_BROADCAST, trayIcon->TaskbarCreatedMessage(), 0, 0, SMTO_ABORTIFHUNG,
                           2000, &result);
-    Pump(100);
+    PumpMessages(100);
     ASSERT_EQ(g_calls.size(), 1u);
     EXPECT_EQ(Last().command, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(Last().data.hIcon, otherIcon);
@@ -231,7 +210,7 @@ TEST_F(TrayWinTest, TaskbarCreatedBringsTheIconBackAsItWas) {
     g_calls.clear();
     ::SendMessageTimeoutA(HWND_BROADCAST, trayIcon->TaskbarCreatedMessage(), 0, 0, SMTO_ABORTIFHUNG,
                           2000, &result);
-    Pump(100);
+    PumpMessages(100);
     EXPECT_TRUE(g_calls.empty());
     EXPECT_FALSE(ShellHasIcon(window.get()));
 }
