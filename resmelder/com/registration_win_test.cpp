@@ -1,6 +1,7 @@
 // Self-registration against the real registry: what DllRegisterServer writes, that COM then
 // finds the class by CLSID and ProgID, and that DllUnregisterServer takes it all away again.
 
+#include <algorithm>
 #include <optional>
 
 #include "com_test_support_win.h"
@@ -27,6 +28,42 @@ std::optional<std::wstring> Value(const std::wstring& path, const wchar_t* name 
         return std::nullopt;
     }
     return std::wstring(buffer);
+}
+
+// Every key below `path` (itself included) as "path", every value as "path [name] = text",
+// in the registry's order.
+void Dump(const std::wstring& path, std::vector<std::wstring>& out) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    out.push_back(path);
+    std::vector<std::wstring> children;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256] = {};
+        DWORD nameLength = 256;
+        wchar_t data[1024] = {};
+        DWORD dataSize = sizeof data - sizeof(wchar_t);
+        DWORD type = 0;
+        if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type,
+                            reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS) {
+            break;
+        }
+        out.push_back(path + L" [" + name + L"] = " + (type == REG_SZ ? data : L"<not text>"));
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256] = {};
+        DWORD nameLength = 256;
+        if (::RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        children.push_back(path + L"\\" + name);
+    }
+    ::RegCloseKey(key);
+    for (const auto& child : children) {
+        Dump(child, out);
+    }
 }
 
 std::wstring GuidText(const GUID& guid) {
@@ -77,6 +114,50 @@ TEST_F(RegistrationTest, RegisterWritesTheLayoutAndComFindsTheClass) {
     EXPECT_EQ(Value(c + L"\\TypeLib"), GuidText(kLibidResBundleLib));
     EXPECT_EQ(Value(c + L"\\Version"), L"1.0");
     EXPECT_FALSE(KeyExists(c + L"\\Stale"));
+
+    // Nothing more than that.
+    std::vector<std::wstring> written;
+    Dump(L"ResBundle.ResBundle.1", written);
+    Dump(L"ResBundle.ResBundle", written);
+    Dump(c, written);
+    std::sort(written.begin(), written.end());
+    std::vector<std::wstring> expected = {
+        L"ResBundle.ResBundle.1",
+        L"ResBundle.ResBundle.1 [] = ResBundle Class",
+        L"ResBundle.ResBundle.1\\CLSID",
+        L"ResBundle.ResBundle.1\\CLSID [] = " + clsid,
+        L"ResBundle.ResBundle.1\\Insertable",
+        L"ResBundle.ResBundle",
+        L"ResBundle.ResBundle [] = ResBundle Class",
+        L"ResBundle.ResBundle\\CLSID",
+        L"ResBundle.ResBundle\\CLSID [] = " + clsid,
+        L"ResBundle.ResBundle\\CurVer",
+        L"ResBundle.ResBundle\\CurVer [] = ResBundle.ResBundle.1",
+        c,
+        c + L" [] = ResBundle Class",
+        c + L"\\ProgID",
+        c + L"\\ProgID [] = ResBundle.ResBundle.1",
+        c + L"\\VersionIndependentProgID",
+        c + L"\\VersionIndependentProgID [] = ResBundle.ResBundle",
+        c + L"\\Programmable",
+        c + L"\\InprocServer32",
+        c + L"\\InprocServer32 [] = " + path,
+        c + L"\\InprocServer32 [ThreadingModel] = Apartment",
+        c + L"\\Control",
+        c + L"\\Insertable",
+        c + L"\\ToolboxBitmap32",
+        c + L"\\ToolboxBitmap32 [] = " + path + L", 203",
+        c + L"\\MiscStatus",
+        c + L"\\MiscStatus [] = 0",
+        c + L"\\MiscStatus\\1",
+        c + L"\\MiscStatus\\1 [] = 132497",
+        c + L"\\TypeLib",
+        c + L"\\TypeLib [] = {0F62E527-C92F-4A6F-8B61-555C07F065C7}",
+        c + L"\\Version",
+        c + L"\\Version [] = 1.0",
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(written, expected);
     EXPECT_TRUE(KeyExists(L"TypeLib\\" + GuidText(kLibidResBundleLib) + L"\\1.0"));
     EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(kIidResBundle)));
 

@@ -85,5 +85,14 @@ check(again.GetString("JS_FILE") == fso.OpenTextFile(work + "\\payload.bin").Rea
       "reopened JS_FILE");
 check(again.GetString("JS_NUMBER") == "", "reopened: the deleted entry stays deleted");
 
+// OpenMyExe opens the host: here cscript.exe, a real 64-bit program.
+var host = new ActiveXObject("ResBundle.ResBundle");
+host.OpenMyExe();
+host.InsertString("JS_HOST", "inside the host");
+check(host.GetString("JS_HOST") == "inside the host", "OpenMyExe: the host's image is editable");
+host.WriteExe(work + "\\host_copy.exe");
+again.OpenExe(work + "\\host_copy.exe");
+check(again.GetString("JS_HOST") == "inside the host", "reopened copy of the host");
+
 WScript.Echo(failures == 0 ? "JScript client: all checks passed" : failures + " checks failed");
 WScript.Quit(failures == 0 ? 0 : 1);
