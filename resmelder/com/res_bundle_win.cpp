@@ -214,20 +214,22 @@ STDMETHODIMP CResBundle::WriteExe(BSTR exeFilename) {
         LogContext context(&log_, "WriteExe");
         written = image_->Write(FileName(exeFilename), &log_);
     }
-    if (written) {
-        return S_OK;
-    }
+    return written ? S_OK : ReportLog();
+}
+
+HRESULT CResBundle::ReportLog() {
     StringBuffer text;
     log_.GetLogText(text);
     return ReportFailure(text.View());
 }
 
+// An entry the tree refused would otherwise vanish unnoticed from the written executable, so
+// the refusal is a failure with the log as its description, as for a failed write.
 STDMETHODIMP CResBundle::InsertFile(BSTR resourceName, BSTR filename) {
     if (!image_) {
         return ReportFailure(texts::kNoExeOpen);
     }
-    image_->AddFile(AnsiName(resourceName), FileName(filename), &log_);
-    return S_OK;
+    return image_->AddFile(AnsiName(resourceName), FileName(filename), &log_) ? S_OK : ReportLog();
 }
 
 STDMETHODIMP CResBundle::InsertString(BSTR resourceName, BSTR str) {
@@ -235,9 +237,11 @@ STDMETHODIMP CResBundle::InsertString(BSTR resourceName, BSTR str) {
         return ReportFailure(texts::kNoExeOpen);
     }
     const std::string text = AnsiName(str);
-    image_->AddBytes(AnsiName(resourceName),
-                     {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, &log_);
-    return S_OK;
+    return image_->AddBytes(AnsiName(resourceName),
+                            {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
+                            &log_)
+               ? S_OK
+               : ReportLog();
 }
 
 STDMETHODIMP CResBundle::InsertBinary(BSTR resourceName, VARIANT binaryData) {
@@ -245,8 +249,7 @@ STDMETHODIMP CResBundle::InsertBinary(BSTR resourceName, VARIANT binaryData) {
         return ReportFailure(texts::kNoExeOpen);
     }
     const auto bytes = VariantToBytes(binaryData);
-    image_->AddBytes(AnsiName(resourceName), bytes, &log_);
-    return S_OK;
+    return image_->AddBytes(AnsiName(resourceName), bytes, &log_) ? S_OK : ReportLog();
 }
 
 STDMETHODIMP CResBundle::Delete(BSTR resourceName) {

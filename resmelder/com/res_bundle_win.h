@@ -57,6 +57,8 @@ class CResBundle final : public IResBundle, public ISupportErrorInfo, public Ole
     ~CResBundle() override;
     HRESULT TypeInfo(ComPtr<ITypeInfo>& out);
     HRESULT OpenImage(const XString& fileName, const char* failure);
+    /// E_FAIL with the whole instance log as the description.
+    HRESULT ReportLog();
 
     ModuleObject counted_;
     LONG refs_ = 0;

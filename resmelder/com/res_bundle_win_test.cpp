@@ -202,19 +202,26 @@ TEST_F(ResBundleTest, WritesAreRepeatableAndFailuresCarryTheWholeLog) {
     EXPECT_EQ(GetString(L"Added"), L"text");
 }
 
-TEST_F(ResBundleTest, ImagesWithoutResourceTreeAcceptNothing) {
+TEST_F(ResBundleTest, ImagesWithoutResourceTreeRefuseInsertsAloud) {
+    // The entry cannot be kept: the caller hears so, with the log as the description.
     ASSERT_EQ(Open(ProbePath(L"norsrc64.exe")), S_OK);
-    EXPECT_EQ(InsertString(L"A", L"a"), S_OK);
-    EXPECT_EQ(bundle_->InsertFile(Bstr(L"B").Get(), Bstr(L"b.bin").Get()), S_OK);
+    EXPECT_EQ(InsertString(L"A", L"a"), E_FAIL);
+    std::wstring log = TakeDescription();
+    EXPECT_EQ(log, L"VantrixLog:\r\n  Resources pointer is NULL (3)\r\n");
+    EXPECT_EQ(bundle_->InsertFile(Bstr(L"B").Get(), Bstr(L"b.bin").Get()), E_FAIL);
+    log = TakeDescription();
+    EXPECT_TRUE(log.ends_with(L"\r\n  Resources pointer is NULL (1)\r\n")) << log;
     Variant value;
     value->vt = VT_I4;
     value->lVal = 7;
-    EXPECT_EQ(bundle_->InsertBinary(Bstr(L"C").Get(), *value), S_OK);
+    EXPECT_EQ(bundle_->InsertBinary(Bstr(L"C").Get(), *value), E_FAIL);
+    log = TakeDescription();
+    EXPECT_TRUE(log.ends_with(L"\r\n  Resources pointer is NULL (3)\r\n")) << log;
     EXPECT_EQ(GetString(L"A"), L"");
     EXPECT_EQ(bundle_->Delete(Bstr(L"A").Get()), S_OK);
 
     EXPECT_EQ(bundle_->WriteExe(Bstr((dir_ + L"no\\such\\dir\\x.exe").c_str()).Get()), E_FAIL);
-    const std::wstring log = TakeDescription();
+    log = TakeDescription();
     EXPECT_NE(log.find(L"  Resources pointer is NULL (3)\r\n  Resources pointer is NULL (1)\r\n"
                        L"  Resources pointer is NULL (3)\r\n"),
               std::wstring::npos)
@@ -234,6 +241,8 @@ TEST_F(ResBundleTest, OpenMyExeFailsWhenTheHostFileIsGone) {
     // A host whose executable was renamed while it runs: its module name now names nothing.
     const std::wstring host = dir_ + L"host_copy_of_helper.exe";
     const std::wstring report = dir_ + L"host_report.txt";
+    ::DeleteFileW((host + L".moved").c_str());  // left by an earlier run under the same id
+    ::DeleteFileW(report.c_str());
     ASSERT_TRUE(::CopyFileW((HereDir() + L"resmelder_com_host.exe").c_str(), host.c_str(), FALSE));
     std::wstring command = L"\"" + host + L"\" \"" + LibraryPath() + L"\" \"" + report + L"\" \"" +
                            ProbePath(L"probe64.exe") + L"\"";
