@@ -1,6 +1,8 @@
 // IResBundle through the real library: preconditions, results, error objects and the state
 // an instance keeps between calls.
 
+#include <cstring>
+
 #include "com_test_support_win.h"
 
 namespace resmelder::com::test {
@@ -460,9 +462,19 @@ TEST(ResourcesTest, LibraryCarriesItsResources) {
     wchar_t text[64] = {};
     ASSERT_GT(::LoadStringW(module, kProjectNameString, text, 64), 0);
     EXPECT_STREQ(text, L"Resmelder");
-    EXPECT_NE(::FindResourceW(module, MAKEINTRESOURCEW(kIconGroupResource),
-                              MAKEINTRESOURCEW(14)),  // RT_GROUP_ICON
-              nullptr);
+    // The icon group holds one image, icon 1.
+    HRSRC group = ::FindResourceW(module, MAKEINTRESOURCEW(kIconGroupResource),
+                                  MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr);
+    const auto* entries =
+        static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, group)));
+    ASSERT_EQ(::SizeofResource(module, group), 6u + 14u);
+    WORD count = 0;
+    WORD id = 0;
+    std::memcpy(&count, entries + 4, sizeof count);
+    std::memcpy(&id, entries + 6 + 12, sizeof id);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(id, 1);
     EXPECT_NE(::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(3)),  // RT_ICON 1
               nullptr);
     EXPECT_NE(::FindResourceW(module, MAKEINTRESOURCEW(kRegistrationScriptResource), L"REGISTRY"),
