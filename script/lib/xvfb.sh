@@ -10,7 +10,7 @@ ensure_display() {
   local n
   for n in $(seq 90 200); do
     if [[ ! -e /tmp/.X${n}-lock && ! -e /tmp/.X11-unix/X${n} ]]; then
-      Xvfb ":${n}" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":${n}" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
       XVFB_PID=$!
       local tries
       for tries in $(seq 1 100); do
