@@ -205,6 +205,8 @@ TEST_F(ResBundleTest, WritesAreRepeatableAndFailuresCarryTheWholeLog) {
 }
 
 TEST_F(ResBundleTest, ImagesWithoutResourceTreeRefuseInsertsAloud) {
+    // An empty name is refused without a log line (the exact log below shows it).
+    EXPECT_EQ(Open(L""), E_FAIL);
     // The entry cannot be kept: the caller hears so, with the log as the description.
     ASSERT_EQ(Open(ProbePath(L"norsrc64.exe")), S_OK);
     EXPECT_EQ(InsertString(L"A", L"a"), E_FAIL);
