@@ -35,6 +35,56 @@ char16_t FoldUpper(char16_t c) {
     return c;
 }
 
+// The small records at the head of the section (directories, data entries, names) gathered
+// in one reused block that goes to the sink whenever it fills: the head of a tree with many
+// entries is never held whole in freshly allocated memory.
+class RecordWriter {
+  public:
+    explicit RecordWriter(ByteSink& out) : out_(out) {}
+    void U16(std::uint16_t v) {
+        Room(2);
+        StoreU16(block_.data() + used_, v);
+        used_ += 2;
+    }
+    void U32(std::uint32_t v) {
+        Room(4);
+        StoreU32(block_.data() + used_, v);
+        used_ += 4;
+    }
+    void Zeros(std::uint64_t n) {
+        for (; n > 0; --n) {
+            Room(1);
+            block_[used_++] = 0;
+        }
+    }
+    std::uint64_t Written() const { return flushed_ + used_; }
+    /// False when the sink refused any of the bytes.
+    bool Finish() {
+        Flush();
+        return ok_;
+    }
+
+  private:
+    void Room(std::size_t n) {
+        if (used_ + n > block_.size()) {
+            Flush();
+        }
+    }
+    void Flush() {
+        if (used_ != 0) {
+            ok_ = ok_ && out_.Write({block_.data(), used_});
+            flushed_ += used_;
+            used_ = 0;
+        }
+    }
+
+    ByteSink& out_;
+    std::array<std::uint8_t, 16384> block_;
+    std::size_t used_ = 0;
+    std::uint64_t flushed_ = 0;
+    bool ok_ = true;
+};
+
 }  // namespace
 
 bool ResourceNameLess(std::u16string_view a, std::u16string_view b) {
@@ -324,156 +374,231 @@ std::optional<FoundResource> ExeResource::FindNamed(std::string_view name, LogBa
     return FoundResource{candidate->data_, candidate->data_ != nullptr ? candidate->size_ : 0};
 }
 
-std::vector<ExeResource*> ExeResource::WriteOrder(const ExtPtrArray<ExeResource>& list,
-                                                  bool named) {
-    std::vector<ExeResource*> order;
-    order.reserve(list.Count());
-    for (std::uint32_t i = 0; i < list.Count(); ++i) {
-        order.push_back(list.Get(i));
+// Scratch space for sorting named entries, reused from one directory to the next.
+struct SortScratch {
+    struct Key {
+        std::size_t at;  // in `folded`
+        std::uint32_t length;
+        std::uint32_t index;  // position in the list: equal names keep their order
+    };
+    std::vector<std::uint8_t> folded;
+    std::vector<Key> keys;
+};
+
+namespace {
+
+// The loaders find entries by binary search: numeric ids ascending, names in folded order.
+// Lists read from a well-formed file are sorted already and are taken as they are.
+void AppendNamedInWriteOrder(const ExtPtrArray<ExeResource>& list,
+                             std::vector<ExeResource*>& entries, SortScratch& scratch) {
+    const std::uint32_t count = list.Count();
+    const std::size_t first = entries.size();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        entries.push_back(list.Get(i));
     }
-    // The loaders find entries by binary search: numeric ids ascending, names in folded order.
-    if (named) {
-        // Folded names side by side in one buffer: sorting thousands of names then compares
-        // neighbouring memory instead of chasing every node.
-        std::u16string arena;
-        struct Key {
-            std::size_t at;
-            std::size_t length;
-            ExeResource* node;
-        };
-        std::vector<Key> keys;
-        keys.reserve(order.size());
-        for (ExeResource* node : order) {
-            keys.push_back({arena.size(), node->name16_.size(), node});
-            for (const char16_t c : node->name16_) {
-                arena.push_back(FoldUpper(c));
-            }
-        }
-        const std::u16string_view all(arena);
-        std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-            return all.substr(a.at, a.length) < all.substr(b.at, b.length);
-        });
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            order[i] = keys[i].node;
-        }
-    } else {
-        std::stable_sort(
-            order.begin(), order.end(),
-            [](const ExeResource* a, const ExeResource* b) { return a->id_ < b->id_; });
+    const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(first);
+    if (std::is_sorted(begin, entries.end(), [](const ExeResource* a, const ExeResource* b) {
+            return ResourceNameLess(a->Name16(), b->Name16());
+        })) {
+        return;
     }
-    return order;
+    // Folded names side by side as big-endian bytes: one memcmp orders two names as their
+    // folded units do, without chasing the nodes during the sort.
+    scratch.folded.clear();
+    scratch.keys.clear();
+    std::size_t units = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        units += list.Get(i)->Name16().size();
+    }
+    scratch.folded.reserve(2 * units);
+    scratch.keys.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::u16string& name = list.Get(i)->Name16();
+        scratch.keys.push_back({scratch.folded.size(), static_cast<std::uint32_t>(name.size()), i});
+        for (const char16_t c : name) {
+            const char16_t f = FoldUpper(c);
+            scratch.folded.push_back(static_cast<std::uint8_t>(f >> 8));
+            scratch.folded.push_back(static_cast<std::uint8_t>(f & 0xFF));
+        }
+    }
+    const std::uint8_t* folded = scratch.folded.data();
+    std::sort(scratch.keys.begin(), scratch.keys.end(),
+              [folded](const SortScratch::Key& a, const SortScratch::Key& b) {
+                  const std::uint32_t common = std::min(a.length, b.length);
+                  if (common != 0) {
+                      const int c =
+                          std::memcmp(folded + a.at, folded + b.at, 2 * std::size_t{common});
+                      if (c != 0) {
+                          return c < 0;
+                      }
+                  }
+                  if (a.length != b.length) {
+                      return a.length < b.length;
+                  }
+                  return a.index < b.index;
+              });
+    for (std::size_t k = 0; k < scratch.keys.size(); ++k) {
+        *(begin + static_cast<std::ptrdiff_t>(k)) = list.Get(scratch.keys[k].index);
+    }
 }
 
-void ExeResource::CollectPreOrder(ResourceLayout& layout) {
-    writeNamed_ = WriteOrder(named_, true);
-    writeNumeric_ = WriteOrder(numeric_, false);
-    (isDirectory_ ? layout.directories : layout.leaves).push_back(this);
+void AppendNumericInWriteOrder(const ExtPtrArray<ExeResource>& list,
+                               std::vector<ExeResource*>& entries) {
+    const std::size_t first = entries.size();
+    for (std::uint32_t i = 0; i < list.Count(); ++i) {
+        entries.push_back(list.Get(i));
+    }
+    const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto byId = [](const ExeResource* a, const ExeResource* b) { return a->Id() < b->Id(); };
+    if (!std::is_sorted(begin, entries.end(), byId)) {
+        std::stable_sort(begin, entries.end(), byId);
+    }
+}
+
+}  // namespace
+
+// What a tree holds, counted in list order before the tree is walked in written order: the
+// start of every region of the section is then known, so one walk places every node, and
+// every array is allocated once.
+struct TreeCounts {
+    std::uint64_t directoryBytes = 0;
+    std::uint64_t nameBytes = 0;
+    std::size_t directories = 0;
+    std::size_t leaves = 0;
+    std::size_t named = 0;
+    std::size_t entries = 0;
+};
+
+// Running offsets of the four regions while the tree is walked in written order.
+struct LayoutCursor {
+    std::uint64_t directory = 0;
+    std::uint64_t dataEntry = 0;
+    std::uint64_t name = 0;
+    std::uint64_t data = 0;
+};
+
+void ExeResource::Count(TreeCounts& counts) const {
+    const std::size_t entries = std::size_t{named_.Count()} + numeric_.Count();
+    if (isDirectory_) {
+        ++counts.directories;
+        counts.directoryBytes += pe::kResourceDirectorySize + pe::kResourceEntrySize * entries;
+    } else {
+        ++counts.leaves;
+    }
+    if (isNamed_) {
+        ++counts.named;
+        counts.nameBytes += 2 + 2 * std::uint64_t{name16_.size()};
+    }
+    counts.entries += entries;
+    for (std::uint32_t i = 0; i < named_.Count(); ++i) {
+        named_.Get(i)->Count(counts);
+    }
+    for (std::uint32_t i = 0; i < numeric_.Count(); ++i) {
+        numeric_.Get(i)->Count(counts);
+    }
+}
+
+void ExeResource::Place(ResourceLayout& layout, SortScratch& scratch, LayoutCursor& at) {
+    const std::size_t count = std::size_t{named_.Count()} + numeric_.Count();
+    if (isDirectory_) {
+        layout.directories.push_back(this);
+        directoryOffset_ = static_cast<std::uint32_t>(at.directory);
+        at.directory += pe::kResourceDirectorySize + pe::kResourceEntrySize * count;
+    } else {
+        layout.leaves.push_back(this);
+        dataEntryOffset_ = static_cast<std::uint32_t>(at.dataEntry);
+        at.dataEntry += pe::kResourceDataEntrySize;
+        if (isFileBacked_) {
+            const FileSizeResult size = FileSys::FileSize(*fileName_, nullptr);
+            size_ =
+                size.found && size.size <= UINT32_MAX ? static_cast<std::uint32_t>(size.size) : 0;
+        }
+        dataOffset_ = static_cast<std::uint32_t>(at.data);
+        at.data += size_;
+        padding_ = static_cast<std::uint32_t>(RoundUp8(at.data) - at.data);
+        at.data += padding_;
+    }
     if (isNamed_) {
         layout.named.push_back(this);
+        nameOffset_ = static_cast<std::uint32_t>(at.name);
+        at.name += 2 + 2 * std::uint64_t{name16_.size()};
     }
-    for (ExeResource* child : writeNamed_) {
-        child->CollectPreOrder(layout);
+    firstEntry_ = static_cast<std::uint32_t>(layout.entries.size());
+    AppendNamedInWriteOrder(named_, layout.entries, scratch);
+    AppendNumericInWriteOrder(numeric_, layout.entries);
+    // By index: the walk appends to the same array.
+    for (std::size_t k = 0; k < count; ++k) {
+        layout.entries[firstEntry_ + k]->Place(layout, scratch, at);
     }
-    for (ExeResource* child : writeNumeric_) {
-        child->CollectPreOrder(layout);
-    }
+}
+
+std::span<ExeResource* const> ExeResource::WrittenEntries(const ResourceLayout& layout) const {
+    return {layout.entries.data() + firstEntry_, std::size_t{named_.Count()} + numeric_.Count()};
 }
 
 ResourceLayout ExeResource::Plan() {
+    TreeCounts counts;
+    Count(counts);
     ResourceLayout layout;
-    CollectPreOrder(layout);
-    std::uint64_t running = 0;
-    for (ExeResource* d : layout.directories) {
-        d->directoryOffset_ = static_cast<std::uint32_t>(running);
-        running += pe::kResourceDirectorySize +
-                   pe::kResourceEntrySize * (d->writeNamed_.size() + d->writeNumeric_.size());
-    }
-    for (ExeResource* leaf : layout.leaves) {
-        leaf->dataEntryOffset_ = static_cast<std::uint32_t>(running);
-        running += pe::kResourceDataEntrySize;
-    }
-    for (ExeResource* n : layout.named) {
-        n->nameOffset_ = static_cast<std::uint32_t>(running);
-        running += 2 + 2 * std::uint64_t{n->name16_.size()};
-    }
-    // Data starts 8-aligned, as every later leaf does: templates such as dialogs must not
-    // start at an odd address.
-    running = RoundUp8(running);
-    layout.dataStart = running;
-    for (ExeResource* leaf : layout.leaves) {
-        if (leaf->isFileBacked_) {
-            const FileSizeResult size = FileSys::FileSize(*leaf->fileName_, nullptr);
-            leaf->size_ =
-                size.found && size.size <= UINT32_MAX ? static_cast<std::uint32_t>(size.size) : 0;
-        }
-        leaf->dataOffset_ = static_cast<std::uint32_t>(running);
-        running += leaf->size_;
-        leaf->padding_ = static_cast<std::uint32_t>(RoundUp8(running) - running);
-        running += leaf->padding_;
-    }
-    layout.size = running;
+    layout.directories.reserve(counts.directories);
+    layout.leaves.reserve(counts.leaves);
+    layout.named.reserve(counts.named);
+    layout.entries.reserve(counts.entries);
+    // Directories, then data entries, then name strings; the data starts 8-aligned, as every
+    // later leaf does: templates such as dialogs must not start at an odd address.
+    LayoutCursor at;
+    at.dataEntry = counts.directoryBytes;
+    at.name = at.dataEntry + pe::kResourceDataEntrySize * std::uint64_t{counts.leaves};
+    layout.dataStart = RoundUp8(at.name + counts.nameBytes);
+    at.data = layout.dataStart;
+    SortScratch scratch;
+    Place(layout, scratch, at);
+    layout.size = at.data;
     return layout;
 }
 
 bool ExeResource::Serialize(const ResourceLayout& layout, ByteSink& out, std::uint32_t padTo,
                             std::uint32_t sectionRva, ProgressMonitor* progress, LogBase* log) {
-    // Entry words and headers for this layout.
+    // Entry words and headers for this layout, filled as the records are written: one walk
+    // over the directories and their entries.
+    RecordWriter head(out);
+    if (!layout.directories.empty()) {
+        ExeResource* root = layout.directories.front();
+        root->offsetWord_ = root->directoryOffset_ | pe::kHighBit;
+    }
     for (ExeResource* d : layout.directories) {
-        d->offsetWord_ = d->directoryOffset_ | pe::kHighBit;
-        d->header_.namedCount = static_cast<std::uint16_t>(d->writeNamed_.size());
-        d->header_.numericCount = static_cast<std::uint16_t>(d->writeNumeric_.size());
+        d->header_.namedCount = static_cast<std::uint16_t>(d->named_.Count());
+        d->header_.numericCount = static_cast<std::uint16_t>(d->numeric_.Count());
+        head.U32(d->header_.characteristics);
+        head.U32(d->header_.timeDateStamp);
+        head.U16(d->header_.majorVersion);
+        head.U16(d->header_.minorVersion);
+        head.U16(d->header_.namedCount);
+        head.U16(d->header_.numericCount);
+        for (ExeResource* c : d->WrittenEntries(layout)) {
+            c->nameWord_ = c->isNamed_ ? (c->nameOffset_ | pe::kHighBit) : c->id_;
+            c->offsetWord_ =
+                c->isDirectory_ ? (c->directoryOffset_ | pe::kHighBit) : c->dataEntryOffset_;
+            head.U32(c->nameWord_);
+            head.U32(c->offsetWord_);
+        }
     }
     for (ExeResource* leaf : layout.leaves) {
-        leaf->offsetWord_ = leaf->dataEntryOffset_;
         leaf->dataEntry_.dataRva = sectionRva + leaf->dataOffset_;
         leaf->dataEntry_.size = leaf->size_;
+        head.U32(leaf->dataEntry_.dataRva);
+        head.U32(leaf->dataEntry_.size);
+        head.U32(leaf->dataEntry_.codePage);
+        head.U32(leaf->dataEntry_.reserved);
     }
-    auto setNameWord = [](ExeResource* n) {
-        n->nameWord_ = n->isNamed_ ? (n->nameOffset_ | pe::kHighBit) : n->id_;
-    };
-    for (ExeResource* d : layout.directories) {
-        std::for_each(d->writeNamed_.begin(), d->writeNamed_.end(), setNameWord);
-        std::for_each(d->writeNumeric_.begin(), d->writeNumeric_.end(), setNameWord);
-    }
-
-    // Directories, data entries and names are small: build them in memory, write once.
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(layout.dataStart), 0);
-    std::size_t at = 0;
-    auto put16 = [&](std::uint16_t v) {
-        StoreU16(head.data() + at, v);
-        at += 2;
-    };
-    auto put32 = [&](std::uint32_t v) {
-        StoreU32(head.data() + at, v);
-        at += 4;
-    };
-    for (ExeResource* d : layout.directories) {
-        put32(d->header_.characteristics);
-        put32(d->header_.timeDateStamp);
-        put16(d->header_.majorVersion);
-        put16(d->header_.minorVersion);
-        put16(d->header_.namedCount);
-        put16(d->header_.numericCount);
-        for (const auto* list : {&d->writeNamed_, &d->writeNumeric_}) {
-            for (const ExeResource* c : *list) {
-                put32(c->nameWord_);
-                put32(c->offsetWord_);
-            }
-        }
-    }
-    for (ExeResource* leaf : layout.leaves) {
-        put32(leaf->dataEntry_.dataRva);
-        put32(leaf->dataEntry_.size);
-        put32(leaf->dataEntry_.codePage);
-        put32(leaf->dataEntry_.reserved);
-    }
-    for (ExeResource* n : layout.named) {
-        put16(static_cast<std::uint16_t>(n->name16_.size()));
+    for (const ExeResource* n : layout.named) {
+        head.U16(static_cast<std::uint16_t>(n->name16_.size()));
         for (const char16_t unit : n->name16_) {
-            put16(unit);
+            head.U16(unit);
         }
     }
-    if (!out.Write(head)) {
+    head.Zeros(layout.dataStart - std::min(layout.dataStart, head.Written()));
+    if (!head.Finish()) {
         return false;
     }
     auto report = [&](std::uint64_t n) {
@@ -482,7 +607,7 @@ bool ExeResource::Serialize(const ResourceLayout& layout, ByteSink& out, std::ui
         }
         return progress == nullptr || !progress->Aborted();
     };
-    if (!report(head.size())) {
+    if (!report(layout.dataStart)) {
         return false;
     }
 

@@ -46,6 +46,9 @@ struct FoundResource {
 };
 
 class ExeResource;
+struct SortScratch;
+struct TreeCounts;
+struct LayoutCursor;
 
 /// One serialization's frozen view of the tree: the write order and every size, taken once
 /// so that the laid-out section and the bytes written always agree.
@@ -53,6 +56,9 @@ struct ResourceLayout {
     std::vector<ExeResource*> directories;  // pre-order, children in written order
     std::vector<ExeResource*> leaves;
     std::vector<ExeResource*> named;
+    // Every directory's entries as written (its named entries, then its numeric ones), the
+    // directories one after another in pre-order: one array instead of two per node.
+    std::vector<ExeResource*> entries;
     std::uint64_t dataStart = 0;
     std::uint64_t size = 0;
 };
@@ -116,8 +122,9 @@ class ExeResource : public VantrixObject {
 
     bool NameEquals(std::string_view name) const;
     ExeResource* FindCandidate(std::string_view name) const;
-    static std::vector<ExeResource*> WriteOrder(const ExtPtrArray<ExeResource>& list, bool named);
-    void CollectPreOrder(ResourceLayout& layout);
+    void Count(TreeCounts& counts) const;
+    void Place(ResourceLayout& layout, SortScratch& scratch, LayoutCursor& at);
+    std::span<ExeResource* const> WrittenEntries(const ResourceLayout& layout) const;
 
     ExeImage* owner_;
     // Offsets inside the section being written, filled by Plan.
@@ -142,9 +149,8 @@ class ExeResource : public VantrixObject {
     std::uint32_t padding_ = 0;
     ExtPtrArray<ExeResource> named_;
     ExtPtrArray<ExeResource> numeric_;
-    // Ordered children as written by the current layout.
-    std::vector<ExeResource*> writeNamed_;
-    std::vector<ExeResource*> writeNumeric_;
+    // Where this directory's written entries start in the current layout's entry array.
+    std::uint32_t firstEntry_ = 0;
 };
 
 /// Case-insensitive order of resource names with upper-case folding, as the resource

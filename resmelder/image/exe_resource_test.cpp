@@ -267,5 +267,143 @@ TEST_F(ResourceTest, MalformedTreesAreCutWithoutReadingOutsideTheFile) {
     }
 }
 
+// The section as the layout rules describe it, written the plain way: a recursive walk that
+// sorts each directory on the spot. The writer under test must produce the same bytes.
+Bytes ReferenceSection(const ExeResource& root, std::uint32_t sectionRva, std::uint32_t padTo) {
+    struct Node {
+        const ExeResource* r;
+        std::vector<std::size_t> entries;  // indices into the node table, in written order
+    };
+    std::vector<Node> nodes;
+    auto collect = [&](auto& self, const ExeResource* r) -> std::size_t {
+        const std::size_t at = nodes.size();
+        nodes.push_back({r, {}});
+        std::vector<const ExeResource*> named;
+        std::vector<const ExeResource*> numeric;
+        for (std::uint32_t i = 0; i < r->NamedChildren().Count(); ++i) {
+            named.push_back(r->NamedChildren().Get(i));
+        }
+        for (std::uint32_t i = 0; i < r->NumericChildren().Count(); ++i) {
+            numeric.push_back(r->NumericChildren().Get(i));
+        }
+        std::stable_sort(named.begin(), named.end(), [](auto* a, auto* b) {
+            return ResourceNameLess(a->Name16(), b->Name16());
+        });
+        std::stable_sort(numeric.begin(), numeric.end(),
+                         [](auto* a, auto* b) { return a->Id() < b->Id(); });
+        named.insert(named.end(), numeric.begin(), numeric.end());
+        for (const ExeResource* c : named) {
+            const std::size_t child = self(self, c);
+            nodes[at].entries.push_back(child);
+        }
+        return at;
+    };
+    collect(collect, &root);
+    // Offsets: directories, data entries, names, then 8-aligned data, each region in walk order.
+    std::vector<std::uint64_t> dirAt(nodes.size()), entryAt(nodes.size()), nameAt(nodes.size()),
+        dataAt(nodes.size());
+    std::uint64_t running = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes[i].r->IsDirectory()) {
+            dirAt[i] = running;
+            running += 16 + 8 * nodes[i].entries.size();
+        }
+    }
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (!nodes[i].r->IsDirectory()) {
+            entryAt[i] = running;
+            running += 16;
+        }
+    }
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes[i].r->IsNamed()) {
+            nameAt[i] = running;
+            running += 2 + 2 * nodes[i].r->Name16().size();
+        }
+    }
+    running = (running + 7) / 8 * 8;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (!nodes[i].r->IsDirectory()) {
+            dataAt[i] = running;
+            running = (running + nodes[i].r->Size() + 7) / 8 * 8;
+        }
+    }
+    Bytes out(running, 0);
+    auto put16 = [&](std::uint64_t at, std::uint16_t v) {
+        out[at] = static_cast<std::uint8_t>(v);
+        out[at + 1] = static_cast<std::uint8_t>(v >> 8);
+    };
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const ExeResource& r = *nodes[i].r;
+        if (r.IsDirectory()) {
+            testpe::Put32(out, dirAt[i], r.Header().characteristics);
+            testpe::Put32(out, dirAt[i] + 4, r.Header().timeDateStamp);
+            put16(dirAt[i] + 8, r.Header().majorVersion);
+            put16(dirAt[i] + 10, r.Header().minorVersion);
+            put16(dirAt[i] + 12, static_cast<std::uint16_t>(r.NamedChildren().Count()));
+            put16(dirAt[i] + 14, static_cast<std::uint16_t>(r.NumericChildren().Count()));
+            for (std::size_t k = 0; k < nodes[i].entries.size(); ++k) {
+                const std::size_t c = nodes[i].entries[k];
+                const ExeResource& e = *nodes[c].r;
+                const std::uint64_t at = dirAt[i] + 16 + 8 * k;
+                testpe::Put32(
+                    out, at,
+                    e.IsNamed() ? static_cast<std::uint32_t>(nameAt[c]) | 0x80000000u : e.Id());
+                testpe::Put32(out, at + 4,
+                              e.IsDirectory() ? static_cast<std::uint32_t>(dirAt[c]) | 0x80000000u
+                                              : static_cast<std::uint32_t>(entryAt[c]));
+            }
+        } else {
+            testpe::Put32(out, entryAt[i], sectionRva + static_cast<std::uint32_t>(dataAt[i]));
+            testpe::Put32(out, entryAt[i] + 4, r.Size());
+            testpe::Put32(out, entryAt[i] + 8, r.DataEntry().codePage);
+            testpe::Put32(out, entryAt[i] + 12, r.DataEntry().reserved);
+            std::copy(r.Data().begin(), r.Data().end(),
+                      out.begin() + static_cast<std::ptrdiff_t>(dataAt[i]));
+        }
+        if (r.IsNamed()) {
+            put16(nameAt[i], static_cast<std::uint16_t>(r.Name16().size()));
+            for (std::size_t k = 0; k < r.Name16().size(); ++k) {
+                put16(nameAt[i] + 2 + 2 * k, r.Name16()[k]);
+            }
+        }
+    }
+    out.resize((out.size() + padTo - 1) / padTo * padTo, 'X');
+    return out;
+}
+
+TEST_F(ResourceTest, ManyEntriesAreWrittenExactlyAsTheLayoutRulesSay) {
+    // Existing named and numeric types out of order, a named type equal to an added name,
+    // then thousands of added names in shuffled order with duplicates, names equal under
+    // folding, characters between the cases, Latin-1 letters and empty names.
+    auto image = LoadBytes(
+        testpe::Build(Standard({{std::uint16_t{24}, std::uint16_t{1}, 0x409, Bytes(3, 0x24)},
+                                {std::u16string(u"zType"), std::uint16_t{5}, 0x409, Bytes(7, 9)},
+                                {std::u16string(u"ENTRY_7"), std::uint16_t{5}, 0x409, Bytes(2, 8)},
+                                {std::uint16_t{3}, std::u16string(u"b"), 0x409, Bytes(5, 3)},
+                                {std::uint16_t{3}, std::u16string(u"A"), 0x407, Bytes(1, 4)}})));
+    ASSERT_TRUE(image);
+    const char* tricky[] = {"abc",       "ABC",  "Abc",  "_x", "Zed", "zed", "\xe9t\xe9",
+                            "\xc9T\xc9", "\xff", "\x9f", "",   "a b", "A_B"};
+    for (int i = 0; i < 3000; ++i) {
+        const std::string name =
+            i % 5 == 0 ? tricky[i % 13] : "ENTRY_" + std::to_string(i * 7919 % 3000);
+        const std::string data(static_cast<std::size_t>(i % 41), static_cast<char>(i));
+        ASSERT_TRUE(image->AddBytes(name, Span(data), nullptr));
+    }
+    image->DeleteNamed("Zed");
+    ExeResource& root = *image->Resources();
+    const ResourceLayout layout = root.Plan();
+    MemorySink sink;
+    ASSERT_TRUE(root.Serialize(layout, sink, 0x1000, 0x7000, nullptr, nullptr));
+    const Bytes expected = ReferenceSection(root, 0x7000, 0x1000);
+    ASSERT_EQ(sink.data.size(), expected.size());
+    EXPECT_TRUE(sink.data == expected);
+    // A second write of the same tree gives the same bytes.
+    MemorySink again;
+    ASSERT_TRUE(root.Serialize(root.Plan(), again, 0x1000, 0x7000, nullptr, nullptr));
+    EXPECT_TRUE(again.data == sink.data);
+}
+
 }  // namespace
 }  // namespace resmelder

@@ -7,8 +7,9 @@
 namespace resmelder {
 
 bool ByteSink::Fill(std::uint8_t byte, std::uint64_t count) {
+    // Called for every leaf's padding, mostly with 0 to 7 bytes: fill only what is used.
     std::array<std::uint8_t, 4096> block;
-    block.fill(byte);
+    std::fill_n(block.begin(), std::min<std::uint64_t>(count, block.size()), byte);
     while (count > 0) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, block.size()));
         if (!Write({block.data(), n})) {

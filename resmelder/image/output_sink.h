@@ -32,7 +32,9 @@ class MemorySink : public ByteSink {
 
 class FileSink : public ByteSink {
   public:
-    static constexpr std::size_t kBufferSize = 1 << 20;
+    // Small enough to stay in the cache and be reused from write to write; runs at least
+    // this long bypass it.
+    static constexpr std::size_t kBufferSize = 256 << 10;
 
     explicit FileSink(File& file);
     bool Write(std::span<const std::uint8_t> bytes) override;
