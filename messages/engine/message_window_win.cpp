@@ -64,6 +64,7 @@ void MessageLabel::Attach(HWND owner, float twipsPerPixelX, float twipsPerPixelY
     owner_ = owner;
     twipsPerPixelX_ = twipsPerPixelX;
     twipsPerPixelY_ = twipsPerPixelY;
+    measureDc_.reset(::CreateCompatibleDC(nullptr));
     SetFont(font_);
 }
 
@@ -72,7 +73,7 @@ void MessageLabel::SetVisible(bool visible) {
         return;
     }
     visible_ = visible;
-    Invalidate();
+    InvalidateArea();
     if (visibilityListener_) {
         visibilityListener_(visible);
     }
@@ -115,6 +116,14 @@ void MessageLabel::SetFont(const LabelFont& font) {
         return;
     }
     Invalidate();
+    if (measureDc_) {
+        // The old font leaves the DC before it is deleted below.
+        measureFont_.reset();
+        measureFont_.emplace(measureDc_.get(), created.get());
+        TEXTMETRICA metrics{};
+        ::GetTextMetricsA(measureDc_.get(), &metrics);
+        lineHeight_ = metrics.tmHeight;
+    }
     hfont_ = std::move(created);
     font_ = chosen;
     Measure();
@@ -130,14 +139,23 @@ void MessageLabel::Measure() {
     if (owner_ == nullptr) {
         return;
     }
-    const auto dc = win::GetWindowDcOwned(owner_);
-    win::SelectGuard selected(dc.get(), hfont_.get());
     SIZE extent{0, 0};
-    ::GetTextExtentPoint32A(dc.get(), caption_.data(), static_cast<int>(caption_.size()), &extent);
-    TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc.get(), &metrics);
-    // One line: as high as the font even for an empty text.
-    size_ = SIZE{extent.cx, metrics.tmHeight};
+    if (measureDc_) {
+        // The memory DC is compatible with the screen: same resolution, same extents.
+        ::GetTextExtentPoint32A(measureDc_.get(), caption_.data(),
+                                static_cast<int>(caption_.size()), &extent);
+        // One line: as high as the font even for an empty text.
+        size_ = SIZE{extent.cx, lineHeight_};
+    } else {
+        // No DC of its own (the system refused one): borrow the window's.
+        const auto dc = win::GetWindowDcOwned(owner_);
+        win::SelectGuard selected(dc.get(), hfont_.get());
+        ::GetTextExtentPoint32A(dc.get(), caption_.data(), static_cast<int>(caption_.size()),
+                                &extent);
+        TEXTMETRICA metrics{};
+        ::GetTextMetricsA(dc.get(), &metrics);
+        size_ = SIZE{extent.cx, metrics.tmHeight};
+    }
     Invalidate();
 }
 
@@ -164,6 +182,12 @@ RECT MessageLabel::PixelRect() const noexcept {
 }
 
 void MessageLabel::Invalidate() const {
+    if (visible_) {
+        InvalidateArea();
+    }
+}
+
+void MessageLabel::InvalidateArea() const {
     if (owner_ != nullptr) {
         const RECT area = PixelRect();
         ::InvalidateRect(owner_, &area, FALSE);
@@ -265,9 +289,27 @@ void frmMessage::ApplyGeometry() {
         return;
     }
     geometryPending_ = false;
+    // Only what changed goes to the system: a new size makes the display server rebuild the
+    // window's surface, which a move alone does not.
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
+    RECT current{};
+    if (::GetWindowRect(window_.get(), &current)) {
+        if (current.left == geometry_.left && current.top == geometry_.top) {
+            flags |= SWP_NOMOVE;
+        }
+        if (current.right - current.left == geometry_.right - geometry_.left &&
+            current.bottom - current.top == geometry_.bottom - geometry_.top) {
+            flags |= SWP_NOSIZE;
+        }
+        if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) == (SWP_NOMOVE | SWP_NOSIZE)) {
+            return;
+        }
+    }
+    // The old pixels are worthless (the whole window is repainted), and a redraw here would
+    // only be repeated: the step's repaint draws the window once, in its new place.
+    flags |= SWP_NOCOPYBITS | SWP_NOREDRAW;
     ::SetWindowPos(window_.get(), nullptr, geometry_.left, geometry_.top,
-                   geometry_.right - geometry_.left, geometry_.bottom - geometry_.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+                   geometry_.right - geometry_.left, geometry_.bottom - geometry_.top, flags);
 }
 
 void frmMessage::SetLabelVisible(bool visible) {
@@ -300,6 +342,12 @@ void frmMessage::SetWindowTop(float twips) {
 }
 
 void frmMessage::MakeTopmost() {
+    // Already topmost and first in the z-order: the call would change nothing, and under
+    // Wine even an empty SetWindowPos costs milliseconds of the flash.
+    const bool topmost = (::GetWindowLongA(window_.get(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (topmost && ::GetWindow(window_.get(), GW_HWNDPREV) == nullptr) {
+        return;
+    }
     // Never activates: the user's keystrokes stay where they were going. A failure is ignored.
     ::SetWindowPos(window_.get(), HWND_TOPMOST, 0, 0, 0, 0,
                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);

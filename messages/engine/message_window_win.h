@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cls_screen.h"
@@ -64,7 +65,10 @@ class MessageLabel {
 
     void Attach(HWND owner, float twipsPerPixelX, float twipsPerPixelY);
     void Measure();
+    // Only a label on the screen has pixels to redraw: a hidden one was invalidated when it
+    // went, and paints nothing until it shows again.
     void Invalidate() const;
+    void InvalidateArea() const;
     RECT PixelRect() const noexcept;
     void Paint(HDC dc) const;
 
@@ -75,6 +79,12 @@ class MessageLabel {
     std::uint32_t foreColor_ = 0x00C0C0C0;
     LabelFont font_;
     win::UniqueFont hfont_;
+    // A memory DC holding the label's font, kept for measuring: each step measures a new text,
+    // and borrowing the window's DC every time costs round trips to the display server.
+    // Declared after the font, so the font is put back out of the DC before either goes.
+    win::UniqueOwnedDc measureDc_;
+    std::optional<win::SelectGuard> measureFont_;
+    LONG lineHeight_ = 0;  // pixels, of the current font
     std::string caption_ = " ";
     SIZE size_{0, 0};
     std::function<void(bool)> visibilityListener_;
@@ -137,6 +147,8 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     void Load();
     // Geometry set by a step is applied in one call, not four, before the label shows: each
     // window move costs a round trip to the display server, and the step must stay short.
+    // It does not redraw: a step always ends by repainting the whole window, and the other
+    // callers apply it to a hidden window.
     void ApplyGeometry();
 
     // MessageView
