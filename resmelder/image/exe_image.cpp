@@ -321,6 +321,11 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
     const std::uint64_t S = plan.sectionAlignment;
     if (plan.resourceIndex >= 0) {
         plan.layout = resources_->Plan();
+        if (plan.layout.overfull) {
+            LogOverfullDirectory(*plan.layout.overfull, log);
+            LogFileName(log, target);
+            return false;
+        }
         plan.resourceSize = RoundUp(plan.layout.size, 8);
         if (plan.resourceSize > 0x7FFF0000u) {
             Fail(log, "The resource section would be too large", target);
@@ -454,11 +459,7 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
     return true;
 }
 
-bool ExeImage::WriteTo(File& file, const XString& target, LogBase* log) {
-    WritePlan plan;
-    if (!PlanWrite(plan, target, log)) {
-        return false;
-    }
+bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log) {
     const ByteReader src = Source();
     const std::uint32_t count = sections_.Count();
     FileSink out(file);
@@ -573,6 +574,11 @@ std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, Lo
     if (fileName.IsEmpty()) {
         return nullptr;
     }
+    // Everything that can refuse the write is decided before any file is created.
+    WritePlan plan;
+    if (!PlanWrite(plan, fileName, log)) {
+        return nullptr;
+    }
     static std::atomic<std::uint32_t> counter{0};
     File file;
     XString temporary;
@@ -596,7 +602,7 @@ std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, Lo
         return nullptr;
     }
     auto pending = std::make_unique<PendingOutput>(temporary, fileName);
-    const bool written = WriteTo(file, fileName, log);
+    const bool written = WriteTo(file, plan, fileName, log);
     file.Close();  // closed before a failed pending output removes the partial file
     if (!written) {
         return nullptr;

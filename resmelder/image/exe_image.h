@@ -110,7 +110,7 @@ class ExeImage : public VantrixObject {
   private:
     struct WritePlan;
     bool PlanWrite(WritePlan& plan, const XString& target, LogBase* log);
-    bool WriteTo(File& file, const XString& target, LogBase* log);
+    bool WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log);
     std::size_t DataDirectoriesOffset() const;
     std::uint32_t NumberOfDataDirectories() const;
 

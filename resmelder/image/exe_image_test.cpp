@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "image/exe_image.h"
+#include "image/output_sink.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/log.h"
@@ -308,6 +310,60 @@ TEST_F(ImageTest, SectionsOutsideTheSourceAndBadAlignmentsAreRefused) {
     EXPECT_FALSE(image->Write(Path("out.exe"), &alignLog));
     EXPECT_NE(LogText(alignLog).find("Invalid file or section alignment in the image"),
               std::string::npos);
+}
+
+// A directory counts its named and its numeric entries in 16 bits each. One entry more would
+// wrap the count and hide entries from the loader, so that write is refused before any file
+// is created; the largest count that fits is written and read back whole.
+TEST_F(ImageTest, DirectoryWithMoreEntriesThanItsCountHoldsIsRefused) {
+    const Bytes source = testpe::Build(Typical(true));
+    Logger log;
+    auto image = ExeImage::Load(Put("in.exe", source), &log);
+    ASSERT_TRUE(image);
+    image->DeleteNamed("NAMED");  // type 10 keeps only its numeric entry
+    const std::uint8_t byte[] = {0x5A};
+    for (std::uint32_t i = 0; i < ExeResource::kMaxDirectoryEntries; ++i) {
+        ASSERT_TRUE(image->AddBytes("E" + std::to_string(i), byte, &log));
+    }
+    ASSERT_TRUE(image->Write(Path("full.exe"), &log)) << LogText(log);
+    {
+        auto again = ExeImage::Load(Path("full.exe"), &log);
+        ASSERT_TRUE(again) << LogText(log);
+        const ExeResource* type = nullptr;
+        for (std::uint32_t i = 0; i < again->Resources()->NumericChildren().Count(); ++i) {
+            if (again->Resources()->NumericChildren().Get(i)->Id() == 10) {
+                type = again->Resources()->NumericChildren().Get(i);
+            }
+        }
+        ASSERT_NE(type, nullptr);
+        EXPECT_EQ(type->Header().namedCount, 0xFFFF);
+        EXPECT_EQ(type->NamedChildren().Count(), 0xFFFFu);
+        EXPECT_EQ(type->NumericChildren().Count(), 1u);
+        const auto last = again->FindNamed("E65534", nullptr);
+        ASSERT_TRUE(last && last->size == 1);
+        EXPECT_EQ(last->data[0], 0x5A);
+        EXPECT_EQ(LogText(log), "VantrixLog:\r\n");
+    }
+
+    ASSERT_TRUE(image->AddBytes("E65535", byte, &log));
+    EXPECT_FALSE(image->Write(Path("over.exe"), &log));
+    EXPECT_EQ(LogText(log),
+              "VantrixLog:\r\n  Too many named resource entries in one directory\r\n"
+              "  directory: root/10\r\n  count: 65536\r\n  maximum: 65535\r\n  filename: " +
+                  Path("over.exe").Utf8() + "\r\n");
+    EXPECT_FALSE(fs::exists(dir_ / "over.exe"));
+    std::vector<std::string> files;
+    for (const auto& e : fs::directory_iterator(dir_)) {
+        files.push_back(e.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"full.exe", "in.exe"})) << "no temporary file";
+    EXPECT_EQ(testpe::ReadFile(dir_ / "in.exe"), source);
+    // The serializer refuses the same layout on its own: no wrapped count reaches a sink.
+    MemorySink sink;
+    EXPECT_FALSE(image->Resources()->Serialize(image->Resources()->Plan(), sink, 0x1000, 0x1000,
+                                               nullptr, nullptr));
+    EXPECT_TRUE(sink.data.empty());
 }
 
 TEST_F(ImageTest, WriteIntoAMissingFolderFailsWithTheOpenMessages) {

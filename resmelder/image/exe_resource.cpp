@@ -467,6 +467,8 @@ struct TreeCounts {
     std::size_t leaves = 0;
     std::size_t named = 0;
     std::size_t entries = 0;
+    std::vector<const ExeResource*> ancestors;  // the walk's path, to name an overfull directory
+    std::optional<OverfullDirectory> overfull;  // the first one met
 };
 
 // Running offsets of the four regions while the tree is walked in written order.
@@ -479,6 +481,19 @@ struct LayoutCursor {
 
 void ExeResource::Count(TreeCounts& counts) const {
     const std::size_t entries = std::size_t{named_.Count()} + numeric_.Count();
+    counts.ancestors.push_back(this);
+    if (!counts.overfull &&
+        (named_.Count() > kMaxDirectoryEntries || numeric_.Count() > kMaxDirectoryEntries)) {
+        OverfullDirectory& d = counts.overfull.emplace();
+        d.named = named_.Count() > kMaxDirectoryEntries;
+        d.count = d.named ? named_.Count() : numeric_.Count();
+        d.path = "root";
+        for (std::size_t k = 1; k < counts.ancestors.size(); ++k) {
+            const ExeResource* level = counts.ancestors[k];
+            d.path += '/';
+            d.path += level->isNamed_ ? level->name_ : std::to_string(level->id_);
+        }
+    }
     if (isDirectory_) {
         ++counts.directories;
         counts.directoryBytes += pe::kResourceDirectorySize + pe::kResourceEntrySize * entries;
@@ -496,6 +511,7 @@ void ExeResource::Count(TreeCounts& counts) const {
     for (std::uint32_t i = 0; i < numeric_.Count(); ++i) {
         numeric_.Get(i)->Count(counts);
     }
+    counts.ancestors.pop_back();
 }
 
 void ExeResource::Place(ResourceLayout& layout, SortScratch& scratch, LayoutCursor& at) {
@@ -554,11 +570,29 @@ ResourceLayout ExeResource::Plan() {
     SortScratch scratch;
     Place(layout, scratch, at);
     layout.size = at.data;
+    layout.overfull = std::move(counts.overfull);
     return layout;
+}
+
+void LogOverfullDirectory(const OverfullDirectory& directory, LogBase* log) {
+    if (log == nullptr) {
+        return;
+    }
+    log->LogError(directory.named ? "Too many named resource entries in one directory"
+                                  : "Too many numeric resource entries in one directory");
+    log->LogData("directory", directory.path.c_str());
+    log->LogDataLong(
+        "count", static_cast<std::int32_t>(std::min<std::uint32_t>(directory.count, INT32_MAX)));
+    log->LogDataLong("maximum", static_cast<std::int32_t>(ExeResource::kMaxDirectoryEntries));
 }
 
 bool ExeResource::Serialize(const ResourceLayout& layout, ByteSink& out, std::uint32_t padTo,
                             std::uint32_t sectionRva, ProgressMonitor* progress, LogBase* log) {
+    // A count that wraps in its 16-bit field would hide entries from every reader.
+    if (layout.overfull) {
+        LogOverfullDirectory(*layout.overfull, log);
+        return false;
+    }
     // Entry words and headers for this layout, filled as the records are written: one walk
     // over the directories and their entries.
     RecordWriter head(out);

@@ -50,6 +50,13 @@ struct SortScratch;
 struct TreeCounts;
 struct LayoutCursor;
 
+/// A directory with more entries of one kind than its 16-bit count can hold.
+struct OverfullDirectory {
+    std::string path;  // "root", then each level's name or id: "root/10"
+    std::uint32_t count = 0;
+    bool named = false;
+};
+
 /// One serialization's frozen view of the tree: the write order and every size, taken once
 /// so that the laid-out section and the bytes written always agree.
 struct ResourceLayout {
@@ -61,12 +68,16 @@ struct ResourceLayout {
     std::vector<ExeResource*> entries;
     std::uint64_t dataStart = 0;
     std::uint64_t size = 0;
+    // Set when the tree cannot be written: its counts would wrap in the directory header.
+    std::optional<OverfullDirectory> overfull;
 };
 
 class ExeResource : public VantrixObject {
   public:
     static constexpr std::size_t kMaxNameBytes = 499;
     static constexpr int kMaxDepth = 16;
+    /// Named and numeric entries of one directory are counted in 16 bits each.
+    static constexpr std::uint32_t kMaxDirectoryEntries = 0xFFFF;
 
     explicit ExeResource(ExeImage* owner) : owner_(owner) {}
 
@@ -89,7 +100,7 @@ class ExeResource : public VantrixObject {
     ResourceLayout Plan();
     std::uint64_t SerializedSize() { return Plan().size; }
     /// Writes the section laid out by `layout` for the address `sectionRva`, then "X" bytes up
-    /// to a multiple of `padTo`. False on a short write or an abort.
+    /// to a multiple of `padTo`. False on a short write, an abort or an overfull directory.
     bool Serialize(const ResourceLayout& layout, ByteSink& out, std::uint32_t padTo,
                    std::uint32_t sectionRva, ProgressMonitor* progress, LogBase* log);
 
@@ -156,5 +167,8 @@ class ExeResource : public VantrixObject {
 /// Case-insensitive order of resource names with upper-case folding, as the resource
 /// compiler writes them and the loader's binary search expects.
 bool ResourceNameLess(std::u16string_view a, std::u16string_view b);
+
+/// Logs why a tree with an overfull directory cannot be written.
+void LogOverfullDirectory(const OverfullDirectory& directory, LogBase* log);
 
 }  // namespace resmelder
