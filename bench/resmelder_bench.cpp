@@ -64,6 +64,8 @@ class PrivateMemorySampler {
         thread_.join();
     }
     void Sample() { Note(StatusKb("RssAnon:")); }
+    /// Forgets what was seen before: the peak counts from here.
+    void Restart() { peak_ = 0; }
     long PeakKb() const { return peak_; }
 
   private:
@@ -228,11 +230,12 @@ int main(int argc, char** argv) {
     // Free memory the allocator kept from building the source and the copy goes back, so
     // that what the edit takes shows as new anonymous pages.
     malloc_trim(0);
-    PrivateMemorySampler sampler;
+    auto sampler = std::make_unique<PrivateMemorySampler>();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));  // its own memory is at start
     ResetPeak();
     const long rssBefore = StatusKb("VmRSS:");
     const long anonBefore = StatusKb("RssAnon:");
+    sampler->Restart();
     const std::size_t heapBefore = heapLive;
     heapPeak = heapBefore;
     const auto start = std::chrono::steady_clock::now();
@@ -241,15 +244,17 @@ int main(int argc, char** argv) {
         auto image = ExeImage::Load(XString::FromUtf8(source.string()), &log);
         const Bytes added(1 << 20, 0xAD);
         image->AddBytes("ADDED_1MB", added, &log);
-        sampler.Sample();
+        sampler->Sample();
         if (!image->Write(XString::FromUtf8((dir / "edited.exe").string()), &log)) {
             std::printf("write failed\n");
             return 1;
         }
-        sampler.Sample();
+        sampler->Sample();
     }
     const double ours = Seconds(start);
     const long peak = StatusKb("VmHWM:");
+    const long anonPeak = sampler->PeakKb();
+    sampler.reset();  // the scaling figures are taken without it
     const std::size_t heapEdit = heapPeak - heapBefore;
     std::printf("plain read+write copy: %.3f s\n", floor);
     std::printf("load + add 1 MB + write: %.3f s\n", ours);
@@ -258,7 +263,7 @@ int main(int argc, char** argv) {
         "peak resident, including the mapped source: %.1f MB above the %.1f MB before "
         "(the source pages read count here; added data 1 MB)\n",
         static_cast<double>(peak - rssBefore) / 1024.0, static_cast<double>(rssBefore) / 1024.0);
-    const double anonMb = static_cast<double>(sampler.PeakKb() - anonBefore) / 1024.0;
+    const double anonMb = static_cast<double>(anonPeak - anonBefore) / 1024.0;
     std::printf(
         "private memory above start: %.1f MB peak (anonymous resident; heap allocations peaked "
         "at %.1f MB); added data 1 MB, held twice: the caller's buffer and the tree's copy\n",
