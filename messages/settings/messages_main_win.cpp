@@ -56,9 +56,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // The message window ignores close requests (the settings window will decide when it
+        // goes); until that window exists, a close posted to the program, as taskkill does,
+        // ends it cleanly.
+        if (message.message == WM_CLOSE && message.hwnd == messageWindow->hWnd()) {
+            break;
+        }
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
-        // Closing the message window (the system or another program asking) ends the program.
         if (!::IsWindow(messageWindow->hWnd())) {
             break;
         }
