@@ -305,9 +305,9 @@ void frmMessage::ApplyGeometry() {
             return;
         }
     }
-    // The old pixels are worthless (the whole window is repainted), and a redraw here would
-    // only be repeated: the step's repaint draws the window once, in its new place.
-    flags |= SWP_NOCOPYBITS | SWP_NOREDRAW;
+    // The old pixels are worthless (the whole window is repainted), and a redraw or erase
+    // here would only be repeated: the step's repaint draws the window once, in its new place.
+    flags |= SWP_NOCOPYBITS | SWP_NOREDRAW | SWP_DEFERERASE;
     ::SetWindowPos(window_.get(), nullptr, geometry_.left, geometry_.top,
                    geometry_.right - geometry_.left, geometry_.bottom - geometry_.top, flags);
 }
