@@ -56,11 +56,11 @@ bool WriteAll(int fd, std::string_view bytes, const WriteProbe& probe) {
         }
         const std::size_t chunk = std::min(kChunk, bytes.size() - written);
         const ssize_t n = ::write(fd, bytes.data() + written, chunk);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;  // an error, or a device that takes nothing: never spin
         }
         written += static_cast<std::size_t>(n);
     }

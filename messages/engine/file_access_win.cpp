@@ -166,6 +166,12 @@ bool ReplaceFileAtomically(const fs::path& path, std::string_view bytes, const W
         return false;
     }
     temp.MarkCommitted();
+    // The new file is the old one to the user: a hidden or system file stays so.
+    constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKeptAttributes) != 0) {
+        ::SetFileAttributesW(path.c_str(), attributes & kKeptAttributes);
+    }
     return true;
 }
 

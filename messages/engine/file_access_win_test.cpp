@@ -44,6 +44,14 @@ TEST(FileAccessWin, ReplaceSwapsTheFileInPlace) {
     ASSERT_TRUE(ReplaceFileAtomically(target, "1a\r\n0b"));
     EXPECT_EQ(ReadBytes(target), "1a\r\n0b");
     EXPECT_EQ(WideEntries(folder.path()), (std::vector<std::wstring>{L"Calm.lst"}));
+
+    // A hidden file stays hidden once replaced.
+    ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(ReplaceFileAtomically(target, "1c"));
+    EXPECT_EQ(ReadBytes(target), "1c");
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(FileAccessWin, ReadOnlyFileIsNeitherReplacedNorDeleted) {
