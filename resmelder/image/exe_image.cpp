@@ -400,6 +400,11 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
             firstData = std::min<std::uint64_t>(firstData, s.PointerToRawData());
         }
     }
+    // Size of image is the end rounded up to the section alignment: that must fit too.
+    if (imageEnd > UINT32_MAX) {
+        Fail(log, "The laid-out image would be too large", target);
+        return false;
+    }
     const std::size_t tableEnd = ntOffset_ + ntHeaders_.size() + count * pe::kSectionHeaderSize;
     if (firstData != UINT64_MAX && firstData < tableEnd) {
         Fail(log, "The section table overlaps section data", target);
@@ -486,10 +491,11 @@ bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target,
                           {optionalAt, "Failed to write file header"},
                           {tableAt, "Failed to write optional header"},
                           {head.size(), "Failed to write section header"}};
+    // Each part is flushed as it ends, so a short write is reported for the part it cut.
     std::size_t written = 0;
     for (const Part& part : parts) {
         if (part.end > written) {
-            if (!out.Write({head.data() + written, part.end - written})) {
+            if (!out.Write({head.data() + written, part.end - written}) || !out.Flush()) {
                 Fail(log, part.failure, target);
                 return false;
             }
@@ -542,7 +548,7 @@ bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target,
             ok = out.Write(src.All().subspan(old.PointerToRawData(), old.SizeOfRawData()));
             progress.Consumed(old.SizeOfRawData());
         }
-        if (!ok) {
+        if (!ok || !out.Flush()) {
             if (log != nullptr) {
                 log->LogError("Failed to write section data");
                 log->LogData("section_name", s.Name().c_str());
@@ -592,13 +598,9 @@ std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, Lo
         error = platform::LastOsError();
     }
     if (!file.IsOpen()) {
-        if (log != nullptr) {
-            log->LogError("Failed to open file (2)");
-            LogFileName(log, fileName);
-            StringBuffer text;
-            text.AppendOsErrorText(error);
-            log->LogData("osErrorInfo", text.CStr());
-        }
+        // Reported for the target, as the file layer reports an open it could not make: the
+        // temporary name takes the same route (its suffix is ASCII).
+        FileSys::LogOpenFailure(fileName, error, log);
         return nullptr;
     }
     auto pending = std::make_unique<PendingOutput>(temporary, fileName);

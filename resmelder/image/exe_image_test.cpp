@@ -10,6 +10,7 @@
 #include "image/output_sink.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
+#include "support/file_sys.h"
 #include "support/log.h"
 
 namespace resmelder {
@@ -50,6 +51,15 @@ class ImageTest : public ::testing::Test {
         Logger log;
         EXPECT_FALSE(ExeImage::Load(Put("bad.exe", bytes), &log));
         return LogText(log);
+    }
+
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) {
+            names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     static testpe::Options Typical(bool pe32Plus) {
@@ -390,6 +400,209 @@ TEST_F(ImageTest, ImageWithoutResourcesIsCopied) {
     ASSERT_TRUE(image);
     ASSERT_TRUE(image->Write(Path("out.exe"), &log)) << LogText(log);
     EXPECT_EQ(testpe::ReadFile(dir_ / "out.exe"), source);
+}
+
+// Layouts the writer cannot produce soundly are refused with their own line, and nothing is
+// left beside the target. The first three are decided before any file is created; an overlap
+// is found while the sections are copied.
+TEST_F(ImageTest, LayoutRefusalsLeaveTheTargetAlone) {
+    const std::size_t table = 0x80 + 24 + 240;  // PE32+ section table
+    // .reloc, moved behind the grown .rsrc to 0xA000: its end passes 4 GB, or only its end
+    // rounded up to the section alignment does.
+    auto withRelocSize = [](std::uint32_t virtualSize) {
+        testpe::Options o = Typical(true);
+        o.sections[3].virtualSize = virtualSize;
+        return testpe::Build(o);
+    };
+    const Bytes hugeVirtual = withRelocSize(0xFFFFF000u);
+    const Bytes hugeRounded = withRelocSize(0xFFFF5800u);
+    Bytes dataInHeaders = testpe::Build(Typical(true));
+    testpe::Put32(dataInHeaders, table + 20, 0x100);  // .text's raw data inside the table
+    Bytes sharedData = testpe::Build(Typical(true));
+    testpe::Put32(sharedData, table + 40 + 20, testpe::Get32(sharedData, table + 20) + 0x200);
+
+    // Sparse files: their size counts, their bytes are never read.
+    const fs::path justTooLarge = dir_ / "just_too_large.bin";
+    testpe::WriteFile(justTooLarge, {});
+    fs::resize_file(justTooLarge, 0x7FFF0001u);
+    const fs::path beyond32Bits = dir_ / "beyond_32_bits.bin";
+    testpe::WriteFile(beyond32Bits, {});
+    fs::resize_file(beyond32Bits, 0x140000000ull);
+
+    struct Case {
+        const char* what;
+        const Bytes* source;
+        const fs::path* dataFile;  // added as a file-backed entry, when set
+        std::string message;
+    };
+    const Bytes typical = testpe::Build(Typical(true));
+    const Case cases[] = {
+        {"entry file past the section limit", &typical, &justTooLarge,
+         "The resource section would be too large"},
+        {"entry file past 4 GB", &typical, &beyond32Bits,
+         "The resource section would be too large"},
+        {"virtual range past 4 GB", &hugeVirtual, nullptr, "The laid-out image would be too large"},
+        {"size of image past 4 GB", &hugeRounded, nullptr, "The laid-out image would be too large"},
+        {"section data in the headers", &dataInHeaders, nullptr,
+         "The section table overlaps section data"},
+        {"two sections share raw data", &sharedData, nullptr,
+         "Sections overlap in the file\r\n  section_name: .data"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Logger log;
+        auto image = ExeImage::Load(Put("in.exe", *c.source), &log);
+        ASSERT_TRUE(image) << LogText(log);
+        if (c.dataFile != nullptr) {
+            ASSERT_TRUE(image->AddFile("BIG", XString::FromUtf8(c.dataFile->string()), &log));
+        } else {
+            ASSERT_TRUE(image->AddBytes("GROW", Span(std::string(0x5000, 'g')), &log));
+        }
+        testpe::WriteFile(dir_ / "target.exe", Bytes{'o', 'l', 'd'});
+        EXPECT_FALSE(image->Write(Path("target.exe"), &log));
+        EXPECT_NE(LogText(log).find(c.message + "\r\n  filename: " + Path("target.exe").Utf8()),
+                  std::string::npos)
+            << LogText(log);
+        EXPECT_EQ(testpe::ReadFile(dir_ / "target.exe"), (Bytes{'o', 'l', 'd'}));
+        EXPECT_EQ(Files(), (std::vector<std::string>{"beyond_32_bits.bin", "in.exe",
+                                                     "just_too_large.bin", "target.exe"}));
+    }
+}
+
+// A target the finished output cannot replace (here a folder) fails the write with the open
+// messages for the target; the folder and its contents stay, and the temporary file goes.
+TEST_F(ImageTest, TargetThatCannotBeReplacedStaysAsItWas) {
+    Logger log;
+    auto image = ExeImage::Load(Put("in.exe", testpe::Build(Typical(true))), &log);
+    ASSERT_TRUE(image);
+    image->AddBytes("NEW", Span("new"), &log);
+    fs::create_directory(dir_ / "target.exe");
+    testpe::WriteFile(dir_ / "target.exe" / "inside", Bytes{1, 2});
+    EXPECT_FALSE(image->Write(Path("target.exe"), &log));
+    EXPECT_NE(LogText(log).find("Failed to open file (2)\r\n  filename: " +
+                                Path("target.exe").Utf8() + "\r\n  osErrorInfo: "),
+              std::string::npos)
+        << LogText(log);
+    EXPECT_TRUE(fs::is_directory(dir_ / "target.exe"));
+    EXPECT_EQ(testpe::ReadFile(dir_ / "target.exe" / "inside"), (Bytes{1, 2}));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"in.exe", "target.exe"}));
+
+    // The same through the two steps: the pending output is complete until the commit fails.
+    auto pending = image->WriteBeside(Path("target.exe"), &log);
+    ASSERT_TRUE(pending);
+    const fs::path temporary = fs::u8path(pending->TemporaryName().Utf8());
+    EXPECT_EQ(temporary.parent_path(), dir_);
+    EXPECT_TRUE(fs::exists(temporary));
+    EXPECT_FALSE(pending->Commit(&log));
+    pending.reset();
+    EXPECT_FALSE(fs::exists(temporary));
+    EXPECT_TRUE(fs::is_directory(dir_ / "target.exe"));
+}
+
+// The write reports a target it cannot create exactly as the file layer reports that name:
+// a name outside the ANSI code page takes the wide route, "(3)" with its UTF-8 form, where
+// the system has one.
+TEST_F(ImageTest, OpenFailureForANameOutsideTheAnsiCodePageFollowsTheFileLayer) {
+    Logger log;
+    auto image = ExeImage::Load(Put("in.exe", testpe::Build(Typical(true))), &log);
+    ASSERT_TRUE(image);
+    const XString target = Path("\xce\x91\xcf\x81\xcf\x87\xce\xb5\xce\xaf\xce\xb1/out.exe");
+    ASSERT_FALSE(target.IsRepresentableInAnsi());
+    EXPECT_FALSE(image->Write(target, &log));
+    Logger fileLayer;
+    EXPECT_FALSE(FileSys::OpenForWrite(target, &fileLayer).IsOpen());
+    EXPECT_EQ(LogText(log), LogText(fileLayer));
+    const std::string expected = file_backend::HasWideRoute()
+                                     ? "Failed to open file (3)\r\n  utf8Filename: "
+                                     : "Failed to open file (2)\r\n  filename: ";
+    EXPECT_NE(LogText(log).find(expected + target.Utf8() + "\r\n  osErrorInfo: "),
+              std::string::npos)
+        << LogText(log);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"in.exe"}));
+}
+
+// Names stored in the file as UTF-16 that the ANSI code page cannot hold (Greek, Cyrillic,
+// CJK, a lone surrogate) are written back unit for unit after an edit, at the type and at
+// the name level.
+TEST_F(ImageTest, NamesOutsideTheAnsiCodePageAreWrittenBackUnchanged) {
+    const std::u16string greek = u"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1";
+    const std::u16string cyrillic = u"\u041a\u0438\u0435\u0432";
+    const std::u16string cjk = u"\u6f22\u5b57";
+    const std::u16string lone = std::u16string(u"x") + char16_t{0xD800} + u"y";
+    testpe::Options o = Typical(true);
+    // The named type first: named entries come before numeric ones in a directory.
+    o.leaves = {{cjk, lone, 0x411, Bytes{4, 4, 4}},
+                {std::uint16_t{10}, greek, 0x408, Bytes{1}},
+                {std::uint16_t{10}, cyrillic, 0x419, Bytes{2, 2}},
+                {std::uint16_t{10}, std::u16string(u"OLD"), 0x409, Bytes{3}}};
+    Logger log;
+    auto image = ExeImage::Load(Put("in.exe", testpe::Build(o)), &log);
+    ASSERT_TRUE(image) << LogText(log);
+    image->DeleteNamed("OLD");
+    image->AddBytes("NEW", Span("new"), &log);
+    ASSERT_TRUE(image->Write(Path("out.exe"), &log)) << LogText(log);
+
+    auto again = ExeImage::Load(Path("out.exe"), &log);
+    ASSERT_TRUE(again) << LogText(log);
+    const ExeResource& root = *again->Resources();
+    std::vector<std::u16string> names;
+    for (std::uint32_t t = 0; t < root.NumericChildren().Count(); ++t) {
+        const ExeResource& type = *root.NumericChildren().Get(t);
+        for (std::uint32_t n = 0; n < type.NamedChildren().Count(); ++n) {
+            names.push_back(type.NamedChildren().Get(n)->Name16());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::u16string> expected = {greek, cyrillic, u"NEW"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    ASSERT_EQ(root.NamedChildren().Count(), 1u);
+    const ExeResource& namedType = *root.NamedChildren().Get(0);
+    EXPECT_EQ(namedType.Name16(), cjk);
+    ASSERT_EQ(namedType.NamedChildren().Count(), 1u);
+    EXPECT_EQ(namedType.NamedChildren().Get(0)->Name16(), lone);
+    EXPECT_EQ(LogText(log), "VantrixLog:\r\n");
+
+    // The name strings in the written section: the count, then the units as they were read.
+    const Bytes out = testpe::ReadFile(dir_ / "out.exe");
+    for (const std::u16string& name : {greek, cyrillic, cjk, lone}) {
+        Bytes record{static_cast<std::uint8_t>(name.size()), 0};
+        for (const char16_t unit : name) {
+            record.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+            record.push_back(static_cast<std::uint8_t>(unit >> 8));
+        }
+        EXPECT_NE(std::search(out.begin(), out.end(), record.begin(), record.end()), out.end());
+    }
+}
+
+// A directory whose named entry sits among its numeric ones (the root here: type 10, then a
+// named type, under a count of one named entry) is read with each entry in the list of its
+// kind, logged, and written back well-formed.
+TEST_F(ImageTest, EntriesOutOfPlaceAreReadByTheirKindAndWrittenWellFormed) {
+    testpe::Options o = Typical(true);
+    o.leaves = {{std::uint16_t{10}, std::u16string(u"DATA"), 0x409, Bytes{1}},
+                {std::u16string(u"TYPE"), std::uint16_t{7}, 0x409, Bytes{2, 2}}};
+    Logger log;
+    auto image = ExeImage::Load(Put("in.exe", testpe::Build(o)), &log);
+    ASSERT_TRUE(image);
+    EXPECT_NE(LogText(log).find("Resource entry is not where its kind belongs; entry moved"),
+              std::string::npos)
+        << LogText(log);
+    const ExeResource& root = *image->Resources();
+    ASSERT_EQ(root.NamedChildren().Count(), 1u);
+    EXPECT_EQ(root.NamedChildren().Get(0)->Name(), "TYPE");
+    ASSERT_EQ(root.NumericChildren().Count(), 1u);
+    EXPECT_EQ(root.NumericChildren().Get(0)->Id(), 10);
+    const auto expected = testpe::Format(testpe::DumpTree(root));
+
+    Logger again;
+    ASSERT_TRUE(image->Write(Path("out.exe"), &again)) << LogText(again);
+    auto written = ExeImage::Load(Path("out.exe"), &again);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(LogText(again), "VantrixLog:\r\n");
+    EXPECT_EQ(testpe::Format(testpe::DumpTree(*written->Resources())), expected);
+    const auto data = written->FindNamed("DATA", nullptr);
+    ASSERT_TRUE(data && data->size == 1);
 }
 
 }  // namespace

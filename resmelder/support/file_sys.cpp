@@ -28,6 +28,25 @@ void LogOsError(LogBase* log, const char* tag, std::uint32_t osError) {
     log->LogData(tag, text.CStr());
 }
 
+// The open messages: which API failed decides the message number and how the name is given.
+void LogOpenMessages(const XString& name, Route route, std::uint32_t error, LogBase* log) {
+    if (log == nullptr) {
+        return;
+    }
+    if (route == Route::kNarrow) {
+        log->LogError("Failed to open file (2)");
+        log->LogData("filename", file_backend::NarrowName(name).c_str());
+    } else {
+        log->LogError("Failed to open file (3)");
+        if (name.IsRepresentableInAnsi()) {
+            log->LogData("filename", name.Ansi().c_str());
+        } else {
+            log->LogData("utf8Filename", name.Utf8().c_str());
+        }
+    }
+    LogOsError(log, "osErrorInfo", error);
+}
+
 // One route with the sharing-violation retry; logs the open messages on failure.
 File OpenWithRetry(const XString& name, Route route, Mode mode, LogBase* log) {
     std::uint32_t error = 0;
@@ -44,20 +63,7 @@ File OpenWithRetry(const XString& name, Route route, Mode mode, LogBase* log) {
             break;
         }
     }
-    if (log != nullptr) {
-        if (route == Route::kNarrow) {
-            log->LogError("Failed to open file (2)");
-            log->LogData("filename", file_backend::NarrowName(name).c_str());
-        } else {
-            log->LogError("Failed to open file (3)");
-            if (name.IsRepresentableInAnsi()) {
-                log->LogData("filename", name.Ansi().c_str());
-            } else {
-                log->LogData("utf8Filename", name.Utf8().c_str());
-            }
-        }
-        LogOsError(log, "osErrorInfo", error);
-    }
+    LogOpenMessages(name, route, error, log);
     platform::SetLastOsError(error);
     return File();
 }
@@ -162,6 +168,10 @@ File FileSys::CreateNew(const XString& name) {
         return File();
     }
     return file_backend::Open(name, ChooseRoute(name), Mode::kCreateNew);
+}
+
+void FileSys::LogOpenFailure(const XString& name, std::uint32_t osError, LogBase* log) {
+    LogOpenMessages(name, ChooseRoute(name), osError, log);
 }
 
 bool FileSys::CanReplace(const XString& name, LogBase* log) {

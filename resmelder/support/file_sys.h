@@ -84,6 +84,8 @@ struct FileSys {
     /// Renames `from` over `to` in one step (keeping `to`'s permissions where files have them).
     static bool Replace(const XString& from, const XString& to, LogBase* log);
     static bool Remove(const XString& name);
+    /// Logs a failed open of `name` with the open messages of the route the name takes.
+    static void LogOpenFailure(const XString& name, std::uint32_t osError, LogBase* log);
 };
 
 namespace file_backend {

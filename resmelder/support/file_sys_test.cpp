@@ -125,6 +125,29 @@ TEST_F(FileSysTest, ReplaceIsAtomicAndCreateNewRefusesExistingFiles) {
     EXPECT_NE(Text(log).find("Failed to replace file"), std::string::npos);
 }
 
+// A folder in the way: it cannot be opened for writing, a rename onto it fails, and the file
+// meant to replace it is still there for its owner to remove.
+TEST_F(FileSysTest, FolderCannotBeReplaced) {
+    fs::create_directories(dir_ / "folder" / "child");
+    const XString folder = Name("folder");
+    const XString temp = Name("new.tmp");
+    const std::uint8_t b = 'b';
+    ASSERT_TRUE(FileSys::WriteWholeFile(temp, {&b, 1}, nullptr));
+    Logger log;
+    EXPECT_FALSE(FileSys::CanReplace(folder, &log));
+    EXPECT_FALSE(FileSys::Replace(temp, folder, &log));
+    EXPECT_EQ(Text(log).find("VantrixLog:\r\n  Failed to open file (2)\r\n  filename: " +
+                             folder.Utf8() + "\r\n  osErrorInfo: "),
+              0u)
+        << Text(log);
+    EXPECT_NE(Text(log).find("  Failed to replace file\r\n  filename: " + folder.Utf8() +
+                             "\r\n  osErrorInfo: "),
+              std::string::npos)
+        << Text(log);
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder" / "child"));
+    EXPECT_TRUE(fs::exists(dir_ / "new.tmp"));
+}
+
 TEST_F(FileSysTest, MappingShowsTheWholeFile) {
     const XString name = Name("map.bin");
     const std::string payload(10000, 'm');
