@@ -134,7 +134,12 @@ class ResourceTreeReader {
             }
             auto child = ReadEntry(*w1, *w2, depth, entryAt);
             if (child) {
-                (k < named ? node.named_ : node.numeric_).Append(std::move(child));
+                // The list follows the entry's own kind: a named entry among the numeric ones
+                // (or the reverse) would otherwise be written back with the wrong kind of word.
+                if (child->isNamed_ != (k < named)) {
+                    Complain("Resource entry is not where its kind belongs; entry moved", entryAt);
+                }
+                (child->isNamed_ ? node.named_ : node.numeric_).Append(std::move(child));
             }
         }
         return true;
@@ -526,8 +531,11 @@ void ExeResource::Place(ResourceLayout& layout, SortScratch& scratch, LayoutCurs
         at.dataEntry += pe::kResourceDataEntrySize;
         if (isFileBacked_) {
             const FileSizeResult size = FileSys::FileSize(*fileName_, nullptr);
-            size_ =
-                size.found && size.size <= UINT32_MAX ? static_cast<std::uint32_t>(size.size) : 0;
+            // A file too large for a data entry keeps the largest size, so the section is
+            // refused as too large instead of being written with the entry silently empty.
+            size_ = size.found
+                        ? static_cast<std::uint32_t>(std::min<std::uint64_t>(size.size, UINT32_MAX))
+                        : 0;
         }
         dataOffset_ = static_cast<std::uint32_t>(at.data);
         at.data += size_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "image/exe_image.h"
@@ -403,6 +404,122 @@ TEST_F(ResourceTest, ManyEntriesAreWrittenExactlyAsTheLayoutRulesSay) {
     MemorySink again;
     ASSERT_TRUE(root.Serialize(root.Plan(), again, 0x1000, 0x7000, nullptr, nullptr));
     EXPECT_TRUE(again.data == sink.data);
+}
+
+// Accepts `room` bytes, then writes what still fits of a call and refuses it: a short write.
+class ShortSink : public ByteSink {
+  public:
+    explicit ShortSink(std::size_t room) : room_(room) {}
+    bool Write(std::span<const std::uint8_t> bytes) override {
+        const std::size_t n = std::min(bytes.size(), room_ - data.size());
+        data.insert(data.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        return n == bytes.size();
+    }
+    std::uint64_t Position() const override { return data.size(); }
+    Bytes data;
+
+  private:
+    std::size_t room_;
+};
+
+const ExeResource& Leaf(const ExeResource& root, const std::string& name) {
+    const ExeResource* found = nullptr;
+    for (std::uint32_t t = 0; t < root.NumericChildren().Count() && found == nullptr; ++t) {
+        const ExeResource& type = *root.NumericChildren().Get(t);
+        for (std::uint32_t n = 0; n < type.NamedChildren().Count(); ++n) {
+            if (type.NamedChildren().Get(n)->Name() == name) {
+                found = type.NamedChildren().Get(n)->NumericChildren().Get(0);
+            }
+        }
+    }
+    EXPECT_NE(found, nullptr) << name;
+    return *found;
+}
+
+// Wherever the sink stops taking bytes (directories, data entries, names, memory data, file
+// data, padding, the "X" fill), the serializer answers false; it succeeds only with room for
+// the whole section.
+TEST_F(ResourceTest, ShortWriteAnywhereInTheSectionFailsIt) {
+    auto image = LoadBytes(testpe::Build(
+        Standard({{std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(13, 7)},
+                  {std::uint16_t{10}, std::u16string(u"NAMED"), 0x409, Bytes(5, 1)}})));
+    ASSERT_TRUE(image);
+    const fs::path data = dir_ / "data.bin";
+    testpe::WriteFile(data, Bytes(300, 0xF1));
+    image->AddFile("FILE", XString::FromUtf8(data.string()), nullptr);
+    image->AddBytes("BYTES", Span("bytes"), nullptr);
+    ExeResource& root = *image->Resources();
+    const ResourceLayout layout = root.Plan();
+    MemorySink whole;
+    ASSERT_TRUE(root.Serialize(layout, whole, 0x200, 0x4000, nullptr, nullptr));
+    ASSERT_GT(whole.data.size(), layout.size) << "the section ends in X padding";
+    for (std::size_t room = 0; room < whole.data.size(); ++room) {
+        ShortSink sink(room);
+        ASSERT_FALSE(root.Serialize(layout, sink, 0x200, 0x4000, nullptr, nullptr)) << room;
+        ASSERT_TRUE(std::equal(sink.data.begin(), sink.data.end(), whole.data.begin())) << room;
+    }
+    ShortSink exact(whole.data.size());
+    EXPECT_TRUE(root.Serialize(layout, exact, 0x200, 0x4000, nullptr, nullptr));
+    EXPECT_EQ(exact.data, whole.data);
+}
+
+// A file-backed entry takes its file's size when the section is laid out. If the file then
+// shrinks or disappears, the entry is completed with zeros and the log says so; if it grows,
+// only the planned bytes are written. Either way the section is exactly as laid out.
+TEST_F(ResourceTest, FileBackedEntryKeepsItsLaidOutSizeWhenTheFileChanges) {
+    auto image = LoadBytes(
+        testpe::Build(Standard({{std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(4, 7)}})));
+    ASSERT_TRUE(image);
+    const fs::path shrinks = dir_ / "shrinks.bin";
+    const fs::path grows = dir_ / "grows.bin";
+    const fs::path vanishes = dir_ / "vanishes.bin";
+    testpe::WriteFile(shrinks, Bytes(5000, 0xA1));
+    testpe::WriteFile(grows, Bytes(100, 0xB1));
+    testpe::WriteFile(vanishes, Bytes(64, 0xC1));
+    image->AddFile("SHRINKS", XString::FromUtf8(shrinks.string()), nullptr);
+    image->AddFile("GROWS", XString::FromUtf8(grows.string()), nullptr);
+    image->AddFile("VANISHES", XString::FromUtf8(vanishes.string()), nullptr);
+    ExeResource& root = *image->Resources();
+    const ResourceLayout layout = root.Plan();
+
+    Bytes shorter(10, 0xA2);
+    testpe::WriteFile(shrinks, shorter);
+    Bytes longer(4096 * 3 + 5, 0xB2);
+    longer[0] = 0xB3;
+    testpe::WriteFile(grows, longer);
+    fs::remove(vanishes);
+    Logger log;
+    MemorySink sink;
+    ASSERT_TRUE(root.Serialize(layout, sink, 0x1000, 0x6000, nullptr, &log));
+    ASSERT_EQ(sink.data.size(), (layout.size + 0xFFF) / 0x1000 * 0x1000);
+    EXPECT_EQ(sink.data[layout.size], 'X');
+
+    auto entryBytes = [&](const ExeResource& leaf) {
+        // The data entry written for the leaf and the bytes it points at.
+        EXPECT_EQ(testpe::Get32(sink.data, leaf.DataEntryOffset()), 0x6000 + leaf.DataOffset());
+        EXPECT_EQ(testpe::Get32(sink.data, leaf.DataEntryOffset() + 4), leaf.Size());
+        const auto begin = sink.data.begin() + leaf.DataOffset();
+        return Bytes(begin, begin + leaf.Size());
+    };
+    Bytes expectShrunk(5000, 0);
+    std::fill_n(expectShrunk.begin(), 10, 0xA2);
+    EXPECT_EQ(entryBytes(Leaf(root, "SHRINKS")), expectShrunk);
+    EXPECT_EQ(entryBytes(Leaf(root, "GROWS")), Bytes(longer.begin(), longer.begin() + 100));
+    EXPECT_EQ(entryBytes(Leaf(root, "VANISHES")), Bytes(64, 0));
+    const ExeResource& grown = Leaf(root, "GROWS");
+    EXPECT_EQ(Bytes(sink.data.begin() + grown.DataOffset() + 100,
+                    sink.data.begin() + grown.DataOffset() + 104),
+              Bytes(4, 0))
+        << "padding, not more of the file";
+    EXPECT_EQ(LogText(log),
+              "VantrixLog:\r\n"
+              "  Resource file ended early; the rest of its entry is zeros\r\n"
+              "  filename: " +
+                  shrinks.string() +
+                  "\r\n"
+                  "  Resource file ended early; the rest of its entry is zeros\r\n"
+                  "  filename: " +
+                  vanishes.string() + "\r\n");
 }
 
 }  // namespace

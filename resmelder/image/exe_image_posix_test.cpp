@@ -1,0 +1,176 @@
+// Real failures from the system where POSIX can make them on demand: writes cut short by a
+// file size limit, and a folder the process may not write into.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+
+#include "image/exe_image.h"
+#include "image/test_pe.h"
+#include "support/log.h"
+
+namespace resmelder {
+namespace {
+
+namespace fs = std::filesystem;
+using testpe::Bytes;
+
+std::string LogText(Logger& log) {
+    StringBuffer out;
+    log.GetLogText(out);
+    return std::string(out.View());
+}
+
+// While it lives, no file of this process grows past `bytes`: a write across the limit
+// writes what fits and the next fails (EFBIG), the way a full disk cuts a write short.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);  // fail the write instead of the process
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    bool ok() const { return ok_; }
+
+  private:
+    rlimit saved_{};
+    void (*previous_)(int) = SIG_DFL;
+    bool ok_ = false;
+};
+
+class ImagePosixTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               (std::string("resmelder_imgposix_") +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir_);
+    }
+    XString Path(const std::string& leaf) const {
+        return XString::FromUtf8((dir_ / leaf).string());
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) {
+            names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    fs::path dir_;
+};
+
+// Each case cuts the file inside the part it names, buffered or written straight through.
+TEST_F(ImagePosixTest, WriteCutShortFailsAndLeavesTheTargetAlone) {
+    struct Case {
+        const char* what;
+        std::size_t textSize;
+        std::size_t added;
+        std::size_t overlay;
+        rlim_t limit;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"in the optional header", 0x200, 0x10, 0, 0x100, "Failed to write optional header"},
+        {"in a small copied section", 0x200, 0x10, 0, 0x300,
+         "Failed to write section data\r\n  section_name: .text"},
+        {"in a large copied section", 0x60000, 0x10, 0, 0x10000,
+         "Failed to write section data\r\n  section_name: .text"},
+        {"in the resource section", 0x200, 0x60000, 0, 0x10000,
+         "Failed to write section data\r\n  section_name: .rsrc"},
+        {"in the overlay", 0x200, 0x10, 0x60000, 0x20000, "Failed to write overlay"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testpe::Options o;
+        o.sections = {{".text", Bytes(c.textSize, 0xC3), 0, 0x60000020},
+                      {".data", Bytes(0x100, 0xDA), 0, 0xC0000040},
+                      {".rsrc", {}, 0, 0x40000040, true},
+                      {".reloc", Bytes(0x30, 0x11), 0, 0x42000040}};
+        o.leaves = {{std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(0x5C, 0x16)}};
+        o.overlay = Bytes(c.overlay, 0x0E);
+        o.checksum = true;
+        testpe::WriteFile(dir_ / "in.exe", testpe::Build(o));
+        testpe::WriteFile(dir_ / "target.exe", Bytes{'o', 'l', 'd'});
+        Logger log;
+        auto image = ExeImage::Load(Path("in.exe"), &log);
+        ASSERT_TRUE(image) << LogText(log);
+        const std::string added(c.added, 'a');
+        ASSERT_TRUE(image->AddBytes(
+            "ADDED", {reinterpret_cast<const std::uint8_t*>(added.data()), added.size()}, &log));
+        {
+            FileSizeLimit limit(c.limit);
+            ASSERT_TRUE(limit.ok());
+            EXPECT_FALSE(image->Write(Path("target.exe"), &log));
+        }
+        EXPECT_NE(LogText(log).find(c.message + "\r\n  filename: " + Path("target.exe").Utf8()),
+                  std::string::npos)
+            << LogText(log);
+        EXPECT_EQ(testpe::ReadFile(dir_ / "target.exe"), (Bytes{'o', 'l', 'd'}));
+        EXPECT_EQ(Files(), (std::vector<std::string>{"in.exe", "target.exe"}));
+        // The image stays usable: without the limit the same write succeeds.
+        Logger again;
+        EXPECT_TRUE(image->Write(Path("target.exe"), &again)) << LogText(again);
+        auto written = ExeImage::Load(Path("target.exe"), &again);
+        ASSERT_TRUE(written);
+        const auto found = written->FindNamed("ADDED", nullptr);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(found->size, c.added);
+    }
+}
+
+// A folder without write permission: the temporary file cannot be created, so the write
+// fails with the open messages for the target and the target is untouched. A read-only
+// target in a writable folder is refused the same way, although a rename would replace it.
+TEST_F(ImagePosixTest, ReadOnlyTargetOrFolderIsNotReplaced) {
+    testpe::Options o;
+    o.sections = {{".text", Bytes(0x200, 0xC3)},
+                  {".data", Bytes(0x100, 0xDA)},
+                  {".rsrc", {}, 0, 0x40000040, true}};
+    o.leaves = {{std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(0x5C, 0x16)}};
+    testpe::WriteFile(dir_ / "in.exe", testpe::Build(o));
+    fs::create_directory(dir_ / "locked");
+    testpe::WriteFile(dir_ / "locked" / "target.exe", Bytes{'o', 'l', 'd'});
+    testpe::WriteFile(dir_ / "readonly.exe", Bytes{'r', 'o'});
+    fs::permissions(dir_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(dir_ / "readonly.exe", fs::perms::owner_read);
+    if (::access((dir_ / "locked").c_str(), W_OK) == 0) {
+        GTEST_SKIP() << "this process may write anywhere (running as root)";
+    }
+    Logger loadLog;
+    auto image = ExeImage::Load(Path("in.exe"), &loadLog);
+    ASSERT_TRUE(image);
+    for (const std::string leaf : {"locked/target.exe", "readonly.exe"}) {
+        SCOPED_TRACE(leaf);
+        const Bytes before = testpe::ReadFile(dir_ / leaf);
+        Logger log;
+        EXPECT_FALSE(image->Write(Path(leaf), &log));
+        EXPECT_NE(LogText(log).find("Failed to open file (2)\r\n  filename: " + Path(leaf).Utf8() +
+                                    "\r\n  osErrorInfo: "),
+                  std::string::npos)
+            << LogText(log);
+        EXPECT_EQ(testpe::ReadFile(dir_ / leaf), before);
+    }
+    EXPECT_EQ(Files(), (std::vector<std::string>{"in.exe", "locked", "readonly.exe"}));
+    EXPECT_EQ(fs::directory_iterator(dir_ / "locked")->path().filename(), "target.exe");
+}
+
+}  // namespace
+}  // namespace resmelder
