@@ -11,6 +11,7 @@
 
 #include "image/exe_image.h"
 #include "image/test_pe.h"
+#include "image/tree_dump.h"
 #include "support/log.h"
 
 namespace resmelder {
@@ -18,12 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testpe::Bytes;
-
-std::string LogText(Logger& log) {
-    StringBuffer out;
-    log.GetLogText(out);
-    return std::string(out.View());
-}
+using testpe::LogText;
 
 // While it lives, no file of this process grows past `bytes`: a write across the limit
 // writes what fits and the next fails (EFBIG), the way a full disk cuts a write short.

@@ -18,12 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testpe::Bytes;
-
-std::string LogText(Logger& log) {
-    StringBuffer out;
-    log.GetLogText(out);
-    return std::string(out.View());
-}
+using testpe::LogText;
 
 std::span<const std::uint8_t> Span(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};

@@ -16,12 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testpe::Bytes;
-
-std::string LogText(Logger& log) {
-    StringBuffer out;
-    log.GetLogText(out);
-    return std::string(out.View());
-}
+using testpe::LogText;
 
 class ResourceTest : public ::testing::Test {
   protected:

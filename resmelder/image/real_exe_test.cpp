@@ -17,12 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testpe::Bytes;
-
-std::string LogText(Logger& log) {
-    StringBuffer out;
-    log.GetLogText(out);
-    return std::string(out.View());
-}
+using testpe::LogText;
 
 int RunPeCheck(const std::string& args) {
     const std::string command = "/usr/bin/python3 " RESMELDER_TESTDATA_SOURCE "/pecheck.py " + args;

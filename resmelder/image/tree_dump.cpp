@@ -66,4 +66,10 @@ std::string Format(const std::vector<DumpLine>& lines) {
     return text;
 }
 
+std::string LogText(Logger& log) {
+    StringBuffer out;
+    log.GetLogText(out);
+    return std::string(out.View());
+}
+
 }  // namespace resmelder::testpe

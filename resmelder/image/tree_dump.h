@@ -1,11 +1,12 @@
 #pragma once
-// Test helper: the whole resource tree as comparable text, children in the order the writer
-// puts them (named entries first, by folded name; then numeric ids ascending).
+// Test helpers: the whole resource tree as comparable text, children in the order the writer
+// puts them (named entries first, by folded name; then numeric ids ascending), and a log's text.
 
 #include <string>
 #include <vector>
 
 #include "image/exe_resource.h"
+#include "support/log.h"
 
 namespace resmelder::testpe {
 
@@ -17,5 +18,8 @@ struct DumpLine {
 
 std::vector<DumpLine> DumpTree(const ExeResource& root);
 std::string Format(const std::vector<DumpLine>& lines);
+
+// The log rendered as text, for comparing with the expected lines.
+std::string LogText(Logger& log);
 
 }  // namespace resmelder::testpe
