@@ -76,6 +76,10 @@ class MessagesProgramTest : public ::testing::Test {
             window_ = FindMessageWindow(processId_);
         }
         ASSERT_NE(window_, nullptr) << "the message window never appeared";
+        // Found as soon as it exists: let the program finish its start-up and show it.
+        while (!::IsWindowVisible(window_) && win::test::ElapsedMs() < end) {
+            ::Sleep(20);
+        }
     }
 
     // Posts a close as taskkill does and waits for the program to end by itself.
