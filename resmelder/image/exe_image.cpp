@@ -304,10 +304,14 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
         plan.resourceIndex = -1;  // nothing to regenerate: every section is copied as it is
     }
     // Copied sections must lie in the source: a pointer far past its end would otherwise
-    // turn into gigabytes of zeros.
+    // turn into gigabytes of zeros. The section before a moved resource section counts even
+    // without raw data, since its end is where the packing starts.
     for (std::uint32_t i = 0; i < count; ++i) {
         const ExeSection& s = *sections_.Get(i);
-        if (static_cast<int>(i) != plan.resourceIndex && s.SizeOfRawData() != 0 &&
+        const bool startsPacking =
+            plan.resourceIndex >= 2 && static_cast<int>(i) == plan.resourceIndex - 1;
+        if (static_cast<int>(i) != plan.resourceIndex &&
+            (s.SizeOfRawData() != 0 || startsPacking) &&
             std::uint64_t{s.PointerToRawData()} + s.SizeOfRawData() > sourceSize_) {
             if (log != nullptr) {
                 log->LogError("Section data lies outside the source file");

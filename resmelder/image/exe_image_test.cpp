@@ -307,6 +307,22 @@ TEST_F(ImageTest, SectionsOutsideTheSourceAndBadAlignmentsAreRefused) {
         << LogText(log);
     EXPECT_FALSE(fs::exists(dir_ / "out.exe"));
 
+    // The same through a section without raw data: the moved .rsrc would start where .data
+    // claims to end, nearly 2 GB into the output.
+    Bytes empty = testpe::Build(Typical(true));
+    const std::size_t dataHeader = 0x80 + 24 + 240 + 40;
+    testpe::Put32(empty, dataHeader + 16, 0);
+    testpe::Put32(empty, dataHeader + 20, 0x742E0000u);
+    Logger emptyLog;
+    image = ExeImage::Load(Put("in1.exe", empty), &emptyLog);
+    ASSERT_TRUE(image);
+    EXPECT_FALSE(image->Write(Path("out.exe"), &emptyLog));
+    EXPECT_NE(LogText(emptyLog).find(
+                  "Section data lies outside the source file\r\n  section_name: .data\r\n"),
+              std::string::npos)
+        << LogText(emptyLog);
+    EXPECT_FALSE(fs::exists(dir_ / "out.exe"));
+
     Bytes aligned = testpe::Build(Typical(true));
     testpe::Put32(aligned, 0x80 + 24 + 32, 0x80000000u);  // section alignment 2 GB
     Logger alignLog;
