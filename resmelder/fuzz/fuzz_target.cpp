@@ -11,18 +11,18 @@
 
 namespace resmelder {
 
-void FuzzOneInput(const std::uint8_t* data, std::size_t size) {
+std::uint64_t FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     // The loader maps files, so each input goes through one scratch file per process.
     static const std::string base = "/tmp/resmelder_fuzz_" + std::to_string(::getpid());
     const XString in = XString::FromUtf8(base + ".in");
     const XString out = XString::FromUtf8(base + ".out");
     if (!FileSys::WriteWholeFile(in, {data, size}, nullptr)) {
-        return;
+        return 0;
     }
     Logger log;
     auto image = ExeImage::Load(in, &log);
     if (!image) {
-        return;
+        return 0;
     }
     image->FindNamed("A", &log);
     image->AddBytes("A", {data, size < 64 ? size : 64}, &log);
@@ -34,9 +34,14 @@ void FuzzOneInput(const std::uint8_t* data, std::size_t size) {
             root->Serialize(layout, sink, 0x1000, 0x1000, nullptr, &log);
         }
     }
-    image->Write(out, &log);
+    std::uint64_t written = 0;
+    if (image->Write(out, &log)) {
+        written = FileSys::FileSize(out, nullptr).size;
+        FileSys::Remove(out);  // a large output would otherwise stay behind in /tmp
+    }
     StringBuffer text;
     log.GetLogXml(text);
+    return written;
 }
 
 }  // namespace resmelder

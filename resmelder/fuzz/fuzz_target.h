@@ -6,6 +6,8 @@
 
 namespace resmelder {
 
-void FuzzOneInput(const std::uint8_t* data, std::size_t size);
+/// The size of the executable written, 0 when the write was refused: replays check it, since
+/// a layout gone wrong shows as an output far larger than its input.
+std::uint64_t FuzzOneInput(const std::uint8_t* data, std::size_t size);
 
 }  // namespace resmelder
