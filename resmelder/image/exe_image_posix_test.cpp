@@ -49,11 +49,8 @@ class FileSizeLimit {
 class ImagePosixTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               (std::string("resmelder_imgposix_") +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = testpe::FreshFolder(std::string("resmelder_imgposix_") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     void TearDown() override {
         fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);

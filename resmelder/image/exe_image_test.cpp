@@ -27,11 +27,8 @@ std::span<const std::uint8_t> Span(const std::string& s) {
 class ImageTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               (std::string("resmelder_img_") +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = testpe::FreshFolder(std::string("resmelder_img_") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     void TearDown() override { fs::remove_all(dir_); }
 

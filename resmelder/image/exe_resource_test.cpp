@@ -21,11 +21,8 @@ using testpe::LogText;
 class ResourceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               (std::string("resmelder_res_") +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = testpe::FreshFolder(std::string("resmelder_res_") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     void TearDown() override { fs::remove_all(dir_); }
 

@@ -27,9 +27,7 @@ int RunPeCheck(const std::string& args) {
 class RealExeTest : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / (std::string("resmelder_real_") + GetParam());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = testpe::FreshFolder(std::string("resmelder_real_") + GetParam());
         source_ = fs::path(RESMELDER_TESTDATA_DIR) / (std::string(GetParam()) + ".exe");
         ASSERT_TRUE(fs::exists(source_)) << source_;
     }

@@ -53,6 +53,10 @@ Bytes ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 std::uint32_t Get32(const Bytes& b, std::size_t at);
 std::uint16_t Get16(const Bytes& b, std::size_t at);
+
+// An empty folder of its own under the temporary folder, named `name` plus a token of this
+// process, so that test programs running side by side never share one.
+std::filesystem::path FreshFolder(const std::string& name);
 void Put32(Bytes& b, std::size_t at, std::uint32_t v);
 
 }  // namespace resmelder::testpe

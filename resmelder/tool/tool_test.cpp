@@ -17,11 +17,8 @@ using testpe::Bytes;
 class ToolTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               (std::string("resmelder_tool_") +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = testpe::FreshFolder(std::string("resmelder_tool_") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         testpe::Options o;
         o.sections = {{".text", Bytes(0x100, 0xC3)},
                       {".data", Bytes(0x10, 1)},
