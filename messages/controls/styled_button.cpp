@@ -268,17 +268,17 @@ void StyledButton::CreateToolTip() {
         hostToolTipText_.clear();
         toolTipTaken_ = true;
     }
-    ToolTipSpec spec;
-    spec.balloon = props_.toolTipType == 1;
-    spec.text = ownToolTipText_;
-    spec.setTitle = !props_.toolTipTitle.empty() || props_.toolTipIcon != 0;
-    spec.title = props_.toolTipTitle;
-    spec.icon = props_.toolTipIcon;
-    spec.setTextColour = props_.toolTipForeColor != 0;
-    spec.textColour = props_.toolTipForeColor;
-    spec.setBackColour = props_.toolTipBackColor != 0;
-    spec.backColour = props_.toolTipBackColor;
-    view_.ShowToolTip(spec);
+    ToolTipLook look;
+    look.balloon = props_.toolTipType == 1;
+    look.text = ownToolTipText_;
+    look.setTitle = !props_.toolTipTitle.empty() || props_.toolTipIcon != 0;
+    look.title = props_.toolTipTitle;
+    look.icon = props_.toolTipIcon;
+    look.setTextColour = props_.toolTipForeColor != 0;
+    look.textColour = props_.toolTipForeColor;
+    look.setBackColour = props_.toolTipBackColor != 0;
+    look.backColour = props_.toolTipBackColor;
+    view_.ShowToolTip(look);
 }
 
 void StyledButton::GiveToolTipBack() {

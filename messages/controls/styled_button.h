@@ -59,7 +59,7 @@ struct StyledButtonProperties {
 };
 
 /// What the button's own tooltip window is built from.
-struct ToolTipSpec {
+struct ToolTipLook {
     bool balloon = true;
     std::string text;
     bool setTitle = false;
@@ -85,8 +85,8 @@ class ButtonView {
     virtual void ProcessPendingLeave() = 0;
     /// Move the keyboard focus to the next (or previous) control of the host.
     virtual void MoveFocus(bool forward) = 0;
-    /// Replace any tooltip window of the button with one built from spec.
-    virtual void ShowToolTip(const ToolTipSpec& spec) = 0;
+    /// Replace any tooltip window of the button with one built from `look`.
+    virtual void ShowToolTip(const ToolTipLook& look) = 0;
     virtual void RemoveToolTip() = 0;
     virtual void ApplyMousePointer(std::int16_t shape) = 0;
     virtual void SetHostEnabled(bool enabled) = 0;

@@ -24,7 +24,7 @@ class FakeView : public ButtonView {
     int relayouts = 0;
     int leaveRequests = 0;
     std::vector<bool> focusMoves;
-    std::vector<ToolTipSpec> toolTips;
+    std::vector<ToolTipLook> toolTips;
     int toolTipRemovals = 0;
     bool hostEnabled = true;
     std::int16_t pointer = -1;
@@ -42,7 +42,7 @@ class FakeView : public ButtonView {
         }
     }
     void MoveFocus(bool forward) override { focusMoves.push_back(forward); }
-    void ShowToolTip(const ToolTipSpec& spec) override { toolTips.push_back(spec); }
+    void ShowToolTip(const ToolTipLook& look) override { toolTips.push_back(look); }
     void RemoveToolTip() override { ++toolTipRemovals; }
     void ApplyMousePointer(std::int16_t shape) override { pointer = shape; }
     void SetHostEnabled(bool enabled) override { hostEnabled = enabled; }
@@ -255,7 +255,7 @@ TEST_F(ButtonTest, TooltipTakesTheHostTextAndGivesItBack) {
     button.PointerMoved();
     EXPECT_EQ(button.HostToolTipText(), "");  // the host shows nothing of its own
     ASSERT_EQ(view.toolTips.size(), 1u);
-    const ToolTipSpec& tip = view.toolTips[0];
+    const ToolTipLook& tip = view.toolTips[0];
     EXPECT_EQ(tip.text, "Adds a category");
     EXPECT_FALSE(tip.balloon);
     EXPECT_TRUE(tip.setTitle);

@@ -492,17 +492,17 @@ void StyledButtonWindow::MoveFocus(bool forward) {
     }
 }
 
-void StyledButtonWindow::ShowToolTip(const ToolTipSpec& spec) {
+void StyledButtonWindow::ShowToolTip(const ToolTipLook& look) {
     RemoveToolTip();
     const HWND window = window_.get();
-    const DWORD style = WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | (spec.balloon ? TTS_BALLOON : 0);
+    const DWORD style = WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | (look.balloon ? TTS_BALLOON : 0);
     toolTip_.reset(::CreateWindowExA(WS_EX_TOPMOST, button_texts::kToolTipClass, nullptr, style,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                      window, nullptr, ::GetModuleHandleA(nullptr), nullptr));
     if (!toolTip_) {
         return;
     }
-    std::string text = spec.text;
+    std::string text = look.text;
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_SUBCLASS;
@@ -511,15 +511,15 @@ void StyledButtonWindow::ShowToolTip(const ToolTipSpec& spec) {
     ::GetClientRect(window, &tool.rect);
     tool.lpszText = text.data();
     ::SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (spec.setTitle) {
-        ::SendMessageA(toolTip_.get(), TTM_SETTITLEA, static_cast<WPARAM>(spec.icon),
-                       reinterpret_cast<LPARAM>(spec.title.c_str()));
+    if (look.setTitle) {
+        ::SendMessageA(toolTip_.get(), TTM_SETTITLEA, static_cast<WPARAM>(look.icon),
+                       reinterpret_cast<LPARAM>(look.title.c_str()));
     }
     COLORREF colour = 0;
-    if (spec.setTextColour && ResolveColour(spec.textColour, colour)) {
+    if (look.setTextColour && ResolveColour(look.textColour, colour)) {
         ::SendMessageA(toolTip_.get(), TTM_SETTIPTEXTCOLOR, colour, 0);
     }
-    if (spec.setBackColour && ResolveColour(spec.backColour, colour)) {
+    if (look.setBackColour && ResolveColour(look.backColour, colour)) {
         ::SendMessageA(toolTip_.get(), TTM_SETTIPBKCOLOR, colour, 0);
     }
 }

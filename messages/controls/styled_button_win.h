@@ -72,7 +72,7 @@ class StyledButtonWindow final : private ButtonView {
     void RequestLeaveNotification() override;
     void ProcessPendingLeave() override;
     void MoveFocus(bool forward) override;
-    void ShowToolTip(const ToolTipSpec& spec) override;
+    void ShowToolTip(const ToolTipLook& look) override;
     void RemoveToolTip() override;
     void ApplyMousePointer(std::int16_t shape) override;
     void SetHostEnabled(bool enabled) override;
