@@ -59,14 +59,7 @@ class ImagePosixTest : public ::testing::Test {
     XString Path(const std::string& leaf) const {
         return XString::FromUtf8((dir_ / leaf).string());
     }
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_)) {
-            names.push_back(e.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Files() const { return testpe::FileNames(dir_); }
     fs::path dir_;
 };
 

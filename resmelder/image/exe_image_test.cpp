@@ -45,14 +45,7 @@ class ImageTest : public ::testing::Test {
         return LogText(log);
     }
 
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_)) {
-            names.push_back(e.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Files() const { return testpe::FileNames(dir_); }
 
     static testpe::Options Typical(bool pe32Plus) {
         testpe::Options o;
@@ -266,12 +259,7 @@ TEST_F(ImageTest, RefusedWritesLeaveTheTargetAlone) {
         EXPECT_FALSE(image->Write(Path("target.exe"), &log));
         EXPECT_NE(LogText(log).find(c.message), std::string::npos) << LogText(log);
         EXPECT_EQ(testpe::ReadFile(dir_ / "target.exe"), (Bytes{'o', 'l', 'd'}));
-        std::size_t files = 0;
-        for (const auto& e : fs::directory_iterator(dir_)) {
-            (void)e;
-            ++files;
-        }
-        EXPECT_EQ(files, 2u) << "no temporary file left behind";
+        EXPECT_EQ(Files().size(), 2u) << "no temporary file left behind";
     }
 
     // Data after .rsrc may stay where it is when the resource section does not grow.
@@ -370,12 +358,7 @@ TEST_F(ImageTest, DirectoryWithMoreEntriesThanItsCountHoldsIsRefused) {
               "  directory: root/10\r\n  count: 65536\r\n  maximum: 65535\r\n  filename: " +
                   Path("over.exe").Utf8() + "\r\n");
     EXPECT_FALSE(fs::exists(dir_ / "over.exe"));
-    std::vector<std::string> files;
-    for (const auto& e : fs::directory_iterator(dir_)) {
-        files.push_back(e.path().filename().string());
-    }
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{"full.exe", "in.exe"})) << "no temporary file";
+    EXPECT_EQ(Files(), (std::vector<std::string>{"full.exe", "in.exe"})) << "no temporary file";
     EXPECT_EQ(testpe::ReadFile(dir_ / "in.exe"), source);
     // The serializer refuses the same layout on its own: no wrapped count reaches a sink.
     MemorySink sink;
