@@ -120,9 +120,6 @@ void MessageLabel::SetFont(const LabelFont& font) {
         // The old font leaves the DC before it is deleted below.
         measureFont_.reset();
         measureFont_.emplace(measureDc_.get(), created.get());
-        TEXTMETRICA metrics{};
-        ::GetTextMetricsA(measureDc_.get(), &metrics);
-        lineHeight_ = metrics.tmHeight;
     }
     hfont_ = std::move(created);
     font_ = chosen;
@@ -135,26 +132,31 @@ void MessageLabel::SetCaption(const std::string& caption) {
     Measure();
 }
 
+namespace {
+
+// One line of `text` in the font selected into `dc`: as high as the font even when empty.
+SIZE LineSize(HDC dc, const std::string& text) {
+    SIZE extent{0, 0};
+    ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    return SIZE{extent.cx, metrics.tmHeight};
+}
+
+}  // namespace
+
 void MessageLabel::Measure() {
     if (owner_ == nullptr) {
         return;
     }
-    SIZE extent{0, 0};
     if (measureDc_) {
         // The memory DC is compatible with the screen: same resolution, same extents.
-        ::GetTextExtentPoint32A(measureDc_.get(), caption_.data(),
-                                static_cast<int>(caption_.size()), &extent);
-        // One line: as high as the font even for an empty text.
-        size_ = SIZE{extent.cx, lineHeight_};
+        size_ = LineSize(measureDc_.get(), caption_);
     } else {
         // No DC of its own (the system refused one): borrow the window's.
         const auto dc = win::GetWindowDcOwned(owner_);
         win::SelectGuard selected(dc.get(), hfont_.get());
-        ::GetTextExtentPoint32A(dc.get(), caption_.data(), static_cast<int>(caption_.size()),
-                                &extent);
-        TEXTMETRICA metrics{};
-        ::GetTextMetricsA(dc.get(), &metrics);
-        size_ = SIZE{extent.cx, metrics.tmHeight};
+        size_ = LineSize(dc.get(), caption_);
     }
     Invalidate();
 }

@@ -84,7 +84,6 @@ class MessageLabel {
     // Declared after the font, so the font is put back out of the DC before either goes.
     win::UniqueOwnedDc measureDc_;
     std::optional<win::SelectGuard> measureFont_;
-    LONG lineHeight_ = 0;  // pixels, of the current font
     std::string caption_ = " ";
     SIZE size_{0, 0};
     std::function<void(bool)> visibilityListener_;
