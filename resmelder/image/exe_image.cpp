@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "image/image_texts.h"
 #include "image/output_sink.h"
 #include "image/pe_format.h"
 #include "support/log.h"
@@ -25,6 +26,9 @@ bool IsPowerOfTwo(std::uint32_t v) {
 
 constexpr std::uint32_t kMaxFileAlignment = 0x10000;
 constexpr std::uint32_t kMaxSectionAlignment = 0x200000;
+// The output may be this many times what it is made of, or that plus this many bytes.
+constexpr std::uint64_t kMaxOutputGrowthFactor = 16;
+constexpr std::uint64_t kMaxOutputGrowth = std::uint64_t{256} << 20;
 
 std::uint32_t Load32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     std::uint32_t v = 0;
@@ -101,7 +105,7 @@ std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) 
     }
     const auto size = image->file_.Size();
     if (!size || *size > UINT32_MAX) {
-        Fail(log, "File is too large to be an executable image", fileName);
+        Fail(log, image_texts::kFileTooLarge, fileName);
         return nullptr;
     }
     image->sourceSize_ = static_cast<std::uint32_t>(*size);
@@ -109,30 +113,30 @@ std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) 
         case FileMapping::Status::kOk:
             break;
         case FileMapping::Status::kMappingFailed:
-            Fail(log, "Failed to create file mapping", fileName);
+            Fail(log, image_texts::kMappingFailed, fileName);
             return nullptr;
         case FileMapping::Status::kViewFailed:
-            Fail(log, "Failed to map view of file", fileName);
+            Fail(log, image_texts::kViewFailed, fileName);
             return nullptr;
     }
     const ByteReader src = image->Source();
     if (src.U16(0).value_or(0) != pe::kDosSignature) {
-        Fail(log, "Failed to find DOS signature", fileName);
+        Fail(log, image_texts::kNoDosSignature, fileName);
         return nullptr;
     }
     const auto lfanew = src.U32(pe::kLfanewOffset);
     if (!lfanew || !src.Has(*lfanew, pe::kOptionalHeaderOffset + 2)) {
-        Fail(log, "Failed to find NT header", fileName);
+        Fail(log, image_texts::kNoNtHeader, fileName);
         return nullptr;
     }
     const std::size_t nt = *lfanew;
     if (*src.U32(nt) != pe::kNtSignature) {
-        Fail(log, "NT header signature is not \"PE\"", fileName);
+        Fail(log, image_texts::kBadNtSignature, fileName);
         return nullptr;
     }
     const std::uint16_t magic = *src.U16(nt + pe::kOptionalHeaderOffset);
     if (magic != pe::kMagicPe32 && magic != pe::kMagicPe32Plus) {
-        Fail(log, "Optional header magic is neither PE32 nor PE32+", fileName);
+        Fail(log, image_texts::kBadMagic, fileName);
         return nullptr;
     }
     image->pe32Plus_ = magic == pe::kMagicPe32Plus;
@@ -141,7 +145,7 @@ std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) 
         image->pe32Plus_ ? pe::kDataDirectoriesPe32Plus : pe::kDataDirectoriesPe32;
     const auto headers = src.Bytes(nt, pe::kOptionalHeaderOffset + optionalSize);
     if (optionalSize < minimumOptional || !headers) {
-        Fail(log, "Failed to find NT header", fileName);
+        Fail(log, image_texts::kNoNtHeader, fileName);
         return nullptr;
     }
     image->ntOffset_ = static_cast<std::uint32_t>(nt);
@@ -152,7 +156,7 @@ std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) 
     const std::uint16_t count = *src.U16(nt + pe::kNumberOfSectionsOffset);
     const std::size_t tableAt = nt + pe::kOptionalHeaderOffset + optionalSize;
     if (!src.Has(tableAt, std::size_t{count} * pe::kSectionHeaderSize)) {
-        Fail(log, "Section table lies outside the file", fileName);
+        Fail(log, image_texts::kSectionTableOutside, fileName);
         return nullptr;
     }
     std::size_t dataEnd = 0;
@@ -165,6 +169,9 @@ std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) 
         }
         image->sections_.Append(std::move(section));
     }
+    if (!image->SectionsAsTheLoaderMapsThem(fileName, log)) {
+        return nullptr;
+    }
     // The overlay follows the section data that lies furthest into the file.
     image->overlayStart_ = std::min<std::size_t>(
         std::max(dataEnd, tableAt + std::size_t{count} * pe::kSectionHeaderSize), src.Size());
@@ -173,8 +180,9 @@ std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) 
         const std::size_t dir = image->DataDirectoriesOffset() + pe::kDirResource * 8;
         const std::uint32_t rva = Load32(image->ntHeaders_, dir);
         if (rva != 0) {
-            if (const auto offset = image->RvaToOffset(rva)) {
-                image->resources_ = ExeResource::Build(*image, *offset, log);
+            if (const auto range = image->MapRva(rva)) {
+                image->resources_ = ExeResource::Build(*image, range->offset,
+                                                       range->offset + range->inFile, log);
             }
         }
     }
@@ -205,6 +213,78 @@ std::optional<std::size_t> ExeImage::RvaToOffset(std::uint32_t rva) const {
     return std::nullopt;
 }
 
+std::optional<MappedRange> ExeImage::MapRva(std::uint32_t rva) const {
+    const std::size_t fileSize = Source().Size();
+    std::uint32_t firstSection = UINT32_MAX;
+    for (std::uint32_t i = 0; i < sections_.Count(); ++i) {
+        const ExeSection& s = *sections_.Get(i);
+        firstSection = std::min(firstSection, s.VirtualAddress());
+        if (s.VirtualAddress() <= rva && rva - s.VirtualAddress() < s.Extent()) {
+            const std::uint32_t delta = rva - s.VirtualAddress();
+            MappedRange range;
+            range.mapped = s.Extent() - delta;
+            const std::uint64_t offset = std::uint64_t{s.PointerToRawData()} + delta;
+            const std::uint64_t raw = s.SizeOfRawData() > delta ? s.SizeOfRawData() - delta : 0;
+            if (offset < fileSize) {
+                range.offset = static_cast<std::size_t>(offset);
+                range.inFile = static_cast<std::size_t>(
+                    std::min<std::uint64_t>({raw, range.mapped, fileSize - offset}));
+            }
+            return range;
+        }
+    }
+    // Below the first section the loader maps the headers, straight from the file.
+    const std::uint32_t headers =
+        Load32(ntHeaders_, pe::kOptionalHeaderOffset + pe::kSizeOfHeadersOffset);
+    if (rva < headers && rva < firstSection) {
+        MappedRange range;
+        range.mapped = headers - rva;
+        if (rva < fileSize) {
+            range.offset = rva;
+            range.inFile = std::min<std::size_t>(range.mapped, fileSize - rva);
+        }
+        return range;
+    }
+    return std::nullopt;
+}
+
+bool ExeImage::SectionsAsTheLoaderMapsThem(const XString& fileName, LogBase* log) const {
+    const std::size_t fileSize = Source().Size();
+    std::vector<const ExeSection*> byAddress;
+    for (std::uint32_t i = 0; i < sections_.Count(); ++i) {
+        const ExeSection& s = *sections_.Get(i);
+        if (s.SizeOfRawData() != 0 &&
+            std::uint64_t{s.PointerToRawData()} + s.SizeOfRawData() > fileSize) {
+            if (log != nullptr) {
+                log->LogError(image_texts::kSectionPastFileEnd);
+                log->LogData("section_name", s.Name().c_str());
+                LogFileName(log, fileName);
+            }
+            return false;
+        }
+        if (s.Extent() != 0) {
+            byAddress.push_back(&s);
+        }
+    }
+    // Overlapping sections would be written so that no reader could read them back.
+    std::sort(byAddress.begin(), byAddress.end(), [](const ExeSection* a, const ExeSection* b) {
+        return a->VirtualAddress() < b->VirtualAddress();
+    });
+    for (std::size_t i = 1; i < byAddress.size(); ++i) {
+        const ExeSection& previous = *byAddress[i - 1];
+        if (std::uint64_t{previous.VirtualAddress()} + previous.Extent() >
+            byAddress[i]->VirtualAddress()) {
+            if (log != nullptr) {
+                log->LogError(image_texts::kSectionsOverlapInMemory);
+                log->LogData("section_name", byAddress[i]->Name().c_str());
+                LogFileName(log, fileName);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<std::size_t> ExeImage::RvaToOffsetInResourceSection(std::uint32_t rva) const {
     for (std::uint32_t i = 0; i < sections_.Count(); ++i) {
         const ExeSection& s = *sections_.Get(i);
@@ -225,27 +305,27 @@ std::span<const std::uint8_t> ExeImage::Overlay() const {
 bool ExeImage::AddBytes(std::string_view name, std::span<const std::uint8_t> bytes, LogBase* log) {
     if (!resources_) {
         if (log != nullptr) {
-            log->LogError("Resources pointer is NULL (3)");
+            log->LogError(image_texts::kNoTreeForBytes);
         }
         return false;
     }
     if (bytes.size() > UINT32_MAX) {
         if (log != nullptr) {
-            log->LogError("Resource data is too large");
+            log->LogError(image_texts::kDataTooLarge);
         }
         return false;
     }
-    return resources_->AddBytes(this, name, bytes);
+    return resources_->AddBytes(name, bytes, log);
 }
 
 bool ExeImage::AddFile(std::string_view name, const XString& fileName, LogBase* log) {
     if (!resources_) {
         if (log != nullptr) {
-            log->LogError("Resources pointer is NULL (1)");
+            log->LogError(image_texts::kNoTreeForFile);
         }
         return false;
     }
-    return resources_->AddFile(this, name, fileName);
+    return resources_->AddFile(name, fileName, log);
 }
 
 void ExeImage::DeleteNamed(std::string_view name) {
@@ -275,19 +355,33 @@ struct ExeImage::WritePlan {
 };
 
 bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
+    if (!ValidateForWrite(plan, target, log) || !PlaceSections(plan, target, log) ||
+        !RewriteHeaders(plan, target, log) || !CheckOutputInProportion(plan, target, log)) {
+        return false;
+    }
+    // The certificate table is kept and moved, but it signed the old contents.
+    if (CertificateTableSize() != 0 && log != nullptr) {
+        log->LogInfo(image_texts::kSignatureBroken);
+    }
+    return true;
+}
+
+// The image is one the layout can handle: sane alignments, a section for the tree, and
+// every copied section's bytes inside the source.
+bool ExeImage::ValidateForWrite(WritePlan& plan, const XString& target, LogBase* log) {
     const std::size_t optional = pe::kOptionalHeaderOffset;
     plan.fileAlignment = Load32(ntHeaders_, optional + pe::kFileAlignmentOffset);
     plan.sectionAlignment = Load32(ntHeaders_, optional + pe::kSectionAlignmentOffset);
     const std::uint32_t count = sections_.Count();
     if (count < 2) {
-        Fail(log, "Cannot write an image with fewer than two sections", target);
+        Fail(log, image_texts::kTooFewSections, target);
         return false;
     }
     // Alignments outside what loaders accept would also make the padding absurdly large.
     if (!IsPowerOfTwo(plan.fileAlignment) || !IsPowerOfTwo(plan.sectionAlignment) ||
         plan.fileAlignment > kMaxFileAlignment || plan.sectionAlignment > kMaxSectionAlignment ||
         plan.sectionAlignment < plan.fileAlignment) {
-        Fail(log, "Invalid file or section alignment in the image", target);
+        Fail(log, image_texts::kBadAlignment, target);
         return false;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -297,7 +391,7 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
         }
     }
     if (resources_ && plan.resourceIndex < 0) {
-        Fail(log, "The image has resources but no section named .rsrc to write them to", target);
+        Fail(log, image_texts::kNoResourceSection, target);
         return false;
     }
     if (!resources_) {
@@ -307,22 +401,27 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
     // turn into gigabytes of zeros. The section before a moved resource section counts even
     // without raw data, since its end is where the packing starts.
     for (std::uint32_t i = 0; i < count; ++i) {
-        const ExeSection& s = *sections_.Get(i);
+        const ExeSection& section = *sections_.Get(i);
         const bool startsPacking =
             plan.resourceIndex >= 2 && static_cast<int>(i) == plan.resourceIndex - 1;
         if (static_cast<int>(i) != plan.resourceIndex &&
-            (s.SizeOfRawData() != 0 || startsPacking) &&
-            std::uint64_t{s.PointerToRawData()} + s.SizeOfRawData() > sourceSize_) {
+            (section.SizeOfRawData() != 0 || startsPacking) &&
+            std::uint64_t{section.PointerToRawData()} + section.SizeOfRawData() > sourceSize_) {
             if (log != nullptr) {
-                log->LogError("Section data lies outside the source file");
-                log->LogData("section_name", s.Name().c_str());
+                log->LogError(image_texts::kSectionOutsideSource);
+                log->LogData("section_name", section.Name().c_str());
                 LogFileName(log, target);
             }
             return false;
         }
     }
-    const std::uint64_t F = plan.fileAlignment;
-    const std::uint64_t S = plan.sectionAlignment;
+    return true;
+}
+
+// Lays out the regenerated tree and places the sections: the first two never move; a
+// resource section further on gets the tree's size and every section from it on is packed
+// anew.
+bool ExeImage::PlaceSections(WritePlan& plan, const XString& target, LogBase* log) {
     if (plan.resourceIndex >= 0) {
         plan.layout = resources_->Plan();
         if (plan.layout.overfull) {
@@ -332,86 +431,101 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
         }
         plan.resourceSize = RoundUp(plan.layout.size, 8);
         if (plan.resourceSize > 0x7FFF0000u) {
-            Fail(log, "The resource section would be too large", target);
+            Fail(log, image_texts::kResourceSectionTooLarge, target);
             return false;
         }
     }
-    const auto L = static_cast<std::uint32_t>(plan.resourceSize);
-    const int r = plan.resourceIndex;
-    if (r >= 0 && r < 2) {
-        // The first two sections never move: the tree must fit where the section is.
-        ExeSection& s = plan.sections[static_cast<std::size_t>(r)];
-        std::uint64_t room = s.SizeOfRawData();
+    const auto treeSize = static_cast<std::uint32_t>(plan.resourceSize);
+    const int resourceIndex = plan.resourceIndex;
+    if (resourceIndex < 0) {
+        return true;
+    }
+    const auto resourceAt = static_cast<std::size_t>(resourceIndex);
+    if (resourceIndex < 2) {
+        // The tree must fit where the section is.
+        ExeSection& resource = plan.sections[resourceAt];
+        std::uint64_t room = resource.SizeOfRawData();
         for (const ExeSection& other : plan.sections) {
-            if (other.VirtualAddress() > s.VirtualAddress()) {
-                room = std::min<std::uint64_t>(room, other.VirtualAddress() - s.VirtualAddress());
+            if (other.VirtualAddress() > resource.VirtualAddress()) {
+                room = std::min<std::uint64_t>(room,
+                                               other.VirtualAddress() - resource.VirtualAddress());
             }
         }
-        if (L > room) {
-            Fail(log, "The resource section is one of the first two sections and cannot grow",
-                 target);
+        if (treeSize > room) {
+            Fail(log, image_texts::kFixedResourceSection, target);
             return false;
         }
-        s.SetVirtualSize(L);
-    } else if (r >= 2) {
-        // Sections before the resource section stay; from it on, sections are packed anew.
-        const ExeSection& before = plan.sections[static_cast<std::size_t>(r - 1)];
-        std::uint64_t R =
-            RoundUp(std::uint64_t{before.PointerToRawData()} + before.SizeOfRawData(), F);
-        std::uint64_t V = RoundUp(std::uint64_t{before.VirtualAddress()} + before.Extent(), S);
-        for (std::size_t i = static_cast<std::size_t>(r); i < count; ++i) {
-            ExeSection& s = plan.sections[i];
-            if (static_cast<int>(i) == r) {
-                s.SetVirtualSize(L);
-                s.SetSizeOfRawData(static_cast<std::uint32_t>(RoundUp(L, S)));
-            }
-            const std::uint64_t extent = s.Extent();
-            if (R + s.SizeOfRawData() > UINT32_MAX || V + extent > UINT32_MAX) {
-                Fail(log, "The laid-out image would be too large", target);
-                return false;
-            }
-            if (s.SizeOfRawData() != 0) {
-                s.SetPointerToRawData(static_cast<std::uint32_t>(R));
-            }
-            const ExeSection& old = *sections_.Get(static_cast<std::uint32_t>(i));
-            s.SetVirtualAddress(static_cast<std::uint32_t>(V));
-            const bool movable = s.Name() == ".reloc" ||
-                                 (s.Characteristics() & pe::kScnMemDiscardable) != 0 ||
-                                 static_cast<int>(i) == r;
-            if (V != old.VirtualAddress() && !movable) {
-                if (log != nullptr) {
-                    log->LogError(
-                        "Cannot move a section that code or data may refer to by address");
-                    log->LogData("section_name", s.Name().c_str());
-                    LogFileName(log, target);
-                }
-                return false;
-            }
-            R = RoundUp(R + s.SizeOfRawData(), F);
-            V = RoundUp(V + extent, S);
-        }
+        resource.SetVirtualSize(treeSize);
+        return true;
     }
+    const std::uint64_t fileAlignment = plan.fileAlignment;
+    const std::uint64_t sectionAlignment = plan.sectionAlignment;
+    const ExeSection& before = plan.sections[resourceAt - 1];
+    std::uint64_t rawAt =
+        RoundUp(std::uint64_t{before.PointerToRawData()} + before.SizeOfRawData(), fileAlignment);
+    std::uint64_t virtualAt =
+        RoundUp(std::uint64_t{before.VirtualAddress()} + before.Extent(), sectionAlignment);
+    for (std::size_t i = resourceAt; i < plan.sections.size(); ++i) {
+        ExeSection& section = plan.sections[i];
+        if (i == resourceAt) {
+            section.SetVirtualSize(treeSize);
+            section.SetSizeOfRawData(static_cast<std::uint32_t>(RoundUp(treeSize, sectionAlignment)));
+        }
+        const std::uint64_t extent = section.Extent();
+        if (rawAt + section.SizeOfRawData() > UINT32_MAX || virtualAt + extent > UINT32_MAX) {
+            Fail(log, image_texts::kImageTooLarge, target);
+            return false;
+        }
+        if (section.SizeOfRawData() != 0) {
+            section.SetPointerToRawData(static_cast<std::uint32_t>(rawAt));
+        }
+        const ExeSection& old = *sections_.Get(static_cast<std::uint32_t>(i));
+        section.SetVirtualAddress(static_cast<std::uint32_t>(virtualAt));
+        const bool movable = section.Name() == ".reloc" ||
+                             (section.Characteristics() & pe::kScnMemDiscardable) != 0 ||
+                             i == resourceAt;
+        if (virtualAt != old.VirtualAddress() && !movable) {
+            if (log != nullptr) {
+                log->LogError(image_texts::kCannotMoveSection);
+                log->LogData("section_name", section.Name().c_str());
+                LogFileName(log, target);
+            }
+            return false;
+        }
+        rawAt = RoundUp(rawAt + section.SizeOfRawData(), fileAlignment);
+        virtualAt = RoundUp(virtualAt + extent, sectionAlignment);
+    }
+    return true;
+}
 
-    // Headers that refer to what moved.
+// The headers that refer to what moved: size of image, data directories, the symbol table,
+// the checksum; and where the overlay goes.
+bool ExeImage::RewriteHeaders(WritePlan& plan, const XString& target, LogBase* log) {
+    const std::size_t optional = pe::kOptionalHeaderOffset;
+    const std::uint64_t sectionAlignment = plan.sectionAlignment;
+    const std::uint32_t count = sections_.Count();
     plan.ntHeaders = ntHeaders_;
     std::uint64_t imageEnd = 0;
     std::uint64_t dataEnd = 0;
     std::uint64_t firstData = UINT64_MAX;
-    for (const ExeSection& s : plan.sections) {
-        imageEnd = std::max(imageEnd, RoundUp(std::uint64_t{s.VirtualAddress()} + s.Extent(), S));
-        if (s.SizeOfRawData() != 0) {
-            dataEnd = std::max(dataEnd, std::uint64_t{s.PointerToRawData()} + s.SizeOfRawData());
-            firstData = std::min<std::uint64_t>(firstData, s.PointerToRawData());
+    for (const ExeSection& section : plan.sections) {
+        imageEnd = std::max(
+            imageEnd, RoundUp(std::uint64_t{section.VirtualAddress()} + section.Extent(),
+                              sectionAlignment));
+        if (section.SizeOfRawData() != 0) {
+            dataEnd = std::max(dataEnd, std::uint64_t{section.PointerToRawData()} +
+                                            section.SizeOfRawData());
+            firstData = std::min<std::uint64_t>(firstData, section.PointerToRawData());
         }
     }
     // Size of image is the end rounded up to the section alignment: that must fit too.
     if (imageEnd > UINT32_MAX) {
-        Fail(log, "The laid-out image would be too large", target);
+        Fail(log, image_texts::kImageTooLarge, target);
         return false;
     }
     const std::size_t tableEnd = ntOffset_ + ntHeaders_.size() + count * pe::kSectionHeaderSize;
     if (firstData != UINT64_MAX && firstData < tableEnd) {
-        Fail(log, "The section table overlaps section data", target);
+        Fail(log, image_texts::kTableOverlapsData, target);
         return false;
     }
     plan.overlayAt =
@@ -433,14 +547,14 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
         }
         return offset;
     };
-    const std::size_t dirs = DataDirectoriesOffset();
+    const std::size_t directories = DataDirectoriesOffset();
     for (std::uint32_t d = 0; d < NumberOfDataDirectories(); ++d) {
-        const std::size_t at = dirs + d * 8;
+        const std::size_t at = directories + d * 8;
         const std::uint32_t value = Load32(plan.ntHeaders, at);
         if (d == pe::kDirResource && plan.resourceIndex >= 0) {
             Store32(plan.ntHeaders, at,
                     plan.sections[static_cast<std::size_t>(plan.resourceIndex)].VirtualAddress());
-            Store32(plan.ntHeaders, at + 4, L);
+            Store32(plan.ntHeaders, at + 4, static_cast<std::uint32_t>(plan.resourceSize));
         } else if (d == pe::kDirCertificate) {
             if (value != 0) {
                 Store32(plan.ntHeaders, at, static_cast<std::uint32_t>(mapOffset(value)));
@@ -466,6 +580,34 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
         Store32(plan.ntHeaders, optional + pe::kCheckSumOffset, 0);
     }
     return true;
+}
+
+// The output may not grow out of proportion to what it is made of (the source and the bytes
+// added to it): leaves sharing one data entry, or a section claiming a huge size, would
+// otherwise turn kilobytes into gigabytes. Decided before any file is created.
+bool ExeImage::CheckOutputInProportion(const WritePlan& plan, const XString& target,
+                                       LogBase* log) {
+    const std::uint64_t input = std::uint64_t{sourceSize_} + plan.layout.addedBytes;
+    const std::uint64_t allowed = std::max(kMaxOutputGrowthFactor * input, input + kMaxOutputGrowth);
+    const std::uint64_t output = plan.overlayAt + Overlay().size();
+    if (output <= allowed) {
+        return true;
+    }
+    if (log != nullptr) {
+        log->LogError(image_texts::kOutputOutOfProportion);
+        log->LogData("outputBytes", std::to_string(output).c_str());
+        log->LogData("allowedBytes", std::to_string(allowed).c_str());
+        LogFileName(log, target);
+    }
+    return false;
+}
+
+std::uint32_t ExeImage::CertificateTableSize() const {
+    if (NumberOfDataDirectories() <= pe::kDirCertificate) {
+        return 0;
+    }
+    const std::size_t at = DataDirectoriesOffset() + pe::kDirCertificate * 8;
+    return Load32(ntHeaders_, at) != 0 ? Load32(ntHeaders_, at + 4) : 0;
 }
 
 bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log) {

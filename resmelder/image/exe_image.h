@@ -23,6 +23,14 @@ namespace resmelder {
 
 class LogBase;
 
+/// Where an RVA's bytes are as the loader maps them: `inFile` bytes from `offset` in the file,
+/// then zeros up to `mapped` bytes (the rest of the section's virtual range).
+struct MappedRange {
+    std::size_t offset = 0;
+    std::size_t inFile = 0;
+    std::uint64_t mapped = 0;
+};
+
 /// A copy of one 40-byte section header.
 class ExeSection : public VantrixObject {
   public:
@@ -99,6 +107,9 @@ class ExeImage : public VantrixObject {
     ByteReader Source() const { return ByteReader(mapping_.Bytes()); }
     /// The file offset of an RVA, through the section that holds it.
     std::optional<std::size_t> RvaToOffset(std::uint32_t rva) const;
+    /// The bytes at an RVA as the loader maps them: from the headers below the first section,
+    /// from a section's raw data, zeros past it; none outside every section.
+    std::optional<MappedRange> MapRva(std::uint32_t rva) const;
     /// The same, relative to the first section whose name begins with ".rsrc".
     std::optional<std::size_t> RvaToOffsetInResourceSection(std::uint32_t rva) const;
 
@@ -110,6 +121,12 @@ class ExeImage : public VantrixObject {
   private:
     struct WritePlan;
     bool PlanWrite(WritePlan& plan, const XString& target, LogBase* log);
+    bool ValidateForWrite(WritePlan& plan, const XString& target, LogBase* log);
+    bool PlaceSections(WritePlan& plan, const XString& target, LogBase* log);
+    bool RewriteHeaders(WritePlan& plan, const XString& target, LogBase* log);
+    bool CheckOutputInProportion(const WritePlan& plan, const XString& target, LogBase* log);
+    bool SectionsAsTheLoaderMapsThem(const XString& fileName, LogBase* log) const;
+    std::uint32_t CertificateTableSize() const;
     bool WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log);
     std::size_t DataDirectoriesOffset() const;
     std::uint32_t NumberOfDataDirectories() const;

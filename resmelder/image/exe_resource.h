@@ -1,7 +1,7 @@
 #pragma once
 // The editable resource tree: one node type for the root, the directories and the data
-// leaves. Built from the source's resource section, edited in memory, and serialized into a
-// new resource section when the image is written.
+// leaves. Read from the source's resource section (resource_reader.cpp), edited in memory
+// (resource_edits.cpp), and written as a new resource section (resource_writer.cpp).
 
 #include <cstdint>
 #include <memory>
@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "image/resource_name.h"
 #include "support/ext_ptr_array.h"
 #include "support/vantrix_object.h"
 #include "support/xstring.h"
@@ -47,6 +48,14 @@ struct FoundResource {
 
 class ExeResource;
 struct SortScratch;
+
+/// A name as the loader looks it up: its ANSI form (numeric entries compare their id written
+/// in decimal with it) and its upper-cased UTF-16 form.
+struct ResourceQuery {
+    explicit ResourceQuery(std::string_view ansiName);
+    std::string_view ansi;
+    std::u16string upper;
+};
 struct TreeCounts;
 struct LayoutCursor;
 
@@ -68,13 +77,16 @@ struct ResourceLayout {
     std::vector<ExeResource*> entries;
     std::uint64_t dataStart = 0;
     std::uint64_t size = 0;
+    // The bytes of leaves that do not come from the source's view (added bytes and files):
+    // what the output is made of besides the source.
+    std::uint64_t addedBytes = 0;
     // Set when the tree cannot be written: its counts would wrap in the directory header.
     std::optional<OverfullDirectory> overfull;
 };
 
 class ExeResource : public VantrixObject {
   public:
-    static constexpr std::size_t kMaxNameBytes = 499;
+    static constexpr std::size_t kMaxNameBytes = kMaxResourceNameBytes;
     static constexpr int kMaxDepth = 16;
     /// Named and numeric entries of one directory are counted in 16 bits each.
     static constexpr std::uint32_t kMaxDirectoryEntries = 0xFFFF;
@@ -82,18 +94,23 @@ class ExeResource : public VantrixObject {
     explicit ExeResource(ExeImage* owner) : owner_(owner) {}
 
     /// Reads the tree whose root directory is at `directoryOffset` in the image's file; every
-    /// offset inside the resource data is relative to it. Malformed parts are skipped and
-    /// logged; the answer is null only when the root directory itself cannot be read.
+    /// offset inside the resource data is relative to it, and directories, entries and names
+    /// are read only before `sectionEnd`. Malformed parts are skipped and logged; the answer
+    /// is null only when the root directory itself cannot be read.
     static std::unique_ptr<ExeResource> Build(ExeImage& image, std::size_t directoryOffset,
-                                              LogBase* log);
+                                              std::size_t sectionEnd, LogBase* log);
 
-    /// Adds an RCDATA entry named `name` (ANSI) holding a copy of the bytes.
-    bool AddBytes(ExeImage* image, std::string_view name, std::span<const std::uint8_t> bytes);
+    /// Adds an RCDATA entry named `name` (ANSI, stored upper-cased) holding a copy of the
+    /// bytes. False, with a log line, when the name is too long or the tree has no directory
+    /// where the entry belongs.
+    bool AddBytes(std::string_view name, std::span<const std::uint8_t> bytes, LogBase* log);
     /// Adds an RCDATA entry whose bytes are read from `fileName` when the image is written.
-    bool AddFile(ExeImage* image, std::string_view name, const XString& fileName);
-    /// Removes every named entry called `name`, at any level, with everything below it.
+    bool AddFile(std::string_view name, const XString& fileName, LogBase* log);
+    /// Removes every named entry called `name` (in any case), at any level, with everything
+    /// below it.
     void DeleteNamed(std::string_view name);
-    /// The first leaf under a named entry called `name`; logs a miss when given a logger.
+    /// The first leaf under a named entry called `name` (in any case); logs a miss when given
+    /// a logger.
     std::optional<FoundResource> FindNamed(std::string_view name, LogBase* log) const;
 
     /// Freezes the write order and the sizes (file-backed entries take their file's size).
@@ -107,7 +124,7 @@ class ExeResource : public VantrixObject {
     // The node's state, for the tool, the tests and the component.
     bool IsDirectory() const { return isDirectory_; }
     bool IsNamed() const { return isNamed_; }
-    /// The name in the ANSI code page, at most 499 bytes.
+    /// The name in the ANSI code page, at most kMaxResourceNameBytes bytes.
     const std::string& Name() const { return name_; }
     /// The name as stored in the file (UTF-16), written back unchanged.
     const std::u16string& Name16() const { return name16_; }
@@ -131,8 +148,11 @@ class ExeResource : public VantrixObject {
   private:
     friend class ResourceTreeReader;
 
-    bool NameEquals(std::string_view name) const;
-    ExeResource* FindCandidate(std::string_view name) const;
+    bool NameEquals(const ResourceQuery& query) const;
+    ExeResource* FindCandidate(const ResourceQuery& query) const;
+    void DeleteMatching(const ResourceQuery& query);
+    ExeResource* TypeForAdding(LogBase* log, std::string_view name);
+    ExeResource* AddEntry(std::string_view name, LogBase* log);
     void Count(TreeCounts& counts) const;
     void Place(ResourceLayout& layout, SortScratch& scratch, LayoutCursor& at);
     std::span<ExeResource* const> WrittenEntries(const ResourceLayout& layout) const;
@@ -163,10 +183,6 @@ class ExeResource : public VantrixObject {
     // Where this directory's written entries start in the current layout's entry array.
     std::uint32_t firstEntry_ = 0;
 };
-
-/// Case-insensitive order of resource names with upper-case folding, as the resource
-/// compiler writes them and the loader's binary search expects.
-bool ResourceNameLess(std::u16string_view a, std::u16string_view b);
 
 /// Logs why a tree with an overfull directory cannot be written.
 void LogOverfullDirectory(const OverfullDirectory& directory, LogBase* log);

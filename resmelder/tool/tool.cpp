@@ -23,7 +23,9 @@ constexpr const char* kUsage =
     "  resmelder edit IN [--add-string NAME TEXT | --add-file NAME DATAFILE | --delete NAME]...\n"
     "                -o OUT\n"
     "Entries are added as RCDATA (type 10), language 1. Names and text are converted to the\n"
-    "ANSI code page. OUT may be IN itself: it is replaced only when the new file is complete.\n";
+    "ANSI code page. Names are stored in upper case, as the Windows loader looks them up, and\n"
+    "NAME finds an entry in any case. OUT may be IN itself: it is replaced only when the new\n"
+    "file is complete.\n";
 
 enum class EditKind { kAddString, kAddFile, kDelete };
 
@@ -35,6 +37,19 @@ struct Edit {
 
 std::string Ansi(const std::string& utf8) {
     return XString::FromUtf8(utf8).Ansi();
+}
+
+// Whether the log holds anything besides contexts: a warning a successful command still shows.
+bool HasMessages(const LogEntry2& entry) {
+    if (entry.Kind() != LogEntry2::kContext) {
+        return true;
+    }
+    for (std::uint32_t i = 0; i < entry.Children().Count(); ++i) {
+        if (HasMessages(*entry.Children().Get(i))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string Display(const ExeResource& node) {
@@ -75,6 +90,17 @@ class Tool {
         log_.GetLogText(text);
         err_ << text.View();
         return 1;
+    }
+
+    // Success; warnings the log took on the way (a signature that no longer matches, parts of
+    // the source that were skipped) go to standard error.
+    int Succeed() {
+        if (HasMessages(log_.Tree().Root())) {
+            StringBuffer text;
+            log_.GetLogText(text);
+            err_ << text.View();
+        }
+        return 0;
     }
 
     std::unique_ptr<ExeImage> Open(const std::string& file) {
@@ -169,7 +195,7 @@ class Tool {
         if (!pending || !pending->Commit(&log_)) {
             return Fail();
         }
-        return 0;
+        return Succeed();
     }
 
   private:

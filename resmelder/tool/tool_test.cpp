@@ -51,8 +51,11 @@ TEST_F(ToolTest, ListGetAndExtract) {
     ASSERT_EQ(Run({"extract", P("in.exe"), "HELLO", P("hello.bin")}), 0);
     EXPECT_EQ(testpe::ReadFile(dir_ / "hello.bin"), (Bytes{'h', 'i'}));
 
-    EXPECT_EQ(Run({"get", P("in.exe"), "hello"}), 1);
-    EXPECT_NE(err_.str().find("Failed to get resource data: ResourceName = hello"),
+    // Names are found in any case, as the loader finds them.
+    ASSERT_EQ(Run({"get", P("in.exe"), "hello"}), 0);
+    EXPECT_EQ(out_.str(), "hi");
+    EXPECT_EQ(Run({"get", P("in.exe"), "hullo"}), 1);
+    EXPECT_NE(err_.str().find("Failed to get resource data: ResourceName = hullo"),
               std::string::npos);
     EXPECT_EQ(Run({"list", P("missing.exe")}), 1);
     EXPECT_NE(err_.str().find("VantrixLog:\r\n  Failed to open file (2)\r\n  filename: " +

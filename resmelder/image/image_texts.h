@@ -1,0 +1,67 @@
+#pragma once
+// The log lines of the image model and its resource tree, in one place.
+
+namespace resmelder::image_texts {
+
+// Loading.
+constexpr const char* kFileTooLarge = "File is too large to be an executable image";
+constexpr const char* kMappingFailed = "Failed to create file mapping";
+constexpr const char* kViewFailed = "Failed to map view of file";
+constexpr const char* kNoDosSignature = "Failed to find DOS signature";
+constexpr const char* kNoNtHeader = "Failed to find NT header";
+constexpr const char* kBadNtSignature = "NT header signature is not \"PE\"";
+constexpr const char* kBadMagic = "Optional header magic is neither PE32 nor PE32+";
+constexpr const char* kSectionTableOutside = "Section table lies outside the file";
+constexpr const char* kSectionPastFileEnd = "Section data reaches past the end of the file";
+constexpr const char* kSectionsOverlapInMemory = "Sections overlap in memory";
+
+// Reading the resource tree.
+constexpr const char* kRootDirectoryOutside = "Resource directory lies outside the file";
+constexpr const char* kEntriesPastEnd = "Resource directory entries run past the end of the file";
+constexpr const char* kEntriesPastSection =
+    "Resource directory claims more entries than its section holds; count cut";
+constexpr const char* kEntryOutOfPlace = "Resource entry is not where its kind belongs; entry moved";
+constexpr const char* kNameOutside = "Resource name lies outside the file; entry skipped";
+constexpr const char* kNestedTooDeeply = "Resource directories nested too deeply; branch ended";
+constexpr const char* kRefersBack =
+    "Resource directory refers back to a directory already read; branch ended";
+constexpr const char* kDirectoryOutside = "Resource directory lies outside the file; entry skipped";
+constexpr const char* kDataEntryOutside = "Resource data entry lies outside the file; entry skipped";
+constexpr const char* kDataOutside = "Resource data lies outside the file; leaf kept without data";
+constexpr const char* kMoreSkipped = "More malformed resource entries were skipped";
+constexpr const char* kTreeBudgetSpent =
+    "Resource tree holds more entries than its section has room for; reading stopped";
+
+// Editing the tree.
+constexpr const char* kNoTreeForFile = "Resources pointer is NULL (1)";
+constexpr const char* kNoTreeForBytes = "Resources pointer is NULL (3)";
+constexpr const char* kDataTooLarge = "Resource data is too large";
+constexpr const char* kNameTooLong = "Resource name is too long";
+constexpr const char* kTypeNotDirectory =
+    "The resource type for new entries is not a directory; nothing added";
+constexpr const char* kTypeFull = "The resource type for new entries is full; nothing added";
+constexpr const char* kNotFound = "Failed to find named resource";
+
+// Writing.
+constexpr const char* kTooFewSections = "Cannot write an image with fewer than two sections";
+constexpr const char* kBadAlignment = "Invalid file or section alignment in the image";
+constexpr const char* kNoResourceSection =
+    "The image has resources but no section named .rsrc to write them to";
+constexpr const char* kSectionOutsideSource = "Section data lies outside the source file";
+constexpr const char* kResourceSectionTooLarge = "The resource section would be too large";
+constexpr const char* kFixedResourceSection =
+    "The resource section is one of the first two sections and cannot grow";
+constexpr const char* kImageTooLarge = "The laid-out image would be too large";
+constexpr const char* kCannotMoveSection =
+    "Cannot move a section that code or data may refer to by address";
+constexpr const char* kTableOverlapsData = "The section table overlaps section data";
+constexpr const char* kOutputOutOfProportion =
+    "The new executable would be out of proportion to its source; nothing written";
+constexpr const char* kSignatureBroken =
+    "the file's signature no longer matches its contents; sign it again";
+constexpr const char* kTooManyNamed = "Too many named resource entries in one directory";
+constexpr const char* kTooManyNumeric = "Too many numeric resource entries in one directory";
+constexpr const char* kResourceFileShort =
+    "Resource file ended early; the rest of its entry is zeros";
+
+}  // namespace resmelder::image_texts
