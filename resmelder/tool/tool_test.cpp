@@ -87,6 +87,50 @@ TEST_F(ToolTest, EditsInOrderThenOneWriteInPlace) {
               "10\tDATA\t1\t3000\n10\tF\t1\t3000\n10\tHELLO\t1\t3\n10\tS\t1\t1\n16\t1\t1033\t6\n");
 }
 
+TEST_F(ToolTest, NamesAsTypedAreStoredUpperCasedAndFoundInAnyCase) {
+    ASSERT_EQ(Run({"edit", P("in.exe"), "--add-string", "Greeting", "hi there", "--add-string",
+                   "caf\xC3\xA9 menu", "menu", "-o", P("out.exe")}),
+              0)
+        << err_.str();
+    EXPECT_EQ(err_.str(), "") << "nothing to warn about";
+    ASSERT_EQ(Run({"list", P("out.exe")}), 0);
+    EXPECT_EQ(out_.str(),
+              "10\tCAF\xC3\x89 MENU\t1\t4\n10\tGREETING\t1\t8\n10\tHELLO\t1033\t2\n16\t1\t1033\t6\n");
+    for (const char* name : {"Greeting", "greeting", "GREETING"}) {
+        ASSERT_EQ(Run({"get", P("out.exe"), name}), 0) << name;
+        EXPECT_EQ(out_.str(), "hi there");
+    }
+    ASSERT_EQ(Run({"get", P("out.exe"), "Caf\xC3\x89 Menu"}), 0);
+    EXPECT_EQ(out_.str(), "menu");
+    ASSERT_EQ(Run({"delete", P("out.exe"), "greeting", "-o", P("out.exe")}), 0);
+    EXPECT_EQ(Run({"get", P("out.exe"), "Greeting"}), 1);
+
+    // A name longer than the reader keeps is refused, not added and lost.
+    EXPECT_EQ(Run({"add-string", P("in.exe"), std::string(600, 'L'), "x", "-o", P("long.exe")}),
+              1);
+    EXPECT_NE(err_.str().find("Resource name is too long"), std::string::npos) << err_.str();
+    EXPECT_FALSE(fs::exists(dir_ / "long.exe"));
+}
+
+TEST_F(ToolTest, SignedInputIsWrittenWithAWarning) {
+    testpe::Options o;
+    o.sections = {{".text", Bytes(0x100, 0xC3)},
+                  {".data", Bytes(0x10, 1)},
+                  {".rsrc", {}, 0, 0x40000040, true},
+                  {".reloc", Bytes(8, 2), 0, 0x42000040}};
+    o.leaves = {{std::uint16_t{10}, std::u16string(u"HELLO"), 0x409, Bytes{'h', 'i'}}};
+    o.certificateInOverlay = 0x80;
+    testpe::WriteFile(dir_ / "signed.exe", testpe::Build(o));
+    ASSERT_EQ(Run({"add-string", P("signed.exe"), "Note", "n", "-o", P("out.exe")}), 0)
+        << err_.str();
+    EXPECT_NE(err_.str().find(
+                  "the file's signature no longer matches its contents; sign it again"),
+              std::string::npos)
+        << err_.str();
+    ASSERT_EQ(Run({"get", P("out.exe"), "note"}), 0);
+    EXPECT_EQ(out_.str(), "n");
+}
+
 TEST_F(ToolTest, FailuresLeaveTheInputAndReportTheLog) {
     const Bytes before = testpe::ReadFile(dir_ / "in.exe");
     EXPECT_EQ(Run({"add-file", P("in.exe"), "X", P("nothing.bin"), "-o", P("in.exe")}), 1);

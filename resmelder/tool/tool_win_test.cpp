@@ -101,4 +101,61 @@ TEST(ToolWinTest, EditedProgramFindsEveryEntryThroughTheLoader) {
     EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
 }
 
+std::string Utf8(const std::wstring& wide) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(n - 1));
+    return out;
+}
+
+// Names as the user types them (mixed case, accents, spaces): the edited program finds every
+// entry through FindResourceA and FindResourceW, under the typed name in any case.
+TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
+    const std::wstring dir = TempDir();
+    const std::wstring probe = dir + L"probe_names.exe";
+    ASSERT_TRUE(
+        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    WriteBytes(dir + L"greeting.bin", "hello there");
+    WriteBytes(dir + L"unicode.bin", "unicode text");
+    WriteBytes(dir + L"menu.bin", "menu file");
+    WriteBytes(dir + L"hello.bin", "hello from the probe");
+    const std::wstring log = dir + L"names_log.txt";
+
+    const std::wstring tool = Here() + L"resmelder.exe";
+    const std::wstring edit = Q(tool) + L" edit " + Q(probe) +
+                              L" --add-string Greeting \"hello there\"" +
+                              L" --add-string \u00DCn\u00EFcode \"unicode text\"" +
+                              L" --add-file \"caf\u00E9 menu\" " + Q(dir + L"menu.bin") +
+                              L" -o " + Q(probe);
+    ASSERT_EQ(RunProcess(edit, log), 0) << ReadText(log);
+
+    struct Expect {
+        const wchar_t* name;
+        const wchar_t* file;
+    };
+    const Expect expected[] = {
+        {L"Greeting", L"greeting.bin"},         {L"greeting", L"greeting.bin"},
+        {L"GREETING", L"greeting.bin"},         {L"\u00DCn\u00EFcode", L"unicode.bin"},
+        {L"\u00FCN\u00CFCODE", L"unicode.bin"}, {L"caf\u00E9 menu", L"menu.bin"},
+        {L"CAF\u00C9 MENU", L"menu.bin"},       {L"Caf\u00E9 Menu", L"menu.bin"},
+        {L"hello", L"hello.bin"},               {L"HELLO", L"hello.bin"},
+    };
+    std::string list;
+    for (const Expect& e : expected) {
+        list += Utf8(e.name) + "\t" + Utf8(dir + e.file) + "\n";
+    }
+    WriteBytes(dir + L"names.txt", list);
+    EXPECT_EQ(RunProcess(Q(probe) + L" --list " + Q(dir + L"names.txt"), log), 0) << ReadText(log);
+    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+
+    // The tool finds them the same way.
+    EXPECT_EQ(RunProcess(Q(tool) + L" extract " + Q(probe) + L" \"CAF\u00C9 MENU\" " +
+                             Q(dir + L"menu_out.bin"),
+                         log),
+              0)
+        << ReadText(log);
+    EXPECT_EQ(ReadText(dir + L"menu_out.bin"), "menu file");
+}
+
 }  // namespace

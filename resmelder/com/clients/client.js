@@ -48,12 +48,17 @@ rb.InsertString("JS_TEXT", "Hello from JScript");
 rb.InsertBinary("JS_BINARY", "AB");        // a string: its UTF-16 bytes
 rb.InsertBinary("JS_NUMBER", 0x44434241);  // a 32-bit integer: "ABCD"
 rb.InsertFile("JS_FILE", work + "\\payload.bin");
+// Names as people type them: stored upper-cased, found in any case, here and by the loader.
+rb.InsertString("Greeting", "Hello greeting");
+rb.InsertString("caf\u00e9 menu", "menu text");
 
 check(rb.GetString("JS_TEXT") == "Hello from JScript", "GetString JS_TEXT");
 check(codesOf(rb.GetString("JS_BINARY")) == "65,0,66,0", "JS_BINARY holds UTF-16 bytes");
 check(rb.GetString("JS_NUMBER") == "ABCD", "GetString JS_NUMBER");
 check(rb.GetBinary("JS_FILE") === null, "a file entry has no bytes before the write");
 check(rb.GetString("missing") == "", "GetString of a missing name");
+check(rb.GetString("GREETING") == "Hello greeting", "GetString in another case");
+check(rb.GetString("Caf\u00c9 Menu") == "menu text", "GetString with an accent in another case");
 expectFailure(function () { rb.GetBinary("missing"); },
               "Failed to get resource data: ResourceName = missing", "GetBinary missing");
 expectFailure(function () { rb.Extract("missing", work + "\\x.bin"); },

@@ -18,6 +18,8 @@ printf 'Hello from JScript' >"$work/expect_js_text.bin"
 printf 'A\0B\0' >"$work/expect_js_binary.bin"
 printf 'Hello from VBScript' >"$work/expect_vbs_text.bin"
 printf 'AB' >"$work/expect_ab.bin"
+printf 'Hello greeting' >"$work/expect_greeting.bin"
+printf 'menu text' >"$work/expect_menu.bin"
 
 unregister() { run regsvr32 /s /u "$(win "$library")" >/dev/null 2>&1; }
 trap unregister EXIT
@@ -40,6 +42,20 @@ run "$work/js_out.exe" JS_TEXT "$w\\expect_js_text.bin" JS_BINARY "$w\\expect_js
     JS_FILE "$w\\payload.bin" || fail "js_out.exe did not find its entries"
 run "$work/vbs_out.exe" VBS_TEXT "$w\\expect_vbs_text.bin" VBS_BYTES "$w\\expect_vbs_text.bin" \
     VBS_INTEGER "$w\\expect_ab.bin" || fail "vbs_out.exe did not find its entries"
+
+# The names as typed, in any case, through FindResourceA and FindResourceW. The list file
+# (UTF-8) keeps the accented names away from command-line conversions.
+names="$work/names.txt"
+: >"$names"
+for name in Greeting greeting GREETING 'café menu' 'CAFÉ MENU' 'Café Menu'; do
+  case "$name" in
+    [Gg]*) expect="expect_greeting.bin" ;;
+    *) expect="expect_menu.bin" ;;
+  esac
+  printf '%s\t%s\n' "$name" "$w\\$expect" >>"$names"
+done
+run "$work/js_out.exe" --list "$w\\names.txt" || fail "js_out.exe did not find the typed names"
+run "$work/vbs_out.exe" --list "$w\\names.txt" || fail "vbs_out.exe did not find the typed names"
 
 run regsvr32 /s /u "$(win "$library")" || fail "regsvr32 /u"
 trap - EXIT
