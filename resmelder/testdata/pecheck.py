@@ -5,7 +5,8 @@ pecheck.py ORIGINAL EDITED [--add NAME DATAFILE]... [--delete NAME]...
 Checks that EDITED parses, that its headers are consistent (resource and relocation
 directories, size of image, checksum, symbol table), that every resource directory is
 sorted the way the loader searches it, and that its resource leaves are exactly the
-original's minus the deleted names plus the added RCDATA entries, byte for byte.
+original's minus the deleted names plus the added RCDATA entries (upper-cased, as the
+loader looks them up), byte for byte.
 Prints OK and exits 0, or prints the problems and exits 1.
 """
 import sys
@@ -30,9 +31,18 @@ def leaves(pe):
     return out
 
 
+def loader_upper(name):
+    """The name as the loader upper-cases it: each character's simple capital, where that
+    capital lower-cases back to the same character (so µ, ı, ſ, ς and ß stay)."""
+    out = []
+    for c in name:
+        u = c.upper()
+        out.append(u if len(u) == 1 and u.lower() == c else c)
+    return "".join(out)
+
+
 def fold(name):
-    return [ord(c) - 32 if ("a" <= c <= "z") or ("\xe0" <= c <= "\xfe" and c != "\xf7") else ord(c)
-            for c in name]
+    return [ord(c) for c in loader_upper(name)]
 
 
 def check_sorted(directory, problems, path="root"):
@@ -121,10 +131,12 @@ def main(argv):
     if hasattr(edited, "DIRECTORY_ENTRY_RESOURCE"):
         check_sorted(edited.DIRECTORY_ENTRY_RESOURCE, problems)
 
+    # Names are matched as the loader matches them, and added ones are stored upper-cased.
+    deleted = {loader_upper(name) for name in deletes}
     expected = {k: v for k, v in leaves(original).items()
-                if str(k[0]) not in deletes and str(k[1]) not in deletes}
+                if loader_upper(str(k[0])) not in deleted and loader_upper(str(k[1])) not in deleted}
     for name, data in adds.items():
-        expected[(10, name, 1)] = data
+        expected[(10, loader_upper(name), 1)] = data
     got = leaves(edited)
     for k in sorted(set(expected) | set(got), key=str):
         if expected.get(k) != got.get(k):
