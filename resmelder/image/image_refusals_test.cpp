@@ -35,9 +35,11 @@ class RefusalTest : public ::testing::Test {
     XString Path(const std::string& leaf) const {
         return XString::FromUtf8((dir_ / leaf).string());
     }
+    // Each load its own file: an image keeps its source open and mapped.
     std::unique_ptr<ExeImage> Load(const Bytes& bytes, Logger& log) {
-        testpe::WriteFile(dir_ / "in.exe", bytes);
-        return ExeImage::Load(Path("in.exe"), &log);
+        const std::string name = "in" + std::to_string(serial_++) + ".exe";
+        testpe::WriteFile(dir_ / name, bytes);
+        return ExeImage::Load(Path(name), &log);
     }
     static testpe::Options Standard(std::vector<testpe::Leaf> leaves) {
         testpe::Options o;
@@ -60,6 +62,7 @@ class RefusalTest : public ::testing::Test {
     }
 
     fs::path dir_;
+    int serial_ = 0;
 };
 
 TEST_F(RefusalTest, AddingUnderALeafInTheTypePlaceIsRefused) {
@@ -124,7 +127,7 @@ TEST_F(RefusalTest, OutputOutOfProportionIsRefusedBeforeAnyFileIsCreated) {
                                 "nothing written\r\n  outputBytes: "),
               std::string::npos)
         << LogText(log);
-    EXPECT_EQ(testpe::FileNames(dir_), (std::vector<std::string>{"in.exe"}));
+    EXPECT_EQ(testpe::FileNames(dir_), (std::vector<std::string>{"in0.exe"}));
 }
 
 TEST_F(RefusalTest, SectionsTheLoaderWouldRefuseAreRefusedWhenLoaded) {

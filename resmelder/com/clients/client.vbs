@@ -36,10 +36,12 @@ On Error GoTo 0
 rb.OpenExe source
 rb.InsertString "VBS_TEXT", "Hello from VBScript"
 ' Names as people type them: stored upper-cased, found in any case, here and by the loader.
+' (Chr, not ChrW: Wine's VBScript lacks ChrW; 233 and 201 are small and capital e acute in
+' code page 1252.)
 rb.InsertString "Greeting", "Hello greeting"
-rb.InsertString "caf" & ChrW(233) & " menu", "menu text"
+rb.InsertString "caf" & Chr(233) & " menu", "menu text"
 Check rb.GetString("gREETING") = "Hello greeting", "GetString in another case"
-Check rb.GetString("CAF" & ChrW(201) & " MENU") = "menu text", "GetString with an accent in another case"
+Check rb.GetString("CAF" & Chr(201) & " MENU") = "menu text", "GetString with an accent in another case"
 
 ' A VBScript byte array: what GetBinary answers, handed back by reference. (Wine's VBScript
 ' cannot index or measure byte arrays; the round trip shows the bytes.)
