@@ -108,12 +108,14 @@ TEST_F(ResBundleTest, StringsRoundTripAsAnsiBytesWithoutTerminator) {
     EXPECT_EQ(bytes->vt, VT_ARRAY | VT_UI1);
     EXPECT_EQ(ArrayBytes(*bytes), (Bytes{'H', 'e', 'l', 'l', 'o'}));
 
-    // Names are exact: another case is another name. A miss is an empty string for
+    // Names are found in any case, as the loader finds them. A miss is an empty string for
     // GetString but a reported failure for GetBinary and Extract.
-    EXPECT_EQ(GetString(L"greeting"), L"");
+    EXPECT_EQ(GetString(L"greeting"), L"Hello");
+    EXPECT_EQ(GetString(L"ACCENTS"), L"caf\u00E9 cr\u00E8me");
+    EXPECT_EQ(GetString(L"greetings"), L"");
     Variant untouched;
-    EXPECT_EQ(bundle_->GetBinary(Bstr(L"greeting").Get(), untouched.Get()), E_FAIL);
-    EXPECT_EQ(TakeDescription(), L"Failed to get resource data: ResourceName = greeting");
+    EXPECT_EQ(bundle_->GetBinary(Bstr(L"greetings").Get(), untouched.Get()), E_FAIL);
+    EXPECT_EQ(TakeDescription(), L"Failed to get resource data: ResourceName = greetings");
     EXPECT_EQ(untouched->vt, VT_EMPTY);
     EXPECT_EQ(bundle_->Extract(Bstr(L"Nope").Get(), Bstr((dir_ + L"x").c_str()).Get()), E_FAIL);
     EXPECT_EQ(TakeDescription(), L"Failed to get resource data: ResourceName = Nope");

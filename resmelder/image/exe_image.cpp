@@ -181,8 +181,8 @@ std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) 
         const std::uint32_t rva = Load32(image->ntHeaders_, dir);
         if (rva != 0) {
             if (const auto range = image->MapRva(rva)) {
-                image->resources_ = ExeResource::Build(*image, range->offset,
-                                                       range->offset + range->inFile, log);
+                image->resources_ =
+                    ExeResource::Build(*image, range->offset, range->offset + range->inFile, log);
             }
         }
     }
@@ -469,7 +469,8 @@ bool ExeImage::PlaceSections(WritePlan& plan, const XString& target, LogBase* lo
         ExeSection& section = plan.sections[i];
         if (i == resourceAt) {
             section.SetVirtualSize(treeSize);
-            section.SetSizeOfRawData(static_cast<std::uint32_t>(RoundUp(treeSize, sectionAlignment)));
+            section.SetSizeOfRawData(
+                static_cast<std::uint32_t>(RoundUp(treeSize, sectionAlignment)));
         }
         const std::uint64_t extent = section.Extent();
         if (rawAt + section.SizeOfRawData() > UINT32_MAX || virtualAt + extent > UINT32_MAX) {
@@ -510,11 +511,11 @@ bool ExeImage::RewriteHeaders(WritePlan& plan, const XString& target, LogBase* l
     std::uint64_t firstData = UINT64_MAX;
     for (const ExeSection& section : plan.sections) {
         imageEnd = std::max(
-            imageEnd, RoundUp(std::uint64_t{section.VirtualAddress()} + section.Extent(),
-                              sectionAlignment));
+            imageEnd,
+            RoundUp(std::uint64_t{section.VirtualAddress()} + section.Extent(), sectionAlignment));
         if (section.SizeOfRawData() != 0) {
-            dataEnd = std::max(dataEnd, std::uint64_t{section.PointerToRawData()} +
-                                            section.SizeOfRawData());
+            dataEnd = std::max(dataEnd,
+                               std::uint64_t{section.PointerToRawData()} + section.SizeOfRawData());
             firstData = std::min<std::uint64_t>(firstData, section.PointerToRawData());
         }
     }
@@ -585,10 +586,10 @@ bool ExeImage::RewriteHeaders(WritePlan& plan, const XString& target, LogBase* l
 // The output may not grow out of proportion to what it is made of (the source and the bytes
 // added to it): leaves sharing one data entry, or a section claiming a huge size, would
 // otherwise turn kilobytes into gigabytes. Decided before any file is created.
-bool ExeImage::CheckOutputInProportion(const WritePlan& plan, const XString& target,
-                                       LogBase* log) {
+bool ExeImage::CheckOutputInProportion(const WritePlan& plan, const XString& target, LogBase* log) {
     const std::uint64_t input = std::uint64_t{sourceSize_} + plan.layout.addedBytes;
-    const std::uint64_t allowed = std::max(kMaxOutputGrowthFactor * input, input + kMaxOutputGrowth);
+    const std::uint64_t allowed =
+        std::max(kMaxOutputGrowthFactor * input, input + kMaxOutputGrowth);
     const std::uint64_t output = plan.overlayAt + Overlay().size();
     if (output <= allowed) {
         return true;

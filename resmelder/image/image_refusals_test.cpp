@@ -67,7 +67,8 @@ class RefusalTest : public ::testing::Test {
 
 TEST_F(RefusalTest, AddingUnderALeafInTheTypePlaceIsRefused) {
     // The root holds a leaf with id 10 where the RCDATA directory belongs.
-    Bytes file = testpe::Build(Standard({{std::uint16_t{10}, std::uint16_t{1}, 0x409, Bytes(4, 1)}}));
+    Bytes file =
+        testpe::Build(Standard({{std::uint16_t{10}, std::uint16_t{1}, 0x409, Bytes(4, 1)}}));
     const std::size_t rsrc = testpe::Get32(file, kTableAt + 2 * 40 + 20);
     // Root entry 0 is type 10 (a directory); point it at the data entry below instead.
     const std::uint32_t typeDir = testpe::Get32(file, rsrc + 16 + 4) & 0x7FFFFFFF;
@@ -156,8 +157,8 @@ TEST_F(RefusalTest, SectionsTheLoaderWouldRefuseAreRefusedWhenLoaded) {
 }
 
 TEST_F(RefusalTest, DataInTheHeadersIsReadFromThem) {
-    Bytes file = testpe::Build(Standard({{std::uint16_t{10}, std::u16string(u"STUB"), 0x409,
-                                          Bytes{1, 2, 3, 4, 5}}}));
+    Bytes file = testpe::Build(
+        Standard({{std::uint16_t{10}, std::u16string(u"STUB"), 0x409, Bytes{1, 2, 3, 4, 5}}}));
     const std::size_t entry = FirstDataEntry(file);
     testpe::Put32(file, entry, 64);  // "stub!" in the DOS stub
     Logger log;
@@ -175,8 +176,8 @@ TEST_F(RefusalTest, DataInTheHeadersIsReadFromThem) {
 }
 
 TEST_F(RefusalTest, BytesPastARawSectionAreZerosAsTheLoaderMapsThem) {
-    Bytes file = testpe::Build(Standard({{std::uint16_t{10}, std::u16string(u"TAIL"), 0x409,
-                                          Bytes(8, 0xAA)}}));
+    Bytes file = testpe::Build(
+        Standard({{std::uint16_t{10}, std::u16string(u"TAIL"), 0x409, Bytes(8, 0xAA)}}));
     const std::size_t header = kTableAt + 2 * 40;
     const std::uint32_t rsrcRva = testpe::Get32(file, header + 12);
     const std::uint32_t rawSize = testpe::Get32(file, header + 16);

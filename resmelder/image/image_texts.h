@@ -20,13 +20,15 @@ constexpr const char* kRootDirectoryOutside = "Resource directory lies outside t
 constexpr const char* kEntriesPastEnd = "Resource directory entries run past the end of the file";
 constexpr const char* kEntriesPastSection =
     "Resource directory claims more entries than its section holds; count cut";
-constexpr const char* kEntryOutOfPlace = "Resource entry is not where its kind belongs; entry moved";
+constexpr const char* kEntryOutOfPlace =
+    "Resource entry is not where its kind belongs; entry moved";
 constexpr const char* kNameOutside = "Resource name lies outside the file; entry skipped";
 constexpr const char* kNestedTooDeeply = "Resource directories nested too deeply; branch ended";
 constexpr const char* kRefersBack =
     "Resource directory refers back to a directory already read; branch ended";
 constexpr const char* kDirectoryOutside = "Resource directory lies outside the file; entry skipped";
-constexpr const char* kDataEntryOutside = "Resource data entry lies outside the file; entry skipped";
+constexpr const char* kDataEntryOutside =
+    "Resource data entry lies outside the file; entry skipped";
 constexpr const char* kDataOutside = "Resource data lies outside the file; leaf kept without data";
 constexpr const char* kMoreSkipped = "More malformed resource entries were skipped";
 constexpr const char* kTreeBudgetSpent =

@@ -56,8 +56,9 @@ TEST(ResourceNameWinTest, TableAgreesWithCharUpperAndInvariantLcMap) {
                                       2, nullptr, nullptr, 0);
         const char16_t table = UpcaseResourceUnit(unit);
         if ((table != viaCharUpper[0] || n != 1 || table != viaLcMap[0]) && ++differences <= 20) {
-            ADD_FAILURE() << std::hex << "U+" << u << ": table " << int(table) << ", CharUpperBuffW "
-                          << int(viaCharUpper[0]) << ", LCMapStringEx " << int(viaLcMap[0]);
+            ADD_FAILURE() << std::hex << "U+" << u << ": table " << int(table)
+                          << ", CharUpperBuffW " << int(viaCharUpper[0]) << ", LCMapStringEx "
+                          << int(viaLcMap[0]);
         }
     }
     EXPECT_EQ(differences, 0);

@@ -94,8 +94,9 @@ TEST_F(ToolTest, NamesAsTypedAreStoredUpperCasedAndFoundInAnyCase) {
         << err_.str();
     EXPECT_EQ(err_.str(), "") << "nothing to warn about";
     ASSERT_EQ(Run({"list", P("out.exe")}), 0);
-    EXPECT_EQ(out_.str(),
-              "10\tCAF\xC3\x89 MENU\t1\t4\n10\tGREETING\t1\t8\n10\tHELLO\t1033\t2\n16\t1\t1033\t6\n");
+    EXPECT_EQ(
+        out_.str(),
+        "10\tCAF\xC3\x89 MENU\t1\t4\n10\tGREETING\t1\t8\n10\tHELLO\t1033\t2\n16\t1\t1033\t6\n");
     for (const char* name : {"Greeting", "greeting", "GREETING"}) {
         ASSERT_EQ(Run({"get", P("out.exe"), name}), 0) << name;
         EXPECT_EQ(out_.str(), "hi there");
@@ -106,8 +107,7 @@ TEST_F(ToolTest, NamesAsTypedAreStoredUpperCasedAndFoundInAnyCase) {
     EXPECT_EQ(Run({"get", P("out.exe"), "Greeting"}), 1);
 
     // A name longer than the reader keeps is refused, not added and lost.
-    EXPECT_EQ(Run({"add-string", P("in.exe"), std::string(600, 'L'), "x", "-o", P("long.exe")}),
-              1);
+    EXPECT_EQ(Run({"add-string", P("in.exe"), std::string(600, 'L'), "x", "-o", P("long.exe")}), 1);
     EXPECT_NE(err_.str().find("Resource name is too long"), std::string::npos) << err_.str();
     EXPECT_FALSE(fs::exists(dir_ / "long.exe"));
 }
@@ -123,8 +123,7 @@ TEST_F(ToolTest, SignedInputIsWrittenWithAWarning) {
     testpe::WriteFile(dir_ / "signed.exe", testpe::Build(o));
     ASSERT_EQ(Run({"add-string", P("signed.exe"), "Note", "n", "-o", P("out.exe")}), 0)
         << err_.str();
-    EXPECT_NE(err_.str().find(
-                  "the file's signature no longer matches its contents; sign it again"),
+    EXPECT_NE(err_.str().find("the file's signature no longer matches its contents; sign it again"),
               std::string::npos)
         << err_.str();
     ASSERT_EQ(Run({"get", P("out.exe"), "note"}), 0);

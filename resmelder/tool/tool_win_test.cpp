@@ -123,11 +123,10 @@ TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
     const std::wstring log = dir + L"names_log.txt";
 
     const std::wstring tool = Here() + L"resmelder.exe";
-    const std::wstring edit = Q(tool) + L" edit " + Q(probe) +
-                              L" --add-string Greeting \"hello there\"" +
-                              L" --add-string \u00DCn\u00EFcode \"unicode text\"" +
-                              L" --add-file \"caf\u00E9 menu\" " + Q(dir + L"menu.bin") +
-                              L" -o " + Q(probe);
+    const std::wstring edit =
+        Q(tool) + L" edit " + Q(probe) + L" --add-string Greeting \"hello there\"" +
+        L" --add-string \u00DCn\u00EFcode \"unicode text\"" + L" --add-file \"caf\u00E9 menu\" " +
+        Q(dir + L"menu.bin") + L" -o " + Q(probe);
     ASSERT_EQ(RunProcess(edit, log), 0) << ReadText(log);
 
     struct Expect {
@@ -135,11 +134,16 @@ TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
         const wchar_t* file;
     };
     const Expect expected[] = {
-        {L"Greeting", L"greeting.bin"},         {L"greeting", L"greeting.bin"},
-        {L"GREETING", L"greeting.bin"},         {L"\u00DCn\u00EFcode", L"unicode.bin"},
-        {L"\u00FCN\u00CFCODE", L"unicode.bin"}, {L"caf\u00E9 menu", L"menu.bin"},
-        {L"CAF\u00C9 MENU", L"menu.bin"},       {L"Caf\u00E9 Menu", L"menu.bin"},
-        {L"hello", L"hello.bin"},               {L"HELLO", L"hello.bin"},
+        {L"Greeting", L"greeting.bin"},
+        {L"greeting", L"greeting.bin"},
+        {L"GREETING", L"greeting.bin"},
+        {L"\u00DCn\u00EFcode", L"unicode.bin"},
+        {L"\u00FCN\u00CFCODE", L"unicode.bin"},
+        {L"caf\u00E9 menu", L"menu.bin"},
+        {L"CAF\u00C9 MENU", L"menu.bin"},
+        {L"Caf\u00E9 Menu", L"menu.bin"},
+        {L"hello", L"hello.bin"},
+        {L"HELLO", L"hello.bin"},
     };
     std::string list;
     for (const Expect& e : expected) {
