@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "image/exe_resource.h"
+#include "image/pending_output.h"
 #include "support/byte_reader.h"
 #include "support/ext_ptr_array.h"
 #include "support/file_sys.h"
@@ -49,26 +50,6 @@ class ExeSection : public VantrixObject {
     std::array<std::uint8_t, 40> raw_{};
 };
 
-/// A finished new executable in a temporary file beside its target. Commit renames it over
-/// the target; otherwise the temporary file is removed when this object goes.
-class PendingOutput {
-  public:
-    PendingOutput(XString temporary, XString target)
-        : temporary_(std::move(temporary)), target_(std::move(target)) {}
-    PendingOutput(const PendingOutput&) = delete;
-    PendingOutput& operator=(const PendingOutput&) = delete;
-    ~PendingOutput();
-
-    /// Replaces the target in one step; on failure the target is as it was.
-    bool Commit(LogBase* log);
-    const XString& TemporaryName() const { return temporary_; }
-
-  private:
-    XString temporary_;
-    XString target_;
-    bool done_ = false;
-};
-
 class ExeImage : public VantrixObject {
     struct Token {};  // only Load makes images
 
@@ -95,6 +76,8 @@ class ExeImage : public VantrixObject {
     void DeleteNamed(std::string_view name);
     std::optional<FoundResource> FindNamed(std::string_view name, LogBase* log) const;
 
+    /// Which file the image was read from (the source stays open while the image lives).
+    std::optional<FileIdentity> SourceIdentity() const { return file_.Identity(); }
     /// The mapped source file.
     ByteReader Source() const { return ByteReader(mapping_.Bytes()); }
     /// The file offset of an RVA, through the section that holds it.
