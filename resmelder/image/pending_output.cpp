@@ -70,7 +70,8 @@ bool PendingOutput::Commit(LogBase* log) {
     // The target is asked again: it may have become a FIFO or a device since the output was
     // made. One that cannot be opened for writing (locked, or mapped as a source) is
     // reported with the open messages and left alone.
-    if (done_ || !file_.IsOpen() || !FileSys::CheckReplaceable(target_, log) || !FileSys::CanReplace(target_, log)) {
+    if (done_ || !file_.IsOpen() || !FileSys::CheckReplaceable(target_, log) ||
+        !FileSys::CanReplace(target_, log)) {
         return false;
     }
     // On the disk before it has a name: after a power cut the target is the old file or
@@ -104,8 +105,7 @@ bool PendingOutput::Commit(LogBase* log) {
     return true;
 }
 
-bool IsInputFile(const std::optional<FileIdentity>& source, const XString& target,
-                 LogBase* log) {
+bool IsInputFile(const std::optional<FileIdentity>& source, const XString& target, LogBase* log) {
     if (!source || source != FileSys::IdentityOf(target)) {
         return false;
     }

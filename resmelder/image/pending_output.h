@@ -48,8 +48,7 @@ class PendingOutput {
 
 /// True, with "Output file is the input file" logged, when `target` leads to the file
 /// `source` (under its own name or through a link): writing there would destroy the input.
-bool IsInputFile(const std::optional<FileIdentity>& source, const XString& target,
-                 LogBase* log);
+bool IsInputFile(const std::optional<FileIdentity>& source, const XString& target, LogBase* log);
 
 /// Writes `bytes` as the whole new content of `target` through a PendingOutput. Failures
 /// are logged with the messages of a whole-file write.

@@ -232,8 +232,7 @@ bool RefuseSpecialFile(const XString& name, LogBase* log) {
 
 bool FileSys::CheckRegularOrMissing(const XString& name, LogBase* log) {
     const FileKind kind = KindOf(name, true);
-    return kind == FileKind::kRegular || kind == FileKind::kMissing ||
-           RefuseSpecialFile(name, log);
+    return kind == FileKind::kRegular || kind == FileKind::kMissing || RefuseSpecialFile(name, log);
 }
 
 bool FileSys::CheckReplaceable(const XString& name, LogBase* log) {
@@ -243,8 +242,7 @@ bool FileSys::CheckReplaceable(const XString& name, LogBase* log) {
     return kind != FileKind::kOther || RefuseSpecialFile(name, log);
 }
 
-bool FileSys::LockForEdit(const XString& name, std::uint32_t timeoutMs, File& lock,
-                          LogBase* log) {
+bool FileSys::LockForEdit(const XString& name, std::uint32_t timeoutMs, File& lock, LogBase* log) {
     constexpr std::uint32_t kPollMs = 20;
     lock.Close();
     if (!file_backend::HasAdvisoryLocks()) {

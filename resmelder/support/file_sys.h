@@ -121,8 +121,7 @@ struct FileSys {
     /// lock lasts while `lock` is open. False (logged) on failure or time-out. Where the
     /// system has no such locks (Windows: its share modes refuse a second writer instead)
     /// `lock` stays closed and the answer is true.
-    static bool LockForEdit(const XString& name, std::uint32_t timeoutMs, File& lock,
-                            LogBase* log);
+    static bool LockForEdit(const XString& name, std::uint32_t timeoutMs, File& lock, LogBase* log);
 };
 
 namespace file_backend {

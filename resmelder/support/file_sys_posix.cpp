@@ -111,7 +111,8 @@ std::optional<FileIdentity> File::Identity() const {
     if (!impl_ || ::fstat(impl_->fd, &st) != 0) {
         return std::nullopt;
     }
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
 }
 
 bool File::Seek(std::uint64_t offset) {
@@ -239,8 +240,8 @@ bool Remove(const XString& name) {
 
 FileKind KindOf(const XString& name, bool followLinks) {
     struct stat st {};
-    const int result = followLinks ? ::stat(name.Utf8().c_str(), &st)
-                                   : ::lstat(name.Utf8().c_str(), &st);
+    const int result =
+        followLinks ? ::stat(name.Utf8().c_str(), &st) : ::lstat(name.Utf8().c_str(), &st);
     if (result != 0) {
         return FileKind::kMissing;
     }
@@ -255,7 +256,8 @@ std::optional<FileIdentity> IdentityOf(const XString& name) {
     if (::stat(name.Utf8().c_str(), &st) != 0) {
         return std::nullopt;
     }
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
 }
 
 bool HasAdvisoryLocks() {
@@ -303,8 +305,7 @@ File CreateUnnamedBeside(const XString& target) {
 
 bool NameUnnamed(File& file, const XString& name) {
     const std::string path = "/proc/self/fd/" + std::to_string(file.NativeImpl()->fd);
-    return ::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, name.Utf8().c_str(), AT_SYMLINK_FOLLOW) ==
-           0;
+    return ::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, name.Utf8().c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 bool KeepPermissions(File& newFile, const XString& previous) {

@@ -106,8 +106,9 @@ TEST_F(FileSysPosixTest, EditLockWaitsBoundedAndFollowsAReplacedFile) {
     EXPECT_GE(waited, std::chrono::milliseconds(200));
     EXPECT_LT(waited, std::chrono::seconds(5));
     EXPECT_FALSE(second.IsOpen());
-    EXPECT_EQ(Text(log), "VantrixLog:\r\n  File is being edited by another process\r\n  filename: " +
-                             Name("plain.bin").Utf8() + "\r\n");
+    EXPECT_EQ(Text(log),
+              "VantrixLog:\r\n  File is being edited by another process\r\n  filename: " +
+                  Name("plain.bin").Utf8() + "\r\n");
 
     // The holder replaces the file and lets go: the lock taken then is on the new file.
     std::ofstream(dir_ / "new.bin") << "new";

@@ -64,11 +64,9 @@ std::size_t File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) c
         OVERLAPPED where{};
         where.Offset = static_cast<DWORD>(at);
         where.OffsetHigh = static_cast<DWORD>(at >> 32);
-        const DWORD ask =
-            static_cast<DWORD>(std::min<std::size_t>(buffer.size() - done, 1u << 30));
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(buffer.size() - done, 1u << 30));
         DWORD got = 0;
-        if (!::ReadFile(impl_->handle.get(), buffer.data() + done, ask, &got, &where) ||
-            got == 0) {
+        if (!::ReadFile(impl_->handle.get(), buffer.data() + done, ask, &got, &where) || got == 0) {
             break;
         }
         done += got;
@@ -91,9 +89,9 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
     if (!::GetFileInformationByHandle(handle, &info)) {
         return std::nullopt;
     }
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
-                            info.nFileIndexLow};
+    return FileIdentity{
+        info.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 const wchar_t* Wide(const XString& name) {
@@ -252,10 +250,9 @@ FileKind KindOf(const XString& name, bool followLinks) {
     }
     // Device names ("NUL", "CON") can pass the attribute test: ask the opened object. No
     // access is asked for, so nothing is read or changed.
-    win::UniqueFile probe(::CreateFileW(Wide(name), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                        nullptr));
+    win::UniqueFile probe(
+        ::CreateFileW(Wide(name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (probe && ::GetFileType(probe.get()) != FILE_TYPE_DISK) {
         return FileKind::kOther;
     }
@@ -263,10 +260,9 @@ FileKind KindOf(const XString& name, bool followLinks) {
 }
 
 std::optional<FileIdentity> IdentityOf(const XString& name) {
-    win::UniqueFile probe(::CreateFileW(Wide(name), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                        nullptr));
+    win::UniqueFile probe(
+        ::CreateFileW(Wide(name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!probe) {
         return std::nullopt;
     }

@@ -133,7 +133,8 @@ class Tool {
         // link named as the output is replaced, never written through. Over the input itself
         // it would destroy the input.
         const XString target = XString::FromUtf8(*outFile);
-        if (IsInputFile(image->SourceIdentity(), target, &log_) || !ReplaceWholeFile(target, bytes, &log_)) {
+        if (IsInputFile(image->SourceIdentity(), target, &log_) ||
+            !ReplaceWholeFile(target, bytes, &log_)) {
             log_.LogError("Failed to write file");
             return Fail();
         }
