@@ -249,10 +249,10 @@ FileKind KindOf(const XString& name, bool followLinks) {
         return FileKind::kSymbolicLink;
     }
     // Device names ("NUL", "CON") can pass the attribute test: ask the opened object. No
-    // access is asked for, so nothing is read or changed.
-    win::UniqueFile probe(
-        ::CreateFileW(Wide(name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    // data access is asked for, so nothing is read or changed.
+    win::UniqueFile probe(::CreateFileW(
+        Wide(name), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (probe && ::GetFileType(probe.get()) != FILE_TYPE_DISK) {
         return FileKind::kOther;
     }
@@ -260,9 +260,9 @@ FileKind KindOf(const XString& name, bool followLinks) {
 }
 
 std::optional<FileIdentity> IdentityOf(const XString& name) {
-    win::UniqueFile probe(
-        ::CreateFileW(Wide(name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    win::UniqueFile probe(::CreateFileW(
+        Wide(name), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!probe) {
         return std::nullopt;
     }
