@@ -62,10 +62,10 @@ class ExeImage : public VantrixObject {
     /// Maps and reads the executable; null (with the cause logged) when it is not one.
     static std::unique_ptr<ExeImage> Load(const XString& fileName, LogBase* log);
 
-    /// Writes the new executable to `fileName` through a temporary file that replaces it only
+    /// Writes the new executable to `fileName` through a PendingOutput, which replaces it only
     /// when complete; a failure leaves an existing file as it was.
     bool Write(const XString& fileName, LogBase* log);
-    /// The first half of Write: the new executable, complete, in a temporary file beside
+    /// The first half of Write: the new executable, complete, in a PendingOutput for
     /// `fileName`. Lets a caller release the source before replacing it (editing in place).
     std::unique_ptr<PendingOutput> WriteBeside(const XString& fileName, LogBase* log);
 
