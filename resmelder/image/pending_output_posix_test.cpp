@@ -192,13 +192,15 @@ TEST_F(PendingOutputPosixTest, SourceCutShortFailsTheWriteWithALine) {
 // The same while the write runs: a thread truncates the source at a varying moment. The
 // write either finished first or fails with the line; the process lives either way.
 TEST_F(PendingOutputPosixTest, SourceTruncatedDuringTheWriteNeverKillsTheProcess) {
+    const Bytes program = testpe::Build(Program(16u << 20));
     for (int round = 0; round < 6; ++round) {
         SCOPED_TRACE(round);
-        auto image = LoadProgram(24u << 20);
-        ASSERT_TRUE(image);
+        testpe::WriteFile(dir_ / "in.exe", program);
         Logger log;
+        auto image = ExeImage::Load(Path("in.exe"), &log);
+        ASSERT_TRUE(image) << LogText(log);
         std::thread truncator([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(round * 15));
+            std::this_thread::sleep_for(std::chrono::milliseconds(round * 10));
             fs::resize_file(dir_ / "in.exe", 0x200);
         });
         const bool written = image->Write(Path("out.exe"), &log);
