@@ -168,8 +168,9 @@ TEST_F(ResBundleTest, FileEntriesAreReadOnlyWhenWritten) {
 // the same file, found by its identity (volume and file index), not by its spelling.
 TEST_F(ResBundleTest, ExtractNeverOverwritesTheOpenExecutable) {
     const std::wstring exe = dir_ + L"own.exe";
-    ASSERT_TRUE(::CopyFileW(ProbePath(L"probe64.exe").c_str(), exe.c_str(), FALSE));
     const std::wstring link = dir_ + L"own_link.exe";
+    ::DeleteFileW(link.c_str());  // left by an earlier run
+    ASSERT_TRUE(::CopyFileW(ProbePath(L"probe64.exe").c_str(), exe.c_str(), FALSE));
     ASSERT_TRUE(::CreateHardLinkW(link.c_str(), exe.c_str(), nullptr));
     const std::string before = ReadFileBytes(exe);
     ASSERT_EQ(Open(exe), S_OK);
@@ -180,6 +181,7 @@ TEST_F(ResBundleTest, ExtractNeverOverwritesTheOpenExecutable) {
     }
     bundle_.Reset();
     EXPECT_EQ(ReadFileBytes(exe), before);
+    ::DeleteFileW(link.c_str());
 }
 
 // A folder is no data file: refused when it is added, not when the executable is written.
