@@ -229,7 +229,12 @@ STDMETHODIMP CResBundle::InsertFile(BSTR resourceName, BSTR filename) {
     if (!image_) {
         return ReportFailure(texts::kNoExeOpen);
     }
-    return image_->AddFile(AnsiName(resourceName), FileName(filename), &log_) ? S_OK : ReportLog();
+    // A FIFO or a device would block the write, or never end: refused now, not at the write.
+    const XString data = FileName(filename);
+    return FileSys::CheckRegularOrMissing(data, &log_) &&
+                   image_->AddFile(AnsiName(resourceName), data, &log_)
+               ? S_OK
+               : ReportLog();
 }
 
 STDMETHODIMP CResBundle::InsertString(BSTR resourceName, BSTR str) {
@@ -326,7 +331,11 @@ STDMETHODIMP CResBundle::Extract(BSTR resourceName, BSTR filename) {
         return ReportNotFound(name);
     }
     const std::span<const std::uint8_t> bytes(found->data, found->data ? found->size : 0);
-    if (!FileSys::WriteWholeFile(FileName(filename), bytes, &log_)) {
+    // Replaced as an executable is, so a failure leaves an existing file whole; never over
+    // the open executable itself, under whatever name it is given.
+    const XString target = FileName(filename);
+    if (IsInputFile(image_->SourceIdentity(), target, &log_) ||
+        !ReplaceWholeFile(target, bytes, &log_)) {
         return ReportFailure(texts::kWriteFileFailed);
     }
     return S_OK;

@@ -166,6 +166,33 @@ TEST_F(ResBundleTest, FileEntriesAreReadOnlyWhenWritten) {
     EXPECT_EQ(TakeDescription(), L"Failed to write file");
 }
 
+// Extracting over the open executable would destroy it: refused for any name that leads to
+// the same file, found by its identity (volume and file index), not by its spelling.
+TEST_F(ResBundleTest, ExtractNeverOverwritesTheOpenExecutable) {
+    const std::wstring exe = dir_ + L"own.exe";
+    const std::wstring link = dir_ + L"own_link.exe";
+    ::DeleteFileW(link.c_str());  // left by an earlier run
+    ASSERT_TRUE(::CopyFileW(ProbePath(L"probe64.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(::CreateHardLinkW(link.c_str(), exe.c_str(), nullptr));
+    const std::string before = ReadFileBytes(exe);
+    ASSERT_EQ(Open(exe), S_OK);
+    ASSERT_EQ(InsertString(L"Note", L"text"), S_OK);
+    for (const std::wstring& target : {exe, dir_ + L"OWN.EXE", link}) {
+        EXPECT_EQ(bundle_->Extract(Bstr(L"Note").Get(), Bstr(target.c_str()).Get()), E_FAIL);
+        EXPECT_EQ(TakeDescription(), L"Failed to write file");
+    }
+    bundle_.Reset();
+    EXPECT_EQ(ReadFileBytes(exe), before);
+    ::DeleteFileW(link.c_str());
+}
+
+// A folder is no data file: refused when it is added, not when the executable is written.
+TEST_F(ResBundleTest, InsertFileRefusesAFolder) {
+    ASSERT_EQ(Open(ProbePath(L"probe64.exe")), S_OK);
+    EXPECT_EQ(bundle_->InsertFile(Bstr(L"Folder").Get(), Bstr(dir_.c_str()).Get()), E_FAIL);
+    EXPECT_NE(TakeDescription().find(L"Not a regular file"), std::wstring::npos);
+}
+
 TEST_F(ResBundleTest, WritesAreRepeatableAndFailuresCarryTheWholeLog) {
     // Failed opens leave their lines in the log; the instance never clears it.
     const std::wstring missing = dir_ + L"missing_before.exe";

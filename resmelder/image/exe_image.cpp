@@ -1,15 +1,12 @@
 #include "image/exe_image.h"
 
 #include <algorithm>
-#include <atomic>
-#include <charconv>
 #include <cstring>
 
 #include "image/image_texts.h"
 #include "image/output_sink.h"
 #include "image/pe_format.h"
 #include "support/log.h"
-#include "support/platform.h"
 #include "support/progress_monitor.h"
 #include "support/string_buffer.h"
 
@@ -53,6 +50,23 @@ void Fail(LogBase* log, const char* text, const XString& name) {
     }
 }
 
+bool CheckFileBackedEntries(const ExeResource* node, LogBase* log) {
+    if (node == nullptr) {
+        return true;
+    }
+    if (!node->IsDirectory()) {
+        return !node->IsFileBacked() || FileSys::CheckRegularOrMissing(node->FileName(), log);
+    }
+    for (const auto* list : {&node->NamedChildren(), &node->NumericChildren()}) {
+        for (std::uint32_t i = 0; i < list->Count(); ++i) {
+            if (!CheckFileBackedEntries(list->Get(i), log)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 ExeSection::ExeSection(std::span<const std::uint8_t> header) {
@@ -72,22 +86,6 @@ std::uint32_t ExeSection::Get(std::size_t at) const {
 
 void ExeSection::Set(std::size_t at, std::uint32_t v) {
     std::memcpy(raw_.data() + at, &v, 4);
-}
-
-PendingOutput::~PendingOutput() {
-    if (!done_) {
-        FileSys::Remove(temporary_);
-    }
-}
-
-bool PendingOutput::Commit(LogBase* log) {
-    // A target that cannot be opened for writing (locked, or mapped as a source) is reported
-    // with the open messages, and the target is left alone.
-    if (!FileSys::CanReplace(target_, log) || !FileSys::Replace(temporary_, target_, log)) {
-        return false;
-    }
-    done_ = true;
-    return true;
 }
 
 ExeImage::~ExeImage() {
@@ -614,13 +612,18 @@ std::uint32_t ExeImage::CertificateTableSize() const {
 bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log) {
     const ByteReader src = Source();
     const std::uint32_t count = sections_.Count();
-    FileSink out(file);
+    FileSink out(file, MappedSource{&file_, mapping_.Bytes()}, log);
     ProgressMonitor progress(plan.overlayAt + Overlay().size(), nullptr);
 
     // Headers: the source's bytes up to the section table's end, with the new values.
     const std::size_t tableAt = ntOffset_ + ntHeaders_.size();
     std::vector<std::uint8_t> head(tableAt + count * pe::kSectionHeaderSize, 0);
-    std::memcpy(head.data(), src.All().data(), std::min(head.size(), src.Size()));
+    // Read from the file, not the view: see FileSink.
+    const std::size_t headFromSource = std::min(head.size(), src.Size());
+    if (file_.ReadAt(0, {head.data(), headFromSource}) != headFromSource) {
+        Fail(log, "Source file changed while the new file was written", target);
+        return false;
+    }
     std::memcpy(head.data(), dosHeader_.data(), std::min<std::size_t>(ntOffset_, 64));
     std::memcpy(head.data() + ntOffset_, plan.ntHeaders.data(), plan.ntHeaders.size());
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -727,33 +730,15 @@ std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, Lo
     if (fileName.IsEmpty()) {
         return nullptr;
     }
-    // Everything that can refuse the write is decided before any file is created.
+    // Everything that can refuse the write is decided before any file is created. A data
+    // file that became a FIFO or a device since it was added would block the write or never
+    // end.
     WritePlan plan;
-    if (!PlanWrite(plan, fileName, log)) {
+    if (!CheckFileBackedEntries(resources_.get(), log) || !PlanWrite(plan, fileName, log)) {
         return nullptr;
     }
-    static std::atomic<std::uint32_t> counter{0};
-    File file;
-    XString temporary;
-    std::uint32_t error = 0;
-    for (int attempt = 0; attempt < 16 && !file.IsOpen(); ++attempt) {
-        char suffix[32] = {};
-        const std::uint32_t n = platform::TickCount() ^ (counter.fetch_add(1) * 2654435761u);
-        std::to_chars(suffix, suffix + sizeof suffix - 1, n, 16);
-        temporary = XString::FromUtf8(fileName.Utf8() + ".resmelder-" + suffix + ".tmp");
-        file = FileSys::CreateNew(temporary);
-        error = platform::LastOsError();
-    }
-    if (!file.IsOpen()) {
-        // Reported for the target, as the file layer reports an open it could not make: the
-        // temporary name takes the same route (its suffix is ASCII).
-        FileSys::LogOpenFailure(fileName, error, log);
-        return nullptr;
-    }
-    auto pending = std::make_unique<PendingOutput>(temporary, fileName);
-    const bool written = WriteTo(file, plan, fileName, log);
-    file.Close();  // closed before a failed pending output removes the partial file
-    if (!written) {
+    auto pending = PendingOutput::Create(fileName, log);
+    if (!pending || !WriteTo(pending->Output(), plan, fileName, log)) {
         return nullptr;
     }
     return pending;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "image/exe_resource.h"
+#include "image/pending_output.h"
 #include "support/byte_reader.h"
 #include "support/ext_ptr_array.h"
 #include "support/file_sys.h"
@@ -57,26 +58,6 @@ class ExeSection : public VantrixObject {
     std::array<std::uint8_t, 40> raw_{};
 };
 
-/// A finished new executable in a temporary file beside its target. Commit renames it over
-/// the target; otherwise the temporary file is removed when this object goes.
-class PendingOutput {
-  public:
-    PendingOutput(XString temporary, XString target)
-        : temporary_(std::move(temporary)), target_(std::move(target)) {}
-    PendingOutput(const PendingOutput&) = delete;
-    PendingOutput& operator=(const PendingOutput&) = delete;
-    ~PendingOutput();
-
-    /// Replaces the target in one step; on failure the target is as it was.
-    bool Commit(LogBase* log);
-    const XString& TemporaryName() const { return temporary_; }
-
-  private:
-    XString temporary_;
-    XString target_;
-    bool done_ = false;
-};
-
 class ExeImage : public VantrixObject {
     struct Token {};  // only Load makes images
 
@@ -89,10 +70,10 @@ class ExeImage : public VantrixObject {
     /// Maps and reads the executable; null (with the cause logged) when it is not one.
     static std::unique_ptr<ExeImage> Load(const XString& fileName, LogBase* log);
 
-    /// Writes the new executable to `fileName` through a temporary file that replaces it only
+    /// Writes the new executable to `fileName` through a PendingOutput, which replaces it only
     /// when complete; a failure leaves an existing file as it was.
     bool Write(const XString& fileName, LogBase* log);
-    /// The first half of Write: the new executable, complete, in a temporary file beside
+    /// The first half of Write: the new executable, complete, in a PendingOutput for
     /// `fileName`. Lets a caller release the source before replacing it (editing in place).
     std::unique_ptr<PendingOutput> WriteBeside(const XString& fileName, LogBase* log);
 
@@ -103,6 +84,8 @@ class ExeImage : public VantrixObject {
     void DeleteNamed(std::string_view name);
     std::optional<FoundResource> FindNamed(std::string_view name, LogBase* log) const;
 
+    /// Which file the image was read from (the source stays open while the image lives).
+    std::optional<FileIdentity> SourceIdentity() const { return file_.Identity(); }
     /// The mapped source file.
     ByteReader Source() const { return ByteReader(mapping_.Bytes()); }
     /// The file offset of an RVA, through the section that holds it.

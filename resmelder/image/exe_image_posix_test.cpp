@@ -2,15 +2,14 @@
 // file size limit, and a folder the process may not write into.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 
 #include "image/exe_image.h"
 #include "image/test_pe.h"
+#include "image/test_posix.h"
 #include "image/tree_dump.h"
 #include "support/log.h"
 
@@ -20,31 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using testpe::Bytes;
 using testpe::LogText;
-
-// While it lives, no file of this process grows past `bytes`: a write across the limit
-// writes what fits and the next fails (EFBIG), the way a full disk cuts a write short.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);  // fail the write instead of the process
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    bool ok() const { return ok_; }
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = SIG_DFL;
-    bool ok_ = false;
-};
 
 class ImagePosixTest : public ::testing::Test {
   protected:
@@ -102,7 +76,7 @@ TEST_F(ImagePosixTest, WriteCutShortFailsAndLeavesTheTargetAlone) {
         ASSERT_TRUE(image->AddBytes(
             "ADDED", {reinterpret_cast<const std::uint8_t*>(added.data()), added.size()}, &log));
         {
-            FileSizeLimit limit(c.limit);
+            testposix::FileSizeLimit limit(c.limit);
             ASSERT_TRUE(limit.ok());
             EXPECT_FALSE(image->Write(Path("target.exe"), &log));
         }

@@ -455,8 +455,8 @@ TEST_F(ImageTest, LayoutRefusalsLeaveTheTargetAlone) {
     }
 }
 
-// A target the finished output cannot replace (here a folder) fails the write with the open
-// messages for the target; the folder and its contents stay, and the temporary file goes.
+// A target that is not a file (here a folder) is refused before anything is written; the
+// folder and its contents stay, and nothing is left beside it.
 TEST_F(ImageTest, TargetThatCannotBeReplacedStaysAsItWas) {
     Logger log;
     auto image = ExeImage::Load(Put("in.exe", testpe::Build(Typical(true))), &log);
@@ -465,24 +465,25 @@ TEST_F(ImageTest, TargetThatCannotBeReplacedStaysAsItWas) {
     fs::create_directory(dir_ / "target.exe");
     testpe::WriteFile(dir_ / "target.exe" / "inside", Bytes{1, 2});
     EXPECT_FALSE(image->Write(Path("target.exe"), &log));
-    EXPECT_NE(LogText(log).find("Failed to open file (2)\r\n  filename: " +
-                                Path("target.exe").Utf8() + "\r\n  osErrorInfo: "),
+    EXPECT_NE(LogText(log).find("Not a regular file\r\n  filename: " + Path("target.exe").Utf8()),
               std::string::npos)
         << LogText(log);
     EXPECT_TRUE(fs::is_directory(dir_ / "target.exe"));
     EXPECT_EQ(testpe::ReadFile(dir_ / "target.exe" / "inside"), (Bytes{1, 2}));
     EXPECT_EQ(Files(), (std::vector<std::string>{"in.exe", "target.exe"}));
 
-    // The same through the two steps: the pending output is complete until the commit fails.
-    auto pending = image->WriteBeside(Path("target.exe"), &log);
-    ASSERT_TRUE(pending);
-    const fs::path temporary = fs::u8path(pending->TemporaryName().Utf8());
-    EXPECT_EQ(temporary.parent_path(), dir_);
-    EXPECT_TRUE(fs::exists(temporary));
+    // Through the two steps: the target becomes a folder after the output was written; the
+    // commit asks again and refuses, and the output goes.
+    auto pending = image->WriteBeside(Path("later.exe"), &log);
+    ASSERT_TRUE(pending) << LogText(log);
+    fs::create_directory(dir_ / "later.exe");
     EXPECT_FALSE(pending->Commit(&log));
+    EXPECT_NE(LogText(log).find("Not a regular file\r\n  filename: " + Path("later.exe").Utf8()),
+              std::string::npos)
+        << LogText(log);
     pending.reset();
-    EXPECT_FALSE(fs::exists(temporary));
-    EXPECT_TRUE(fs::is_directory(dir_ / "target.exe"));
+    EXPECT_TRUE(fs::is_empty(dir_ / "later.exe"));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"in.exe", "later.exe", "target.exe"}));
 }
 
 // The write reports a target it cannot create exactly as the file layer reports that name:

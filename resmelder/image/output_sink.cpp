@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "support/log.h"
+
 namespace resmelder {
 
 bool ByteSink::Fill(std::uint8_t byte, std::uint64_t count) {
@@ -20,9 +22,8 @@ bool ByteSink::Fill(std::uint8_t byte, std::uint64_t count) {
     return true;
 }
 
-FileSink::FileSink(File& file) : file_(file) {
-    buffer_.reserve(kBufferSize);
-}
+FileSink::FileSink(File& file, MappedSource source, LogBase* log)
+    : file_(file), source_(source), log_(log), buffer_(kBufferSize) {}
 
 void FileSink::Sum(std::span<const std::uint8_t> bytes) {
     // 16-bit little-endian words at even file offsets, carries folded at the end.
@@ -51,24 +52,64 @@ bool FileSink::Write(std::span<const std::uint8_t> bytes) {
     if (failed_) {
         return false;
     }
+    if (bytes.empty()) {
+        return true;
+    }
+    if (source_.file != nullptr) {
+        const auto at = reinterpret_cast<std::uintptr_t>(bytes.data());
+        const auto begin = reinterpret_cast<std::uintptr_t>(source_.view.data());
+        if (at >= begin && at - begin <= source_.view.size() &&
+            bytes.size() <= source_.view.size() - (at - begin)) {
+            return CopyFromSource(at - begin, bytes.size());
+        }
+    }
+    return Append(bytes);
+}
+
+bool FileSink::Append(std::span<const std::uint8_t> bytes) {
     Sum(bytes);
     position_ += bytes.size();
-    if (buffer_.size() + bytes.size() <= kBufferSize) {
-        buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    if (used_ + bytes.size() <= kBufferSize) {
+        std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
         return true;
     }
     if (!Flush()) {
         return false;
     }
     if (bytes.size() >= kBufferSize) {
-        // Large runs (section data from the mapped source) go straight to the file.
         if (file_.Write(bytes) != bytes.size()) {
             failed_ = true;
             return false;
         }
         return true;
     }
-    buffer_.assign(bytes.begin(), bytes.end());
+    std::memcpy(buffer_.data(), bytes.data(), bytes.size());
+    used_ = bytes.size();
+    return true;
+}
+
+bool FileSink::CopyFromSource(std::size_t offset, std::size_t count) {
+    // Straight into the buffer: one copy out of the page cache, summed while in the cache.
+    while (count > 0) {
+        if (used_ == kBufferSize && !Flush()) {
+            return false;
+        }
+        const std::size_t want = std::min(count, kBufferSize - used_);
+        const std::span<std::uint8_t> into(buffer_.data() + used_, want);
+        if (source_.file->ReadAt(offset, into) != want) {
+            failed_ = true;
+            if (log_ != nullptr) {
+                log_->LogError("Source file changed while the new file was written");
+            }
+            return false;
+        }
+        Sum(into);
+        position_ += want;
+        used_ += want;
+        offset += want;
+        count -= want;
+    }
     return true;
 }
 
@@ -76,11 +117,11 @@ bool FileSink::Flush() {
     if (failed_) {
         return false;
     }
-    if (!buffer_.empty() && file_.Write(buffer_) != buffer_.size()) {
+    if (used_ != 0 && file_.Write({buffer_.data(), used_}) != used_) {
         failed_ = true;
         return false;
     }
-    buffer_.clear();
+    used_ = 0;
     return true;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 // Where the writer puts bytes: a buffered file that also sums the PE checksum as the bytes
 // pass, or memory (tests). Every sink detects short writes.
+//
+// Bytes that lie in the mapped source are read from the source file, never through the
+// mapping: a source cut short by another process meanwhile then fails the write with a log
+// line, where touching the mapping past its new end would kill the process (SIGBUS).
 
 #include <cstdint>
 #include <span>
@@ -30,13 +34,21 @@ class MemorySink : public ByteSink {
     std::vector<std::uint8_t> data;
 };
 
+class LogBase;
+
+/// The open source file and its mapped view, which the file sink reads instead of the view.
+struct MappedSource {
+    const File* file = nullptr;
+    std::span<const std::uint8_t> view;
+};
+
 class FileSink : public ByteSink {
   public:
     // Small enough to stay in the cache and be reused from write to write; runs at least
     // this long bypass it.
     static constexpr std::size_t kBufferSize = 256 << 10;
 
-    explicit FileSink(File& file);
+    explicit FileSink(File& file, MappedSource source = {}, LogBase* log = nullptr);
     bool Write(std::span<const std::uint8_t> bytes) override;
     std::uint64_t Position() const override { return position_; }
     bool Flush();
@@ -47,9 +59,14 @@ class FileSink : public ByteSink {
 
   private:
     void Sum(std::span<const std::uint8_t> bytes);
+    bool Append(std::span<const std::uint8_t> bytes);
+    bool CopyFromSource(std::size_t offset, std::size_t count);
 
     File& file_;
-    std::vector<std::uint8_t> buffer_;
+    MappedSource source_;
+    LogBase* log_;
+    std::vector<std::uint8_t> buffer_;  // kBufferSize bytes, `used_` of them filled
+    std::size_t used_ = 0;
     std::uint64_t position_ = 0;
     std::uint64_t wordSum_ = 0;
     bool failed_ = false;

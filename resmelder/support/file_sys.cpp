@@ -207,4 +207,72 @@ bool FileSys::Remove(const XString& name) {
     return file_backend::Remove(name);
 }
 
+FileKind FileSys::KindOf(const XString& name, bool followLinks) {
+    return name.IsEmpty() ? FileKind::kMissing : file_backend::KindOf(name, followLinks);
+}
+
+std::optional<FileIdentity> FileSys::IdentityOf(const XString& name) {
+    if (name.IsEmpty()) {
+        return std::nullopt;
+    }
+    return file_backend::IdentityOf(name);
+}
+
+namespace {
+
+bool RefuseSpecialFile(const XString& name, LogBase* log) {
+    if (log != nullptr) {
+        log->LogError("Not a regular file");
+        log->LogData("filename", name.Utf8().c_str());
+    }
+    return false;
+}
+
+}  // namespace
+
+bool FileSys::CheckRegularOrMissing(const XString& name, LogBase* log) {
+    const FileKind kind = KindOf(name, true);
+    return kind == FileKind::kRegular || kind == FileKind::kMissing || RefuseSpecialFile(name, log);
+}
+
+bool FileSys::CheckReplaceable(const XString& name, LogBase* log) {
+    // A symbolic link is replaced itself, never written through, so what it leads to does
+    // not matter here.
+    const FileKind kind = KindOf(name, false);
+    return kind != FileKind::kOther || RefuseSpecialFile(name, log);
+}
+
+bool FileSys::LockForEdit(const XString& name, std::uint32_t timeoutMs, File& lock, LogBase* log) {
+    constexpr std::uint32_t kPollMs = 20;
+    lock.Close();
+    if (!file_backend::HasAdvisoryLocks()) {
+        return true;
+    }
+    std::uint32_t waited = 0;
+    for (;;) {
+        File file = OpenForRead(name, log);
+        if (!file.IsOpen()) {
+            return false;
+        }
+        // The holder before us may have replaced the file under this name: the lock counts
+        // only while the name still leads to the file that is locked.
+        if (file_backend::TryLockExclusive(file) &&
+            file.Identity() == file_backend::IdentityOf(name)) {
+            lock = std::move(file);
+            return true;
+        }
+        if (waited >= timeoutMs) {
+            break;
+        }
+        file.Close();
+        platform::SleepMs(kPollMs);
+        waited += kPollMs;
+    }
+    if (log != nullptr) {
+        log->LogError("File is being edited by another process");
+        log->LogData("filename", name.Utf8().c_str());
+    }
+    return false;
+}
+
 }  // namespace resmelder

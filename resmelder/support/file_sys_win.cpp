@@ -53,6 +53,60 @@ std::size_t File::Write(std::span<const std::uint8_t> bytes) {
     return done;
 }
 
+std::size_t File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const {
+    if (!impl_) {
+        ::SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const std::uint64_t at = offset + done;
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(buffer.size() - done, 1u << 30));
+        DWORD got = 0;
+        if (!::ReadFile(impl_->handle.get(), buffer.data() + done, ask, &got, &where) || got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return done;
+}
+
+bool File::Sync() {
+    if (!impl_) {
+        ::SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    return ::FlushFileBuffers(impl_->handle.get()) != 0;
+}
+
+namespace {
+
+std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle, &info)) {
+        return std::nullopt;
+    }
+    return FileIdentity{
+        info.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+const wchar_t* Wide(const XString& name) {
+    return reinterpret_cast<const wchar_t*>(name.Utf16().c_str());
+}
+
+}  // namespace
+
+std::optional<FileIdentity> File::Identity() const {
+    if (!impl_) {
+        return std::nullopt;
+    }
+    return IdentityOfHandle(impl_->handle.get());
+}
+
 bool File::Seek(std::uint64_t offset) {
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(offset);
@@ -153,6 +207,11 @@ File Open(const XString& name, Route route, Mode mode) {
     if (!handle) {
         return File();
     }
+    if (mode == Mode::kRead && ::GetFileType(handle.get()) != FILE_TYPE_DISK) {
+        // Only files on a disk are read: a device or a pipe never ends, or blocks.
+        ::SetLastError(ERROR_NOT_SUPPORTED);
+        return File();
+    }
     auto impl = std::make_unique<File::Impl>();
     impl->handle = std::move(handle);
     return File(std::move(impl));
@@ -169,13 +228,72 @@ bool Exists(const XString& name) {
 }
 
 bool Rename(const XString& from, const XString& to) {
-    return ::MoveFileExW(reinterpret_cast<const wchar_t*>(from.Utf16().c_str()),
-                         reinterpret_cast<const wchar_t*>(to.Utf16().c_str()),
-                         MOVEFILE_REPLACE_EXISTING) != 0;
+    // Write-through: the call returns only when the rename is on the disk.
+    return ::MoveFileExW(Wide(from), Wide(to),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool Remove(const XString& name) {
-    return ::DeleteFileW(reinterpret_cast<const wchar_t*>(name.Utf16().c_str())) != 0;
+    return ::DeleteFileW(Wide(name)) != 0;
+}
+
+FileKind KindOf(const XString& name, bool followLinks) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(name));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return FileKind::kMissing;  // the open that follows reports why
+    }
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return FileKind::kOther;
+    }
+    if (!followLinks && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return FileKind::kSymbolicLink;
+    }
+    // Device names ("NUL", "CON") can pass the attribute test: ask the opened object. No
+    // data access is asked for, so nothing is read or changed.
+    win::UniqueFile probe(::CreateFileW(
+        Wide(name), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (probe && ::GetFileType(probe.get()) != FILE_TYPE_DISK) {
+        return FileKind::kOther;
+    }
+    return FileKind::kRegular;
+}
+
+std::optional<FileIdentity> IdentityOf(const XString& name) {
+    win::UniqueFile probe(::CreateFileW(
+        Wide(name), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!probe) {
+        return std::nullopt;
+    }
+    return IdentityOfHandle(probe.get());
+}
+
+bool HasAdvisoryLocks() {
+    return false;
+}
+
+bool TryLockExclusive(File& /*file*/) {
+    // The share modes do this work here: a source held open for reading cannot be opened for
+    // writing, so a second edit in place is refused rather than lost.
+    return true;
+}
+
+File CreateUnnamedBeside(const XString& /*target*/) {
+    return File();  // no unnamed files: the named temporary file is used
+}
+
+bool NameUnnamed(File& /*file*/, const XString& /*name*/) {
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+
+bool KeepPermissions(File& /*newFile*/, const XString& /*previous*/) {
+    return true;  // no permission bits; access lists of a new file come from its folder
+}
+
+bool SyncFolderOf(const XString& /*name*/) {
+    return true;  // MOVEFILE_WRITE_THROUGH already waited for the rename to reach the disk
 }
 
 }  // namespace file_backend

@@ -74,5 +74,90 @@ TEST(FileSysWinTest, NamesWithoutAnAnsiFormTakeTheWideRoute) {
         << text.View();
 }
 
+// The identity of a file is its volume and file index: two names of one file (a hard link,
+// another spelling of the name) share it; another file does not.
+TEST(FileSysWinTest, IdentityComesFromTheHandleNotTheName) {
+    const std::string path = TempPath("resmelder_identity.bin");
+    const std::string link = TempPath("resmelder_identity_link.bin");
+    const std::string other = TempPath("resmelder_identity_other.bin");
+    ::DeleteFileA(link.c_str());
+    const std::uint8_t bytes[] = {1};
+    ASSERT_TRUE(FileSys::WriteWholeFile(XString::FromUtf8(path), bytes, nullptr));
+    ASSERT_TRUE(FileSys::WriteWholeFile(XString::FromUtf8(other), bytes, nullptr));
+    ASSERT_TRUE(::CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
+    const auto identity = FileSys::IdentityOf(XString::FromUtf8(path));
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(FileSys::IdentityOf(XString::FromUtf8(link)), identity);
+    std::string upper = path;
+    for (char& c : upper) {
+        c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
+    }
+    EXPECT_EQ(FileSys::IdentityOf(XString::FromUtf8(upper)), identity);
+    EXPECT_NE(FileSys::IdentityOf(XString::FromUtf8(other)), identity);
+    EXPECT_EQ(FileSys::OpenForRead(XString::FromUtf8(link), nullptr).Identity(), identity);
+    EXPECT_FALSE(FileSys::IdentityOf(XString::FromUtf8(TempPath("resmelder_no_such.bin"))));
+    for (const std::string& name : {path, link, other}) {
+        ::DeleteFileA(name.c_str());
+    }
+}
+
+// An edit in place holds its source open for reading, shared for reading only. A second
+// edit of the same file can then not replace it: the share mode refuses the writer, so
+// there is no lock of our own here, and no edit is lost.
+TEST(FileSysWinTest, ShareModeRefusesASecondWriterOfAnOpenSource) {
+    const std::string path = TempPath("resmelder_source.bin");
+    const std::uint8_t bytes[] = {1, 2, 3};
+    ASSERT_TRUE(FileSys::WriteWholeFile(XString::FromUtf8(path), bytes, nullptr));
+    const XString name = XString::FromUtf8(path);
+    File lock;
+    ASSERT_TRUE(FileSys::LockForEdit(name, 0, lock, nullptr));
+    EXPECT_FALSE(lock.IsOpen());
+    {
+        File source = FileSys::OpenForRead(name, nullptr);
+        ASSERT_TRUE(source.IsOpen());
+        Logger log;
+        EXPECT_FALSE(FileSys::CanReplace(name, &log));
+        StringBuffer text;
+        log.GetLogText(text);
+        EXPECT_NE(std::string(text.View()).find("Failed to open file (2)\r\n  filename: " + path),
+                  std::string::npos)
+            << text.View();
+    }
+    EXPECT_TRUE(FileSys::CanReplace(name, nullptr));
+    ::DeleteFileA(path.c_str());
+}
+
+// The replace waits for the disk (MOVEFILE_WRITE_THROUGH) and still replaces an existing
+// file in one step; the new file is flushed first.
+TEST(FileSysWinTest, ReplaceWritesThroughOverAnExistingFile) {
+    const XString from = XString::FromUtf8(TempPath("resmelder_replace_new.bin"));
+    const XString to = XString::FromUtf8(TempPath("resmelder_replace_old.bin"));
+    const std::uint8_t oldBytes[] = {'o', 'l', 'd'};
+    ASSERT_TRUE(FileSys::WriteWholeFile(to, oldBytes, nullptr));
+    {
+        File file = FileSys::CreateNew(from);
+        ASSERT_TRUE(file.IsOpen());
+        const std::uint8_t newBytes[] = {'n', 'e', 'w', '!'};
+        ASSERT_EQ(file.Write(newBytes), 4u);
+        EXPECT_TRUE(file.Sync());
+    }
+    Logger log;
+    ASSERT_TRUE(FileSys::Replace(from, to, &log));
+    EXPECT_EQ(FileSys::FileSize(to, nullptr).size, 4u);
+    EXPECT_FALSE(FileSys::FileCanOpen(from, nullptr));
+    EXPECT_EQ(FileSys::KindOf(to, true), FileKind::kRegular);
+    FileSys::Remove(to);
+}
+
+// A folder is not a file to read or to replace.
+TEST(FileSysWinTest, FolderIsNotARegularFile) {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    EXPECT_EQ(FileSys::KindOf(XString::FromUtf8(dir), true), FileKind::kOther);
+    EXPECT_FALSE(FileSys::CheckRegularOrMissing(XString::FromUtf8(dir), nullptr));
+    EXPECT_FALSE(FileSys::CheckReplaceable(XString::FromUtf8(dir), nullptr));
+    EXPECT_TRUE(FileSys::CheckReplaceable(XString::FromUtf8(TempPath("resmelder_none")), nullptr));
+}
+
 }  // namespace
 }  // namespace resmelder

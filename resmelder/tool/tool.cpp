@@ -5,6 +5,7 @@
 #include <span>
 
 #include "image/exe_image.h"
+#include "image/pending_output.h"
 #include "support/encoding.h"
 #include "support/file_sys.h"
 #include "support/log.h"
@@ -23,9 +24,17 @@ constexpr const char* kUsage =
     "  resmelder edit IN [--add-string NAME TEXT | --add-file NAME DATAFILE | --delete NAME]...\n"
     "                -o OUT\n"
     "Entries are added as RCDATA (type 10), language 1. Names and text are converted to the\n"
-    "ANSI code page. Names are stored in upper case, as the Windows loader looks them up, and\n"
-    "NAME finds an entry in any case. OUT may be IN itself: it is replaced only when the new\n"
-    "file is complete.\n";
+    "ANSI code page. Names are stored in upper case, as the Windows loader looks them up, and
+"
+    "NAME finds an entry in any case. OUT may be IN itself: it is replaced only when the new
+"
+    "file is complete, and an edit in place waits for another edit of the same file to finish.
+"
+    "OUTFILE of extract is replaced the same way, and may not be FILE.
+";
+
+// How long an edit in place waits for another edit of the same file to finish.
+constexpr std::uint32_t kEditLockTimeoutMs = 60000;
 
 enum class EditKind { kAddString, kAddFile, kDelete };
 
@@ -151,7 +160,12 @@ class Tool {
                        static_cast<std::streamsize>(bytes.size()));
             return out_ ? 0 : 1;
         }
-        if (!FileSys::WriteWholeFile(XString::FromUtf8(*outFile), bytes, &log_)) {
+        // Written like an executable: the old file stays whole until the new one is, and a
+        // link named as the output is replaced, never written through. Over the input itself
+        // it would destroy the input.
+        const XString target = XString::FromUtf8(*outFile);
+        if (IsInputFile(image->SourceIdentity(), target, &log_) ||
+            !ReplaceWholeFile(target, bytes, &log_)) {
             log_.LogError("Failed to write file");
             return Fail();
         }
@@ -159,6 +173,14 @@ class Tool {
     }
 
     int Apply(const std::string& in, const std::vector<Edit>& edits, const std::string& out) {
+        // An edit in place holds the file locked from before it is read until it is replaced,
+        // so a second edit at the same time waits and then applies to this one's result.
+        const auto inIdentity = FileSys::IdentityOf(XString::FromUtf8(in));
+        File lock;
+        if (inIdentity && inIdentity == FileSys::IdentityOf(XString::FromUtf8(out)) &&
+            !FileSys::LockForEdit(XString::FromUtf8(in), kEditLockTimeoutMs, lock, &log_)) {
+            return Fail();
+        }
         auto image = Open(in);
         if (!image) {
             return Fail();
@@ -176,7 +198,8 @@ class Tool {
                     // The entry is read when written; a file that cannot be read now is an
                     // error here rather than an empty entry.
                     const XString data = XString::FromUtf8(e.text);
-                    ok = FileSys::FileCanOpen(data, &log_) && image->AddFile(e.name, data, &log_);
+                    ok = FileSys::CheckRegularOrMissing(data, &log_) &&
+                         FileSys::FileCanOpen(data, &log_) && image->AddFile(e.name, data, &log_);
                     break;
                 }
                 case EditKind::kDelete:

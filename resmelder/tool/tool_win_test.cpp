@@ -162,4 +162,34 @@ TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
     EXPECT_EQ(ReadText(dir + L"menu_out.bin"), "menu file");
 }
 
+// A second edit in place of a file whose source another edit holds open (for reading, shared
+// for reading, as a loaded image does): the share mode refuses the writer, so the second edit
+// fails with the open messages and the file keeps its content; no edit is silently lost.
+// The extract over the input is refused the same way through another spelling of its name.
+TEST(ToolWinTest, SecondWriterOfAnOpenSourceIsRefused) {
+    const std::wstring dir = TempDir();
+    const std::wstring probe = dir + L"held.exe";
+    ASSERT_TRUE(
+        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    const std::string before = ReadText(probe);
+    const std::wstring log = dir + L"held_log.txt";
+    const std::wstring tool = Q(Here() + L"resmelder.exe");
+    {
+        win::UniqueFile holder(::CreateFileW(probe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(holder);
+        EXPECT_EQ(RunProcess(tool + L" add-string " + Q(probe) + L" LATE x -o " + Q(probe), log),
+                  1);
+        EXPECT_NE(ReadText(log).find("Failed to open file (2)"), std::string::npos)
+            << ReadText(log);
+    }
+    EXPECT_EQ(ReadText(probe), before);
+
+    EXPECT_EQ(RunProcess(tool + L" extract " + Q(probe) + L" HELLO " + Q(dir + L"HELD.EXE"), log),
+              1);
+    EXPECT_NE(ReadText(log).find("Output file is the input file"), std::string::npos)
+        << ReadText(log);
+    EXPECT_EQ(ReadText(probe), before);
+}
+
 }  // namespace
