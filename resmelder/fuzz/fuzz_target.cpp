@@ -99,6 +99,11 @@ class MemoryFile {
 
 }  // namespace
 
+void RemoveFuzzScratchOfEndedProcesses() {
+    std::error_code ec;
+    RemoveFoldersOfEndedProcesses(fs::temp_directory_path(ec));
+}
+
 std::uint64_t FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     const ScratchFolder scratch;
     const MemoryFile input({data, size});
