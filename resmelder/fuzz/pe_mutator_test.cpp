@@ -8,6 +8,7 @@
 
 #include <set>
 
+#include "fuzz/small_seed.h"
 #include "image/test_pe.h"
 
 namespace resmelder::fuzz {
@@ -19,17 +20,7 @@ constexpr std::size_t kTable = 0x80 + 24 + 240;  // PE32+ section table in built
 constexpr std::size_t kResourceHeader = kTable + 2 * 40;
 
 Bytes Seed() {
-    testpe::Options o;
-    o.sections = {{".text", Bytes(0x40, 0xC3)},
-                  {".data", Bytes(0x10, 1)},
-                  {".rsrc", {}, 0, 0x40000040, true},
-                  {".reloc", Bytes(8, 2), 0, 0x42000040}};
-    o.leaves = {{std::uint16_t{16}, std::uint16_t{1}, 0x409, Bytes(0x40, 0x16)},
-                {std::uint16_t{10}, std::u16string(u"A"), 0x409, Bytes(0x2000, 0xAB)},
-                {std::uint16_t{10}, std::uint16_t{7}, 0x409, Bytes(0x800, 0xCD)},
-                {std::uint16_t{3}, std::uint16_t{1}, 0x409, Bytes(0x100, 0x33)},
-                {std::uint16_t{3}, std::uint16_t{2}, 0x409, Bytes(0x100, 0x34)}};
-    return testpe::Build(o);
+    return SmallSeed();
 }
 
 std::size_t ResourceRoot(const Bytes& pe) {
