@@ -1,8 +1,15 @@
 #include "fuzz/fuzz_target.h"
 
+#include <signal.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "image/exe_image.h"
 #include "image/output_sink.h"
@@ -10,15 +17,101 @@
 #include "support/log.h"
 
 namespace resmelder {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kScratchPrefix = "resmelder_fuzz_";
+
+// The writer needs a real folder (it writes a temporary file beside its target and renames
+// it), so each input gets one, removed when the input is done. A process that dies mid-write
+// (a crash, a timeout) leaves its folder behind; the next process removes the folders of
+// processes that are gone.
+void RemoveFoldersOfEndedProcesses(const fs::path& temp) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(temp, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(kScratchPrefix, 0) != 0) {
+            continue;
+        }
+        const long pid = std::strtol(name.c_str() + std::strlen(kScratchPrefix), nullptr, 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            fs::remove_all(entry.path(), ec);
+        }
+    }
+}
+
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        std::error_code ec;
+        static const fs::path temp = [] {
+            std::error_code error;
+            fs::path found = fs::temp_directory_path(error);
+            RemoveFoldersOfEndedProcesses(found);
+            return found;
+        }();
+        path_ = temp / (kScratchPrefix + std::to_string(::getpid()));
+        fs::create_directories(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string Output() const { return (path_ / "out.exe").string(); }
+
+  private:
+    fs::path path_;
+};
+
+// The input as a file without a name in any folder: an anonymous memory file, opened by the
+// loader through its descriptor's path. Nothing is left behind, whatever ends the process.
+class MemoryFile {
+  public:
+    explicit MemoryFile(std::span<const std::uint8_t> bytes)
+        : fd_(::memfd_create("resmelder_fuzz_input", MFD_CLOEXEC)) {
+        std::size_t done = 0;
+        while (fd_ >= 0 && done < bytes.size()) {
+            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n <= 0) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    ~MemoryFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    bool IsOpen() const { return fd_ >= 0; }
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
+void RemoveFuzzScratchOfEndedProcesses() {
+    std::error_code ec;
+    RemoveFoldersOfEndedProcesses(fs::temp_directory_path(ec));
+}
 
 std::uint64_t FuzzOneInput(const std::uint8_t* data, std::size_t size) {
-    // The loader maps files, so each input goes through one scratch file per process.
-    static const std::string base = "/tmp/resmelder_fuzz_" + std::to_string(::getpid());
-    const XString in = XString::FromUtf8(base + ".in");
-    const XString out = XString::FromUtf8(base + ".out");
-    if (!FileSys::WriteWholeFile(in, {data, size}, nullptr)) {
+    const ScratchFolder scratch;
+    const MemoryFile input({data, size});
+    if (!input.IsOpen()) {
         return 0;
     }
+    const XString in = XString::FromUtf8(input.Path());
+    const XString out = XString::FromUtf8(scratch.Output());
     Logger log;
     auto image = ExeImage::Load(in, &log);
     if (!image) {
@@ -37,7 +130,6 @@ std::uint64_t FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     std::uint64_t written = 0;
     if (image->Write(out, &log)) {
         written = FileSys::FileSize(out, nullptr).size;
-        FileSys::Remove(out);  // a large output would otherwise stay behind in /tmp
     }
     StringBuffer text;
     log.GetLogXml(text);

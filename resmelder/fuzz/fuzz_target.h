@@ -10,4 +10,8 @@ namespace resmelder {
 /// a layout gone wrong shows as an output far larger than its input.
 std::uint64_t FuzzOneInput(const std::uint8_t* data, std::size_t size);
 
+/// Removes the scratch folders of processes that ended mid-input (a crash, a timeout, a
+/// replay stopped at its bound); each new process also does this before its first input.
+void RemoveFuzzScratchOfEndedProcesses();
+
 }  // namespace resmelder

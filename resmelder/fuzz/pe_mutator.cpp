@@ -1,0 +1,665 @@
+#include "fuzz/pe_mutator.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <deque>
+#include <set>
+#include <utility>
+
+namespace resmelder::fuzz {
+namespace {
+
+constexpr std::uint32_t kHighBit = 0x80000000u;
+constexpr std::uint16_t kManyEntries = 0x7FFF;
+constexpr std::uint32_t kHugeRawSize = 0x7FFFFFFF;
+// The parser's own bounds: the seeds are real libraries, far below these.
+constexpr std::size_t kMaxSections = 96;
+constexpr std::size_t kMaxDirectories = 1 << 13;
+constexpr std::size_t kMaxEntries = 1 << 17;
+constexpr int kDirectoryLevels = 3;  // type, name, language
+
+constexpr std::array<Mutation, 14> kAll = {
+    Mutation::kDirectoryCount32767,
+    Mutation::kSubdirectoriesToRoot,
+    Mutation::kSubdirectoriesToParent,
+    Mutation::kRootEntriesShareSubdirectory,
+    Mutation::kOverlappingDirectories,
+    Mutation::kSharedLongName,
+    Mutation::kSharedDataEntry,
+    Mutation::kRootLeafRcdata,
+    Mutation::kRawSizeHuge,
+    Mutation::kEarlyResourceSectionHuge,
+    Mutation::kRawSizePastEnd,
+    Mutation::kVirtualSizeOverRaw,
+    Mutation::kOverlappingVirtualRanges,
+    Mutation::kDataInHeaders,
+};
+
+constexpr std::array<std::string_view, 14> kNames = {
+    "directory-count-32767",
+    "subdirectories-to-root",
+    "subdirectories-to-parent",
+    "root-entries-share-subdirectory",
+    "overlapping-directories",
+    "shared-long-name",
+    "shared-data-entry",
+    "root-leaf-rcdata",
+    "raw-size-huge",
+    "early-resource-section-huge",
+    "raw-size-past-end",
+    "virtual-size-over-raw",
+    "overlapping-virtual-ranges",
+    "data-in-headers",
+};
+
+std::uint64_t RoundUp(std::uint64_t value, std::uint32_t alignment) {
+    if (alignment == 0) {
+        return value;
+    }
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+// Offsets of the section header fields.
+constexpr std::size_t kVirtualSizeField = 8;
+constexpr std::size_t kVirtualAddressField = 12;
+constexpr std::size_t kRawSizeField = 16;
+constexpr std::size_t kRawPointerField = 20;
+
+struct SectionHeader {
+    std::size_t at = 0;  // file offset of the 40-byte header
+    std::uint32_t virtualSize = 0;
+    std::uint32_t virtualAddress = 0;
+    std::uint32_t rawSize = 0;
+    std::uint32_t rawPointer = 0;
+    std::uint32_t Extent() const { return std::max(virtualSize, rawSize); }
+};
+
+struct Directory {
+    std::uint32_t offset = 0;  // from the resource root
+    int depth = 0;
+    std::size_t parent = 0;  // index; the root is its own parent
+    std::size_t firstEntry = 0;
+    std::size_t entryCount = 0;  // entries that lie inside the section
+    std::vector<std::uint16_t> path;
+    bool numericPath = true;
+};
+
+struct Entry {
+    std::uint32_t offset = 0;  // of the 8-byte entry, from the resource root
+    std::uint32_t nameWord = 0;
+    std::uint32_t offsetWord = 0;
+};
+
+struct Leaf {
+    std::uint32_t dataEntry = 0;  // from the resource root
+    std::vector<std::uint16_t> path;
+    bool numericPath = true;
+    std::uint32_t rva = 0;
+    std::uint32_t size = 0;
+};
+
+// The seed's layout, parsed once, with bounded writes relative to the resource root.
+class PeFile {
+  public:
+    explicit PeFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    bool Parse() { return ParseHeaders() && ParseResources(); }
+
+    std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+
+    // Room for new structures: from the resource root to the end of its section's raw data.
+    std::uint32_t Room() const { return static_cast<std::uint32_t>(limit_ - root_); }
+    bool Fits(std::uint64_t relative, std::uint64_t n) const {
+        return relative <= Room() && n <= Room() - relative;
+    }
+    void Put16(std::uint32_t relative, std::uint16_t v) {
+        if (Fits(relative, 2)) {
+            std::memcpy(bytes_.data() + root_ + relative, &v, 2);
+        }
+    }
+    void Put32(std::uint32_t relative, std::uint32_t v) {
+        if (Fits(relative, 4)) {
+            std::memcpy(bytes_.data() + root_ + relative, &v, 4);
+        }
+    }
+    void PutEntry(std::uint32_t relative, std::uint32_t nameWord, std::uint32_t offsetWord) {
+        Put32(relative, nameWord);
+        Put32(relative + 4, offsetWord);
+    }
+    // A directory header with no flags, stamps or versions.
+    void PutHeader(std::uint32_t relative, std::uint16_t named, std::uint16_t numeric) {
+        for (std::uint32_t i = 0; i < 12; i += 4) {
+            Put32(relative + i, 0);
+        }
+        Put16(relative + 12, named);
+        Put16(relative + 14, numeric);
+    }
+    void PutDataEntry(std::uint32_t relative, std::uint32_t rva, std::uint32_t size) {
+        Put32(relative, rva);
+        Put32(relative + 4, size);
+        Put32(relative + 8, 0);
+        Put32(relative + 12, 0);
+    }
+    void PutSectionField(std::size_t section, std::size_t field, std::uint32_t v) {
+        std::memcpy(bytes_.data() + sections_[section].at + field, &v, 4);
+    }
+    void SwapSectionHeaders(std::size_t a, std::size_t b) {
+        std::swap_ranges(bytes_.begin() + static_cast<std::ptrdiff_t>(sections_[a].at),
+                         bytes_.begin() + static_cast<std::ptrdiff_t>(sections_[a].at + 40),
+                         bytes_.begin() + static_cast<std::ptrdiff_t>(sections_[b].at));
+    }
+    // The leaf data bytes at an RVA inside the resource section's raw data, if they are there.
+    std::optional<std::vector<std::uint8_t>> RawBytesAt(std::uint32_t rva,
+                                                        std::uint32_t size) const {
+        const SectionHeader& s = sections_[resourceSection_];
+        if (rva < s.virtualAddress || rva - s.virtualAddress >= s.rawSize) {
+            return std::nullopt;
+        }
+        const std::uint64_t from = std::uint64_t{s.rawPointer} + (rva - s.virtualAddress);
+        if (from > bytes_.size() || size > bytes_.size() - from) {
+            return std::nullopt;
+        }
+        return std::vector<std::uint8_t>(bytes_.begin() + static_cast<std::ptrdiff_t>(from),
+                                         bytes_.begin() + static_cast<std::ptrdiff_t>(from + size));
+    }
+
+    const std::vector<SectionHeader>& Sections() const { return sections_; }
+    std::size_t ResourceSection() const { return resourceSection_; }
+    std::uint32_t ResourceRva() const { return resourceRva_; }
+    std::uint32_t FileAlignment() const { return fileAlignment_ ? fileAlignment_ : 0x200; }
+    std::uint32_t SizeOfHeaders() const { return sizeOfHeaders_; }
+    // Where the resource root lies inside its section's raw data.
+    std::uint32_t RootInSection() const {
+        return static_cast<std::uint32_t>(root_ - sections_[resourceSection_].rawPointer);
+    }
+    const std::vector<Directory>& Directories() const { return directories_; }
+    const std::vector<Entry>& Entries() const { return entries_; }
+    const std::vector<Leaf>& Leaves() const { return leaves_; }
+    // The end of the last directory, entry, data entry or name string, from the root.
+    std::uint32_t StructuresEnd() const { return structuresEnd_; }
+
+  private:
+    std::optional<std::uint32_t> U32(std::size_t at) const {
+        if (at > bytes_.size() || bytes_.size() - at < 4) {
+            return std::nullopt;
+        }
+        std::uint32_t v;
+        std::memcpy(&v, bytes_.data() + at, 4);
+        return v;
+    }
+    std::optional<std::uint16_t> U16(std::size_t at) const {
+        if (at > bytes_.size() || bytes_.size() - at < 2) {
+            return std::nullopt;
+        }
+        std::uint16_t v;
+        std::memcpy(&v, bytes_.data() + at, 2);
+        return v;
+    }
+    std::optional<std::uint32_t> RelU32(std::uint32_t relative) const {
+        return Fits(relative, 4) ? U32(root_ + relative) : std::nullopt;
+    }
+    std::optional<std::uint16_t> RelU16(std::uint32_t relative) const {
+        return Fits(relative, 2) ? U16(root_ + relative) : std::nullopt;
+    }
+
+    bool ParseHeaders() {
+        if (U16(0) != std::uint16_t{0x5A4D}) {
+            return false;
+        }
+        const auto nt = U32(60);
+        if (!nt || U32(*nt) != std::uint32_t{0x00004550}) {
+            return false;
+        }
+        const auto count = U16(*nt + 6);
+        const auto optionalSize = U16(*nt + 20);
+        const std::size_t optional = std::size_t{*nt} + 24;
+        const auto magic = U16(optional);
+        if (!count || !optionalSize || !magic || (*magic != 0x10b && *magic != 0x20b)) {
+            return false;
+        }
+        const bool plus = *magic == 0x20b;
+        fileAlignment_ = U32(optional + 36).value_or(0);
+        sizeOfHeaders_ = U32(optional + 60).value_or(0);
+        const auto rva = U32(optional + (plus ? 112u : 96u) + 16);
+        if (!rva || *rva == 0) {
+            return false;
+        }
+        resourceRva_ = *rva;
+        const std::size_t table = optional + *optionalSize;
+        for (std::size_t i = 0; i < std::min<std::size_t>(*count, kMaxSections); ++i) {
+            const std::size_t at = table + 40 * i;
+            if (at > bytes_.size() || bytes_.size() - at < 40) {
+                break;
+            }
+            sections_.push_back({at, *U32(at + kVirtualSizeField), *U32(at + kVirtualAddressField),
+                                 *U32(at + kRawSizeField), *U32(at + kRawPointerField)});
+        }
+        for (std::size_t i = 0; i < sections_.size(); ++i) {
+            const SectionHeader& s = sections_[i];
+            if (s.virtualAddress <= resourceRva_ && resourceRva_ - s.virtualAddress < s.Extent()) {
+                resourceSection_ = i;
+                root_ = std::size_t{s.rawPointer} + (resourceRva_ - s.virtualAddress);
+                limit_ =
+                    std::min<std::size_t>(std::size_t{s.rawPointer} + s.rawSize, bytes_.size());
+                return root_ + 16 <= limit_ && limit_ - root_ <= 0xFFFFFFFFu;
+            }
+        }
+        return false;
+    }
+
+    void Reach(std::uint64_t end) {
+        structuresEnd_ = static_cast<std::uint32_t>(
+            std::max<std::uint64_t>(structuresEnd_, std::min<std::uint64_t>(end, Room())));
+    }
+
+    // Breadth first, each directory once, three levels deep at most.
+    bool ParseResources() {
+        std::set<std::uint32_t> seen{0};
+        directories_.push_back({0, 0, 0, 0, 0, {}, true});
+        for (std::size_t d = 0; d < directories_.size(); ++d) {
+            const std::uint32_t at = directories_[d].offset;
+            const auto named = RelU16(at + 12);
+            const auto numeric = RelU16(at + 14);
+            if (!named || !numeric) {
+                continue;
+            }
+            directories_[d].firstEntry = entries_.size();
+            const std::uint32_t total = std::uint32_t{*named} + *numeric;
+            Reach(std::uint64_t{at} + 16);
+            for (std::uint32_t i = 0; i < total && entries_.size() < kMaxEntries; ++i) {
+                const std::uint32_t entryAt = at + 16 + 8 * i;
+                const auto nameWord = RelU32(entryAt);
+                const auto offsetWord = RelU32(entryAt + 4);
+                if (!nameWord || !offsetWord) {
+                    break;
+                }
+                entries_.push_back({entryAt, *nameWord, *offsetWord});
+                ++directories_[d].entryCount;
+                Reach(std::uint64_t{entryAt} + 8);
+                const bool isNamed = (*nameWord & kHighBit) != 0;
+                if (isNamed) {
+                    const std::uint32_t nameAt = *nameWord & ~kHighBit;
+                    if (const auto length = RelU16(nameAt)) {
+                        Reach(std::uint64_t{nameAt} + 2 + 2 * std::uint64_t{*length});
+                    }
+                }
+                std::vector<std::uint16_t> path = directories_[d].path;
+                path.push_back(static_cast<std::uint16_t>(*nameWord));
+                const bool numericPath = directories_[d].numericPath && !isNamed;
+                const std::uint32_t target = *offsetWord & ~kHighBit;
+                if ((*offsetWord & kHighBit) != 0) {
+                    if (directories_[d].depth + 1 < kDirectoryLevels &&
+                        directories_.size() < kMaxDirectories && seen.insert(target).second) {
+                        directories_.push_back({target, directories_[d].depth + 1, d, 0, 0,
+                                                std::move(path), numericPath});
+                    }
+                } else if (const auto dataRva = RelU32(target)) {
+                    Reach(std::uint64_t{target} + 16);
+                    leaves_.push_back({target, std::move(path), numericPath, *dataRva,
+                                       RelU32(target + 4).value_or(0)});
+                }
+            }
+        }
+        return true;
+    }
+
+    std::vector<std::uint8_t> bytes_;
+    std::vector<SectionHeader> sections_;
+    std::uint32_t fileAlignment_ = 0;
+    std::uint32_t sizeOfHeaders_ = 0;
+    std::uint32_t resourceRva_ = 0;
+    std::size_t resourceSection_ = 0;
+    std::size_t root_ = 0;
+    std::size_t limit_ = 0;
+    std::uint32_t structuresEnd_ = 0;
+    std::vector<Directory> directories_;
+    std::vector<Entry> entries_;
+    std::vector<Leaf> leaves_;
+};
+
+template <typename T>
+const T* Pick(const std::vector<const T*>& candidates, std::uint32_t seedNumber) {
+    return candidates.empty() ? nullptr : candidates[seedNumber % candidates.size()];
+}
+
+std::vector<const Directory*> DirectoriesAt(const PeFile& pe, int depth) {
+    std::vector<const Directory*> found;
+    for (const Directory& d : pe.Directories()) {
+        if (d.depth == depth && d.entryCount > 0) {
+            found.push_back(&d);
+        }
+    }
+    return found;
+}
+
+void PointEntriesAt(PeFile& pe, const Directory& d, std::uint32_t target) {
+    for (std::size_t i = 0; i < d.entryCount; ++i) {
+        const Entry& e = pe.Entries()[d.firstEntry + i];
+        pe.Put32(e.offset + 4, kHighBit | target);
+    }
+}
+
+bool DirectoryCount(PeFile& pe, std::uint32_t seedNumber) {
+    const auto& all = pe.Directories();
+    const Directory& d = all[seedNumber % all.size()];
+    const bool named = (seedNumber / all.size()) % 2 == 1;
+    pe.Put16(d.offset + (named ? 12 : 14), kManyEntries);
+    return true;
+}
+
+bool SubdirectoriesToRoot(PeFile& pe, std::uint32_t seedNumber) {
+    const Directory* d = Pick(DirectoriesAt(pe, 1), seedNumber);
+    if (d == nullptr) {
+        return false;
+    }
+    PointEntriesAt(pe, *d, 0);
+    return true;
+}
+
+bool SubdirectoriesToParent(PeFile& pe, std::uint32_t seedNumber) {
+    const Directory* d = Pick(DirectoriesAt(pe, 2), seedNumber);
+    if (d == nullptr) {
+        return false;
+    }
+    PointEntriesAt(pe, *d, pe.Directories()[d->parent].offset);
+    return true;
+}
+
+// Root: N numeric entries, ids 1..N, all leading to one type directory with one name and one
+// language.
+bool RootEntriesShareSubdirectory(PeFile& pe, std::uint32_t) {
+    constexpr std::uint32_t kTail = 16 + 8 + 16 + 8 + 16;
+    if (pe.Room() < 16 + 2 * 8 + kTail) {
+        return false;
+    }
+    const std::uint32_t n = std::min<std::uint32_t>(kManyEntries, (pe.Room() - 16 - kTail) / 8);
+    const std::uint32_t shared = 16 + 8 * n;
+    pe.PutHeader(0, 0, static_cast<std::uint16_t>(n));
+    for (std::uint32_t i = 0; i < n; ++i) {
+        pe.PutEntry(16 + 8 * i, i + 1, kHighBit | shared);
+    }
+    pe.PutHeader(shared, 0, 1);
+    pe.PutEntry(shared + 16, 1, kHighBit | (shared + 24));
+    pe.PutHeader(shared + 24, 0, 1);
+    pe.PutEntry(shared + 40, 0x409, shared + 48);
+    pe.PutDataEntry(shared + 48, pe.ResourceRva() + shared, 48);
+    return true;
+}
+
+// The root's subdirectory entries lead to a header that starts 8 bytes into a directory's
+// entry array, so its counts are made of an entry's offset word.
+bool OverlappingDirectories(PeFile& pe, std::uint32_t seedNumber) {
+    std::vector<const Directory*> targets;
+    for (const Directory& d : pe.Directories()) {
+        if (d.entryCount >= 3) {
+            targets.push_back(&d);
+        }
+    }
+    const Directory* target = Pick(targets, seedNumber);
+    const Directory& root = pe.Directories()[0];
+    if (target == nullptr) {
+        return false;
+    }
+    bool any = false;
+    for (std::size_t i = 0; i < root.entryCount; ++i) {
+        const Entry& e = pe.Entries()[root.firstEntry + i];
+        if ((e.offsetWord & kHighBit) != 0) {
+            pe.Put32(e.offset + 4, kHighBit | (target->offset + 16 + 8));
+            any = true;
+        }
+    }
+    return any;
+}
+
+// Root: N named entries, all named by one string of up to 65,535 characters, all leaves of
+// one data entry.
+bool SharedLongName(PeFile& pe, std::uint32_t) {
+    constexpr std::uint32_t kFixed = 16 + 16 + 2;
+    if (pe.Room() < kFixed + 2 * 8 + 2 * 2) {
+        return false;
+    }
+    const std::uint32_t chars = std::min<std::uint32_t>(0xFFFF, (pe.Room() - kFixed) / 4);
+    const std::uint32_t n = std::min<std::uint32_t>(0xFFFF, (pe.Room() - kFixed - 2 * chars) / 8);
+    if (n < 2) {
+        return false;
+    }
+    const std::uint32_t dataEntry = 16 + 8 * n;
+    const std::uint32_t name = dataEntry + 16;
+    pe.PutHeader(0, static_cast<std::uint16_t>(n), 0);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        pe.PutEntry(16 + 8 * i, kHighBit | name, dataEntry);
+    }
+    pe.PutDataEntry(dataEntry, pe.ResourceRva() + name, 16);
+    pe.Put16(name, static_cast<std::uint16_t>(chars));
+    for (std::uint32_t i = 0; i < chars; ++i) {
+        pe.Put16(name + 2 + 2 * i, u'N');
+    }
+    return true;
+}
+
+// Root -> type 3 -> N names, each with its own language directory, every language leading
+// to the same data entry. Its size is chosen so that a writer copying the data once per leaf
+// writes about 2 GB: under the 4 GB a 32-bit section size can describe, so only a bound on
+// the output catches it.
+bool SharedDataEntry(PeFile& pe, std::uint32_t) {
+    constexpr std::uint32_t kFixed = 24 + 16 + 16;
+    if (pe.Room() < kFixed + 2 * 32) {
+        return false;
+    }
+    const std::uint32_t n = std::min<std::uint32_t>(kManyEntries, (pe.Room() - kFixed) / 32);
+    const std::uint32_t languages = 24 + 16 + 8 * n;
+    const std::uint32_t dataEntry = languages + 24 * n;
+    pe.PutHeader(0, 0, 1);
+    pe.PutEntry(16, 3, kHighBit | 24);
+    pe.PutHeader(24, 0, static_cast<std::uint16_t>(n));
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint32_t language = languages + 24 * i;
+        pe.PutEntry(40 + 8 * i, i + 1, kHighBit | language);
+        pe.PutHeader(language, 0, 1);
+        pe.PutEntry(language + 16, 0x409, dataEntry);
+    }
+    pe.PutDataEntry(dataEntry, pe.ResourceRva(), std::min(pe.Room(), 0x7FFF0000u / n));
+    return true;
+}
+
+bool RootLeafRcdata(PeFile& pe, std::uint32_t seedNumber) {
+    const Directory& root = pe.Directories()[0];
+    std::vector<const Entry*> numeric;
+    const Entry* rcdata = nullptr;
+    for (std::size_t i = 0; i < root.entryCount; ++i) {
+        const Entry& e = pe.Entries()[root.firstEntry + i];
+        if ((e.nameWord & kHighBit) == 0) {
+            numeric.push_back(&e);
+            if (e.nameWord == 10 && rcdata == nullptr) {
+                rcdata = &e;
+            }
+        }
+    }
+    const Entry* entry = rcdata != nullptr ? rcdata : Pick(numeric, seedNumber);
+    if (entry == nullptr || pe.Leaves().empty()) {
+        return false;
+    }
+    pe.PutEntry(entry->offset, 10, pe.Leaves()[seedNumber % pe.Leaves().size()].dataEntry);
+    return true;
+}
+
+std::size_t SectionFrom(const PeFile& pe, std::uint32_t seedNumber) {
+    return (pe.ResourceSection() + seedNumber) % pe.Sections().size();
+}
+
+bool RawSizeHuge(PeFile& pe, std::uint32_t seedNumber) {
+    pe.PutSectionField(SectionFrom(pe, seedNumber), kRawSizeField, kHugeRawSize);
+    return true;
+}
+
+bool EarlyResourceSectionHuge(PeFile& pe, std::uint32_t seedNumber) {
+    if (pe.Sections().size() < 2) {
+        return false;
+    }
+    const std::size_t position = seedNumber % 2;
+    if (pe.ResourceSection() != position) {
+        pe.SwapSectionHeaders(position, pe.ResourceSection());
+    }
+    pe.PutSectionField(position, kRawSizeField, kHugeRawSize);
+    return true;
+}
+
+bool RawSizePastEnd(PeFile& pe, std::uint32_t seedNumber) {
+    const std::size_t i = SectionFrom(pe, seedNumber);
+    const std::uint64_t pointer = pe.Sections()[i].rawPointer;
+    const std::uint64_t size = pe.Bytes().size();
+    const std::uint64_t raw =
+        RoundUp((pointer < size ? size - pointer : 0) + 0x10000, pe.FileAlignment());
+    pe.PutSectionField(i, kRawSizeField,
+                       static_cast<std::uint32_t>(std::min<std::uint64_t>(raw, kHugeRawSize)));
+    return true;
+}
+
+// The raw data ends just after the directories; the virtual size still covers the data. A
+// leaf whose data lay behind the new end must not be read from the file's following bytes.
+std::optional<LeafExpectation> VirtualSizeOverRaw(PeFile& pe, std::uint32_t seedNumber) {
+    const std::size_t r = pe.ResourceSection();
+    const SectionHeader s = pe.Sections()[r];
+    const std::uint64_t rawEnd =
+        RoundUp(std::uint64_t{pe.RootInSection()} + pe.StructuresEnd(), pe.FileAlignment());
+    if (rawEnd >= s.rawSize) {
+        return std::nullopt;
+    }
+    std::vector<std::pair<const Leaf*, std::vector<std::uint8_t>>> candidates;
+    for (const Leaf& leaf : pe.Leaves()) {
+        if (!leaf.numericPath || leaf.size == 0 || leaf.rva < s.virtualAddress ||
+            leaf.rva - s.virtualAddress < rawEnd) {
+            continue;
+        }
+        auto bytes = pe.RawBytesAt(leaf.rva, leaf.size);
+        if (bytes && std::any_of(bytes->begin(), bytes->end(), [](auto b) { return b != 0; })) {
+            candidates.emplace_back(&leaf, std::move(*bytes));
+        }
+    }
+    if (candidates.empty()) {
+        return std::nullopt;
+    }
+    auto& [leaf, bytes] = candidates[seedNumber % candidates.size()];
+    LeafExpectation expectation{leaf->path, std::move(bytes), false};
+    pe.PutSectionField(r, kRawSizeField, static_cast<std::uint32_t>(rawEnd));
+    pe.PutSectionField(r, kVirtualSizeField, std::max(s.virtualSize, s.rawSize));
+    return expectation;
+}
+
+bool OverlappingVirtualRanges(PeFile& pe, std::uint32_t seedNumber) {
+    const std::size_t count = pe.Sections().size();
+    if (count < 2) {
+        return false;
+    }
+    // The first pair by default: the writer never moves the first two sections, so an
+    // overlap there survives into what it writes.
+    const std::size_t i = seedNumber % (count - 1);
+    const SectionHeader& first = pe.Sections()[i];
+    pe.PutSectionField(i + 1, kVirtualAddressField,
+                       first.virtualAddress + (first.Extent() > 0x1000 ? 0x1000 : 0));
+    return true;
+}
+
+// The headers are mapped at RVA 0 with the file's bytes, so data there has a definite value.
+std::optional<LeafExpectation> DataInHeaders(PeFile& pe, std::uint32_t seedNumber) {
+    constexpr std::uint32_t kRva = 0x40;
+    const auto headers =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(pe.SizeOfHeaders(), pe.Bytes().size()));
+    std::vector<const Leaf*> candidates;
+    for (const Leaf& leaf : pe.Leaves()) {
+        if (leaf.numericPath && leaf.size > 0) {
+            candidates.push_back(&leaf);
+        }
+    }
+    const Leaf* leaf = Pick(candidates, seedNumber);
+    if (leaf == nullptr || headers <= kRva) {
+        return std::nullopt;
+    }
+    const std::uint32_t size = std::min(leaf->size, std::min<std::uint32_t>(headers - kRva, 0x100));
+    pe.PutDataEntry(leaf->dataEntry, kRva, size);
+    const auto from = pe.Bytes().begin() + kRva;
+    return LeafExpectation{leaf->path, std::vector<std::uint8_t>(from, from + size), true};
+}
+
+}  // namespace
+
+std::span<const Mutation> AllMutations() {
+    return kAll;
+}
+
+std::string_view MutationName(Mutation kind) {
+    return kNames[static_cast<std::size_t>(kind)];
+}
+
+std::optional<Mutation> MutationFromName(std::string_view name) {
+    for (std::size_t i = 0; i < kNames.size(); ++i) {
+        if (kNames[i] == name) {
+            return kAll[i];
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Mutant> Mutate(std::span<const std::uint8_t> seed, Mutation kind,
+                             std::uint32_t seedNumber) {
+    PeFile pe(std::vector<std::uint8_t>(seed.begin(), seed.end()));
+    if (!pe.Parse()) {
+        return std::nullopt;
+    }
+    bool applied = false;
+    std::optional<LeafExpectation> leaf;
+    switch (kind) {
+        case Mutation::kDirectoryCount32767:
+            applied = DirectoryCount(pe, seedNumber);
+            break;
+        case Mutation::kSubdirectoriesToRoot:
+            applied = SubdirectoriesToRoot(pe, seedNumber);
+            break;
+        case Mutation::kSubdirectoriesToParent:
+            applied = SubdirectoriesToParent(pe, seedNumber);
+            break;
+        case Mutation::kRootEntriesShareSubdirectory:
+            applied = RootEntriesShareSubdirectory(pe, seedNumber);
+            break;
+        case Mutation::kOverlappingDirectories:
+            applied = OverlappingDirectories(pe, seedNumber);
+            break;
+        case Mutation::kSharedLongName:
+            applied = SharedLongName(pe, seedNumber);
+            break;
+        case Mutation::kSharedDataEntry:
+            applied = SharedDataEntry(pe, seedNumber);
+            break;
+        case Mutation::kRootLeafRcdata:
+            applied = RootLeafRcdata(pe, seedNumber);
+            break;
+        case Mutation::kRawSizeHuge:
+            applied = RawSizeHuge(pe, seedNumber);
+            break;
+        case Mutation::kEarlyResourceSectionHuge:
+            applied = EarlyResourceSectionHuge(pe, seedNumber);
+            break;
+        case Mutation::kRawSizePastEnd:
+            applied = RawSizePastEnd(pe, seedNumber);
+            break;
+        case Mutation::kVirtualSizeOverRaw:
+            leaf = VirtualSizeOverRaw(pe, seedNumber);
+            applied = leaf.has_value();
+            break;
+        case Mutation::kOverlappingVirtualRanges:
+            applied = OverlappingVirtualRanges(pe, seedNumber);
+            break;
+        case Mutation::kDataInHeaders:
+            leaf = DataInHeaders(pe, seedNumber);
+            applied = leaf.has_value();
+            break;
+    }
+    if (!applied) {
+        return std::nullopt;
+    }
+    return Mutant{pe.Take(), std::move(leaf)};
+}
+
+}  // namespace resmelder::fuzz
