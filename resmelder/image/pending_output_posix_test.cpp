@@ -86,7 +86,7 @@ TEST_F(PendingOutputPosixTest, FifoAndDeviceTargetsAreRefused) {
     auto image = LoadProgram();
     ASSERT_TRUE(image);
     ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
-    for (const std::string target : {(dir_ / "fifo").string(), std::string("/dev/null")}) {
+    for (const std::string& target : {(dir_ / "fifo").string(), std::string("/dev/null")}) {
         SCOPED_TRACE(target);
         Logger log;
         EXPECT_FALSE(image->Write(XString::FromUtf8(target), &log));

@@ -24,14 +24,10 @@ constexpr const char* kUsage =
     "  resmelder edit IN [--add-string NAME TEXT | --add-file NAME DATAFILE | --delete NAME]...\n"
     "                -o OUT\n"
     "Entries are added as RCDATA (type 10), language 1. Names and text are converted to the\n"
-    "ANSI code page. Names are stored in upper case, as the Windows loader looks them up, and
-"
-    "NAME finds an entry in any case. OUT may be IN itself: it is replaced only when the new
-"
-    "file is complete, and an edit in place waits for another edit of the same file to finish.
-"
-    "OUTFILE of extract is replaced the same way, and may not be FILE.
-";
+    "ANSI code page. Names are stored in upper case, as the Windows loader looks them up, and\n"
+    "NAME finds an entry in any case. OUT may be IN itself: it is replaced only when the new\n"
+    "file is complete, and an edit in place waits for another edit of the same file to finish.\n"
+    "OUTFILE of extract is replaced the same way, and may not be FILE.\n";
 
 // How long an edit in place waits for another edit of the same file to finish.
 constexpr std::uint32_t kEditLockTimeoutMs = 60000;
