@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "image/exe_image.h"
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/test_posix.h"
 #include "image/tree_dump.h"
@@ -20,21 +21,14 @@ namespace fs = std::filesystem;
 using testpe::Bytes;
 using testpe::LogText;
 
-class ImagePosixTest : public ::testing::Test {
+class ImagePosixTest : public testpe::FolderTest {
   protected:
-    void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_imgposix_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
+    ImagePosixTest() : FolderTest("resmelder_imgposix_") {}
+
     void TearDown() override {
         fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
+        FolderTest::TearDown();
     }
-    XString Path(const std::string& leaf) const {
-        return XString::FromUtf8((dir_ / leaf).string());
-    }
-    std::vector<std::string> Files() const { return testpe::FileNames(dir_); }
-    fs::path dir_;
 };
 
 // Each case cuts the file inside the part it names, buffered or written straight through.

@@ -8,6 +8,7 @@
 
 #include "image/exe_image.h"
 #include "image/output_sink.h"
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/file_sys.h"
@@ -24,17 +25,11 @@ std::span<const std::uint8_t> Span(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-class ImageTest : public ::testing::Test {
+class ImageTest : public testpe::FolderTest {
   protected:
-    void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_img_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    ImageTest() : FolderTest("resmelder_img_") {}
 
-    XString Path(const std::string& leaf) const {
-        return XString::FromUtf8((dir_ / leaf).string());
-    }
+
     XString Put(const std::string& leaf, const Bytes& bytes) const {
         testpe::WriteFile(dir_ / leaf, bytes);
         return Path(leaf);
@@ -45,7 +40,6 @@ class ImageTest : public ::testing::Test {
         return LogText(log);
     }
 
-    std::vector<std::string> Files() const { return testpe::FileNames(dir_); }
 
     static testpe::Options Typical(bool pe32Plus) {
         testpe::Options o;
@@ -64,7 +58,6 @@ class ImageTest : public ::testing::Test {
         return o;
     }
 
-    fs::path dir_;
 };
 
 TEST_F(ImageTest, LoaderFailureLines) {

@@ -7,6 +7,7 @@
 
 #include "image/exe_image.h"
 #include "image/output_sink.h"
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/log.h"
@@ -18,13 +19,10 @@ namespace fs = std::filesystem;
 using testpe::Bytes;
 using testpe::LogText;
 
-class ResourceTest : public ::testing::Test {
+class ResourceTest : public testpe::FolderTest {
   protected:
-    void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_res_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    ResourceTest() : FolderTest("resmelder_res_") {}
+
 
     std::unique_ptr<ExeImage> LoadBytes(const Bytes& bytes, Logger* log = nullptr) {
         const fs::path path = dir_ / ("in" + std::to_string(serial_++) + ".exe");
@@ -42,7 +40,6 @@ class ResourceTest : public ::testing::Test {
         return o;
     }
 
-    fs::path dir_;
     int serial_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "image/exe_image.h"
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/log.h"
@@ -24,17 +25,11 @@ std::span<const std::uint8_t> Span(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-class RefusalTest : public ::testing::Test {
+class RefusalTest : public testpe::FolderTest {
   protected:
-    void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_refuse_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    RefusalTest() : FolderTest("resmelder_refuse_") {}
 
-    XString Path(const std::string& leaf) const {
-        return XString::FromUtf8((dir_ / leaf).string());
-    }
+
     // Each load its own file: an image keeps its source open and mapped.
     std::unique_ptr<ExeImage> Load(const Bytes& bytes, Logger& log) {
         const std::string name = "in" + std::to_string(serial_++) + ".exe";
@@ -61,7 +56,6 @@ class RefusalTest : public ::testing::Test {
         return at;
     }
 
-    fs::path dir_;
     int serial_ = 0;
 };
 

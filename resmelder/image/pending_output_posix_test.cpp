@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "image/exe_image.h"
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/log.h"
@@ -33,17 +34,10 @@ testpe::Options Program(std::size_t textSize) {
     return o;
 }
 
-class PendingOutputPosixTest : public ::testing::Test {
+class PendingOutputPosixTest : public testpe::FolderTest {
   protected:
-    void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_pending_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    XString Path(const std::string& leaf) const {
-        return XString::FromUtf8((dir_ / leaf).string());
-    }
-    std::vector<std::string> Files() const { return testpe::FileNames(dir_); }
+    PendingOutputPosixTest() : FolderTest("resmelder_pending_") {}
+
     std::unique_ptr<ExeImage> LoadProgram(std::size_t textSize = 0x400) {
         testpe::WriteFile(dir_ / "in.exe", testpe::Build(Program(textSize)));
         Logger log;
@@ -51,7 +45,6 @@ class PendingOutputPosixTest : public ::testing::Test {
         EXPECT_TRUE(image) << LogText(log);
         return image;
     }
-    fs::path dir_;
 };
 
 #ifdef __linux__

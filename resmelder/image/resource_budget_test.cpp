@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "image/exe_image.h"
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/log.h"
@@ -87,17 +88,11 @@ std::size_t LogLines(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-class ResourceBudgetTest : public ::testing::Test {
+class ResourceBudgetTest : public testpe::FolderTest {
   protected:
-    void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_budget_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    ResourceBudgetTest() : FolderTest("resmelder_budget_") {}
 
-    XString Path(const std::string& leaf) const {
-        return XString::FromUtf8((dir_ / leaf).string());
-    }
+
     // Loads and times the load; every crafted tree must read well within a second.
     std::unique_ptr<ExeImage> Load(const Bytes& bytes, Logger& log) {
         testpe::WriteFile(dir_ / "in.exe", bytes);
@@ -108,7 +103,6 @@ class ResourceBudgetTest : public ::testing::Test {
         return image;
     }
 
-    fs::path dir_;
 };
 
 TEST_F(ResourceBudgetTest, CountsAreCutToWhatFitsInTheSection) {

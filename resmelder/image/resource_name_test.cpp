@@ -7,6 +7,7 @@
 
 #include "image/exe_image.h"
 #include "image/resource_name.h"
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/encoding.h"
@@ -100,17 +101,11 @@ TEST(ResourceNameTest, UpperCaseIsAFixedPointAndOrderFollowsIt) {
     EXPECT_EQ(UpcaseResourceName(u"\u00DCn\u00EFcode"), u"\u00DCN\u00CFCODE");
 }
 
-class ResourceNameTreeTest : public ::testing::Test {
+class ResourceNameTreeTest : public testpe::FolderTest {
   protected:
-    void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_names_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    ResourceNameTreeTest() : FolderTest("resmelder_names_") {}
 
-    XString Path(const std::string& leaf) const {
-        return XString::FromUtf8((dir_ / leaf).string());
-    }
+
     std::unique_ptr<ExeImage> Load(const Bytes& bytes, Logger* log = nullptr) {
         testpe::WriteFile(dir_ / "in.exe", bytes);
         return ExeImage::Load(Path("in.exe"), log);
@@ -137,7 +132,6 @@ class ResourceNameTreeTest : public ::testing::Test {
                      : "<missing>";
     }
 
-    fs::path dir_;
 };
 
 TEST_F(ResourceNameTreeTest, AddedNamesAreStoredUpperCasedAndFoundInAnyCase) {

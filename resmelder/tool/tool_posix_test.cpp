@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/test_posix.h"
 #include "tool/tool.h"
@@ -84,23 +85,21 @@ ino_t Inode(const fs::path& path) {
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-class ToolPosixTest : public ::testing::Test {
+class ToolPosixTest : public testpe::FolderTest {
   protected:
+    ToolPosixTest() : FolderTest("resmelder_toolposix_") {}
+
     void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_toolposix_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        FolderTest::SetUp();
         testpe::WriteFile(dir_ / "in.exe", testpe::Build(Program(0x100)));
     }
-    void TearDown() override { fs::remove_all(dir_); }
     int Run(std::vector<std::string> args) {
         out_.str("");
         err_.str("");
         return RunTool(args, out_, err_);
     }
     std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
-    std::vector<std::string> Files() const { return testpe::FileNames(dir_); }
 
-    fs::path dir_;
     std::ostringstream out_;
     std::ostringstream err_;
 };

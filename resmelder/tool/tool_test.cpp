@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "tool/tool.h"
 
@@ -14,11 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 using testpe::Bytes;
 
-class ToolTest : public ::testing::Test {
+class ToolTest : public testpe::FolderTest {
   protected:
+    ToolTest() : FolderTest("resmelder_tool_") {}
+
     void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_tool_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        FolderTest::SetUp();
         testpe::Options o;
         o.sections = {{".text", Bytes(0x100, 0xC3)},
                       {".data", Bytes(0x10, 1)},
@@ -29,7 +31,6 @@ class ToolTest : public ::testing::Test {
         o.checksum = true;
         testpe::WriteFile(dir_ / "in.exe", testpe::Build(o));
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     int Run(std::vector<std::string> args) {
         out_.str("");
@@ -38,7 +39,6 @@ class ToolTest : public ::testing::Test {
     }
     std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
 
-    fs::path dir_;
     std::ostringstream out_;
     std::ostringstream err_;
 };
