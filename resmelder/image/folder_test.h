@@ -19,8 +19,8 @@ class FolderTest : public ::testing::Test {
     explicit FolderTest(std::string prefix) : prefix_(std::move(prefix)) {}
 
     void SetUp() override {
-        dir_ = FreshFolder(prefix_ +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ =
+            FreshFolder(prefix_ + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
