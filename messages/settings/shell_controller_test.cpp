@@ -128,10 +128,21 @@ class ShellControllerTest : public ::testing::Test {
 };
 
 const std::vector<std::string> kStartupSteps = {
-    "SetVersionLabel",  "ReplacePendingDataFile", "BuildTabStrip",       "CreateTray",
-    "IconRunning",      "ShowTrayIcon",           "FillCategoryList",    "RestoreCategoryTicks",
-    "SelectFirstCategory", "SizeHelpBox",         "LoadPhrases",         "CreateMessageWindow",
-    "Pause",            "RebuildPhrasePool",      "ApplySettingsFile",
+    "SetVersionLabel",
+    "ReplacePendingDataFile",
+    "BuildTabStrip",
+    "CreateTray",
+    "IconRunning",
+    "ShowTrayIcon",
+    "FillCategoryList",
+    "RestoreCategoryTicks",
+    "SelectFirstCategory",
+    "SizeHelpBox",
+    "LoadPhrases",
+    "CreateMessageWindow",
+    "Pause",
+    "RebuildPhrasePool",
+    "ApplySettingsFile",
 };
 
 std::vector<std::string> Concat(std::vector<std::string> first,
@@ -141,10 +152,13 @@ std::vector<std::string> Concat(std::vector<std::string> first,
 }
 
 const std::vector<std::string> kStartButton = {
-    "PreviewFont",  "RebuildPhrasePool", "Unpause",        "ShowMessageWindow",
-    "IconRunning",  "Tip:Subliminal Message are ON.",      "Unpause",
-    "HideLabel",    "MessageVisible",    "SettingsHidden", "Begin",
-    "SettingsHidden", "MessageVisible",  "Begin",
+    "PreviewFont",    "RebuildPhrasePool",
+    "Unpause",        "ShowMessageWindow",
+    "IconRunning",    "Tip:Subliminal Message are ON.",
+    "Unpause",        "HideLabel",
+    "MessageVisible", "SettingsHidden",
+    "Begin",          "SettingsHidden",
+    "MessageVisible", "Begin",
 };
 
 TEST_F(ShellControllerTest, NormalStartRunsEveryStepInOrderThenTheStartButton) {
@@ -163,8 +177,7 @@ TEST_F(ShellControllerTest, NormalStartRunsEveryStepInOrderThenTheStartButton) {
 TEST_F(ShellControllerTest, FailingStepsNeverStopTheStartUp) {
     view.failEveryStep = true;
     shell.Form_Load("Messages.exe");
-    EXPECT_EQ(std::vector<std::string>(view.calls.begin(), view.calls.begin() + 15),
-              kStartupSteps);
+    EXPECT_EQ(std::vector<std::string>(view.calls.begin(), view.calls.begin() + 15), kStartupSteps);
     EXPECT_EQ(shell.Checks(), (TrayMenuChecks{true, false}));
     EXPECT_TRUE(view.timerEnabled);
 }
@@ -172,11 +185,13 @@ TEST_F(ShellControllerTest, FailingStepsNeverStopTheStartUp) {
 TEST_F(ShellControllerTest, WithoutAMessageWindowTheSettingsAreStillApplied) {
     view.messageWindowCreated = false;
     shell.Form_Load("Messages.exe firstrun");
-    const std::vector<std::string> expected = {
-        "SetVersionLabel", "ReplacePendingDataFile", "BuildTabStrip", "CreateTray",
-        "IconRunning", "ShowTrayIcon", "FillCategoryList", "RestoreCategoryTicks",
-        "SelectFirstCategory", "SizeHelpBox", "LoadPhrases", "CreateMessageWindow",
-        "ApplySettingsFile", "ShowFirstRunHint"};
+    const std::vector<std::string> expected = {"SetVersionLabel",     "ReplacePendingDataFile",
+                                               "BuildTabStrip",       "CreateTray",
+                                               "IconRunning",         "ShowTrayIcon",
+                                               "FillCategoryList",    "RestoreCategoryTicks",
+                                               "SelectFirstCategory", "SizeHelpBox",
+                                               "LoadPhrases",         "CreateMessageWindow",
+                                               "ApplySettingsFile",   "ShowFirstRunHint"};
     EXPECT_EQ(view.calls, expected);
 }
 

@@ -7,7 +7,8 @@ inline constexpr char kCaption[] = "Murmurex - Settings";
 inline constexpr char kTipClickForMenu[] = "Click for menu options.";
 inline constexpr char kTipOn[] = "Subliminal Message are ON.";
 inline constexpr char kTipOff[] = "Subliminal Message are OFF.";
-inline constexpr char kFirstRunHint[] = "To view help click the 'Help' tab at the top of this window.";
+inline constexpr char kFirstRunHint[] =
+    "To view help click the 'Help' tab at the top of this window.";
 inline constexpr char kExitQuestion[] = "Are you sure you wish to exit the application?";
 inline constexpr char kFirstRunWord[] = "firstrun";
 
