@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "phrase_library.h"
 #include "shell_texts.h"
@@ -26,7 +27,6 @@ constexpr int kClientHeight = 6255;
 
 enum ControlId : int {
     kTabMenuId = 100,
-    kPicture2Id,
     kVersionId,
     kLabel1Id,
     kLabel2Id,
@@ -40,8 +40,6 @@ enum ControlId : int {
     kAddId,
     kEditId,
     kDeleteId,
-    kFrameTimesId,
-    kFrameFontId,
     kDurationLabelId,
     kFrequencyLabelId,
     kWheel1Id,
@@ -264,8 +262,9 @@ bool frmSettings::CreateControls() {
         ::SendMessageW(toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
     }
 
-    // Picture2: the page background, behind everything else.
-    picture2_ = MakeStatic(kPicture2Id, kPicture2, "", 0);
+    // Picture2, the page background, and the two frames are painted by the window itself:
+    // sibling windows under the controls would paint over them.
+    picture2_ = Pixels(kPicture2);
     label1_ = MakeStatic(kLabel1Id, kLabel1, texts::kLabel1, SS_LEFT);
     label2_ = MakeStatic(kLabel2Id, kLabel2, texts::kLabel2, SS_LEFT);
     lblVersion_ = MakeStatic(kVersionId, kVersion, "", SS_CENTER);
@@ -339,19 +338,6 @@ bool frmSettings::CreateControls() {
     picture1_ = MakeStatic(kPicture1Id, kPicture1, "", SS_OWNERDRAW | SS_NOTIFY);
     AddTip(picture1_, texts::kTipPreview);
 
-    const auto makeFrame = [&](int id, RECT twips, const char* caption) {
-        const RECT at = Pixels(twips);
-        const std::wstring text = Wide(caption);
-        HWND frame = ::CreateWindowExW(
-            0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX,
-            at.left, at.top, at.right - at.left, at.bottom - at.top, window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        ::SendMessageW(frame, WM_SETFONT, reinterpret_cast<WPARAM>(frameFont_.get()), FALSE);
-        return frame;
-    };
-    fraTimesAndDuration_ = makeFrame(kFrameTimesId, kFrameTimes, texts::kFrameTimes);
-    fraFont_ = makeFrame(kFrameFontId, kFrameFont, texts::kFrameFont);
-
     // cmdStop: a plain button at the bottom edge, practically out of sight.
     {
         const RECT at = Pixels(kStop);
@@ -365,11 +351,6 @@ bool frmSettings::CreateControls() {
     }
 
     rtfHelp_ = RichTextBox::Create(window, kHelpBoxId, Pixels(kHelpBox));
-
-    // Frames and Picture2 go to the bottom of the order, the page background lowest.
-    for (HWND behind : {fraTimesAndDuration_, fraFont_, picture2_}) {
-        ::SetWindowPos(behind, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
 
     // The tray menu: a hidden top item whose items form the pop-up.
     menuBar_.reset(::CreateMenu());
@@ -385,9 +366,9 @@ bool frmSettings::CreateControls() {
                       Wide(texts::kMenuPopUp).c_str());
     }
 
-    // Stand-in icons until the program carries its own.
-    runningIcon_.reset(::CopyIcon(::LoadIconA(nullptr, IDI_INFORMATION)));
-    stoppedIcon_.reset(::CopyIcon(::LoadIconA(nullptr, IDI_WARNING)));
+    // Shared icons: the system keeps them for the process's life.
+    runningIcon_ = ::LoadIconA(nullptr, IDI_INFORMATION);
+    stoppedIcon_ = ::LoadIconA(nullptr, IDI_WARNING);
     return true;
 }
 
@@ -470,6 +451,9 @@ LRESULT frmSettings::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             Form_Resize();
             break;
+        case WM_PAINT:
+            Paint();
+            return 0;
         case WM_CLOSE:
             // Closing the window by other means ends the program without a question.
             Unload();
@@ -513,17 +497,37 @@ void frmSettings::OnCommand(int id, int code) {
 }
 
 void frmSettings::Form_Resize() {
-    if (picture2_ == nullptr) {
-        return;
-    }
     // The page background reaches the bottom whatever the window's height.
     RECT outer{};
     ::GetWindowRect(window_.get(), &outer);
-    RECT place{};
-    ::GetWindowRect(picture2_, &place);
-    ::MapWindowPoints(nullptr, window_.get(), reinterpret_cast<POINT*>(&place), 2);
-    ::SetWindowPos(picture2_, nullptr, 0, 0, place.right - place.left, outer.bottom - outer.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    picture2_.bottom = picture2_.top + (outer.bottom - outer.top);
+    ::InvalidateRect(window_.get(), nullptr, TRUE);
+}
+
+void frmSettings::Paint() {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(window_.get(), &paint);
+    ::FillRect(dc, &picture2_, background_.get());
+    if (messagePageVisible_) {
+        HGDIOBJ old = ::SelectObject(dc, frameFont_.get());
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc, &metrics);
+        ::SetTextColor(dc, kWhite);
+        ::SetBkColor(dc, kBlue);
+        ::SetBkMode(dc, OPAQUE);
+        for (const auto& [twips, caption] : {std::pair{kFrameTimes, texts::kFrameTimes},
+                                             std::pair{kFrameFont, texts::kFrameFont}}) {
+            RECT frame = Pixels(twips);
+            RECT edge = frame;
+            edge.top += metrics.tmHeight / 2;
+            ::DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+            const std::wstring text = Wide(caption);
+            ::TextOutW(dc, frame.left + PixelsX(120), frame.top, text.c_str(),
+                       static_cast<int>(text.size()));
+        }
+        ::SelectObject(dc, old);
+    }
+    ::EndPaint(window_.get(), &paint);
 }
 
 void frmSettings::MakePreviewFont() {
@@ -812,7 +816,7 @@ void frmSettings::BringSettingsToFront() {
 }
 
 void frmSettings::SetWindowIcon(ShellIcon icon) {
-    currentIcon_ = icon == ShellIcon::Running ? runningIcon_.get() : stoppedIcon_.get();
+    currentIcon_ = icon == ShellIcon::Running ? runningIcon_ : stoppedIcon_;
     ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
     ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
     if (trayOwner_) {
@@ -862,8 +866,10 @@ TrayMenuChoice frmSettings::OpenTrayMenu(TrayMenuChecks checks) {
 
 void frmSettings::SetMessagePageVisible(bool visible) {
     const int show = visible ? SW_SHOW : SW_HIDE;
-    for (HWND control : {label1_, label2_, txtEditWord_, txtEditCat_, fraTimesAndDuration_,
-                         fraFont_, lblDuration_, lblFrequency_, picture1_}) {
+    messagePageVisible_ = visible;
+    ::InvalidateRect(window_.get(), nullptr, TRUE);
+    for (HWND control :
+         {label1_, label2_, txtEditWord_, txtEditCat_, lblDuration_, lblFrequency_, picture1_}) {
         ::ShowWindow(control, show);
     }
     for (const auto* list : {lstMessageCategories_.get(), lstPhrases_.get()}) {

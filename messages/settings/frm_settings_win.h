@@ -61,6 +61,7 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     LRESULT OnColourStatic(HDC dc, HWND control);
     void DrawPreview(const DRAWITEMSTRUCT& item);
     void Form_Resize();
+    void Paint();
     void AddTip(HWND control, const char* tip);
     HWND MakeStatic(int id, RECT twips, const char* text, DWORD style);
     RECT Pixels(RECT twips) const noexcept;
@@ -136,8 +137,8 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     win::UniqueFont labelFont_;
     win::UniqueFont frameFont_;
     win::UniqueBrush background_;
-    win::UniqueIcon runningIcon_;
-    win::UniqueIcon stoppedIcon_;
+    HICON runningIcon_ = nullptr;  // shared
+    HICON stoppedIcon_ = nullptr;  // shared
     HICON currentIcon_ = nullptr;
 
     // Declared before the controls: their wrappers go first, while their parent still exists.
@@ -151,14 +152,13 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     std::unique_ptr<frmMessage> messageWindow_;
     std::unique_ptr<TabMenuWindow> tabMenu_;
 
-    HWND picture2_ = nullptr;
+    RECT picture2_{};  // pixels
+    bool messagePageVisible_ = true;
     HWND lblVersion_ = nullptr;
     HWND label1_ = nullptr;
     HWND label2_ = nullptr;
     HWND txtEditCat_ = nullptr;
     HWND txtEditWord_ = nullptr;
-    HWND fraTimesAndDuration_ = nullptr;
-    HWND fraFont_ = nullptr;
     HWND lblDuration_ = nullptr;
     HWND lblFrequency_ = nullptr;
     HWND picture1_ = nullptr;
