@@ -11,8 +11,8 @@
 //     does as it puts its phrase up.
 // Then one program runs for 10 s: private bytes (PrivateUsage) and processor time.
 
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -160,8 +160,8 @@ fs::path ProgramPath() {
 int main() {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    const fs::path folder = fs::path(temp) / (L"murmurex-startup-bench-" +
-                                              std::to_wstring(::GetCurrentProcessId()));
+    const fs::path folder =
+        fs::path(temp) / (L"murmurex-startup-bench-" + std::to_wstring(::GetCurrentProcessId()));
     fs::remove_all(folder);
     fs::create_directories(folder / L"Lists");
     fs::copy_file(ProgramPath(), folder / L"Messages.exe");
@@ -180,9 +180,10 @@ int main() {
         toPhrase.push_back(started.toPhraseMs);
         End(started);
     }
-    std::printf("median of %d starts: to the tray %.1f ms (goal <= 300 ms), to the first phrase "
-                "%.1f ms (the first phrase waits one frequency period, here 1000 ms)\n",
-                kStarts, Median(toTray), Median(toPhrase));
+    std::printf(
+        "median of %d starts: to the tray %.1f ms (goal <= 300 ms), to the first phrase "
+        "%.1f ms (the first phrase waits one frequency period, here 1000 ms)\n",
+        kStarts, Median(toTray), Median(toPhrase));
 
     // What the platform itself costs: a second copy does nothing but find the first and end,
     // so its whole life is process creation and teardown.
@@ -203,9 +204,10 @@ int main() {
                 ::CloseHandle(info.hThread);
             }
         }
-        std::printf("baseline: a second copy starts and ends in %.1f ms (median of %d): process "
-                    "creation on this platform\n",
-                    Median(secondCopy), kStarts);
+        std::printf(
+            "baseline: a second copy starts and ends in %.1f ms (median of %d): process "
+            "creation on this platform\n",
+            Median(secondCopy), kStarts);
         End(first);
     }
 
@@ -230,9 +232,10 @@ int main() {
                     static_cast<double>(memory.PrivateUsage) / (1024.0 * 1024.0),
                     static_cast<double>(memory.WorkingSetSize) / (1024.0 * 1024.0));
     } else {
-        std::printf("  processor time and private bytes not reported by this platform (working "
-                    "set %.1f MB); see program_running_bench.sh\n",
-                    static_cast<double>(memory.WorkingSetSize) / (1024.0 * 1024.0));
+        std::printf(
+            "  processor time and private bytes not reported by this platform (working "
+            "set %.1f MB); see program_running_bench.sh\n",
+            static_cast<double>(memory.WorkingSetSize) / (1024.0 * 1024.0));
     }
     End(running);
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "phrase_library.h"
+#include "settings_layout.h"
 #include "shell_texts.h"
 
 namespace murmurex {
@@ -20,10 +21,6 @@ constexpr COLORREF kBlue = RGB(0x36, 0x6A, 0xB3);  // &H00B36A36
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr UINT_PTR kWatchdogTimer = 1;
 constexpr UINT kWatchdogMs = 1000;
-
-// Design size of the client area, in twips.
-constexpr int kClientWidth = 6870;
-constexpr int kClientHeight = 6255;
 
 enum ControlId : int {
     kTabMenuId = 100,
@@ -60,47 +57,7 @@ enum MenuId : UINT {
     kMenuExit,
 };
 
-// Design places, in twips (left, top, right, bottom). Frame contents are placed relative to
-// their frame at design time; here they are children of the window, so the frame's corner is
-// added.
-constexpr RECT Place(int left, int top, int width, int height) {
-    return RECT{left, top, left + width, top + height};
-}
-constexpr RECT InFrame(RECT frame, int left, int top, int width, int height) {
-    return Place(frame.left + left, frame.top + top, width, height);
-}
-
-constexpr RECT kPicture2 = Place(0, 525, 6870, 5655);
-constexpr RECT kLabel1 = Place(180, 660, 3135, 255);
-constexpr RECT kCategories = Place(180, 960, 3135, 1635);
-constexpr RECT kEditCat = Place(180, 2670, 3135, 315);
-constexpr RECT kAddCat = Place(180, 3090, 975, 435);
-constexpr RECT kEditCatButton = Place(1260, 3090, 975, 435);
-constexpr RECT kDeleteCat = Place(2340, 3090, 975, 435);
-constexpr RECT kLabel2 = Place(3540, 660, 3135, 255);
-constexpr RECT kPhrases = Place(3540, 960, 3135, 1635);
-constexpr RECT kEditWord = Place(3540, 2670, 3135, 315);
-constexpr RECT kAdd = Place(3540, 3090, 975, 435);
-constexpr RECT kEdit = Place(4620, 3090, 975, 435);
-constexpr RECT kDelete = Place(5700, 3090, 975, 435);
-constexpr RECT kFrameTimes = Place(180, 3660, 3135, 1755);
-constexpr RECT kDuration = InFrame(kFrameTimes, 120, 300, 2775, 375);
-constexpr RECT kWheel1 = InFrame(kFrameTimes, 120, 600, 2895, 315);
-constexpr RECT kFrequency = InFrame(kFrameTimes, 120, 960, 2775, 375);
-constexpr RECT kWheel2 = InFrame(kFrameTimes, 120, 1260, 2895, 315);
-constexpr RECT kFrameFont = Place(3540, 3660, 3135, 1755);
-constexpr RECT kEditFont = InFrame(kFrameFont, 240, 360, 1335, 435);
-constexpr RECT kColourPicker = InFrame(kFrameFont, 1680, 360, 1275, 435);
-constexpr RECT kPicture1 = InFrame(kFrameFont, 240, 840, 2715, 795);
-// Inside Picture1.
-constexpr int kShape1Width = 1335;
-constexpr int kShape2Left = 1320;
-constexpr RECT kPreviewLabel = Place(60, 60, 2535, 615);
-constexpr RECT kStart = Place(180, 5610, 1335, 435);
-constexpr RECT kClose = Place(5340, 5610, 1335, 435);
-constexpr RECT kVersion = Place(1620, 5700, 3615, 255);
-constexpr RECT kStop = Place(2700, 6240, 1395, 435);
-constexpr RECT kHelpBox = Place(180, 600, 6420, 4555);
+using namespace settings_layout;
 
 std::wstring Wide(const std::string& ansi) {
     if (ansi.empty()) {
@@ -215,12 +172,12 @@ int frmSettings::PixelsX(int twips) const noexcept {
 int frmSettings::PixelsY(int twips) const noexcept {
     return RoundToInt32(static_cast<double>(twips) / twipsPerPixelY_);
 }
-RECT frmSettings::Pixels(RECT twips) const noexcept {
+RECT frmSettings::Pixels(TwipsRect twips) const noexcept {
     return RECT{PixelsX(twips.left), PixelsY(twips.top), PixelsX(twips.right),
                 PixelsY(twips.bottom)};
 }
 
-HWND frmSettings::MakeStatic(int id, RECT twips, const char* text, DWORD style) {
+HWND frmSettings::MakeStatic(int id, TwipsRect twips, const char* text, DWORD style) {
     const RECT at = Pixels(twips);
     const std::wstring wide = Wide(text);
     HWND control = ::CreateWindowExW(
@@ -282,7 +239,7 @@ bool frmSettings::CreateControls() {
         AddTip(lstPhrases_->hWnd(), texts::kTipPhrases);
     }
 
-    const auto makeEdit = [&](int id, RECT twips, const char* tip) {
+    const auto makeEdit = [&](int id, TwipsRect twips, const char* tip) {
         const RECT at = Pixels(twips);
         HWND edit =
             ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
@@ -297,7 +254,7 @@ bool frmSettings::CreateControls() {
     txtEditWord_ = makeEdit(kEditWordId, kEditWord, texts::kTipEditWord);
 
     // Styled buttons; their editing handlers come with the editing work.
-    const auto makeButton = [&](int id, RECT twips, const char* name, const char* caption,
+    const auto makeButton = [&](int id, TwipsRect twips, const char* name, const char* caption,
                                 std::function<void()> click) {
         auto button = StyledButtonWindow::Create(window, id, Pixels(twips), name);
         if (button) {

@@ -17,6 +17,7 @@
 #include "message_cycle.h"
 #include "message_window_win.h"
 #include "rich_text_win.h"
+#include "settings_layout.h"
 #include "shell_controller.h"
 #include "styled_button_win.h"
 #include "tab_strip_win.h"
@@ -63,8 +64,8 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     void Form_Resize();
     void Paint();
     void AddTip(HWND control, const char* tip);
-    HWND MakeStatic(int id, RECT twips, const char* text, DWORD style);
-    RECT Pixels(RECT twips) const noexcept;
+    HWND MakeStatic(int id, TwipsRect twips, const char* text, DWORD style);
+    RECT Pixels(TwipsRect twips) const noexcept;
     int PixelsX(int twips) const noexcept;
     int PixelsY(int twips) const noexcept;
     void SetMessagePageVisible(bool visible);

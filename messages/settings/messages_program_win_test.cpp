@@ -2,14 +2,16 @@
 // selection file, a settings file and the two page files, started by its path, and driven
 // only through the screen, the mouse, the keyboard, the tray and its files.
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -498,6 +500,13 @@ TEST_F(MessagesProgramTest, TrayMenuPausesStopsStartsShowsSettingsAndExits) {
     // Escape: the menu closes and the display resumes within about a second.
     ASSERT_TRUE(OpenTrayMenu()) << "the tray menu did not open";
     EXPECT_FALSE(::IsWindowVisible(message_));
+    // The menu opens at the mouse: one of its corners is where the pointer is.
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    RECT menu{};
+    ::GetWindowRect(TrayMenuWindow(), &menu);
+    EXPECT_LE(std::min(std::abs(menu.left - cursor.x), std::abs(menu.right - cursor.x)), 2);
+    EXPECT_LE(std::min(std::abs(menu.top - cursor.y), std::abs(menu.bottom - cursor.y)), 2);
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return TrayMenuWindow() == nullptr; }, 2000));
     const double closed = ElapsedMs();
@@ -571,7 +580,21 @@ TEST_F(MessagesProgramTest, ClosingTheWindowOtherwiseEndsWithoutAQuestion) {
     Start();
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(message_) != FALSE; }, 5000));
     ::PostMessageW(settings_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForExit(5000), 0u);
+    EXPECT_EQ(WaitForExit(20000), 0u);
+    PumpMessages(300);
+    EXPECT_EQ(TrayTip(), L"");
+}
+
+TEST_F(MessagesProgramTest, EndOfSessionRemovesTheIconAndEndsWithoutAQuestion) {
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(message_) != FALSE; }, 5000));
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(settings_, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                                      &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_EQ(ShownDialog(), nullptr);
+    ::SendMessageTimeoutW(settings_, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    EXPECT_EQ(WaitForExit(20000), 0u);
     PumpMessages(300);
     EXPECT_EQ(TrayTip(), L"");
 }
@@ -630,7 +653,7 @@ TEST_F(MessagesProgramTest, PagesShowTheirRichTextAndTheVersion) {
     EXPECT_EQ(richText(), L"(no rich text box shown)");
 
     ::PostMessageW(settings_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForExit(5000), 0u);
+    EXPECT_EQ(WaitForExit(20000), 0u);
 }
 
 TEST_F(MessagesProgramTest, WheelsAndColourReachTheDisplayAndTheSettingsFile) {

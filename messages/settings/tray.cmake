@@ -23,3 +23,5 @@ target_link_libraries(shell_logic PRIVATE project_options)
 
 murmurex_add_test(shell_controller_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_controller_test.cpp
                   LIBS shell_logic)
+murmurex_add_test(settings_layout_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_layout_test.cpp
+                  LIBS shell_logic)
