@@ -87,6 +87,37 @@ win::UniqueFont PointFont(const LabelFont& font) {
     return win::UniqueFont(::CreateFontIndirectW(&logFont));
 }
 
+// A 32-pixel square icon of one colour with a white ring: the running and stopped icons until
+// the program carries pictures of its own.
+win::UniqueIcon MakeStandInIcon(COLORREF colour) {
+    constexpr int kSize = 32;
+    const auto screen = win::GetWindowDcOwned(nullptr);
+    win::UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), kSize, kSize));
+    win::UniqueBitmap mask(::CreateBitmap(kSize, kSize, 1, 1, nullptr));
+    win::UniqueOwnedDc dc(::CreateCompatibleDC(screen.get()));
+    if (!picture || !mask || !dc) {
+        return {};
+    }
+    {
+        win::SelectGuard selected(dc.get(), picture.get());
+        RECT all{0, 0, kSize, kSize};
+        win::UniqueBrush fill(::CreateSolidBrush(colour));
+        ::FillRect(dc.get(), &all, fill.get());
+        RECT ring{6, 6, kSize - 6, kSize - 6};
+        ::FrameRect(dc.get(), &ring, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    }
+    {
+        // All opaque.
+        win::SelectGuard selected(dc.get(), mask.get());
+        ::PatBlt(dc.get(), 0, 0, kSize, kSize, BLACKNESS);
+    }
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmMask = mask.get();
+    info.hbmColor = picture.get();
+    return win::UniqueIcon(::CreateIconIndirect(&info));
+}
+
 // Lets pending window messages run once.
 void ProcessPendingMessages() {
     MSG message;
@@ -323,9 +354,8 @@ bool frmSettings::CreateControls() {
                       Wide(texts::kMenuPopUp).c_str());
     }
 
-    // Shared icons: the system keeps them for the process's life.
-    runningIcon_ = ::LoadIconA(nullptr, IDI_INFORMATION);
-    stoppedIcon_ = ::LoadIconA(nullptr, IDI_WARNING);
+    runningIcon_ = MakeStandInIcon(RGB(0x36, 0x6A, 0xB3));
+    stoppedIcon_ = MakeStandInIcon(RGB(0x80, 0x80, 0x80));
     return true;
 }
 
@@ -773,7 +803,7 @@ void frmSettings::BringSettingsToFront() {
 }
 
 void frmSettings::SetWindowIcon(ShellIcon icon) {
-    currentIcon_ = icon == ShellIcon::Running ? runningIcon_ : stoppedIcon_;
+    currentIcon_ = icon == ShellIcon::Running ? runningIcon_.get() : stoppedIcon_.get();
     ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
     ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
     if (trayOwner_) {
@@ -798,13 +828,23 @@ TrayMenuChoice frmSettings::OpenTrayMenu(TrayMenuChecks checks) {
     ::CheckMenuItem(mnuPopUp_, kMenuStop, MF_BYCOMMAND | (checks.stop ? MF_CHECKED : MF_UNCHECKED));
     POINT at{};
     ::GetCursorPos(&at);
+    // The menu opens at the pointer, towards the middle of the screen it is on: down from a
+    // task bar at the top, up from one at the bottom.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    UINT align = TPM_RETURNCMD | TPM_RIGHTBUTTON;
+    align |=
+        (at.y - screen.top) < (screen.bottom - screen.top) / 2 ? TPM_TOPALIGN : TPM_BOTTOMALIGN;
+    align |=
+        (at.x - screen.left) < (screen.right - screen.left) / 2 ? TPM_LEFTALIGN : TPM_RIGHTALIGN;
     // Without the foreground the menu never closes when the user clicks elsewhere; the posted
     // null message lets the menu's loop end cleanly.
     ::SetForegroundWindow(window_.get());
     menuOpen_ = true;
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
-        mnuPopUp_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN, at.x, at.y, 0,
-        window_.get(), nullptr));
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(mnuPopUp_, align, at.x, at.y, 0, window_.get(), nullptr));
     menuOpen_ = false;
     ::PostMessageW(window_.get(), WM_NULL, 0, 0);
     switch (chosen) {

@@ -138,8 +138,8 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     win::UniqueFont labelFont_;
     win::UniqueFont frameFont_;
     win::UniqueBrush background_;
-    HICON runningIcon_ = nullptr;  // shared
-    HICON stoppedIcon_ = nullptr;  // shared
+    win::UniqueIcon runningIcon_;
+    win::UniqueIcon stoppedIcon_;
     HICON currentIcon_ = nullptr;
 
     // Declared before the controls: their wrappers go first, while their parent still exists.

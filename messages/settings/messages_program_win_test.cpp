@@ -40,6 +40,9 @@ constexpr char kWork[] = "1Never shown";
 constexpr char kFocus[] = "1I see clearly";
 constexpr char kSettings[] = "Arial\r\n36\r\nTrue\r\nFalse\r\n255\r\n400\r\n1";
 constexpr std::uint32_t kRedPixel = 0x00FF0000;  // 0x00RRGGBB as captured
+// The program's running and stopped icons, as captured (0x00RRGGBB).
+constexpr std::uint32_t kRunningIconColour = 0x00366AB3;
+constexpr std::uint32_t kStoppedIconColour = 0x00808080;
 constexpr char kHelpText[] = "Help page of the test";
 constexpr char kAboutText[] = "About page of the test";
 
@@ -368,8 +371,25 @@ class MessagesProgramTest : public ::testing::Test {
         return all;
     }
 
-    HICON WindowIcon() const {
-        return reinterpret_cast<HICON>(::SendMessageW(settings_, WM_GETICON, ICON_BIG, 0));
+    // The icon's main colour as the notification area shows it: blue while the display
+    // runs, grey while it is stopped (the pixel that is most common around the icon's middle).
+    std::uint32_t TrayIconColour() const {
+        const HWND area = ::FindWindowA(kTrayArea, nullptr);
+        if (area == nullptr) {
+            return win::test::kNoPixel;
+        }
+        POINT middle{10, 10};
+        ::ClientToScreen(area, &middle);
+        const auto capture = win::test::CaptureScreen();
+        std::map<std::uint32_t, int> counts;
+        for (int y = middle.y - 4; y <= middle.y + 4; ++y) {
+            for (int x = middle.x - 4; x <= middle.x + 4; ++x) {
+                ++counts[capture.At(x, y)];
+            }
+        }
+        return std::max_element(counts.begin(), counts.end(),
+                                [](const auto& a, const auto& b) { return a.second < b.second; })
+            ->first;
     }
 
     // Every file of the folder with its bytes.
@@ -495,7 +515,7 @@ TEST_F(MessagesProgramTest, FirstRunShowsTheSettingsWindowAndTheHintButNoPhrase)
 TEST_F(MessagesProgramTest, TrayMenuPausesStopsStartsShowsSettingsAndExits) {
     Start();
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(message_) != FALSE; }, 5000));
-    const HICON running = WindowIcon();
+    EXPECT_EQ(TrayIconColour(), kRunningIconColour);
 
     // Escape: the menu closes and the display resumes within about a second.
     ASSERT_TRUE(OpenTrayMenu()) << "the tray menu did not open";
@@ -517,7 +537,7 @@ TEST_F(MessagesProgramTest, TrayMenuPausesStopsStartsShowsSettingsAndExits) {
     ASSERT_TRUE(OpenTrayMenu());
     ChooseTrayItem(3);
     EXPECT_EQ(TrayTip(), L"Subliminal Message are OFF.");
-    EXPECT_NE(WindowIcon(), running);
+    EXPECT_EQ(TrayIconColour(), kStoppedIconColour);
     ASSERT_TRUE(OpenTrayMenu());
     PressKey(VK_ESCAPE);
     const double stopEnd = ElapsedMs() + 2500;
@@ -530,7 +550,7 @@ TEST_F(MessagesProgramTest, TrayMenuPausesStopsStartsShowsSettingsAndExits) {
     ASSERT_TRUE(OpenTrayMenu());
     ChooseTrayItem(2);
     EXPECT_TRUE(::IsWindowVisible(message_));
-    EXPECT_EQ(WindowIcon(), running);
+    EXPECT_EQ(TrayIconColour(), kRunningIconColour);
     EXPECT_EQ(TrayTip(), L"Subliminal Message are ON.");
     EXPECT_TRUE(SeeRedPhrase("program-after-tray-start.bmp"));
 
