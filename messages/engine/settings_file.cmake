@@ -10,3 +10,8 @@ murmurex_add_test(engine_settings_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_format_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/settings_store_test.cpp
   LIBS engine_settings)
+if(NOT CMAKE_CROSSCOMPILING)
+  # The settings file shipped with the sample library is read like any other.
+  target_compile_definitions(engine_settings_test PRIVATE
+    SAMPLE_LIBRARY_DIR="${PROJECT_SOURCE_DIR}/samples/library")
+endif()

@@ -324,5 +324,26 @@ TEST(SettingsStoreWrite, TheDefaultWriterReplacesTheFileBesideTheProgram) {
               "Verdana\r\n14\r\nTrue\r\nFalse\r\n65280\r\n40\r\n5");
 }
 
+#ifdef SAMPLE_LIBRARY_DIR
+TEST(ShippedSettings, TheSampleFileGivesArial28BoldOrange300MsEvery3Seconds) {
+    FakeControls controls;
+    int writes = 0;
+    SettingsStore store(SAMPLE_LIBRARY_DIR, controls, FakeSystemColours,
+                        [&writes](const std::filesystem::path&, std::string_view) {
+                            ++writes;
+                            return false;
+                        });
+    controls.store = &store;
+    store.LoadSettings();
+    EXPECT_EQ(controls.messageFont, "Arial 28 bold");
+    EXPECT_EQ(controls.messageColour, 0x000066FFu);
+    EXPECT_EQ(controls.durationInterval, 300);
+    EXPECT_EQ(controls.frequencyInterval, 3);
+    EXPECT_EQ(FormatSettings(store.Values()),
+              ReadBytes(std::filesystem::path(SAMPLE_LIBRARY_DIR) / "__.__"));
+    EXPECT_EQ(writes, 0);
+}
+#endif
+
 }  // namespace
 }  // namespace murmurex
