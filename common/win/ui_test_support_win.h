@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "win/unique_handle.h"
+#include "win/window_procedure.h"
 
 namespace win::test {
 
@@ -182,14 +183,9 @@ inline bool SaveBitmapFile(const ScreenCapture& capture, const std::filesystem::
 /// earlier test stays and is used again.
 inline bool RegisterWindowClass(const char* name, WNDPROC procedure = ::DefWindowProcA,
                                 HBRUSH background = nullptr) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = background;
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = name;
-    return ::RegisterClassExA(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    win::WindowClassOptions options;
+    options.background = background;
+    return win::RegisterWindowClass(name, procedure, options);
 }
 
 }  // namespace win::test

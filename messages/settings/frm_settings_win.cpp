@@ -7,9 +7,14 @@
 #include <string>
 #include <utility>
 
+#include "app_version_win.h"
 #include "phrase_library.h"
+#include "portable/round_half_even.h"
+#include "resource_ids.h"
 #include "settings_layout.h"
 #include "shell_texts.h"
+#include "start_up.h"
+#include "win/window_procedure.h"
 
 namespace murmurex {
 
@@ -87,35 +92,11 @@ win::UniqueFont PointFont(const LabelFont& font) {
     return win::UniqueFont(::CreateFontIndirectW(&logFont));
 }
 
-// A 32-pixel square icon of one colour with a white ring: the running and stopped icons until
-// the program carries pictures of its own.
-win::UniqueIcon MakeStandInIcon(COLORREF colour) {
-    constexpr int kSize = 32;
-    const auto screen = win::GetWindowDcOwned(nullptr);
-    win::UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), kSize, kSize));
-    win::UniqueBitmap mask(::CreateBitmap(kSize, kSize, 1, 1, nullptr));
-    win::UniqueOwnedDc dc(::CreateCompatibleDC(screen.get()));
-    if (!picture || !mask || !dc) {
-        return {};
-    }
-    {
-        win::SelectGuard selected(dc.get(), picture.get());
-        RECT all{0, 0, kSize, kSize};
-        win::UniqueBrush fill(::CreateSolidBrush(colour));
-        ::FillRect(dc.get(), &all, fill.get());
-        RECT ring{6, 6, kSize - 6, kSize - 6};
-        ::FrameRect(dc.get(), &ring, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    }
-    {
-        // All opaque.
-        win::SelectGuard selected(dc.get(), mask.get());
-        ::PatBlt(dc.get(), 0, 0, kSize, kSize, BLACKNESS);
-    }
-    ICONINFO info{};
-    info.fIcon = TRUE;
-    info.hbmMask = mask.get();
-    info.hbmColor = picture.get();
-    return win::UniqueIcon(::CreateIconIndirect(&info));
+// One of the program's icons at the size of small icons, as the notification area shows them.
+win::UniqueIcon LoadProgramIcon(int id) {
+    return win::UniqueIcon(static_cast<HICON>(::LoadImageW(
+        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
 // Lets pending window messages run once.
@@ -131,10 +112,6 @@ void ProcessPendingMessages() {
     }
 }
 
-// The application title: the title of every message box.
-std::string AppTitle() {
-    return "Murmurex";
-}
 
 }  // namespace
 
@@ -148,14 +125,11 @@ std::unique_ptr<frmSettings> frmSettings::Create(HINSTANCE instance, const std::
 
     auto form = std::make_unique<frmSettings>(Key{}, appPath);
     form->background_.reset(::CreateSolidBrush(kBlue));
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &frmSettings::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = form->background_.get();
-    windowClass.lpszClassName = kSettingsWindowClass;
-    if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    win::WindowClassOptions options;
+    options.background = form->background_.get();
+    options.instance = instance;
+    if (!win::RegisterWindowClass(kSettingsWindowClass, &win::WindowProcedure<frmSettings>,
+                                  options)) {
         return nullptr;
     }
 
@@ -177,8 +151,7 @@ std::unique_ptr<frmSettings> frmSettings::Create(HINSTANCE instance, const std::
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int left = work.left + ((work.right - work.left) - width) / 2;
     const int top = work.top + ((work.bottom - work.top) - height) / 2;
-    const std::wstring caption = Wide(texts::kCaption);
-    HWND window = ::CreateWindowExW(exStyle, kSettingsWindowClass, caption.c_str(), style, left,
+    HWND window = ::CreateWindowExA(exStyle, kSettingsWindowClass, texts::kCaption, style, left,
                                     top, width, height, nullptr, nullptr, instance, form.get());
     if (window == nullptr) {
         return nullptr;
@@ -189,7 +162,13 @@ std::unique_ptr<frmSettings> frmSettings::Create(HINSTANCE instance, const std::
     return form;
 }
 
-frmSettings::frmSettings(Key, std::filesystem::path appPath) : appPath_(std::move(appPath)) {}
+frmSettings::frmSettings(Key, std::filesystem::path appPath)
+    : appPath_(std::move(appPath)), settings_(appPath_, *this, [](std::uint32_t index) {
+          // The system colours the platform knows; anything else has no colour.
+          return ::GetSysColorBrush(static_cast<int>(index)) != nullptr
+                     ? std::optional<std::uint32_t>(::GetSysColor(static_cast<int>(index)))
+                     : std::nullopt;
+      }) {}
 
 frmSettings::~frmSettings() {
     if (window_) {
@@ -198,10 +177,10 @@ frmSettings::~frmSettings() {
 }
 
 int frmSettings::PixelsX(int twips) const noexcept {
-    return RoundToInt32(static_cast<double>(twips) / twipsPerPixelX_);
+    return RoundHalfEven(static_cast<double>(twips) / twipsPerPixelX_);
 }
 int frmSettings::PixelsY(int twips) const noexcept {
-    return RoundToInt32(static_cast<double>(twips) / twipsPerPixelY_);
+    return RoundHalfEven(static_cast<double>(twips) / twipsPerPixelY_);
 }
 RECT frmSettings::Pixels(TwipsRect twips) const noexcept {
     return RECT{PixelsX(twips.left), PixelsY(twips.top), PixelsX(twips.right),
@@ -354,42 +333,22 @@ bool frmSettings::CreateControls() {
                       Wide(texts::kMenuPopUp).c_str());
     }
 
-    runningIcon_ = MakeStandInIcon(RGB(0x36, 0x6A, 0xB3));
-    stoppedIcon_ = MakeStandInIcon(RGB(0x80, 0x80, 0x80));
+    runningIcon_ = LoadProgramIcon(IDI_RUNNING);
+    stoppedIcon_ = LoadProgramIcon(IDI_STOPPED);
     return true;
 }
 
 // ---- window procedure ---------------------------------------------------------------------
 
-LRESULT CALLBACK frmSettings::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<frmSettings*>(
-            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-        created->window_.reset(window);
-    }
-    auto* form = reinterpret_cast<frmSettings*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (form != nullptr) {
-            (void)form->window_.release();
-        }
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (form == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    // Nothing may unwind into the system's dispatcher.
-    try {
-        return form->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-}
-
-LRESULT frmSettings::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const HWND window = window_.get();
+LRESULT frmSettings::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_NCCREATE:
+            window_.reset(window);
+            break;
+        case WM_NCDESTROY:
+            // The system destroys the window itself; the handle only has to be forgotten.
+            (void)window_.release();
+            break;
         case WM_MOUSEMOVE:
             // The tray icon's notifications: the mouse message over the icon in X.
             shell_.TrayNotification(GET_X_LPARAM(lParam));
@@ -455,7 +414,7 @@ LRESULT frmSettings::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return win::DefaultWindowProcedure(window, message, wParam, lParam);
 }
 
 LRESULT frmSettings::OnColourStatic(HDC dc, HWND control) {
@@ -574,8 +533,7 @@ void frmSettings::bvlWHEEL1_Change(int value) {
     if (messageWindow_) {
         messageWindow_->TimerDisplayLength.SetInterval(static_cast<std::uint32_t>(n));
     }
-    settingValues_[5] = std::to_string(n);
-    SaveSettingsFile();
+    settings_.DurationChanged(n);
 }
 
 void frmSettings::bvlWHEEL2_Change(int value) {
@@ -585,14 +543,13 @@ void frmSettings::bvlWHEEL2_Change(int value) {
     if (messageWindow_) {
         messageWindow_->TimerFrequency.SetInterval(static_cast<std::uint32_t>(n));
     }
-    settingValues_[6] = std::to_string(n);
-    SaveSettingsFile();
+    settings_.FrequencyChanged(n);
 }
 
 void frmSettings::ColorPicker1_Change(std::uint32_t colour) {
     // Pure white is the message window's transparency key: the nearest colour stands in.
-    if (colour == 0x00FFFFFFu) {
-        ColorPicker1_->SetValue(0x00FFFFFEu);  // raises this handler again
+    if (colour == kTransparencyKey) {
+        ColorPicker1_->SetValue(kNearestToWhite);  // raises this handler again
         return;
     }
     previewColour_ = colour;
@@ -600,19 +557,22 @@ void frmSettings::ColorPicker1_Change(std::uint32_t colour) {
         messageWindow_->lblMessage.SetForeColor(colour);
     }
     ::InvalidateRect(picture1_, nullptr, FALSE);
-    settingValues_[4] = std::to_string(colour);
-    SaveSettingsFile();
+    settings_.ColourChanged(colour);
 }
 
 // ---- ShellView: start-up -------------------------------------------------------------------
 
 bool frmSettings::SetVersionLabel() {
-    ::SetWindowTextW(lblVersion_, L"Version 1.0.0");
+    const std::optional<AppVersion> version = ReadOwnVersion();
+    if (!version) {
+        return false;
+    }
+    ::SetWindowTextA(lblVersion_, VersionText(*version).c_str());
     return true;
 }
 
 bool frmSettings::ReplacePendingDataFile() {
-    return true;
+    return ApplyPendingDataFile(appPath_) != DataReplacement::Failed;
 }
 
 bool frmSettings::BuildTabStrip() {
@@ -702,36 +662,97 @@ bool frmSettings::CreateMessageWindow() {
 }
 
 bool frmSettings::ApplySettingsFile() {
-    loading_ = true;
-    // Until the settings file is read, the design values of the wheels make way for the
-    // defaults of 2 ms and 2 s.
-    if (bvlWHEEL1_) {
-        bvlWHEEL1_->SetValue(2);
-    }
-    if (bvlWHEEL2_) {
-        bvlWHEEL2_->SetValue(2);
-    }
-    if (ColorPicker1_) {
-        ColorPicker1_->SetValue(previewColour_ = 0);
-    }
-    if (messageWindow_) {
-        messageWindow_->lblMessage.SetForeColor(0);
-        messageWindow_->lblMessage.SetFont(previewFont_);
-    }
-    loading_ = false;
+    settings_.LoadSettings();
     return true;
+}
+
+// ---- SettingsControls ----------------------------------------------------------------------
+
+bool frmSettings::SetPreviewFontName(const std::string& name) {
+    if (name.empty()) {
+        return false;
+    }
+    LabelFont font = previewFont_;
+    font.Name = name;
+    win::UniqueFont made = PointFont(font);
+    if (!made) {
+        return false;
+    }
+    previewFont_ = font;
+    previewHFont_ = std::move(made);
+    ::InvalidateRect(picture1_, nullptr, FALSE);
+    return true;
+}
+
+bool frmSettings::SetPreviewFontSize(std::int32_t points) {
+    if (points <= 0 || points > kLargestFontPoints) {
+        return false;
+    }
+    previewFont_.Size = static_cast<float>(points);
+    MakePreviewFont();
+    return true;
+}
+
+void frmSettings::SetPreviewBold(bool bold) {
+    previewFont_.Bold = bold;
+    MakePreviewFont();
+}
+
+void frmSettings::SetPreviewItalic(bool italic) {
+    previewFont_.Italic = italic;
+    MakePreviewFont();
+}
+
+void frmSettings::SetPreviewColour(std::uint32_t colour) {
+    previewColour_ = colour;
+    ::InvalidateRect(picture1_, nullptr, FALSE);
+}
+
+void frmSettings::SetPickerColour(std::uint32_t colour) {
+    if (ColorPicker1_) {
+        ColorPicker1_->SetValue(colour);
+    }
+}
+
+void frmSettings::SetMessageColour(std::uint32_t colour) {
+    if (messageWindow_) {
+        messageWindow_->lblMessage.SetForeColor(colour);
+    }
+}
+
+void frmSettings::SetDurationWheel(std::int32_t milliseconds) {
+    if (bvlWHEEL1_) {
+        bvlWHEEL1_->SetValue(milliseconds);
+    }
+}
+
+void frmSettings::SetDisplayLengthInterval(std::int32_t milliseconds) {
+    if (messageWindow_) {
+        messageWindow_->TimerDisplayLength.SetInterval(static_cast<std::uint32_t>(milliseconds));
+    }
+}
+
+void frmSettings::SetFrequencyWheel(std::int32_t seconds) {
+    if (bvlWHEEL2_) {
+        bvlWHEEL2_->SetValue(seconds);
+    }
+}
+
+void frmSettings::SetFrequencyInterval(std::int32_t seconds) {
+    if (messageWindow_) {
+        messageWindow_->TimerFrequency.SetInterval(static_cast<std::uint32_t>(seconds));
+    }
 }
 
 void frmSettings::ShowFirstRunHint() {
     ::ShowWindow(window_.get(), SW_SHOW);
     ::UpdateWindow(window_.get());
     ProcessPendingMessages();
-    const std::wstring title = Wide(AppTitle());
+    const std::wstring title = Wide(texts::kAppTitle);
     ::MessageBoxW(window_.get(), Wide(texts::kFirstRunHint).c_str(), title.c_str(),
                   MB_OK | MB_ICONINFORMATION);
 }
 
-void frmSettings::SaveSettingsFile() {}
 
 // ---- ShellView: message window -------------------------------------------------------------
 
@@ -914,7 +935,7 @@ void frmSettings::ShowPage(SettingsPage page) {
 // ---- ending --------------------------------------------------------------------------------
 
 bool frmSettings::AskExitQuestion() {
-    const std::wstring title = Wide(AppTitle());
+    const std::wstring title = Wide(texts::kAppTitle);
     return ::MessageBoxW(window_.get(), Wide(texts::kExitQuestion).c_str(), title.c_str(),
                          MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

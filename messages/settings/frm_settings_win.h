@@ -17,6 +17,7 @@
 #include "message_cycle.h"
 #include "message_window_win.h"
 #include "rich_text_win.h"
+#include "settings_store.h"
 #include "settings_layout.h"
 #include "shell_controller.h"
 #include "styled_button_win.h"
@@ -28,9 +29,11 @@
 namespace murmurex {
 
 /// The settings window's class name, for tests that look it up.
-inline constexpr wchar_t kSettingsWindowClass[] = L"MurmurexSettingsWindow";
+inline constexpr char kSettingsWindowClass[] = "MurmurexSettingsWindow";
 
-class frmSettings final : private ShellView, private SettingsVisibility {
+class frmSettings final : private ShellView,
+                          private SettingsVisibility,
+                          private SettingsControls {
     struct Key {
         explicit Key() = default;
     };
@@ -54,9 +57,10 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     /// Unloads everything without a question: the tray icon goes, the program ends.
     void Unload();
 
+    /// The window procedure's call (win::WindowProcedure).
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateControls();
     void OnCommand(int id, int code);
     LRESULT OnColourStatic(HDC dc, HWND control);
@@ -80,7 +84,6 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     void bvlWHEEL1_Change(int value);
     void bvlWHEEL2_Change(int value);
     void ColorPicker1_Change(std::uint32_t colour);
-    void SaveSettingsFile();
 
     // ShellView
     bool SetVersionLabel() override;
@@ -116,6 +119,19 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     bool AskExitQuestion() override;
     void EndProgram() override;
 
+    // SettingsControls (the settings file applied at start-up)
+    bool SetPreviewFontName(const std::string& name) override;
+    bool SetPreviewFontSize(std::int32_t points) override;
+    void SetPreviewBold(bool bold) override;
+    void SetPreviewItalic(bool italic) override;
+    void SetPreviewColour(std::uint32_t colour) override;
+    void SetPickerColour(std::uint32_t colour) override;
+    void SetMessageColour(std::uint32_t colour) override;
+    void SetDurationWheel(std::int32_t milliseconds) override;
+    void SetDisplayLengthInterval(std::int32_t milliseconds) override;
+    void SetFrequencyWheel(std::int32_t seconds) override;
+    void SetFrequencyInterval(std::int32_t seconds) override;
+
     // SettingsVisibility (the message window asks before each step)
     bool SettingsWindowVisible() const override { return SettingsVisible(); }
     bool TrayMenuVisible() const override { return menuOpen_; }
@@ -126,11 +142,8 @@ class frmSettings final : private ShellView, private SettingsVisibility {
     float twipsPerPixelY_ = 15.0f;
     bool ended_ = false;
     bool menuOpen_ = false;
-    bool loading_ = false;  // the settings file is being applied: nothing is saved
-
-    // The values of the settings file (font name, size, bold, italic, colour, duration,
-    // frequency); an empty text is a value never set.
-    std::array<std::string, 7> settingValues_;
+    // The settings file: SettingValues, LoadSettings and SaveSettings.
+    SettingsStore settings_;
 
     LabelFont previewFont_;
     std::uint32_t previewColour_ = 0x00C0C0C0;

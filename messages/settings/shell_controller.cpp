@@ -1,6 +1,7 @@
 #include "shell_controller.h"
 
 #include "shell_texts.h"
+#include "start_up.h"
 
 namespace murmurex {
 
@@ -10,10 +11,6 @@ constexpr int kLeftButtonUp = 514;
 constexpr int kRightButtonUp = 517;
 
 }  // namespace
-
-bool IsFirstRun(std::string_view commandLine) {
-    return commandLine.find(shell_texts::kFirstRunWord) != std::string_view::npos;
-}
 
 SettingsPage PageForTab(std::string_view caption) {
     if (caption == shell_texts::kTabAbout) {

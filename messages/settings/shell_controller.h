@@ -112,9 +112,6 @@ class ShellController {
     std::string tag_;
 };
 
-/// "firstrun" anywhere in the command line, case-sensitive.
-bool IsFirstRun(std::string_view commandLine);
-
 /// The page a tab's caption selects: "Help", "About", anything else the Messages page.
 SettingsPage PageForTab(std::string_view caption);
 

@@ -205,15 +205,6 @@ TEST_F(ShellControllerTest, FirstRunShowsTheHintAndStartsNothing) {
     EXPECT_FALSE(view.timerEnabled);
 }
 
-TEST(FirstRunWord, IsACaseSensitiveSubstring) {
-    EXPECT_TRUE(IsFirstRun("Messages.exe firstrun"));
-    EXPECT_TRUE(IsFirstRun("x.exe /notfirstrunreally"));
-    EXPECT_FALSE(IsFirstRun("Messages.exe FIRSTRUN"));
-    EXPECT_FALSE(IsFirstRun("Messages.exe FirstRun"));
-    EXPECT_FALSE(IsFirstRun("Messages.exe first run"));
-    EXPECT_FALSE(IsFirstRun(""));
-}
-
 TEST_F(ShellControllerTest, TrayReleasesOpenTheMenuOthersAreIgnored) {
     StartNormally();
     for (int message : {512, 513, 515, 516, 518, 519, 0, -514, 1538}) {

@@ -4,13 +4,14 @@
 namespace murmurex::shell_texts {
 
 inline constexpr char kCaption[] = "Murmurex - Settings";
+/// The application title: the title of every message box.
+inline constexpr char kAppTitle[] = "Murmurex";
 inline constexpr char kTipClickForMenu[] = "Click for menu options.";
 inline constexpr char kTipOn[] = "Subliminal Message are ON.";
 inline constexpr char kTipOff[] = "Subliminal Message are OFF.";
 inline constexpr char kFirstRunHint[] =
     "To view help click the 'Help' tab at the top of this window.";
 inline constexpr char kExitQuestion[] = "Are you sure you wish to exit the application?";
-inline constexpr char kFirstRunWord[] = "firstrun";
 
 // Tray menu.
 inline constexpr char kMenuPopUp[] = "YouShouldNotSeeMe";
