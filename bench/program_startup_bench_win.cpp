@@ -11,8 +11,9 @@
 //     does as it puts its phrase up.
 // Then one program runs for 10 s: private bytes (PrivateUsage) and processor time.
 
-#include <psapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -94,9 +94,9 @@ win::UniqueFont PointFont(const LabelFont& font) {
 
 // One of the program's icons at the size of small icons, as the notification area shows them.
 win::UniqueIcon LoadProgramIcon(int id) {
-    return win::UniqueIcon(static_cast<HICON>(::LoadImageW(
-        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
-        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
+    return win::UniqueIcon(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
 // Lets pending window messages run once.
@@ -111,7 +111,6 @@ void ProcessPendingMessages() {
         ::DispatchMessageW(&message);
     }
 }
-
 
 }  // namespace
 
@@ -752,7 +751,6 @@ void frmSettings::ShowFirstRunHint() {
     ::MessageBoxW(window_.get(), Wide(texts::kFirstRunHint).c_str(), title.c_str(),
                   MB_OK | MB_ICONINFORMATION);
 }
-
 
 // ---- ShellView: message window -------------------------------------------------------------
 

@@ -17,8 +17,8 @@
 #include "message_cycle.h"
 #include "message_window_win.h"
 #include "rich_text_win.h"
-#include "settings_store.h"
 #include "settings_layout.h"
+#include "settings_store.h"
 #include "shell_controller.h"
 #include "styled_button_win.h"
 #include "tab_strip_win.h"
@@ -31,9 +31,7 @@ namespace murmurex {
 /// The settings window's class name, for tests that look it up.
 inline constexpr char kSettingsWindowClass[] = "MurmurexSettingsWindow";
 
-class frmSettings final : private ShellView,
-                          private SettingsVisibility,
-                          private SettingsControls {
+class frmSettings final : private ShellView, private SettingsVisibility, private SettingsControls {
     struct Key {
         explicit Key() = default;
     };
