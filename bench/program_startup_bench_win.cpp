@@ -226,7 +226,7 @@ int main() {
     std::printf("running 10 s in the tray, settings window hidden, a phrase every second:\n");
     // Wine answers zero for another process's times and private bytes; then the figures
     // come from bench/program_running_bench.sh, which reads them from Linux.
-    if (cpuAfter > 0 || memory.PrivateUsage > 0) {
+    if (cpuAfter - cpuBefore > 0 || memory.PrivateUsage > 0) {
         std::printf("  processor %.3f %% of one core (goal < 0.5 %%)\n",
                     100.0 * (cpuAfter - cpuBefore) / (wallAfter - wallBefore));
         std::printf("  private bytes %.1f MB, working set %.1f MB\n",
