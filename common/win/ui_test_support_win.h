@@ -7,10 +7,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <vector>
 
 #include "win/unique_handle.h"
+#include "win/window_procedure.h"
 
 namespace win::test {
 
@@ -141,18 +144,48 @@ inline ScreenCapture CaptureScreen() {
     return capture;
 }
 
+/// Writes `capture` as a 24-bit bottom-up .bmp file, for a person to look at; false on failure.
+inline bool SaveBitmapFile(const ScreenCapture& capture, const std::filesystem::path& file) {
+    if (!capture.ok()) {
+        return false;
+    }
+    const std::uint32_t rowBytes = (static_cast<std::uint32_t>(capture.width) * 3u + 3u) & ~3u;
+    const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(capture.height);
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;  // "BM"
+    fileHeader.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    fileHeader.bfSize = fileHeader.bfOffBits + imageBytes;
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = capture.width;
+    info.biHeight = capture.height;  // bottom-up
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = imageBytes;
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    std::vector<char> row(rowBytes, 0);
+    for (int y = capture.height - 1; y >= 0; --y) {
+        for (int x = 0; x < capture.width; ++x) {
+            const std::uint32_t pixel = capture.At(x, y);
+            row[static_cast<std::size_t>(x) * 3 + 0] = static_cast<char>(pixel & 0xFF);
+            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<char>((pixel >> 8) & 0xFF);
+            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<char>((pixel >> 16) & 0xFF);
+        }
+        out.write(row.data(), static_cast<std::streamsize>(row.size()));
+    }
+    return static_cast<bool>(out);
+}
+
 /// Registers a class for a test's stand-in windows in this program; a class registered by an
 /// earlier test stays and is used again.
 inline bool RegisterWindowClass(const char* name, WNDPROC procedure = ::DefWindowProcA,
                                 HBRUSH background = nullptr) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = background;
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = name;
-    return ::RegisterClassExA(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    win::WindowClassOptions options;
+    options.background = background;
+    return win::RegisterWindowClass(name, procedure, options);
 }
 
 }  // namespace win::test

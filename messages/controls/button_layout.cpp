@@ -2,16 +2,14 @@
 
 #include <cmath>
 
+#include "portable/round_half_even.h"
+
 namespace murmurex {
 
 int ButtonMinimumPixels(int dotsPerInch) noexcept {
     // 1440 twips to the inch; a part pixel still has to fit the whole minimum.
     const int dpi = dotsPerInch > 0 ? dotsPerInch : 96;
     return (kButtonMinimumTwips * dpi + 1439) / 1440;
-}
-
-int RoundHalfEven(double value) noexcept {
-    return static_cast<int>(std::nearbyint(value));
 }
 
 PixelRect CaptionMeasureRect(int width, int height) noexcept {

@@ -17,9 +17,6 @@ inline constexpr int kButtonMinimumTwips = 300;
 /// The smallest side in pixels at the given dots per inch (20 at 96 dpi).
 int ButtonMinimumPixels(int dotsPerInch) noexcept;
 
-/// Rounds to nearest with halves to even, as the layout's halving does.
-int RoundHalfEven(double value) noexcept;
-
 /// The rectangle the caption is measured in, and the measuring flags.
 PixelRect CaptionMeasureRect(int width, int height) noexcept;
 unsigned CaptionMeasureFormat(bool rightToLeft) noexcept;

@@ -17,6 +17,7 @@
 
 #include "styled_button_win.h"
 #include "win/unique_handle.h"
+#include "win/window_procedure.h"
 
 #ifdef DEMO_WITH_TAB_STRIP
 #include "tab_strip_win.h"
@@ -79,15 +80,11 @@ class Demo {
     explicit Demo(const std::string& logPath) : log_(logPath) {}
 
     bool Create() {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-        windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kDemoClass;
-        if (::RegisterClassExA(&windowClass) == 0) {
+        win::WindowClassOptions demoClass;
+        demoClass.icon = ::LoadIconA(nullptr, IDI_APPLICATION);
+        demoClass.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        if (!win::RegisterWindowClass(kDemoClass, win::WindowProcedure<Demo, &Demo::HandleMessage>,
+                                      demoClass)) {
             return false;
         }
         RECT frame{0, 0, 460, 160};
@@ -179,49 +176,36 @@ class Demo {
 #endif
     }
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-            ::SetWindowLongPtrA(window, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<Demo*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self == nullptr) {
-            return ::DefWindowProcA(window, message, wParam, lParam);
-        }
-        try {
-            switch (message) {
-                case WM_MOUSEMOVE: {
-                    // The tray icon reports as a mouse move whose x is the mouse message;
-                    // the client area is narrower than either value.
-                    const int x = GET_X_LPARAM(lParam);
-                    if (x == WM_LBUTTONUP || x == WM_RBUTTONUP) {
-                        self->log_.Write("Tray " + std::to_string(x));
-                    }
-                    return 0;
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_MOUSEMOVE: {
+                // The tray icon reports as a mouse move whose x is the mouse message;
+                // the client area is narrower than either value.
+                const int x = GET_X_LPARAM(lParam);
+                if (x == WM_LBUTTONUP || x == WM_RBUTTONUP) {
+                    log_.Write("Tray " + std::to_string(x));
                 }
-                case WM_CLOSE:
-#ifdef DEMO_WITH_TRAY
-                    if (self->trayIcon_ && self->trayIcon_->Tray().bRunningInTray) {
-                        self->trayIcon_->Tray().RemoveIcon(*self->trayOwner_);
-                    }
-#endif
-                    // Children first, while their parent still exists.
-                    self->buttons_.clear();
-#ifdef DEMO_WITH_TAB_STRIP
-                    self->tabs_.reset();
-#endif
-                    self->window_.reset();
-                    return 0;
-                case WM_NCDESTROY:
-                    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-                    self->window_.release();
-                    ::PostQuitMessage(0);
-                    break;
-                default:
-                    break;
+                return 0;
             }
-        } catch (...) {
+            case WM_CLOSE:
+#ifdef DEMO_WITH_TRAY
+                if (trayIcon_ && trayIcon_->Tray().bRunningInTray) {
+                    trayIcon_->Tray().RemoveIcon(*trayOwner_);
+                }
+#endif
+                // Children first, while their parent still exists.
+                buttons_.clear();
+#ifdef DEMO_WITH_TAB_STRIP
+                tabs_.reset();
+#endif
+                window_.reset();
+                return 0;
+            case WM_NCDESTROY:
+                window_.release();
+                ::PostQuitMessage(0);
+                break;
+            default:
+                break;
         }
         return ::DefWindowProcA(window, message, wParam, lParam);
     }

@@ -11,7 +11,7 @@ add_library(controls_button_logic STATIC
   ${_button_dir}/button_property_bag.cpp
   ${_button_dir}/styled_button.cpp)
 target_include_directories(controls_button_logic PUBLIC ${_button_dir})
-target_link_libraries(controls_button_logic PRIVATE project_options)
+target_link_libraries(controls_button_logic PUBLIC common_portable PRIVATE project_options)
 
 murmurex_add_test(controls_button_test
   SOURCES ${_button_dir}/colour_test.cpp

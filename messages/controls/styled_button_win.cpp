@@ -11,6 +11,7 @@
 
 #include "button_texts.h"
 #include "canvas_gdi_win.h"
+#include "win/window_procedure.h"
 
 namespace murmurex {
 namespace {
@@ -106,24 +107,6 @@ ButtonKey KeyOf(WPARAM key) {
     }
 }
 
-bool RegisterClass(const char* name, WNDPROC procedure, UINT style) {
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof existing;
-    if (::GetClassInfoExA(instance, name, &existing) != FALSE) {
-        return true;
-    }
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = style;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = name;
-    return ::RegisterClassExA(&windowClass) != 0;
-}
-
 }  // namespace
 
 SystemColours CurrentSystemColours() {
@@ -148,8 +131,19 @@ std::unique_ptr<StyledButtonWindow> StyledButtonWindow::Create(HWND parent, int 
                                                                const PropertyBag* properties) {
     INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&common);
-    if (!RegisterClass(button_texts::kClassName, WindowProc, CS_DBLCLKS) ||
-        !RegisterClass(kAboutClass, AboutProc, 0)) {
+    win::WindowClassOptions buttonClass;
+    buttonClass.style = CS_DBLCLKS;
+    buttonClass.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    win::WindowClassOptions aboutClass;
+    aboutClass.background = buttonClass.background;
+    if (!win::RegisterWindowClass(
+            button_texts::kClassName,
+            win::WindowProcedure<StyledButtonWindow, &StyledButtonWindow::HandleMessage>,
+            buttonClass) ||
+        !win::RegisterWindowClass(
+            kAboutClass,
+            win::WindowProcedure<StyledButtonWindow, &StyledButtonWindow::HandleAboutMessage>,
+            aboutClass)) {
         return nullptr;
     }
     auto self = std::make_unique<StyledButtonWindow>(Key{}, CurrentSystemColours());
@@ -176,38 +170,18 @@ std::unique_ptr<StyledButtonWindow> StyledButtonWindow::Create(HWND parent, int 
     return self;
 }
 
-LRESULT CALLBACK StyledButtonWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        auto* self = static_cast<StyledButtonWindow*>(create->lpCreateParams);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        // Owned from the first message, so everything the creation sends finds the handle.
-        self->window_.reset(window);
-    }
-    auto* self = reinterpret_cast<StyledButtonWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        // Destroyed with its parent: the handle is gone, nothing left to release.
-        if (self->window_.get() == window) {
-            self->window_.release();
-        }
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    try {
-        return self->Handle(message, wParam, lParam);
-    } catch (...) {
-        // Nothing may leave a window procedure; the message gets its default handling.
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
-LRESULT StyledButtonWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    const HWND window = window_ ? window_.get() : nullptr;
+LRESULT StyledButtonWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_NCCREATE:
+            // Owned from the first message, so everything the creation sends finds the handle.
+            window_.reset(window);
+            break;
+        case WM_NCDESTROY:
+            // Destroyed with its parent: the handle is gone, nothing left to release.
+            if (window_.get() == window) {
+                window_.release();
+            }
+            break;
         case WM_PAINT:
             Paint();
             return 0;
@@ -571,36 +545,24 @@ void StyledButtonWindow::About() {
     ::ShowWindow(about_.get(), SW_SHOW);
 }
 
-LRESULT CALLBACK StyledButtonWindow::AboutProc(HWND window, UINT message, WPARAM wParam,
+LRESULT StyledButtonWindow::HandleAboutMessage(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<StyledButtonWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    try {
-        switch (message) {
-            case WM_COMMAND:
-                if (LOWORD(wParam) == kAboutCloseId || LOWORD(wParam) == IDCANCEL) {
-                    ::ShowWindow(window, SW_HIDE);
-                    return 0;
-                }
-                break;
-            case WM_CLOSE:
-                // Closing only hides: the window belongs to its button.
+    switch (message) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kAboutCloseId || LOWORD(wParam) == IDCANCEL) {
                 ::ShowWindow(window, SW_HIDE);
                 return 0;
-            case WM_PAINT:
-                if (self != nullptr) {
-                    self->PaintAbout(window);
-                    return 0;
-                }
-                break;
-            default:
-                break;
-        }
-    } catch (...) {
+            }
+            break;
+        case WM_CLOSE:
+            // Closing only hides: the window belongs to its button.
+            ::ShowWindow(window, SW_HIDE);
+            return 0;
+        case WM_PAINT:
+            PaintAbout(window);
+            return 0;
+        default:
+            break;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
@@ -648,8 +610,7 @@ BOOL CALLBACK FindAccessKey(HWND window, LPARAM data) {
         !::IsWindowEnabled(window)) {
         return TRUE;
     }
-    auto* button =
-        reinterpret_cast<StyledButtonWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* button = win::WindowObject<StyledButtonWindow>(window);
     if (button != nullptr && AccessKeyOf(button->Button().Properties().caption) == search->key) {
         search->found = button;
         return FALSE;

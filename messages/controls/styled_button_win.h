@@ -57,9 +57,8 @@ class StyledButtonWindow final : private ButtonView {
     static int OpenLink(const std::string& link);
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleAboutMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void PaintAbout(HWND window);
     void SyncFont();

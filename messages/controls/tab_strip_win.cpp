@@ -5,26 +5,13 @@
 #include <cmath>
 
 #include "tab_pictures.h"
+#include "win/window_procedure.h"
 
 namespace murmurex {
 namespace {
 
 HINSTANCE Instance() {
     return ::GetModuleHandleA(nullptr);
-}
-
-// One registration per process; a second call finds the class and is harmless.
-void RegisterClassOnce(const char* name, WNDPROC procedure, bool arrowCursor = true) {
-    WNDCLASSEXA windowClass{};
-    if (::GetClassInfoExA(Instance(), name, &windowClass)) {
-        return;
-    }
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = Instance();
-    windowClass.hCursor = arrowCursor ? ::LoadCursorA(nullptr, IDC_ARROW) : nullptr;
-    windowClass.lpszClassName = name;
-    ::RegisterClassExA(&windowClass);
 }
 
 // The picture as a device-independent bitmap, for a program built without the resources.
@@ -102,14 +89,27 @@ struct TabMenuWindow::Element {
     win::UniqueWindow separator;
 
     Element(TabKind k, int i, TabMenuWindow* o) : kind(k), index(i), owner(o) {}
+
+    LRESULT HandleMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCDESTROY) {
+            // Destroyed with the strip: nothing left for this element to destroy.
+            separator.release();
+            window.release();
+            return ::DefWindowProcA(handle, message, wParam, lParam);
+        }
+        return owner->HandleElement(*this, handle, message, wParam, lParam);
+    }
 };
 
 std::unique_ptr<TabMenuWindow> TabMenuWindow::Create(HWND parent, int x, int y, int width,
                                                      int controlId) {
-    RegisterClassOnce(kTabMenuClass, StripProc);
-    RegisterClassOnce(kTabButtonClass, ElementProc);
-    RegisterClassOnce(kTabButtonMenuClass, ElementProc);
-    RegisterClassOnce(kTabSeparatorClass, SeparatorProc);
+    win::RegisterWindowClass(
+        kTabMenuClass, win::WindowProcedure<TabMenuWindow, &TabMenuWindow::HandleStripMessage>);
+    win::RegisterWindowClass(kTabButtonClass, win::WindowProcedure<Element>);
+    win::RegisterWindowClass(kTabButtonMenuClass, win::WindowProcedure<Element>);
+    win::RegisterWindowClass(
+        kTabSeparatorClass,
+        win::WindowProcedure<TabMenuWindow, &TabMenuWindow::HandleSeparatorMessage>);
 
     auto self = std::make_unique<TabMenuWindow>(Key{});
     {
@@ -229,57 +229,27 @@ void TabMenuWindow::Sync(Element& element) {
     ::InvalidateRect(window, nullptr, FALSE);
 }
 
-LRESULT CALLBACK TabMenuWindow::StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<TabMenuWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
+LRESULT TabMenuWindow::HandleStripMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_WINDOWPOSCHANGING: {
             // The host picks the width; the height is the pictures' own.
             auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-            position->cy = self->Pixels(kTabHeight);
+            position->cy = Pixels(kTabHeight);
             return 0;
         }
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
-            self->PaintStrip();
+            PaintStrip();
             return 0;
         case WM_NCDESTROY:
             // Destroyed with its parent: nothing left for the owner to destroy.
-            ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            self->window_.release();
+            window_.release();
             break;
         default:
             break;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK TabMenuWindow::ElementProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* element = reinterpret_cast<Element*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (element == nullptr) {
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        element->separator.release();
-        element->window.release();
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    return element->owner->HandleElement(*element, window, message, wParam, lParam);
 }
 
 LRESULT TabMenuWindow::HandleElement(Element& element, HWND window, UINT message, WPARAM wParam,
@@ -356,36 +326,23 @@ LRESULT TabMenuWindow::HandleElement(Element& element, HWND window, UINT message
     }
 }
 
-LRESULT CALLBACK TabMenuWindow::SeparatorProc(HWND window, UINT message, WPARAM wParam,
+LRESULT TabMenuWindow::HandleSeparatorMessage(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<TabMenuWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
     switch (message) {
         case WM_NCHITTEST:
             // The divider belongs to its button: the pointer over it is over the button.
             return HTTRANSPARENT;
-        case WM_WINDOWPOSCHANGING:
-            if (self != nullptr) {
-                auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-                position->cx = self->Pixels(kSeparatorWidth);
-                position->cy = self->Pixels(kSeparatorHeight);
-            }
+        case WM_WINDOWPOSCHANGING: {
+            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+            position->cx = Pixels(kSeparatorWidth);
+            position->cy = Pixels(kSeparatorHeight);
             return 0;
+        }
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
-            if (self != nullptr) {
-                self->PaintSeparator(window);
-                return 0;
-            }
-            break;
-        case WM_NCDESTROY:
-            ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            break;
+            PaintSeparator(window);
+            return 0;
         default:
             break;
     }

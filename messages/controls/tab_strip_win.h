@@ -69,9 +69,8 @@ class TabMenuWindow final : private TabMenuView {
     struct Element;
     struct Pictures;
 
-    static LRESULT CALLBACK StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ElementProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK SeparatorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleStripMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleSeparatorMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleElement(Element& element, HWND window, UINT message, WPARAM wParam,
                           LPARAM lParam);
     void PaintStrip();

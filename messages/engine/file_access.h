@@ -32,6 +32,11 @@ using WriteProbe = std::function<bool(std::size_t written)>;
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                            const WriteProbe& probe = {});
 
+/// Moves the ordinary file `source` onto `target` in one step, replacing a target that exists;
+/// refuses a target that is read-only or not an ordinary file. On failure both files stay
+/// as they were.
+bool MoveFileOver(const std::filesystem::path& source, const std::filesystem::path& target);
+
 /// True when `path` names an existing ordinary file.
 bool IsExistingFile(const std::filesystem::path& path);
 

@@ -169,6 +169,26 @@ bool ReplaceFileAtomically(const fs::path& path, std::string_view bytes, const W
     return true;
 }
 
+bool MoveFileOver(const fs::path& source, const fs::path& target) {
+    struct stat from {};
+    if (::lstat(source.c_str(), &from) != 0 || !S_ISREG(from.st_mode)) {
+        return false;
+    }
+    struct stat to {};
+    if (::lstat(target.c_str(), &to) == 0 && (!S_ISREG(to.st_mode) || IsReadOnly(to))) {
+        return false;
+    }
+    if (::rename(source.c_str(), target.c_str()) != 0) {
+        return false;
+    }
+    UniqueFd dir(::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir) {
+        ::fsync(dir.get());
+    }
+    return true;
+}
+
 bool IsExistingFile(const fs::path& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec);

@@ -175,6 +175,20 @@ bool ReplaceFileAtomically(const fs::path& path, std::string_view bytes, const W
     return true;
 }
 
+bool MoveFileOver(const fs::path& source, const fs::path& target) {
+    const DWORD from = ::GetFileAttributesW(source.c_str());
+    if (from == INVALID_FILE_ATTRIBUTES || (from & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    const DWORD to = ::GetFileAttributesW(target.c_str());
+    if (to != INVALID_FILE_ATTRIBUTES &&
+        (to & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        return false;
+    }
+    return ::MoveFileExW(source.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool IsExistingFile(const fs::path& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "portable/round_half_even.h"
+
 namespace murmurex {
 
 namespace {
@@ -24,27 +26,6 @@ float UniformRandom::Next() {
     return static_cast<float>(bits) / 16777216.0f;
 }
 
-std::int32_t RoundToInt32(double value) noexcept {
-    constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
-    constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= static_cast<double>(kMax) + 0.5) {
-        return kMax;
-    }
-    if (value <= static_cast<double>(kMin) - 0.5) {
-        return kMin;
-    }
-    const double floor = std::floor(value);
-    const double fraction = value - floor;
-    auto result = static_cast<std::int64_t>(floor);
-    if (fraction > 0.5 || (fraction == 0.5 && (result % 2) != 0)) {
-        ++result;
-    }
-    return static_cast<std::int32_t>(result);
-}
-
 const std::vector<std::string>& MessageCycle::LoadList() {
     static const std::vector<std::string> list{"I want to buy this program", "I love this program"};
     return list;
@@ -63,8 +44,8 @@ void MessageCycle::Load(double secondsSinceMidnight) {
 }
 
 void MessageCycle::SetScreenSize(float widthPixels, float heightPixels) {
-    ScreenWidth_ = RoundToInt32(widthPixels);
-    ScreenHeight_ = RoundToInt32(heightPixels);
+    ScreenWidth_ = RoundHalfEven(widthPixels);
+    ScreenHeight_ = RoundHalfEven(heightPixels);
 }
 
 void MessageCycle::Begin() {
@@ -74,9 +55,9 @@ void MessageCycle::Begin() {
 std::int32_t MessageCycle::RndNum(std::int32_t& Max, std::int32_t Min) {
     // The difference is taken wide and clamped: extreme arguments must not overflow.
     const std::int64_t range = static_cast<std::int64_t>(Max) - Min;
-    Max = RoundToInt32(static_cast<double>(range));
+    Max = RoundHalfEven(static_cast<double>(range));
     const double value = static_cast<double>(random_.Next()) * Max + Min;
-    return RoundToInt32(value);
+    return RoundHalfEven(value);
 }
 
 void MessageCycle::TimerFrequency_Timer() {
@@ -103,10 +84,10 @@ void MessageCycle::TimerFrequency_Timer() {
     const float twipsPerPixelX = view_.TwipsPerPixelX();
     const float twipsPerPixelY = view_.TwipsPerPixelY();
     const float h = view_.LabelHeight() / twipsPerPixelY;
-    std::int32_t maxY = RoundToInt32(static_cast<double>(ScreenHeight_) - h);
+    std::int32_t maxY = RoundHalfEven(static_cast<double>(ScreenHeight_) - h);
     const std::int32_t y = RndNum(maxY, 0);
     const float w = view_.LabelWidth() / twipsPerPixelX;
-    std::int32_t maxX = RoundToInt32(static_cast<double>(ScreenWidth_) - w);
+    std::int32_t maxX = RoundHalfEven(static_cast<double>(ScreenWidth_) - w);
     const std::int32_t x = RndNum(maxX, 0);
 
     // x and y place the label, so the window goes that much further up and left: placed at

@@ -78,10 +78,6 @@ class SettingsVisibility {
     virtual bool TrayMenuVisible() const = 0;
 };
 
-/// Rounds to the nearest integer, halves to the even neighbour; saturates at the int32 range
-/// (NaN gives 0).
-std::int32_t RoundToInt32(double value) noexcept;
-
 class MessageCycle {
   public:
     MessageCycle(MessageView& view, CycleTimers& timers, RandomSource& random) noexcept

@@ -373,17 +373,5 @@ TEST(RndNumDistribution, EndsAreHalfAsLikelyAsInnerValues) {
     }
 }
 
-TEST(RoundToInt32Test, HalvesGoToTheEvenNeighbourAndExtremesSaturate) {
-    EXPECT_EQ(RoundToInt32(0.5), 0);
-    EXPECT_EQ(RoundToInt32(1.5), 2);
-    EXPECT_EQ(RoundToInt32(-0.5), 0);
-    EXPECT_EQ(RoundToInt32(-1.5), -2);
-    EXPECT_EQ(RoundToInt32(-2.6), -3);
-    EXPECT_EQ(RoundToInt32(2.4999), 2);
-    EXPECT_EQ(RoundToInt32(1e12), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(RoundToInt32(-1e12), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(RoundToInt32(std::nan("")), 0);
-}
-
 }  // namespace
 }  // namespace murmurex

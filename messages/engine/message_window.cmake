@@ -2,7 +2,7 @@
 # (target: engine_window).
 add_library(engine_cycle STATIC ${CMAKE_CURRENT_LIST_DIR}/message_cycle.cpp)
 target_include_directories(engine_cycle PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(engine_cycle PUBLIC engine_phrases PRIVATE project_options)
+target_link_libraries(engine_cycle PUBLIC engine_phrases common_portable PRIVATE project_options)
 
 murmurex_add_test(message_cycle_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/message_cycle_test.cpp
                   LIBS engine_cycle)

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "portable/round_half_even.h"
 #include "transparent_win.h"
+#include "win/window_procedure.h"
 
 namespace murmurex {
 
@@ -26,7 +28,7 @@ constexpr float kMinimumFontSize = 1.0f;
 constexpr float kMaximumFontSize = 1000.0f;
 
 int ToPixels(float twips, float twipsPerPixel) noexcept {
-    return RoundToInt32(static_cast<double>(twips) / twipsPerPixel);
+    return RoundHalfEven(static_cast<double>(twips) / twipsPerPixel);
 }
 
 COLORREF ResolveColour(std::uint32_t colour) noexcept {
@@ -41,19 +43,6 @@ double SecondsSinceMidnight() noexcept {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     return now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
-}
-
-bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) noexcept {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kWindowClass;
-    if (::RegisterClassExA(&windowClass) != 0) {
-        return true;
-    }
-    return ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -227,7 +216,10 @@ std::unique_ptr<frmMessage> frmMessage::Create(HINSTANCE instance) {
     if (instance == nullptr) {
         instance = ::GetModuleHandleA(nullptr);
     }
-    if (!RegisterWindowClass(instance, &frmMessage::WindowProc)) {
+    win::WindowClassOptions options;
+    options.instance = instance;
+    if (!win::RegisterWindowClass(
+            kWindowClass, win::WindowProcedure<frmMessage, &frmMessage::HandleMessage>, options)) {
         return nullptr;
     }
     auto form = std::make_unique<frmMessage>(Key{});
@@ -377,27 +369,11 @@ void frmMessage::Paint() {
     }
 }
 
-LRESULT CALLBACK frmMessage::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<frmMessage*>(
-            reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-        created->window_.reset(window);
-    }
-    auto* form = reinterpret_cast<frmMessage*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (form == nullptr) {
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    // Nothing may unwind into the system's dispatcher.
-    try {
-        return form->HandleMessage(window, message, wParam, lParam);
-    } catch (...) {
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
 LRESULT frmMessage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_NCCREATE:
+            window_.reset(window);  // owned from the first message the creation sends
+            break;
         case kTimerMessage:
             if (wParam == kFrequencyTimerId) {
                 TimerFrequency.Dispatch(lParam, [this] { cycle_.TimerFrequency_Timer(); });

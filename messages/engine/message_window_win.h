@@ -140,7 +140,6 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     WindowTimer TimerDisplayLength{{1, 1, 1000}, 2};
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Load();

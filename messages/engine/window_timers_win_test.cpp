@@ -6,6 +6,7 @@
 
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
+#include "win/window_procedure.h"
 
 namespace murmurex {
 namespace {
@@ -21,10 +22,10 @@ using win::test::PumpMessages;
 class TimerWindow {
   public:
     explicit TimerWindow(WindowTimer& timer) : timer_(timer) {
-        win::test::RegisterWindowClass("MurmurexTimerTest", &TimerWindow::Procedure);
+        win::RegisterWindowClass("MurmurexTimerTest",
+                                 win::WindowProcedure<TimerWindow, &TimerWindow::HandleMessage>);
         window_.reset(::CreateWindowExA(0, "MurmurexTimerTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                        nullptr, ::GetModuleHandleA(nullptr), nullptr));
-        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                                        nullptr, ::GetModuleHandleA(nullptr), this));
     }
 
     HWND get() const { return window_.get(); }
@@ -33,13 +34,12 @@ class TimerWindow {
     bool stopInHandler = false;
 
   private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<TimerWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self != nullptr && message == kTick && wParam == kId) {
-            self->timer_.Dispatch(lParam, [self] {
-                self->ticks.push_back(ElapsedMs());
-                if (self->stopInHandler) {
-                    self->timer_.SetEnabled(false);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == kTick && wParam == kId) {
+            timer_.Dispatch(lParam, [this] {
+                ticks.push_back(ElapsedMs());
+                if (stopInHandler) {
+                    timer_.SetEnabled(false);
                 }
             });
             return 0;

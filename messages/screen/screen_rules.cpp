@@ -1,7 +1,5 @@
 #include "screen_rules.h"
 
-#include <cmath>
-
 #include "screen_texts.h"
 
 namespace murmurex {
@@ -141,16 +139,6 @@ std::string ExecutableNameFromPath(std::string_view modulePath) {
         name = name.substr(0, dot);
     }
     return std::string(name);
-}
-
-std::int64_t RoundHalfEven(double value) noexcept {
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    auto result = static_cast<std::int64_t>(lower);
-    if (fraction > 0.5 || (fraction == 0.5 && (result % 2 != 0))) {
-        ++result;
-    }
-    return result;
 }
 
 }  // namespace murmurex

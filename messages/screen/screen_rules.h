@@ -85,7 +85,4 @@ std::string TrimApiErrorText(std::string_view raw);
 /// The program's name from its module path: no folders, no extension.
 std::string ExecutableNameFromPath(std::string_view modulePath);
 
-/// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
-std::int64_t RoundHalfEven(double value) noexcept;
-
 }  // namespace murmurex

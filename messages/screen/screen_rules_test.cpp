@@ -115,13 +115,5 @@ TEST(MouseIconFiles, ExtensionCheckIgnoresCase) {
     EXPECT_FALSE(IsCursorFile("a.ico"));
 }
 
-TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-    const std::pair<double, std::int64_t> cases[] = {
-        {0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}};
-    for (const auto& [value, rounded] : cases) {
-        EXPECT_EQ(RoundHalfEven(value), rounded) << value;
-    }
-}
-
 }  // namespace
 }  // namespace murmurex

@@ -1,17 +1,21 @@
-// Messages.exe: builds the phrase pool from the files beside the program, creates the one
-// message window and runs its cycle until the window is closed.
+// Messages.exe: one copy per user session. It creates the settings window, whose start-up
+// builds everything else, and runs the message loop until the program is ended.
 
 #include <windows.h>
 
 #include <filesystem>
 #include <string>
 
-#include "message_window_win.h"
-#include "phrase_library.h"
+#include "frm_settings_win.h"
+#include "styled_button_win.h"
+#include "win/unique_handle.h"
 
 namespace {
 
-// The folder of the executable: where the selection file and the Lists folder live.
+// Taken before any file is touched: a second copy must change nothing.
+constexpr wchar_t kSingleInstanceMutex[] = L"Local\\Murmurex.Messages.SingleInstance";
+
+// The folder of the executable: where the data files and the Lists folder live.
 std::filesystem::path ExecutableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
@@ -28,45 +32,51 @@ std::filesystem::path ExecutableFolder() {
     }
 }
 
-// Until the settings file is read, the cycle runs with its defaults.
-constexpr std::uint32_t kDefaultFrequencySeconds = 2;
-constexpr std::uint32_t kDefaultDisplayLengthMs = 2;
+std::string CommandLineText() {
+    const wchar_t* wide = ::GetCommandLineW();
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), length, nullptr, nullptr);
+    text.resize(static_cast<std::size_t>(length) - 1);
+    return text;
+}
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace murmurex;
 
-    auto messageWindow = frmMessage::Create(instance);
-    if (!messageWindow) {
+    win::UniqueKernelHandle instanceMutex(::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        return 0;
+    }
+
+    auto settings = frmSettings::Create(instance, CommandLineText(), ExecutableFolder());
+    if (!settings) {
         return 1;
     }
-    // Created paused so that no tick runs before the pool is in place.
-    messageWindow->Paused() = true;
-    messageWindow->Phrases() = BuildPhrasePool(ExecutableFolder());
-    messageWindow->TimerFrequency.SetInterval(kDefaultFrequencySeconds);
-    messageWindow->TimerDisplayLength.SetInterval(kDefaultDisplayLengthMs);
-
-    // Starting the display: unpause, show without activating, label hidden, wait first.
-    messageWindow->Paused() = false;
-    messageWindow->Show();
-    messageWindow->lblMessage.SetVisible(false);
-    messageWindow->SetVisible(true);
-    messageWindow->Begin();
 
     MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // The message window ignores close requests (the settings window will decide when it
-        // goes); until that window exists, a close posted to the program, as taskkill does,
-        // ends it cleanly.
-        if (message.message == WM_CLOSE && message.hwnd == messageWindow->hWnd()) {
-            break;
+    while (!settings->Ended() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // A close posted to the message window (as taskkill does to every window) ends the
+        // program as closing the settings window does.
+        frmMessage* messageWindow = settings->MessageWindow();
+        if (message.message == WM_CLOSE && messageWindow != nullptr &&
+            message.hwnd == messageWindow->hWnd()) {
+            settings->Unload();
+            continue;
+        }
+        if (TranslateButtonAccessKey(message)) {
+            continue;
+        }
+        if (::IsDialogMessageW(settings->hWnd(), &message)) {
+            continue;
         }
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
-        if (!::IsWindow(messageWindow->hWnd())) {
-            break;
-        }
     }
     return 0;
 }

@@ -15,3 +15,13 @@ if(WIN32)
   murmurex_add_test(tray_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tray_win_test.cpp
                     LIBS tray RESOURCE_LOCK wine_display)
 endif()
+
+# The application shell's rules: start-up order, tray menu states, watchdog, pages.
+add_library(shell_logic STATIC ${CMAKE_CURRENT_LIST_DIR}/shell_controller.cpp)
+target_include_directories(shell_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(shell_logic PUBLIC start_up_logic PRIVATE project_options)
+
+murmurex_add_test(shell_controller_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_controller_test.cpp
+                  LIBS shell_logic)
+murmurex_add_test(settings_layout_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_layout_test.cpp
+                  LIBS shell_logic)

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "win/window_procedure.h"
+
 namespace murmurex {
 namespace {
 
@@ -54,14 +56,11 @@ void WindowTrayOwner::Show() {
 
 std::unique_ptr<TrayIcon> TrayIcon::Create(ShellNotifyIconFunction notify) {
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSEXA windowClass{};
-    if (!::GetClassInfoExA(instance, kWatcherClass, &windowClass)) {
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WatcherProc;
-        windowClass.hInstance = instance;
-        windowClass.lpszClassName = kWatcherClass;
-        ::RegisterClassExA(&windowClass);
-    }
+    win::WindowClassOptions watcherClass;
+    watcherClass.cursor = nullptr;  // never shown
+    win::RegisterWindowClass(kWatcherClass,
+                             win::WindowProcedure<TrayIcon, &TrayIcon::HandleWatcherMessage>,
+                             watcherClass);
     auto self = std::make_unique<TrayIcon>(Key{}, notify);
     // A hidden top-level window, not a message-only one: those never see broadcasts.
     self->watcher_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kWatcherClass, "", WS_POPUP, 0, 0, 0,
@@ -80,22 +79,13 @@ TrayIcon::TrayIcon(Key, ShellNotifyIconFunction notify)
 
 TrayIcon::~TrayIcon() = default;
 
-LRESULT CALLBACK TrayIcon::WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+LRESULT TrayIcon::HandleWatcherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarCreated_ && message != 0) {
+        tray_.Restore();
+        return 0;
     }
-    auto* self = reinterpret_cast<TrayIcon*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self != nullptr) {
-        if (message == self->taskbarCreated_ && message != 0) {
-            self->tray_.Restore();
-            return 0;
-        }
-        if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            self->watcher_.release();
-        }
+    if (message == WM_NCDESTROY) {
+        watcher_.release();  // destroyed from outside: nothing left to destroy
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
 }

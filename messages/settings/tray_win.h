@@ -96,7 +96,7 @@ class TrayIcon final {
     UINT TaskbarCreatedMessage() const noexcept { return taskbarCreated_; }
 
   private:
-    static LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleWatcherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     Win32TrayShell shell_;
     clsTray tray_{shell_};

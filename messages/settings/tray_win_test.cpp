@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "win/ui_test_support_win.h"
+#include "win/window_procedure.h"
 
 namespace murmurex {
 namespace {
@@ -39,17 +40,17 @@ bool ShellHasIcon(HWND window) {
 }
 
 // The settings window's stand-in: records the X coordinate of every mouse-move it gets.
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_MOUSEMOVE) {
-        auto* seen =
-            reinterpret_cast<std::vector<int>*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (seen != nullptr) {
-            seen->push_back(GET_X_LPARAM(lParam));
+struct MouseMoveRecorder {
+    std::vector<int> seen;
+
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_MOUSEMOVE) {
+            seen.push_back(GET_X_LPARAM(lParam));
+            return 0;
         }
-        return 0;
+        return ::DefWindowProcA(window, message, wParam, lParam);
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
+};
 
 // Real input: the pointer moves and the buttons go down and up as a user's would, and each
 // event has 100 ms to be handled.
@@ -61,12 +62,12 @@ class TrayWinTest : public ::testing::Test {
   protected:
     void SetUp() override {
         g_calls.clear();
-        win::test::RegisterWindowClass("MurmurexTrayOwnerStandIn", OwnerProc);
+        win::RegisterWindowClass("MurmurexTrayOwnerStandIn",
+                                 win::WindowProcedure<MouseMoveRecorder>);
         window.reset(::CreateWindowExA(0, "MurmurexTrayOwnerStandIn", "Settings",
                                        WS_OVERLAPPEDWINDOW, 300, 300, 300, 200, nullptr, nullptr,
-                                       ::GetModuleHandleA(nullptr), nullptr));
+                                       ::GetModuleHandleA(nullptr), &recorder));
         ASSERT_TRUE(window);
-        ::SetWindowLongPtrA(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
         icon = ::LoadIconA(nullptr, IDI_APPLICATION);
         otherIcon = ::LoadIconA(nullptr, IDI_WARNING);
         owner.SetIcon(icon);
@@ -84,7 +85,8 @@ class TrayWinTest : public ::testing::Test {
 
     const ShellCall& Last() const { return g_calls.back(); }
 
-    std::vector<int> seen;
+    MouseMoveRecorder recorder;
+    std::vector<int>& seen = recorder.seen;
     win::UniqueWindow window;
     HICON icon = nullptr;
     HICON otherIcon = nullptr;

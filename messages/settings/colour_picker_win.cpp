@@ -1,0 +1,59 @@
+#include "colour_picker_win.h"
+
+#include <commdlg.h>
+
+namespace murmurex {
+
+std::unique_ptr<ColourPicker> ColourPicker::Create(HWND parent, int controlId, RECT placement) {
+    HWND window = ::CreateWindowExW(
+        0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_OWNERDRAW,
+        placement.left, placement.top, placement.right - placement.left,
+        placement.bottom - placement.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ::GetModuleHandleW(nullptr),
+        nullptr);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<ColourPicker>(window);
+}
+
+void ColourPicker::SetValue(std::uint32_t colour) {
+    colour &= 0x00FFFFFFu;
+    if (colour == value_) {
+        return;
+    }
+    value_ = colour;
+    ::InvalidateRect(window_.get(), nullptr, FALSE);
+    if (Change) {
+        Change(value_);
+    }
+}
+
+void ColourPicker::OnClick() {
+    CHOOSECOLORW choose{};
+    choose.lStructSize = sizeof choose;
+    choose.hwndOwner = ::GetParent(window_.get());
+    choose.rgbResult = value_;
+    choose.lpCustColors = customColours_.data();
+    choose.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (::ChooseColorW(&choose)) {
+        SetValue(choose.rgbResult);
+    }
+}
+
+void ColourPicker::Draw(const DRAWITEMSTRUCT& item) const {
+    RECT frame = item.rcItem;
+    ::DrawEdge(item.hDC, &frame, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED,
+               BF_RECT | BF_ADJUST);
+    ::InflateRect(&frame, -2, -2);
+    win::UniqueBrush swatch(::CreateSolidBrush(value_));
+    ::FillRect(item.hDC, &frame, swatch.get());
+    ::FrameRect(item.hDC, &frame, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = item.rcItem;
+        ::InflateRect(&focus, -1, -1);
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+}  // namespace murmurex

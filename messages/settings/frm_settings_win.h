@@ -1,0 +1,195 @@
+#pragma once
+// frmSettings: the program's start-up object and settings window. It owns the tray icon, the
+// message window and every control of its pages; its window procedure only forwards events
+// to the portable ShellController (start-up, Start/Stop, tray menu, watchdog, pages) and to
+// the phrase library and settings handlers.
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "check_list_view_win.h"
+#include "colour_picker_win.h"
+#include "message_cycle.h"
+#include "message_window_win.h"
+#include "rich_text_win.h"
+#include "settings_layout.h"
+#include "settings_store.h"
+#include "shell_controller.h"
+#include "styled_button_win.h"
+#include "tab_strip_win.h"
+#include "tray_win.h"
+#include "wheel_win.h"
+#include "win/unique_handle.h"
+
+namespace murmurex {
+
+/// The settings window's class name, for tests that look it up.
+inline constexpr char kSettingsWindowClass[] = "MurmurexSettingsWindow";
+
+class frmSettings final : private ShellView, private SettingsVisibility, private SettingsControls {
+    struct Key {
+        explicit Key() = default;
+    };
+
+  public:
+    /// Creates the hidden window and runs the start-up for `commandLine`. Null when the
+    /// system refuses the window itself.
+    static std::unique_ptr<frmSettings> Create(HINSTANCE instance, const std::string& commandLine,
+                                               const std::filesystem::path& appPath);
+
+    frmSettings(Key, std::filesystem::path appPath);
+    frmSettings(const frmSettings&) = delete;
+    frmSettings& operator=(const frmSettings&) = delete;
+    ~frmSettings() override;
+
+    HWND hWnd() const noexcept { return window_.get(); }
+    /// The message window, or null before it is created and after unload.
+    frmMessage* MessageWindow() noexcept { return messageWindow_.get(); }
+    /// True once the program has asked to end (the message loop stops).
+    bool Ended() const noexcept { return ended_; }
+    /// Unloads everything without a question: the tray icon goes, the program ends.
+    void Unload();
+
+    /// The window procedure's call (win::WindowProcedure).
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  private:
+    bool CreateControls();
+    void OnCommand(int id, int code);
+    LRESULT OnColourStatic(HDC dc, HWND control);
+    void DrawPreview(const DRAWITEMSTRUCT& item);
+    void Form_Resize();
+    void Paint();
+    void AddTip(HWND control, const char* tip);
+    HWND MakeStatic(int id, TwipsRect twips, const char* text, DWORD style);
+    RECT Pixels(TwipsRect twips) const noexcept;
+    int PixelsX(int twips) const noexcept;
+    int PixelsY(int twips) const noexcept;
+    void SetMessagePageVisible(bool visible);
+    void MakePreviewFont();
+
+    // Messages page: lists.
+    void lstMessageCategories_Click();
+    void lstMessageCategories_ItemCheck();
+    void lstPhrases_ItemCheck();
+    void SaveCategorySelectionNow();
+    // Timing and colour.
+    void bvlWHEEL1_Change(int value);
+    void bvlWHEEL2_Change(int value);
+    void ColorPicker1_Change(std::uint32_t colour);
+
+    // ShellView
+    bool SetVersionLabel() override;
+    bool ReplacePendingDataFile() override;
+    bool BuildTabStrip() override;
+    bool CreateTray() override;
+    bool ShowTrayIcon(const std::string& tip) override;
+    bool FillCategoryList() override;
+    bool RestoreCategoryTicks() override;
+    bool SelectFirstCategory() override;
+    bool SizeHelpBox() override;
+    bool LoadPhrasesOfSelectedCategory() override;
+    bool CreateMessageWindow() override;
+    bool ApplySettingsFile() override;
+    void ShowFirstRunHint() override;
+    void SetMessagePaused(bool paused) override;
+    void RebuildPhrasePool() override;
+    void GiveMessageThePreviewFont() override;
+    void ShowMessageWindow() override;
+    void SetMessageWindowVisible(bool visible) override;
+    bool MessageWindowVisible() const override;
+    void HideMessageLabel() override;
+    void BeginMessages() override;
+    bool MessageTimerEnabled() const override;
+    void SetSettingsVisible(bool visible) override;
+    bool SettingsVisible() const override;
+    void BringSettingsToFront() override;
+    void SetWindowIcon(ShellIcon icon) override;
+    void ChangeTrayTip(const std::string& tip) override;
+    TrayMenuChoice OpenTrayMenu(TrayMenuChecks checks) override;
+    bool TrayMenuOpen() const override { return menuOpen_; }
+    void ShowPage(SettingsPage page) override;
+    bool AskExitQuestion() override;
+    void EndProgram() override;
+
+    // SettingsControls (the settings file applied at start-up)
+    bool SetPreviewFontName(const std::string& name) override;
+    bool SetPreviewFontSize(std::int32_t points) override;
+    void SetPreviewBold(bool bold) override;
+    void SetPreviewItalic(bool italic) override;
+    void SetPreviewColour(std::uint32_t colour) override;
+    void SetPickerColour(std::uint32_t colour) override;
+    void SetMessageColour(std::uint32_t colour) override;
+    void SetDurationWheel(std::int32_t milliseconds) override;
+    void SetDisplayLengthInterval(std::int32_t milliseconds) override;
+    void SetFrequencyWheel(std::int32_t seconds) override;
+    void SetFrequencyInterval(std::int32_t seconds) override;
+
+    // SettingsVisibility (the message window asks before each step)
+    bool SettingsWindowVisible() const override { return SettingsVisible(); }
+    bool TrayMenuVisible() const override { return menuOpen_; }
+
+    std::filesystem::path appPath_;
+    ShellController shell_{*this};
+    float twipsPerPixelX_ = 15.0f;
+    float twipsPerPixelY_ = 15.0f;
+    bool ended_ = false;
+    bool menuOpen_ = false;
+    // The settings file: SettingValues, LoadSettings and SaveSettings.
+    SettingsStore settings_;
+
+    LabelFont previewFont_;
+    std::uint32_t previewColour_ = 0x00C0C0C0;
+    win::UniqueFont previewHFont_;
+    win::UniqueFont labelFont_;
+    win::UniqueFont frameFont_;
+    win::UniqueBrush background_;
+    win::UniqueIcon runningIcon_;
+    win::UniqueIcon stoppedIcon_;
+    HICON currentIcon_ = nullptr;
+
+    // Declared before the controls: their wrappers go first, while their parent still exists.
+    win::UniqueWindow window_;
+    win::UniqueWindow toolTip_;
+    win::UniqueMenu menuBar_;
+    HMENU mnuPopUp_ = nullptr;
+
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<WindowTrayOwner> trayOwner_;
+    std::unique_ptr<frmMessage> messageWindow_;
+    std::unique_ptr<TabMenuWindow> tabMenu_;
+
+    RECT picture2_{};  // pixels
+    bool messagePageVisible_ = true;
+    HWND lblVersion_ = nullptr;
+    HWND label1_ = nullptr;
+    HWND label2_ = nullptr;
+    HWND txtEditCat_ = nullptr;
+    HWND txtEditWord_ = nullptr;
+    HWND lblDuration_ = nullptr;
+    HWND lblFrequency_ = nullptr;
+    HWND picture1_ = nullptr;
+    HWND cmdStop_ = nullptr;
+    std::unique_ptr<CheckListView> lstMessageCategories_;
+    std::unique_ptr<CheckListView> lstPhrases_;
+    std::unique_ptr<StyledButtonWindow> cmdAddCat_;
+    std::unique_ptr<StyledButtonWindow> cmdEditCat_;
+    std::unique_ptr<StyledButtonWindow> cmdDeleteCat_;
+    std::unique_ptr<StyledButtonWindow> cmdAdd_;
+    std::unique_ptr<StyledButtonWindow> cmdEdit_;
+    std::unique_ptr<StyledButtonWindow> cmdDelete_;
+    std::unique_ptr<StyledButtonWindow> cmdEditFont_;
+    std::unique_ptr<StyledButtonWindow> cmdStart_;
+    std::unique_ptr<StyledButtonWindow> cmdClose_;
+    std::unique_ptr<WheelControl> bvlWHEEL1_;
+    std::unique_ptr<WheelControl> bvlWHEEL2_;
+    std::unique_ptr<ColourPicker> ColorPicker1_;
+    std::unique_ptr<RichTextBox> rtfHelp_;
+};
+
+}  // namespace murmurex

@@ -1,0 +1,82 @@
+#include "settings_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace murmurex {
+namespace {
+
+using namespace settings_layout;
+
+bool Inside(TwipsRect inner, TwipsRect outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool Overlap(TwipsRect a, TwipsRect b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+const TwipsRect kClient{0, 0, kClientWidth, kClientHeight};
+
+// The Messages page's own controls and the buttons below it, each at its place.
+const std::vector<std::pair<const char*, TwipsRect>> kMessagesPage = {
+    {"Label1", kLabel1},
+    {"lstMessageCategories", kCategories},
+    {"txtEditCat", kEditCat},
+    {"cmdAddCat", kAddCat},
+    {"cmdEditCat", kEditCatButton},
+    {"cmdDeleteCat", kDeleteCat},
+    {"Label2", kLabel2},
+    {"lstPhrases", kPhrases},
+    {"txtEditWord", kEditWord},
+    {"cmdAdd", kAdd},
+    {"cmdEdit", kEdit},
+    {"cmdDelete", kDelete},
+    {"fraTimesAndDuration", kFrameTimes},
+    {"fraFont", kFrameFont},
+    {"cmdStart", kStart},
+    {"cmdClose", kClose},
+};
+
+TEST(SettingsLayout, EveryPageControlLiesInTheClientAreaBelowTheTabsWithoutOverlap) {
+    for (std::size_t i = 0; i < kMessagesPage.size(); ++i) {
+        const auto& [name, place] = kMessagesPage[i];
+        EXPECT_TRUE(Inside(place, kClient)) << name;
+        EXPECT_GE(place.top, kTabStripHeight) << name;
+        EXPECT_GT(place.Width(), 0) << name;
+        EXPECT_GT(place.Height(), 0) << name;
+        for (std::size_t j = i + 1; j < kMessagesPage.size(); ++j) {
+            EXPECT_FALSE(Overlap(place, kMessagesPage[j].second))
+                << name << " overlaps " << kMessagesPage[j].first;
+        }
+    }
+}
+
+TEST(SettingsLayout, FrameContentsKeepTheirDesignOffsetsInsideTheirFrames) {
+    for (TwipsRect inner : {kDuration, kWheel1, kFrequency, kWheel2}) {
+        EXPECT_TRUE(Inside(inner, kFrameTimes));
+    }
+    for (TwipsRect inner : {kEditFont, kColourPicker, kPicture1}) {
+        EXPECT_TRUE(Inside(inner, kFrameFont));
+    }
+    EXPECT_EQ(kWheel1.left - kFrameTimes.left, 120);
+    EXPECT_EQ(kWheel2.top - kFrameTimes.top, 1260);
+    EXPECT_EQ(kPicture1.left - kFrameFont.left, 240);
+    EXPECT_EQ(kPicture1.Width(), 2715);
+    // The preview straddles the white and the black half.
+    EXPECT_LT(kPreviewLabel.left, kShape2Left);
+    EXPECT_GT(kPreviewLabel.right, kShape1Width);
+}
+
+TEST(SettingsLayout, StopButtonSitsAtTheBottomEdgePracticallyOutOfSight) {
+    EXPECT_EQ(kStop.left, 2700);
+    EXPECT_EQ(kStop.top, 6240);
+    EXPECT_EQ(kStop.Width(), 1395);
+    EXPECT_LT(kClientHeight - kStop.top, 30);
+}
+
+}  // namespace
+}  // namespace murmurex

@@ -1,0 +1,43 @@
+#pragma once
+// bvlWHEEL as a common-controls trackbar: an integer value bounded by a minimum and maximum,
+// and a Change event raised whenever the value changes, by the user or by the program.
+// The host forwards its WM_HSCROLL messages to OnScroll.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "win/unique_handle.h"
+
+namespace murmurex {
+
+class WheelControl {
+  public:
+    /// A visible child of `parent` at `placement` (pixels); null when the system refuses it.
+    static std::unique_ptr<WheelControl> Create(HWND parent, int controlId, RECT placement,
+                                                int minimum, int maximum, int value);
+
+    WheelControl(HWND window, int minimum, int maximum, int value) noexcept;
+
+    int Value() const noexcept { return value_; }
+    /// Clamps into the range; raises Change when the value differs.
+    void SetValue(int value);
+    int Min() const noexcept { return minimum_; }
+    int Max() const noexcept { return maximum_; }
+
+    /// Called with the new value.
+    std::function<void(int)> Change;
+
+    /// The host's WM_HSCROLL from this control.
+    void OnScroll();
+    HWND hWnd() const noexcept { return window_.get(); }
+
+  private:
+    win::UniqueWindow window_;
+    int minimum_;
+    int maximum_;
+    int value_;
+};
+
+}  // namespace murmurex
