@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "portable/round_half_even.h"
+
 namespace murmurex {
 namespace {
 
@@ -10,7 +12,7 @@ int GradientChannel(int from, int to, int steps, int i) {
     const float value = static_cast<float>(from) + static_cast<float>(to - from) /
                                                        static_cast<float>(steps) *
                                                        static_cast<float>(i);
-    return std::clamp(static_cast<int>(std::nearbyint(value)), 0, 255);
+    return std::clamp(static_cast<int>(RoundHalfEven(value)), 0, 255);
 }
 
 }  // namespace

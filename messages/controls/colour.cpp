@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "portable/round_half_even.h"
+
 namespace murmurex {
 namespace {
 
@@ -39,7 +41,7 @@ Colour Offset(Colour c, int d) noexcept {
 
 Colour Gray(Colour c) noexcept {
     const double g = RedOf(c) / 3.0 + GreenOf(c) / 3.0 + BlueOf(c) / 3.0;
-    const int grey = Clamp255(static_cast<long long>(std::nearbyint(g)));
+    const int grey = Clamp255(RoundHalfEven(g));
     return Rgb(grey, grey, grey);
 }
 

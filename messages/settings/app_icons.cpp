@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "portable/round_half_even.h"
+
 namespace murmurex {
 namespace {
 
@@ -67,7 +69,7 @@ class Layers {
         image.pixels.reserve(colour_.size());
         for (std::size_t i = 0; i < colour_.size(); ++i) {
             const auto channel = [](double value) {
-                return static_cast<std::uint32_t>(std::clamp(std::lround(value), 0L, 255L));
+                return static_cast<std::uint32_t>(std::clamp(RoundHalfEven(value), 0, 255));
             };
             image.pixels.push_back(channel(alpha_[i] * 255.0) << 24 | channel(colour_[i].r) << 16 |
                                    channel(colour_[i].g) << 8 | channel(colour_[i].b));

@@ -6,7 +6,7 @@ add_library(app_info_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/app_version.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app_icons.cpp)
 target_include_directories(app_info_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(app_info_logic PRIVATE project_options)
+target_link_libraries(app_info_logic PRIVATE common_portable project_options)
 
 murmurex_add_test(app_version_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/app_version_test.cpp
                   LIBS app_info_logic)
