@@ -1,37 +1,18 @@
 #include "check_list_view_win.h"
 
+#include "child_control_win.h"
+
 #include <commctrl.h>
 
 #include <string>
 
 namespace murmurex {
 
-namespace {
-
-// The list shows ANSI text as the files hold it.
-std::wstring Wide(const std::string& ansi) {
-    if (ansi.empty()) {
-        return {};
-    }
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                          length);
-    return wide;
-}
-
-}  // namespace
-
 std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId, RECT placement) {
-    HWND window =
-        ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT |
-                              LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                          placement.left, placement.top, placement.right - placement.left,
-                          placement.bottom - placement.top, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                          ::GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateChildControl(parent, controlId, placement, WC_LISTVIEWW,
+                                     WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER |
+                                         LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                                     WS_EX_CLIENTEDGE);
     if (window == nullptr) {
         return nullptr;
     }
@@ -50,7 +31,7 @@ void CheckListView::Refresh() {
     HWND list = window_.get();
     ListView_DeleteAllItems(list);
     for (int index = 0; index < model_.ListCount(); ++index) {
-        std::wstring text = Wide(model_.List(index));
+        std::wstring text = WideFromAnsi(model_.List(index));
         LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = index;

@@ -1,16 +1,14 @@
 #include "colour_picker_win.h"
 
+#include "child_control_win.h"
+
 #include <commdlg.h>
 
 namespace murmurex {
 
 std::unique_ptr<ColourPicker> ColourPicker::Create(HWND parent, int controlId, RECT placement) {
-    HWND window = ::CreateWindowExW(
-        0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_OWNERDRAW,
-        placement.left, placement.top, placement.right - placement.left,
-        placement.bottom - placement.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ::GetModuleHandleW(nullptr),
-        nullptr);
+    HWND window = CreateChildControl(parent, controlId, placement, L"BUTTON",
+                                     WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
     if (window == nullptr) {
         return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "frm_settings_win.h"
 
+#include "child_control_win.h"
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -64,18 +66,6 @@ enum MenuId : UINT {
 
 using namespace settings_layout;
 
-std::wstring Wide(const std::string& ansi) {
-    if (ansi.empty()) {
-        return {};
-    }
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                          length);
-    return wide;
-}
-
 // A font of `points` on the screen, as the labels of the design use.
 win::UniqueFont PointFont(const LabelFont& font) {
     const auto screen = win::GetWindowDcOwned(nullptr);
@@ -87,7 +77,7 @@ win::UniqueFont PointFont(const LabelFont& font) {
     logFont.lfItalic = font.Italic ? TRUE : FALSE;
     logFont.lfCharSet = DEFAULT_CHARSET;
     logFont.lfQuality = DEFAULT_QUALITY;
-    const std::wstring name = Wide(font.Name);
+    const std::wstring name = WideFromAnsi(font.Name);
     lstrcpynW(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
     return win::UniqueFont(::CreateFontIndirectW(&logFont));
 }
@@ -188,11 +178,9 @@ RECT frmSettings::Pixels(TwipsRect twips) const noexcept {
 
 HWND frmSettings::MakeStatic(int id, TwipsRect twips, const char* text, DWORD style) {
     const RECT at = Pixels(twips);
-    const std::wstring wide = Wide(text);
-    HWND control = ::CreateWindowExW(
-        0, L"STATIC", wide.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, at.left,
-        at.top, at.right - at.left, at.bottom - at.top, window_.get(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+    const std::wstring wide = WideFromAnsi(text);
+    HWND control =
+        CreateChildControl(window_.get(), id, at, L"STATIC", WS_VISIBLE | style, 0, wide.c_str());
     if (control != nullptr && labelFont_) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
     }
@@ -203,7 +191,7 @@ void frmSettings::AddTip(HWND control, const char* tip) {
     if (!toolTip_ || control == nullptr) {
         return;
     }
-    std::wstring text = Wide(tip);
+    std::wstring text = WideFromAnsi(tip);
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -250,11 +238,8 @@ bool frmSettings::CreateControls() {
 
     const auto makeEdit = [&](int id, TwipsRect twips, const char* tip) {
         const RECT at = Pixels(twips);
-        HWND edit =
-            ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_AUTOHSCROLL,
-                              at.left, at.top, at.right - at.left, at.bottom - at.top, window,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        HWND edit = CreateChildControl(window, id, at, L"EDIT",
+                                       WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
         ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
         AddTip(edit, tip);
         return edit;
@@ -307,12 +292,9 @@ bool frmSettings::CreateControls() {
     // cmdStop: a plain button at the bottom edge, practically out of sight.
     {
         const RECT at = Pixels(kStop);
-        const std::wstring text = Wide(texts::kStop);
-        cmdStop_ = ::CreateWindowExW(
-            0, L"BUTTON", text.c_str(),
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON, at.left, at.top,
-            at.right - at.left, at.bottom - at.top, window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStopId)), instance, nullptr);
+        const std::wstring text = WideFromAnsi(texts::kStop);
+        cmdStop_ = CreateChildControl(window, kStopId, at, L"BUTTON",
+                                      WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, text.c_str());
         AddTip(cmdStop_, texts::kTipStop);
     }
 
@@ -322,14 +304,15 @@ bool frmSettings::CreateControls() {
     menuBar_.reset(::CreateMenu());
     mnuPopUp_ = ::CreatePopupMenu();
     if (menuBar_ && mnuPopUp_ != nullptr) {
-        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuSettings, Wide(texts::kMenuSettings).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuSettings,
+                      WideFromAnsi(texts::kMenuSettings).c_str());
         ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStart, Wide(texts::kMenuStart).c_str());
-        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStop, Wide(texts::kMenuStop).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStart, WideFromAnsi(texts::kMenuStart).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStop, WideFromAnsi(texts::kMenuStop).c_str());
         ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuExit, Wide(texts::kMenuExit).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuExit, WideFromAnsi(texts::kMenuExit).c_str());
         ::AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuPopUp_),
-                      Wide(texts::kMenuPopUp).c_str());
+                      WideFromAnsi(texts::kMenuPopUp).c_str());
     }
 
     runningIcon_ = LoadProgramIcon(IDI_RUNNING);
@@ -466,7 +449,7 @@ void frmSettings::Paint() {
             RECT edge = frame;
             edge.top += metrics.tmHeight / 2;
             ::DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
-            const std::wstring text = Wide(caption);
+            const std::wstring text = WideFromAnsi(caption);
             ::TextOutW(dc, frame.left + PixelsX(120), frame.top, text.c_str(),
                        static_cast<int>(text.size()));
         }
@@ -487,7 +470,7 @@ void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
     ::FillRect(item.hDC, &white, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     ::FillRect(item.hDC, &black, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     RECT text = Pixels(kPreviewLabel);
-    const std::wstring caption = Wide(texts::kPreview);
+    const std::wstring caption = WideFromAnsi(texts::kPreview);
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, previewColour_ & 0x00FFFFFFu);
     HGDIOBJ old = ::SelectObject(item.hDC, previewHFont_ ? previewHFont_.get() : labelFont_.get());
@@ -747,8 +730,8 @@ void frmSettings::ShowFirstRunHint() {
     ::ShowWindow(window_.get(), SW_SHOW);
     ::UpdateWindow(window_.get());
     ProcessPendingMessages();
-    const std::wstring title = Wide(texts::kAppTitle);
-    ::MessageBoxW(window_.get(), Wide(texts::kFirstRunHint).c_str(), title.c_str(),
+    const std::wstring title = WideFromAnsi(texts::kAppTitle);
+    ::MessageBoxW(window_.get(), WideFromAnsi(texts::kFirstRunHint).c_str(), title.c_str(),
                   MB_OK | MB_ICONINFORMATION);
 }
 
@@ -933,8 +916,8 @@ void frmSettings::ShowPage(SettingsPage page) {
 // ---- ending --------------------------------------------------------------------------------
 
 bool frmSettings::AskExitQuestion() {
-    const std::wstring title = Wide(texts::kAppTitle);
-    return ::MessageBoxW(window_.get(), Wide(texts::kExitQuestion).c_str(), title.c_str(),
+    const std::wstring title = WideFromAnsi(texts::kAppTitle);
+    return ::MessageBoxW(window_.get(), WideFromAnsi(texts::kExitQuestion).c_str(), title.c_str(),
                          MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

@@ -1,5 +1,7 @@
 #include "rich_text_win.h"
 
+#include "child_control_win.h"
+
 #include <richedit.h>
 
 #include <algorithm>
@@ -47,13 +49,9 @@ std::unique_ptr<RichTextBox> RichTextBox::Create(HWND parent, int controlId, REC
     if (className == nullptr) {
         return nullptr;
     }
-    HWND window = ::CreateWindowExW(
-        WS_EX_CLIENTEDGE, className, L"",
-        WS_CHILD | WS_VSCROLL | WS_CLIPSIBLINGS | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-        placement.left, placement.top, placement.right - placement.left,
-        placement.bottom - placement.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ::GetModuleHandleW(nullptr),
-        nullptr);
+    HWND window = CreateChildControl(parent, controlId, placement, className,
+                                     WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                                     WS_EX_CLIENTEDGE);
     if (window == nullptr) {
         return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "wheel_win.h"
 
+#include "child_control_win.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -8,13 +10,8 @@ namespace murmurex {
 
 std::unique_ptr<WheelControl> WheelControl::Create(HWND parent, int controlId, RECT placement,
                                                    int minimum, int maximum, int value) {
-    HWND window = ::CreateWindowExW(
-        0, TRACKBAR_CLASSW, L"",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TBS_HORZ | TBS_NOTICKS,
-        placement.left, placement.top, placement.right - placement.left,
-        placement.bottom - placement.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ::GetModuleHandleW(nullptr),
-        nullptr);
+    HWND window = CreateChildControl(parent, controlId, placement, TRACKBAR_CLASSW,
+                                     WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS);
     if (window == nullptr) {
         return nullptr;
     }
