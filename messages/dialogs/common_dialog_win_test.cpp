@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+
+#include "phrase_test_folder.h"
 
 #include "dialog_hook_win.h"
 #include "helper_error.h"
@@ -110,6 +113,73 @@ TEST(CommonDialogWin, CentreDialogWithoutParentUsesTheWorkArea) {
     const Rect in_parent = dialog.GetDialogSize(window.get());
     EXPECT_EQ(in_parent.left, 150);
     EXPECT_EQ(in_parent.top, 100);
+}
+
+// Presses OK on an explorer-style file dialog (the hook's dialog is a child of the frame);
+// refuses the first OK, which must keep the dialog open, and accepts the second.
+class FileDialogOwner : public PressingOwner {
+  public:
+    FileDialogOwner() : PressingOwner(IDOK) {}
+    HWND frame = nullptr;
+    int confirms = 0;
+    std::intptr_t InitDialog(std::uintptr_t dialog) override {
+        frame = ::GetParent(reinterpret_cast<HWND>(dialog));
+        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return 0;
+    }
+    bool ConfirmOK() override {
+        if (++confirms == 1) {
+            ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return false;
+        }
+        return true;
+    }
+};
+
+TEST(CommonDialogWin, OpenDialogStaysOpenWhileTheOwnerRefusesOk) {
+    murmurex::testing::TempFolder temp;
+    murmurex::testing::WriteBytes(temp.path() / "Caf\xE9 list.lst", "1x");
+    FileDialogOwner owner;
+    cCommonDialog dialog("Messages", &owner);
+    dialog.HookDialog = true;
+    dialog.flags = 0x200 | 0x40;  // multiple selection; a template without an instance goes
+    dialog.Filter = "Lists (*.lst)|*.lst|All files|*.*";
+    dialog.InitDir = temp.path().string();
+    dialog.FileName = "Caf\xE9 list.lst";
+    ASSERT_TRUE(dialog.ShowOpen());
+    EXPECT_EQ(owner.confirms, 2);
+    const MultiFileName chosen = dialog.ParseMultiFileName();
+    EXPECT_EQ(chosen.count, 1);
+    ASSERT_EQ(chosen.names.size(), 1u);
+    EXPECT_EQ(chosen.names[0], "Caf\xE9 list.lst");
+    EXPECT_TRUE(std::filesystem::equivalent(chosen.folder, temp.path()));
+    EXPECT_EQ(dialog.flags & 0x40, 0);
+    EXPECT_NE(dialog.flags & 0x80000, 0);  // explorer style came with the multiple selection
+    EXPECT_EQ(dialog.FilterIndex, 1);
+}
+
+TEST(CommonDialogWin, ColourDialogKeepsTheColourAndTheCustomColours) {
+    PressingOwner owner(IDOK);
+    cCommonDialog dialog("Messages", &owner);
+    dialog.HookDialog = true;
+    dialog.Color = 0x00336699;
+    dialog.CustomColor(0, 0x00112233);
+    dialog.CustomColor(15, 0x00445566);
+    EXPECT_TRUE(dialog.ShowColor());
+    EXPECT_EQ(owner.inits, 1);
+    EXPECT_EQ(dialog.Color, 0x00336699u);
+    EXPECT_EQ(dialog.CustomColor(0), 0x00112233u);
+    EXPECT_EQ(dialog.CustomColor(15), 0x00445566u);
+}
+
+TEST(CommonDialogWin, CancelledColourDialogRaisesNothing) {
+    PressingOwner owner(IDCANCEL);
+    cCommonDialog dialog("Messages", &owner);
+    dialog.HookDialog = true;
+    dialog.Color = 0x000000FF;
+    EXPECT_FALSE(dialog.ShowColor());
+    EXPECT_EQ(dialog.Color, 0x000000FFu);
+    EXPECT_EQ(LastHelperError().number, 0);
 }
 
 TEST(MemoryWin, AllocatesLocksAndHandsOverABlock) {
