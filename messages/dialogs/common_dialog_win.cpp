@@ -7,6 +7,8 @@
 
 #include "dialog_hook_win.h"
 #include "helper_error.h"
+#include "memory_win.h"
+#include "screen_rules.h"
 #include "win/unique_handle.h"
 
 namespace murmurex::dialogs {
@@ -280,6 +282,47 @@ bool cCommonDialog::ShowOpen() {
 }
 bool cCommonDialog::ShowSave() {
     return ShowFile(true);
+}
+
+bool cCommonDialog::ShowHelp() {
+    LastHelperError().Clear();
+    if (auto refused = RefuseHelpCommand(HelpCommand, executable_name_)) {
+        LastHelperError() = std::move(*refused);
+        return false;
+    }
+    ULONG_PTR data = static_cast<ULONG_PTR>(static_cast<std::uint32_t>(HelpContext));
+    if (HelpCommand == HELP_KEY || HelpCommand == HELP_PARTIALKEY) {
+        data = reinterpret_cast<ULONG_PTR>(HelpKey.c_str());
+    }
+    if (::WinHelpA(hwnd, HelpFile.c_str(), HelpCommand, data)) {
+        return true;
+    }
+    const DWORD code = ::GetLastError();
+    char text[512] = {};
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                     text, sizeof text, nullptr);
+    LastHelperError().Raise(code, executable_name_ + ".cCommonDialog",
+                            TrimApiErrorText(std::string_view(text, strnlen(text, sizeof text))));
+    return false;
+}
+
+bool cCommonDialog::SetHelpPosition(std::int32_t x, std::int32_t y, std::int32_t width,
+                                    std::int32_t height, std::int32_t show_state) {
+    HELPWININFOA position{};
+    position.wStructSize = sizeof position;
+    position.x = x;
+    position.y = y;
+    position.dx = width;
+    position.dy = height;
+    position.wMax = show_state;
+    cMemory block;
+    if (!block.AllocateMemory(sizeof position, GMEM_MOVEABLE | GMEM_ZEROINIT) ||
+        block.Pointer() == nullptr) {
+        return false;
+    }
+    std::memcpy(block.Pointer(), &position, sizeof position);
+    return ::WinHelpA(hwnd, HelpFile.c_str(), HELP_SETWINPOS,
+                      reinterpret_cast<ULONG_PTR>(block.Pointer())) != FALSE;
 }
 
 HWND cCommonDialog::WindowToPlace(HWND dialog) const {

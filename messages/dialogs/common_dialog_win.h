@@ -97,6 +97,10 @@ class cCommonDialog : public DialogNotifications {
     HWND hwnd = nullptr;
     HINSTANCE hInstance = nullptr;
     bool HookDialog = false;
+    std::string HelpFile;
+    std::uint32_t HelpCommand = 0;
+    std::int32_t HelpContext = 0;
+    std::string HelpKey;
 
     std::string FontName() const { return font_->name; }
     void FontName(std::string name) { font_->name = std::move(name); }
@@ -123,6 +127,11 @@ class cCommonDialog : public DialogNotifications {
     bool ShowColor();
     bool ShowOpen();
     bool ShowSave();
+    /// Calls the help engine with `HelpCommand`; the window-position commands are refused.
+    bool ShowHelp();
+    /// Positions the help window through the help engine.
+    bool SetHelpPosition(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                         std::int32_t show_state);
 
     /// Centres the dialog (or, for an explorer file dialog, its frame) in the parent's window,
     /// else in the work area, else on the whole screen.

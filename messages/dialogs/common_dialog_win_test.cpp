@@ -182,6 +182,42 @@ TEST(CommonDialogWin, CancelledColourDialogRaisesNothing) {
     EXPECT_EQ(LastHelperError().number, 0);
 }
 
+TEST(CommonDialogWin, ShowHelpRefusesTheWindowPositionCommands) {
+    cCommonDialog dialog("Messages");
+    dialog.HelpFile = "C:\\nowhere\\Help.hlp";
+    for (const std::uint32_t command : {513u, 515u}) {
+        dialog.HelpCommand = command;
+        EXPECT_FALSE(dialog.ShowHelp());
+        EXPECT_EQ(LastHelperError().number, 13705);
+        EXPECT_EQ(LastHelperError().description,
+                  "Invalid WinHelp Command Passed to ShowHelp function.");
+        EXPECT_EQ(LastHelperError().source, "Messages.cCommonDialog");
+    }
+}
+
+TEST(CommonDialogWin, CancelledSaveDialogClearsTheFileName) {
+    // An explorer dialog's hook sits on a child: cancel goes to the frame.
+    class FrameCanceller : public PressingOwner {
+      public:
+        FrameCanceller() : PressingOwner(IDCANCEL) {}
+        std::intptr_t InitDialog(std::uintptr_t dialog) override {
+            ++inits;
+            ::PostMessageA(::GetParent(reinterpret_cast<HWND>(dialog)), WM_COMMAND,
+                           MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return 0;
+        }
+    } canceller;
+    cCommonDialog dialog("Messages", &canceller);
+    dialog.HookDialog = true;
+    dialog.FileName = "C:\\Lists\\Words.lst";
+    dialog.FileTitle = "Words.lst";
+    EXPECT_FALSE(dialog.ShowSave());
+    EXPECT_EQ(canceller.inits, 1);
+    EXPECT_EQ(dialog.FileName, "");
+    EXPECT_EQ(dialog.FileTitle, "");
+    EXPECT_EQ(LastHelperError().number, 0);
+}
+
 TEST(MemoryWin, AllocatesLocksAndHandsOverABlock) {
     cMemory memory;
     EXPECT_EQ(memory.Size(), 0u);
