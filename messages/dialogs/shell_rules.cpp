@@ -1,5 +1,7 @@
 #include "shell_rules.h"
 
+#include <utility>
+
 #include "ansi_text.h"
 #include "shell_texts.h"
 
