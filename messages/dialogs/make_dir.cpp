@@ -1,6 +1,6 @@
 #include "make_dir.h"
 
-#include "shell_texts.h"
+#include "helper_texts.h"
 
 namespace murmurex::dialogs {
 namespace {
@@ -47,7 +47,7 @@ bool MakeDir(FolderSystem& folders, std::string& path) {
     if (WalkAndCreate(folders, path)) {
         return true;
     }
-    folders.ShowFailure(shell_texts::kFolderFailure);
+    folders.ShowFailure(helper_texts::kFolderFailure);
     return false;
 }
 

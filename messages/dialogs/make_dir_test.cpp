@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell_texts.h"
+#include "helper_texts.h"
 
 namespace murmurex::dialogs {
 namespace {
@@ -91,7 +91,7 @@ TEST(MakeDir, MissingDriveShowsTheNoticeAndAnswersFalse) {
     FakeFolders fs;
     std::string path = "Q:\\x\\y";
     EXPECT_FALSE(MakeDir(fs, path));
-    EXPECT_EQ(fs.notices, (std::vector<std::string>{std::string(shell_texts::kFolderFailure)}));
+    EXPECT_EQ(fs.notices, (std::vector<std::string>{std::string(helper_texts::kFolderFailure)}));
     EXPECT_EQ(fs.notices.front(), "Could not Create Destination Folder.");
     EXPECT_TRUE(fs.created.empty());
 }

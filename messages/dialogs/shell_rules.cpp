@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "ansi_text.h"
-#include "shell_texts.h"
+#include "helper_texts.h"
 
 namespace murmurex::dialogs {
 namespace {
@@ -20,7 +20,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view lower_prefix) {
 }  // namespace
 
 ShellFailure ShellFailureFor(std::int64_t code) noexcept {
-    namespace t = shell_texts;
+    namespace t = helper_texts;
     const std::int64_t fallback = kDefaultErrorBase + code;
     switch (code) {
         case 0:
@@ -108,7 +108,7 @@ bool ShellEx(ShellService& shell, std::string_view application_title, const std:
     }
     const ShellFailure failure = ShellFailureFor(answer);
     record.Raise(failure.number,
-                 std::string(application_title) + std::string(shell_texts::kShellSourceSuffix),
+                 std::string(application_title) + std::string(helper_texts::kShellSourceSuffix),
                  failure.message);
     return false;
 }

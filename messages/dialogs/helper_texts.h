@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace murmurex::dialogs::shell_texts {
+namespace murmurex::dialogs::helper_texts {
 
 inline constexpr std::string_view kFolderFailure = "Could not Create Destination Folder.";
 
@@ -34,4 +34,4 @@ inline constexpr std::string_view kDllNotFound =
 inline constexpr std::string_view kOtherShellError =
     "An error occurred occurred whilst trying to open or print the selected file.";
 
-}  // namespace murmurex::dialogs::shell_texts
+}  // namespace murmurex::dialogs::helper_texts
