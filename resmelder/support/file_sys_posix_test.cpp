@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "support/file_sys.h"
+#include "support/file_sys_test_folder.h"
 #include "support/log.h"
 
 namespace resmelder {
@@ -17,27 +18,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FileSysPosixTest : public ::testing::Test {
+class FileSysPosixTest : public FileSysFolderTest {
   protected:
+    FileSysPosixTest() : FileSysFolderTest("resmelder_fsposix_") {}
+
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("resmelder_fsposix_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        FileSysFolderTest::SetUp();
         std::ofstream(dir_ / "plain.bin") << "plain";
         ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    XString Name(const std::string& leaf) const {
-        return XString::FromUtf8((dir_ / leaf).string());
-    }
-    static std::string Text(Logger& log) {
-        StringBuffer out;
-        log.GetLogText(out);
-        return std::string(out.View());
-    }
-    fs::path dir_;
 };
 
 // A FIFO with no writer would block an ordinary open for ever, and a device never ends: the

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/file_sys.h"
+#include "support/file_sys_test_folder.h"
 #include "support/log.h"
 
 namespace resmelder {
@@ -14,26 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FileSysTest : public ::testing::Test {
+class FileSysTest : public FileSysFolderTest {
   protected:
-    void SetUp() override {
-        dir_ =
-            fs::temp_directory_path() /
-            ("resmelder_fs_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    XString Name(const std::string& leaf) const {
-        return XString::FromUtf8((dir_ / leaf).string());
-    }
-    static std::string Text(Logger& log) {
-        StringBuffer out;
-        log.GetLogText(out);
-        return std::string(out.View());
-    }
-    fs::path dir_;
+    FileSysTest() : FileSysFolderTest("resmelder_fs_") {}
 };
 
 TEST_F(FileSysTest, OpenFailuresLogTheNameAndTheSystemMessage) {
