@@ -177,11 +177,12 @@ std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) 
     if (image->NumberOfDataDirectories() > pe::kDirResource) {
         const std::size_t dir = image->DataDirectoriesOffset() + pe::kDirResource * 8;
         const std::uint32_t rva = Load32(image->ntHeaders_, dir);
-        if (rva != 0) {
-            if (const auto range = image->MapRva(rva)) {
-                image->resources_ =
-                    ExeResource::Build(*image, range->offset, range->offset + range->inFile, log);
-            }
+        if (rva == 0) {
+            // Nothing to read: entries added go into a section the write creates.
+            image->resources_ = ExeResource::EmptyRoot(*image);
+        } else if (const auto range = image->MapRva(rva)) {
+            image->resources_ =
+                ExeResource::Build(*image, range->offset, range->offset + range->inFile, log);
         }
     }
     return image;
@@ -344,6 +345,10 @@ struct ExeImage::WritePlan {
     std::uint32_t fileAlignment = 0;
     std::uint32_t sectionAlignment = 0;
     int resourceIndex = -1;  // the section regenerated from the tree, or -1
+    // The tree goes into a section appended after the last one (index resourceIndex, one past
+    // the source's table); every source section stays where it is.
+    bool newSection = false;
+    std::uint32_t resourcePadTo = 0;  // the tree's bytes are padded to a multiple of this
     ResourceLayout layout;
     std::uint64_t resourceSize = 0;
     std::vector<ExeSection> sections;  // the laid-out headers
@@ -361,6 +366,9 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
     if (CertificateTableSize() != 0 && log != nullptr) {
         log->LogInfo(image_texts::kSignatureBroken);
     }
+    if (plan.newSection && SourceResourceDirectory() != 0 && log != nullptr) {
+        log->LogInfo(image_texts::kOldResourcesUnreferenced);
+    }
     return true;
 }
 
@@ -371,8 +379,8 @@ bool ExeImage::ValidateForWrite(WritePlan& plan, const XString& target, LogBase*
     plan.fileAlignment = Load32(ntHeaders_, optional + pe::kFileAlignmentOffset);
     plan.sectionAlignment = Load32(ntHeaders_, optional + pe::kSectionAlignmentOffset);
     const std::uint32_t count = sections_.Count();
-    if (count < 2) {
-        Fail(log, image_texts::kTooFewSections, target);
+    if (count == 0) {
+        Fail(log, image_texts::kNoSections, target);
         return false;
     }
     // Alignments outside what loaders accept would also make the padding absurdly large.
@@ -382,15 +390,26 @@ bool ExeImage::ValidateForWrite(WritePlan& plan, const XString& target, LogBase*
         Fail(log, image_texts::kBadAlignment, target);
         return false;
     }
+    // The tree is regenerated in the .rsrc section that holds the resource directory (an image
+    // edited before may also keep an older, unreferenced one), else in the first .rsrc.
+    const std::uint32_t directory = SourceResourceDirectory();
+    int holdsDirectory = -1;
     for (std::uint32_t i = 0; i < count; ++i) {
-        plan.sections.push_back(*sections_.Get(i));
-        if (plan.resourceIndex < 0 && sections_.Get(i)->Name() == ".rsrc") {
+        const ExeSection& section = *sections_.Get(i);
+        plan.sections.push_back(section);
+        if (section.Name() != ".rsrc") {
+            continue;
+        }
+        if (plan.resourceIndex < 0) {
             plan.resourceIndex = static_cast<int>(i);
         }
+        if (holdsDirectory < 0 && directory != 0 && section.VirtualAddress() <= directory &&
+            directory - section.VirtualAddress() < section.Extent()) {
+            holdsDirectory = static_cast<int>(i);
+        }
     }
-    if (resources_ && plan.resourceIndex < 0) {
-        Fail(log, image_texts::kNoResourceSection, target);
-        return false;
+    if (holdsDirectory >= 0) {
+        plan.resourceIndex = holdsDirectory;
     }
     if (!resources_) {
         plan.resourceIndex = -1;  // nothing to regenerate: every section is copied as it is
@@ -416,31 +435,50 @@ bool ExeImage::ValidateForWrite(WritePlan& plan, const XString& target, LogBase*
     return true;
 }
 
-// Lays out the regenerated tree and places the sections: the first two never move; a
-// resource section further on gets the tree's size and every section from it on is packed
-// anew.
+// Lays out the regenerated tree and places the sections. The .rsrc section grows in place
+// when it can; where it cannot (a section that must keep its address follows it, it is one of
+// the first two and too small, or there is none) the tree goes into a new section at the end.
 bool ExeImage::PlaceSections(WritePlan& plan, const XString& target, LogBase* log) {
-    if (plan.resourceIndex >= 0) {
-        plan.layout = resources_->Plan();
-        if (plan.layout.overfull) {
-            LogOverfullDirectory(*plan.layout.overfull, log);
-            LogFileName(log, target);
-            return false;
-        }
-        plan.resourceSize = RoundUp(plan.layout.size, 8);
-        if (plan.resourceSize > 0x7FFF0000u) {
-            Fail(log, image_texts::kResourceSectionTooLarge, target);
-            return false;
-        }
-    }
-    const auto treeSize = static_cast<std::uint32_t>(plan.resourceSize);
-    const int resourceIndex = plan.resourceIndex;
-    if (resourceIndex < 0) {
+    if (!resources_) {
         return true;
     }
-    const auto resourceAt = static_cast<std::size_t>(resourceIndex);
-    if (resourceIndex < 2) {
-        // The tree must fit where the section is.
+    plan.layout = resources_->Plan();
+    if (plan.layout.overfull) {
+        LogOverfullDirectory(*plan.layout.overfull, log);
+        LogFileName(log, target);
+        return false;
+    }
+    if (plan.layout.leaves.empty() && SourceResourceDirectory() == 0) {
+        plan.resourceIndex = -1;  // no resources before and none now: copied as it is
+        return true;
+    }
+    plan.resourceSize = RoundUp(plan.layout.size, 8);
+    if (plan.resourceSize > 0x7FFF0000u) {
+        Fail(log, image_texts::kResourceSectionTooLarge, target);
+        return false;
+    }
+    if (plan.resourceIndex >= 0) {
+        switch (GrowInPlace(plan, target, log)) {
+            case Placement::kPlaced:
+                return true;
+            case Placement::kFailed:
+                return false;
+            case Placement::kBlocked:
+                break;
+        }
+        // Undo the trial: every source section keeps its place.
+        for (std::uint32_t i = 0; i < sections_.Count(); ++i) {
+            plan.sections[i] = *sections_.Get(i);
+        }
+    }
+    return AppendResourceSection(plan, target, log);
+}
+
+ExeImage::Placement ExeImage::GrowInPlace(WritePlan& plan, const XString& target, LogBase* log) {
+    const auto treeSize = static_cast<std::uint32_t>(plan.resourceSize);
+    const auto resourceAt = static_cast<std::size_t>(plan.resourceIndex);
+    if (resourceAt < 2) {
+        // The first two sections never move: the tree must fit where the section is.
         ExeSection& resource = plan.sections[resourceAt];
         std::uint64_t room = resource.SizeOfRawData();
         for (const ExeSection& other : plan.sections) {
@@ -450,11 +488,11 @@ bool ExeImage::PlaceSections(WritePlan& plan, const XString& target, LogBase* lo
             }
         }
         if (treeSize > room) {
-            Fail(log, image_texts::kFixedResourceSection, target);
-            return false;
+            return Placement::kBlocked;
         }
         resource.SetVirtualSize(treeSize);
-        return true;
+        plan.resourcePadTo = resource.SizeOfRawData();
+        return Placement::kPlaced;
     }
     const std::uint64_t fileAlignment = plan.fileAlignment;
     const std::uint64_t sectionAlignment = plan.sectionAlignment;
@@ -473,7 +511,7 @@ bool ExeImage::PlaceSections(WritePlan& plan, const XString& target, LogBase* lo
         const std::uint64_t extent = section.Extent();
         if (rawAt + section.SizeOfRawData() > UINT32_MAX || virtualAt + extent > UINT32_MAX) {
             Fail(log, image_texts::kImageTooLarge, target);
-            return false;
+            return Placement::kFailed;
         }
         if (section.SizeOfRawData() != 0) {
             section.SetPointerToRawData(static_cast<std::uint32_t>(rawAt));
@@ -484,17 +522,79 @@ bool ExeImage::PlaceSections(WritePlan& plan, const XString& target, LogBase* lo
                              (section.Characteristics() & pe::kScnMemDiscardable) != 0 ||
                              i == resourceAt;
         if (virtualAt != old.VirtualAddress() && !movable) {
-            if (log != nullptr) {
-                log->LogError(image_texts::kCannotMoveSection);
-                log->LogData("section_name", section.Name().c_str());
-                LogFileName(log, target);
-            }
-            return false;
+            return Placement::kBlocked;
         }
         rawAt = RoundUp(rawAt + section.SizeOfRawData(), fileAlignment);
         virtualAt = RoundUp(virtualAt + extent, sectionAlignment);
     }
+    plan.resourcePadTo = plan.sectionAlignment;
+    return Placement::kPlaced;
+}
+
+// A new section after the last one, in address and in file, holds the tree. Its header goes
+// after the source's section table, in bytes the headers already reserve and nothing uses.
+bool ExeImage::AppendResourceSection(WritePlan& plan, const XString& target, LogBase* log) {
+    const std::uint32_t count = sections_.Count();
+    const std::size_t optional = pe::kOptionalHeaderOffset;
+    const std::uint64_t headerAt = std::uint64_t{ntOffset_} + ntHeaders_.size() +
+                                   std::uint64_t{count} * pe::kSectionHeaderSize;
+    const std::uint64_t headerEnd = headerAt + pe::kSectionHeaderSize;
+    const std::uint32_t sizeOfHeaders = Load32(ntHeaders_, optional + pe::kSizeOfHeadersOffset);
+    std::uint64_t firstData = UINT64_MAX;
+    std::uint64_t dataEnd = 0;
+    std::uint64_t virtualEnd = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const ExeSection& section = *sections_.Get(i);
+        if (section.SizeOfRawData() != 0) {
+            firstData = std::min<std::uint64_t>(firstData, section.PointerToRawData());
+            dataEnd = std::max(dataEnd,
+                               std::uint64_t{section.PointerToRawData()} + section.SizeOfRawData());
+        }
+        virtualEnd =
+            std::max(virtualEnd, std::uint64_t{section.VirtualAddress()} + section.Extent());
+    }
+    const auto slot = Source().Bytes(static_cast<std::size_t>(headerAt), pe::kSectionHeaderSize);
+    const bool slotFree =
+        slot && std::all_of(slot->begin(), slot->end(), [](std::uint8_t b) { return b == 0; });
+    if (count >= 0xFFFF || headerEnd > sizeOfHeaders || headerEnd > firstData || !slotFree) {
+        if (log != nullptr) {
+            log->LogError(image_texts::kNoHeaderRoom);
+            log->LogDataLong("sizeOfHeaders", static_cast<std::int32_t>(sizeOfHeaders));
+            LogFileName(log, target);
+        }
+        return false;
+    }
+    const std::uint64_t treeSize = plan.resourceSize;
+    const std::uint64_t rawSize = RoundUp(treeSize, plan.fileAlignment);
+    const std::uint64_t rawAt =
+        RoundUp(std::max<std::uint64_t>(dataEnd, sizeOfHeaders), plan.fileAlignment);
+    const std::uint64_t virtualAt =
+        RoundUp(std::max<std::uint64_t>(virtualEnd, sizeOfHeaders), plan.sectionAlignment);
+    if (rawAt + rawSize > UINT32_MAX ||
+        RoundUp(virtualAt + treeSize, plan.sectionAlignment) > UINT32_MAX) {
+        Fail(log, image_texts::kImageTooLarge, target);
+        return false;
+    }
+    std::array<std::uint8_t, pe::kSectionHeaderSize> header{};
+    std::memcpy(header.data(), ".rsrc", 5);
+    ExeSection section(header);
+    section.SetVirtualSize(static_cast<std::uint32_t>(treeSize));
+    section.SetVirtualAddress(static_cast<std::uint32_t>(virtualAt));
+    section.SetSizeOfRawData(static_cast<std::uint32_t>(rawSize));
+    section.SetPointerToRawData(static_cast<std::uint32_t>(rawAt));
+    section.SetCharacteristics(pe::kScnInitializedData | pe::kScnMemRead);
+    plan.sections.push_back(section);
+    plan.resourceIndex = static_cast<int>(count);
+    plan.newSection = true;
+    plan.resourcePadTo = static_cast<std::uint32_t>(rawSize);
     return true;
+}
+
+std::uint32_t ExeImage::SourceResourceDirectory() const {
+    if (NumberOfDataDirectories() <= pe::kDirResource) {
+        return 0;
+    }
+    return Load32(ntHeaders_, DataDirectoriesOffset() + pe::kDirResource * 8);
 }
 
 // The headers that refer to what moved: size of image, data directories, the symbol table,
@@ -504,6 +604,16 @@ bool ExeImage::RewriteHeaders(WritePlan& plan, const XString& target, LogBase* l
     const std::uint64_t sectionAlignment = plan.sectionAlignment;
     const std::uint32_t count = sections_.Count();
     plan.ntHeaders = ntHeaders_;
+    if (plan.newSection) {
+        const auto added = plan.sections.back().SizeOfRawData();
+        const auto sections = static_cast<std::uint16_t>(plan.sections.size());
+        std::memcpy(plan.ntHeaders.data() + pe::kNumberOfSectionsOffset, &sections, 2);
+        const std::uint64_t initialized =
+            std::uint64_t{Load32(plan.ntHeaders, optional + pe::kSizeOfInitializedDataOffset)} +
+            added;
+        Store32(plan.ntHeaders, optional + pe::kSizeOfInitializedDataOffset,
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(initialized, UINT32_MAX)));
+    }
     std::uint64_t imageEnd = 0;
     std::uint64_t dataEnd = 0;
     std::uint64_t firstData = UINT64_MAX;
@@ -522,7 +632,8 @@ bool ExeImage::RewriteHeaders(WritePlan& plan, const XString& target, LogBase* l
         Fail(log, image_texts::kImageTooLarge, target);
         return false;
     }
-    const std::size_t tableEnd = ntOffset_ + ntHeaders_.size() + count * pe::kSectionHeaderSize;
+    const std::size_t tableEnd =
+        ntOffset_ + ntHeaders_.size() + plan.sections.size() * pe::kSectionHeaderSize;
     if (firstData != UINT64_MAX && firstData < tableEnd) {
         Fail(log, image_texts::kTableOverlapsData, target);
         return false;
@@ -611,7 +722,7 @@ std::uint32_t ExeImage::CertificateTableSize() const {
 
 bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log) {
     const ByteReader src = Source();
-    const std::uint32_t count = sections_.Count();
+    const auto count = static_cast<std::uint32_t>(plan.sections.size());
     FileSink out(file, MappedSource{&file_, mapping_.Bytes()}, log);
     ProgressMonitor progress(plan.overlayAt + Overlay().size(), nullptr);
 
@@ -667,7 +778,6 @@ bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target,
     bool firstSection = true;
     for (const std::uint32_t i : order) {
         const ExeSection& s = plan.sections[i];
-        const ExeSection& old = *sections_.Get(i);
         const std::uint64_t at = s.PointerToRawData();
         if (at < out.Position()) {
             if (log != nullptr) {
@@ -690,11 +800,11 @@ bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target,
         }
         firstSection = false;
         if (ok && static_cast<int>(i) == plan.resourceIndex) {
-            const std::uint32_t padTo = i >= 2 ? plan.sectionAlignment : s.SizeOfRawData();
-            // In place (positions 0 and 1) the padding fills the section's own raw size.
-            ok = resources_->Serialize(plan.layout, out, padTo, s.VirtualAddress(), &progress, log);
+            ok = resources_->Serialize(plan.layout, out, plan.resourcePadTo, s.VirtualAddress(),
+                                       &progress, log);
         } else if (ok) {
             // Checked in the plan: the section's bytes lie inside the source.
+            const ExeSection& old = *sections_.Get(i);
             ok = out.Write(src.All().subspan(old.PointerToRawData(), old.SizeOfRawData()));
             progress.Consumed(old.SizeOfRawData());
         }

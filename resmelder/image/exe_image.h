@@ -50,6 +50,7 @@ class ExeSection : public VantrixObject {
     void SetVirtualAddress(std::uint32_t v) { Set(12, v); }
     void SetSizeOfRawData(std::uint32_t v) { Set(16, v); }
     void SetPointerToRawData(std::uint32_t v) { Set(20, v); }
+    void SetCharacteristics(std::uint32_t v) { Set(36, v); }
     const std::array<std::uint8_t, 40>& Bytes() const { return raw_; }
 
   private:
@@ -77,7 +78,8 @@ class ExeImage : public VantrixObject {
     /// `fileName`. Lets a caller release the source before replacing it (editing in place).
     std::unique_ptr<PendingOutput> WriteBeside(const XString& fileName, LogBase* log);
 
-    /// The resource tree, or null when the image has no resource directory.
+    /// The resource tree (empty when the image has no resources), or null when the image's
+    /// resource directory cannot be read or it has no data directory for one.
     ExeResource* Resources() const { return resources_.get(); }
     bool AddBytes(std::string_view name, std::span<const std::uint8_t> bytes, LogBase* log);
     bool AddFile(std::string_view name, const XString& fileName, LogBase* log);
@@ -103,9 +105,14 @@ class ExeImage : public VantrixObject {
 
   private:
     struct WritePlan;
+    enum class Placement { kPlaced, kBlocked, kFailed };
     bool PlanWrite(WritePlan& plan, const XString& target, LogBase* log);
     bool ValidateForWrite(WritePlan& plan, const XString& target, LogBase* log);
     bool PlaceSections(WritePlan& plan, const XString& target, LogBase* log);
+    Placement GrowInPlace(WritePlan& plan, const XString& target, LogBase* log);
+    bool AppendResourceSection(WritePlan& plan, const XString& target, LogBase* log);
+    /// The resource directory's address as the source's headers give it (0: none).
+    std::uint32_t SourceResourceDirectory() const;
     bool RewriteHeaders(WritePlan& plan, const XString& target, LogBase* log);
     bool CheckOutputInProportion(const WritePlan& plan, const XString& target, LogBase* log);
     bool SectionsAsTheLoaderMapsThem(const XString& fileName, LogBase* log) const;

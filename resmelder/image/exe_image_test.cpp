@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "image/exe_image.h"
-#include "image/output_sink.h"
 #include "image/folder_test.h"
+#include "image/output_sink.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/file_sys.h"
@@ -29,7 +29,6 @@ class ImageTest : public testpe::FolderTest {
   protected:
     ImageTest() : FolderTest("resmelder_img_") {}
 
-
     XString Put(const std::string& leaf, const Bytes& bytes) const {
         testpe::WriteFile(dir_ / leaf, bytes);
         return Path(leaf);
@@ -39,7 +38,6 @@ class ImageTest : public testpe::FolderTest {
         EXPECT_FALSE(ExeImage::Load(Put("bad.exe", bytes), &log));
         return LogText(log);
     }
-
 
     static testpe::Options Typical(bool pe32Plus) {
         testpe::Options o;
@@ -57,7 +55,6 @@ class ImageTest : public testpe::FolderTest {
         o.symbolTableInOverlay = true;
         return o;
     }
-
 };
 
 TEST_F(ImageTest, LoaderFailureLines) {
@@ -222,25 +219,17 @@ TEST_F(ImageTest, RefusedWritesLeaveTheTargetAlone) {
         testpe::Options options;
         const char* message;
     };
-    testpe::Options dataAfter = Typical(true);
-    dataAfter.sections.push_back({".data2", Bytes(0x10, 0xD2), 0, 0xC0000040});
-    testpe::Options first = Typical(true);
-    first.sections = {{".text", Bytes(0x10, 0xC3)},
-                      {".rsrc", {}, 0, 0x40000040, true},
-                      {".data", Bytes(0x10, 1)}};
-    first.leaves.resize(1);  // leaves room in the section's 0x200 raw bytes
-    testpe::Options single = Typical(true);
-    single.sections = {{".rsrc", {}, 0, 0x40000040, true}};
-    testpe::Options renamed = Typical(true);
-    renamed.sections[2].name = ".rsrc2";
+    // Three PE32+ section headers fill the 0x200 bytes of headers: no room for a new one.
+    testpe::Options full = Typical(true);
+    full.sections = {{".text", Bytes(0x10, 0xC3)},
+                     {".rsrc", {}, 0, 0x40000040, true},
+                     {".data", Bytes(0x10, 1)}};
+    testpe::Options none = Typical(true);
+    none.sections.clear();
     const Case cases[] = {
-        {"data after .rsrc", dataAfter,
-         "Cannot move a section that code or data may refer to by address\r\n  section_name: "
-         ".data2"},
-        {"resources at position 1", first,
-         "The resource section is one of the first two sections and cannot grow"},
-        {"one section", single, "Cannot write an image with fewer than two sections"},
-        {"no .rsrc section", renamed, "The image has resources but no section named .rsrc"},
+        {"no header room", full,
+         "No room in the headers for another section header; the resources cannot be written"},
+        {"no sections", none, "Cannot write an image without sections"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -255,11 +244,37 @@ TEST_F(ImageTest, RefusedWritesLeaveTheTargetAlone) {
         EXPECT_EQ(Files().size(), 2u) << "no temporary file left behind";
     }
 
+    // Layouts where .rsrc cannot grow in place now take a new section at the end.
+    testpe::Options dataAfter = Typical(true);
+    dataAfter.sections.push_back({".data2", Bytes(0x10, 0xD2), 0, 0xC0000040});
+    testpe::Options first = Typical(true);
+    first.sections = {{".text", Bytes(0x10, 0xC3)},
+                      {".rsrc", {}, 0, 0x40000040, true},
+                      {".data", Bytes(0x10, 1)}};
+    first.leaves.resize(1);       // leaves room in the section's 0x200 raw bytes
+    first.fileAlignment = 0x400;  // and room for a fourth section header
+    testpe::Options single = Typical(true);
+    single.sections = {{".rsrc", {}, 0, 0x40000040, true}};
+    testpe::Options renamed = Typical(true);
+    renamed.sections[2].name = ".rsrc2";
+    for (const auto* options : {&dataAfter, &first, &single, &renamed}) {
+        Logger log;
+        auto image = ExeImage::Load(Put("in.exe", testpe::Build(*options)), &log);
+        ASSERT_TRUE(image) << LogText(log);
+        image->AddBytes("GROW", Span(std::string(0x5000, 'g')), &log);
+        ASSERT_TRUE(image->Write(Path("target.exe"), &log)) << LogText(log);
+        auto again = ExeImage::Load(Path("target.exe"), &log);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->Sections().Count(), options->sections.size() + 1);
+        EXPECT_TRUE(again->FindNamed("GROW", nullptr));
+    }
+
     // Data after .rsrc may stay where it is when the resource section does not grow.
     Logger log;
     auto image = ExeImage::Load(Put("in.exe", testpe::Build(dataAfter)), &log);
     ASSERT_TRUE(image);
     EXPECT_TRUE(image->Write(Path("target.exe"), &log)) << LogText(log);
+    EXPECT_EQ(testpe::Get16(testpe::ReadFile(dir_ / "target.exe"), 0x80 + 6), 5u);
     // A small tree fits in place at position 1.
     image = ExeImage::Load(Put("in.exe", testpe::Build(first)), &log);
     ASSERT_TRUE(image);
@@ -267,6 +282,7 @@ TEST_F(ImageTest, RefusedWritesLeaveTheTargetAlone) {
     ASSERT_TRUE(image->Write(Path("target.exe"), &log)) << LogText(log);
     auto again = ExeImage::Load(Path("target.exe"), &log);
     ASSERT_TRUE(again && again->FindNamed("SMALL", nullptr));
+    EXPECT_EQ(again->Sections().Count(), 3u);
 }
 
 // Found by fuzzing: a section whose raw data pointer lies far past the end of the file made

@@ -99,6 +99,8 @@ class ExeResource : public VantrixObject {
     /// is null only when the root directory itself cannot be read.
     static std::unique_ptr<ExeResource> Build(ExeImage& image, std::size_t directoryOffset,
                                               std::size_t sectionEnd, LogBase* log);
+    /// The tree of an image without resources: a root directory with no entries.
+    static std::unique_ptr<ExeResource> EmptyRoot(ExeImage& image);
 
     /// Adds an RCDATA entry named `name` (ANSI, stored upper-cased) holding a copy of the
     /// bytes. False, with a log line, when the name is too long or the tree has no directory

@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "image/exe_image.h"
-#include "image/output_sink.h"
 #include "image/folder_test.h"
+#include "image/output_sink.h"
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/log.h"
@@ -22,7 +22,6 @@ using testpe::LogText;
 class ResourceTest : public testpe::FolderTest {
   protected:
     ResourceTest() : FolderTest("resmelder_res_") {}
-
 
     std::unique_ptr<ExeImage> LoadBytes(const Bytes& bytes, Logger* log = nullptr) {
         const fs::path path = dir_ / ("in" + std::to_string(serial_++) + ".exe");
@@ -108,10 +107,30 @@ TEST_F(ResourceTest, DuplicatesCaseAndNamedTypes) {
     EXPECT_EQ(root.NumericChildren().Get(0)->NamedChildren().Count(), 1u);
 }
 
-TEST_F(ResourceTest, ImageWithoutResourcesRefusesInserts) {
+TEST_F(ResourceTest, ImageWithoutResourcesStartsWithAnEmptyTree) {
     testpe::Options o;
     o.sections = {{".text", Bytes(16, 0xC3)}, {".data", Bytes(16, 1)}};
     auto image = LoadBytes(testpe::Build(o));
+    ASSERT_TRUE(image);
+    ASSERT_NE(image->Resources(), nullptr);
+    EXPECT_EQ(image->Resources()->NamedChildren().Count(), 0u);
+    EXPECT_EQ(image->Resources()->NumericChildren().Count(), 0u);
+    Logger log;
+    EXPECT_FALSE(image->FindNamed("X", nullptr));
+    EXPECT_TRUE(image->AddBytes("x", Span("x"), &log));
+    EXPECT_TRUE(image->AddFile("Y", XString::FromUtf8("f"), &log));
+    EXPECT_EQ(LogText(log), "VantrixLog:\r\n");
+    ASSERT_TRUE(image->FindNamed("X", nullptr));
+    image->DeleteNamed("X");
+    EXPECT_FALSE(image->FindNamed("x", nullptr));
+}
+
+TEST_F(ResourceTest, ImageWithAnUnreadableResourceDirectoryRefusesInserts) {
+    testpe::Options o;
+    o.sections = {{".text", Bytes(16, 0xC3)}, {".data", Bytes(16, 1)}};
+    Bytes file = testpe::Build(o);
+    testpe::Put32(file, 0x80 + 24 + 112 + 16, 0x00700000);  // in no section
+    auto image = LoadBytes(file);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->Resources(), nullptr);
     Logger log;

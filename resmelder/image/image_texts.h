@@ -45,17 +45,16 @@ constexpr const char* kTypeFull = "The resource type for new entries is full; no
 constexpr const char* kNotFound = "Failed to find named resource";
 
 // Writing.
-constexpr const char* kTooFewSections = "Cannot write an image with fewer than two sections";
+constexpr const char* kNoSections = "Cannot write an image without sections";
 constexpr const char* kBadAlignment = "Invalid file or section alignment in the image";
-constexpr const char* kNoResourceSection =
-    "The image has resources but no section named .rsrc to write them to";
 constexpr const char* kSectionOutsideSource = "Section data lies outside the source file";
 constexpr const char* kResourceSectionTooLarge = "The resource section would be too large";
-constexpr const char* kFixedResourceSection =
-    "The resource section is one of the first two sections and cannot grow";
 constexpr const char* kImageTooLarge = "The laid-out image would be too large";
-constexpr const char* kCannotMoveSection =
-    "Cannot move a section that code or data may refer to by address";
+constexpr const char* kNoHeaderRoom =
+    "No room in the headers for another section header; the resources cannot be written";
+constexpr const char* kOldResourcesUnreferenced =
+    "The resource section cannot grow where it is: the resources were written to a new section "
+    "at the end, and the old section's bytes stay in the file, unreferenced";
 constexpr const char* kTableOverlapsData = "The section table overlaps section data";
 constexpr const char* kOutputOutOfProportion =
     "The new executable would be out of proportion to its source; nothing written";

@@ -20,6 +20,7 @@ constexpr std::size_t kOptionalHeaderOffset = 24;
 // Relative to the optional header; the same for PE32 and PE32+ unless named.
 constexpr std::uint16_t kMagicPe32 = 0x10B;
 constexpr std::uint16_t kMagicPe32Plus = 0x20B;
+constexpr std::size_t kSizeOfInitializedDataOffset = 8;
 constexpr std::size_t kSectionAlignmentOffset = 32;
 constexpr std::size_t kFileAlignmentOffset = 36;
 constexpr std::size_t kSizeOfImageOffset = 56;
@@ -35,6 +36,8 @@ constexpr std::uint32_t kDirResource = 2;
 
 constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::uint32_t kScnMemDiscardable = 0x02000000;
+constexpr std::uint32_t kScnInitializedData = 0x00000040;
+constexpr std::uint32_t kScnMemRead = 0x40000000;
 
 // Resource directory format.
 constexpr std::size_t kResourceDirectorySize = 16;

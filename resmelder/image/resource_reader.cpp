@@ -266,4 +266,10 @@ std::unique_ptr<ExeResource> ExeResource::Build(ExeImage& image, std::size_t dir
     return root;
 }
 
+std::unique_ptr<ExeResource> ExeResource::EmptyRoot(ExeImage& image) {
+    auto root = std::make_unique<ExeResource>(&image);
+    root->isDirectory_ = true;
+    return root;
+}
+
 }  // namespace resmelder

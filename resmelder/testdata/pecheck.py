@@ -94,11 +94,12 @@ def main(argv):
         problems.append(f"checksum {opt.CheckSum:#x} != {edited.generate_checksum():#x}")
 
     res_dir = opt.DATA_DIRECTORY[2]
+    # An edited image may keep an old, unreferenced .rsrc beside the new one at the end.
     rsrc = [s for s in edited.sections if s.Name.rstrip(b"\0") == b".rsrc"]
     if rsrc and res_dir.VirtualAddress != 0:
-        s = rsrc[0]
-        if res_dir.VirtualAddress != s.VirtualAddress or res_dir.Size > s.Misc_VirtualSize:
-            problems.append("resource directory entry does not match the .rsrc section")
+        if not any(res_dir.VirtualAddress == s.VirtualAddress and
+                   res_dir.Size <= s.Misc_VirtualSize for s in rsrc):
+            problems.append("resource directory entry does not match a .rsrc section")
     reloc_dir = opt.DATA_DIRECTORY[5]
     if reloc_dir.VirtualAddress != 0:
         s = section_of(edited, reloc_dir.VirtualAddress)
