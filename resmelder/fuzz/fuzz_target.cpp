@@ -10,10 +10,11 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "image/exe_image.h"
-#include "image/pending_output.h"
 #include "image/output_sink.h"
+#include "image/pending_output.h"
 #include "support/file_sys.h"
 #include "support/log.h"
 
@@ -120,6 +121,10 @@ std::uint64_t FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     }
     image->FindNamed("A", &log);
     image->AddBytes("A", {data, size < 64 ? size : 64}, &log);
+    // More than a page: where code follows the resource section (or there is none) the tree
+    // cannot stay where it is, and the write takes the new-section layout.
+    static const std::vector<std::uint8_t> kPage(0x1100, 0x47);
+    image->AddBytes("Grown Entry", kPage, &log);
     image->DeleteNamed("1");
     if (ExeResource* root = image->Resources()) {
         MemorySink sink;

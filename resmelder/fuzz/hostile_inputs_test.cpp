@@ -39,6 +39,17 @@ constexpr const char* kBuiltImage = "built";  // the small image of small_seed.h
 constexpr const char* kEntryName = "HOSTILE_PROBE";
 constexpr const char* kEntryText = "probe text";
 
+// Where the tree must leave its section (code follows it), the entry is larger than a page,
+// so that the tree cannot stay where it is and goes into a new section at the end.
+bool NeedsNewSection(const std::optional<Mutation>& kind) {
+    return kind == Mutation::kCodeAfterResources || kind == Mutation::kNoHeaderRoom;
+}
+
+std::string EntryText(const std::optional<Mutation>& kind) {
+    return NeedsNewSection(kind) ? std::string(kEntryText) + std::string(0x2400, '+')
+                                 : std::string(kEntryText);
+}
+
 // A debug build lists and rewrites the largest of these libraries (15 MB) in well under a
 // second; two seconds leaves room for a busy machine, and the sanitizers get their factor.
 fuzz::RunLimits Limits(std::uintmax_t inputSize) {
@@ -112,7 +123,7 @@ std::string LayoutProblem(const ExeImage& image, std::uintmax_t fileSize) {
 }
 
 // The child's side: every step, reported one line each as "key value...".
-void ListAddWriteReload(const fs::path& in, const fs::path& out,
+void ListAddWriteReload(const fs::path& in, const fs::path& out, const std::string& text,
                         const std::optional<fuzz::LeafExpectation>& leaf, int report) {
     LineCounter counter;
     std::ostream listed(&counter);
@@ -127,8 +138,8 @@ void ListAddWriteReload(const fs::path& in, const fs::path& out,
     std::ostringstream ignored;
     std::ostringstream addErr;
     start = std::chrono::steady_clock::now();
-    const int added = RunTool(
-        {"add-string", in.string(), kEntryName, kEntryText, "-o", out.string()}, ignored, addErr);
+    const int added =
+        RunTool({"add-string", in.string(), kEntryName, text, "-o", out.string()}, ignored, addErr);
     fuzz::WriteReport(
         report, "add " + std::to_string(added) + " " + std::to_string(SecondsSince(start)) + "\n");
     fuzz::WriteReport(report, "addlog " + OneLine(addErr.str()) + "\n");
@@ -142,8 +153,8 @@ void ListAddWriteReload(const fs::path& in, const fs::path& out,
         return;
     }
     fuzz::WriteReport(report, "layout " + LayoutProblem(*image, fs::file_size(out)) + "\n");
+    fuzz::WriteReport(report, "sections " + std::to_string(image->Sections().Count()) + "\n");
     const auto found = image->FindNamed(kEntryName, nullptr);
-    const std::string text = kEntryText;
     const bool same = found && found->data != nullptr && found->size == text.size() &&
                       std::equal(text.begin(), text.end(), found->data);
     fuzz::WriteReport(report, std::string("found ") +
@@ -179,7 +190,7 @@ std::map<std::string, std::string> Steps(const std::string& report) {
 // One line per case for the test's output: what each step did and how long it took.
 std::string Summary(const fuzz::RunOutcome& outcome, std::map<std::string, std::string> steps) {
     std::string text = outcome.Describe();
-    for (const char* step : {"list", "add", "reload", "layout", "found", "leaf"}) {
+    for (const char* step : {"list", "add", "reload", "layout", "sections", "found", "leaf"}) {
         if (steps.count(step) != 0) {
             text += std::string("; ") + step + " " + steps[step];
         }
@@ -238,6 +249,9 @@ std::vector<Case> Cases() {
         {Mutation::kVirtualSizeOverRaw, "user32"},
         {Mutation::kOverlappingVirtualRanges, "comdlg32"},
         {Mutation::kDataInHeaders, "shell32"},
+        {Mutation::kCodeAfterResources, "comdlg32"},
+        {Mutation::kResourceDirectoryCleared, "user32"},
+        {Mutation::kNoHeaderRoom, "comctl32"},
     };
     for (const auto& [kind, library] : kinds) {
         cases.push_back({kind, library});
@@ -281,9 +295,10 @@ TEST_P(HostileInputTest, ListAddAndWriteAreBoundedAndSound) {
     const fs::path out = dir / "out.dll";
     testpe::WriteFile(in, mutant.bytes);
 
-    const auto outcome =
-        fuzz::RunBounded([&](int report) { ListAddWriteReload(in, out, mutant.leaf, report); },
-                         Limits(mutant.bytes.size()));
+    const std::string text = EntryText(c.kind);
+    const auto outcome = fuzz::RunBounded(
+        [&](int report) { ListAddWriteReload(in, out, text, mutant.leaf, report); },
+        Limits(mutant.bytes.size()));
     auto steps = Steps(outcome.report);
     std::cout << "[ outcome  ] " << Summary(outcome, steps) << "\n";
     EXPECT_TRUE(outcome.finished) << outcome.Describe() << "; steps done: " << outcome.report;
@@ -295,6 +310,20 @@ TEST_P(HostileInputTest, ListAddAndWriteAreBoundedAndSound) {
         }
         const int added = FirstNumber(steps["add"]);
         EXPECT_TRUE(added == 0 || added == 1) << steps["add"];
+        // The new-section layouts: appended when the headers have room, refused when not.
+        const auto sectionsBefore =
+            testpe::Get16(mutant.bytes, testpe::Get32(mutant.bytes, 60) + 6);
+        if (c.kind == Mutation::kCodeAfterResources) {
+            EXPECT_EQ(added, 0) << steps["addlog"];
+            EXPECT_EQ(FirstNumber(steps["sections"]), sectionsBefore + 1);
+        } else if (c.kind == Mutation::kNoHeaderRoom) {
+            EXPECT_EQ(added, 1);
+            EXPECT_NE(steps["addlog"].find("No room in the headers for another section header"),
+                      std::string::npos)
+                << steps["addlog"];
+        } else if (c.kind == Mutation::kResourceDirectoryCleared) {
+            EXPECT_EQ(added, 0) << steps["addlog"];
+        }
         if (added == 0) {
             EXPECT_EQ(steps.count("reload"), 0u) << "the written file cannot be read back";
             EXPECT_EQ(steps["layout"], "ok") << "the written file cannot be loaded";

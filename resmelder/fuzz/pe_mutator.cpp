@@ -19,7 +19,7 @@ constexpr std::size_t kMaxDirectories = 1 << 13;
 constexpr std::size_t kMaxEntries = 1 << 17;
 constexpr int kDirectoryLevels = 3;  // type, name, language
 
-constexpr std::array<Mutation, 14> kAll = {
+constexpr std::array<Mutation, 17> kAll = {
     Mutation::kDirectoryCount32767,
     Mutation::kSubdirectoriesToRoot,
     Mutation::kSubdirectoriesToParent,
@@ -34,9 +34,12 @@ constexpr std::array<Mutation, 14> kAll = {
     Mutation::kVirtualSizeOverRaw,
     Mutation::kOverlappingVirtualRanges,
     Mutation::kDataInHeaders,
+    Mutation::kCodeAfterResources,
+    Mutation::kResourceDirectoryCleared,
+    Mutation::kNoHeaderRoom,
 };
 
-constexpr std::array<std::string_view, 14> kNames = {
+constexpr std::array<std::string_view, 17> kNames = {
     "directory-count-32767",
     "subdirectories-to-root",
     "subdirectories-to-parent",
@@ -51,6 +54,9 @@ constexpr std::array<std::string_view, 14> kNames = {
     "virtual-size-over-raw",
     "overlapping-virtual-ranges",
     "data-in-headers",
+    "code-after-resources",
+    "resource-directory-cleared",
+    "no-header-room",
 };
 
 std::uint64_t RoundUp(std::uint64_t value, std::uint32_t alignment) {
@@ -142,6 +148,10 @@ class PeFile {
         Put32(relative + 8, 0);
         Put32(relative + 12, 0);
     }
+    void PutHeaderField(std::size_t at, std::uint32_t v) { std::memcpy(bytes_.data() + at, &v, 4); }
+    void PutSectionName(std::size_t section, const char (&name)[9]) {
+        std::memcpy(bytes_.data() + sections_[section].at, name, 8);
+    }
     void PutSectionField(std::size_t section, std::size_t field, std::uint32_t v) {
         std::memcpy(bytes_.data() + sections_[section].at + field, &v, 4);
     }
@@ -170,6 +180,10 @@ class PeFile {
     std::uint32_t ResourceRva() const { return resourceRva_; }
     std::uint32_t FileAlignment() const { return fileAlignment_ ? fileAlignment_ : 0x200; }
     std::uint32_t SizeOfHeaders() const { return sizeOfHeaders_; }
+    std::size_t SizeOfHeadersAt() const { return optional_ + 60; }
+    std::size_t ResourceDirectoryAt() const { return resourceDirectoryAt_; }
+    // The end of the section table in the file.
+    std::size_t TableEnd() const { return tableEnd_; }
     // Where the resource root lies inside its section's raw data.
     std::uint32_t RootInSection() const {
         return static_cast<std::uint32_t>(root_ - sections_[resourceSection_].rawPointer);
@@ -222,12 +236,15 @@ class PeFile {
         const bool plus = *magic == 0x20b;
         fileAlignment_ = U32(optional + 36).value_or(0);
         sizeOfHeaders_ = U32(optional + 60).value_or(0);
-        const auto rva = U32(optional + (plus ? 112u : 96u) + 16);
+        optional_ = optional;
+        resourceDirectoryAt_ = optional + (plus ? 112u : 96u) + 16;
+        const auto rva = U32(resourceDirectoryAt_);
         if (!rva || *rva == 0) {
             return false;
         }
         resourceRva_ = *rva;
         const std::size_t table = optional + *optionalSize;
+        tableEnd_ = table + 40 * std::size_t{*count};
         for (std::size_t i = 0; i < std::min<std::size_t>(*count, kMaxSections); ++i) {
             const std::size_t at = table + 40 * i;
             if (at > bytes_.size() || bytes_.size() - at < 40) {
@@ -309,6 +326,9 @@ class PeFile {
     std::vector<SectionHeader> sections_;
     std::uint32_t fileAlignment_ = 0;
     std::uint32_t sizeOfHeaders_ = 0;
+    std::size_t optional_ = 0;
+    std::size_t resourceDirectoryAt_ = 0;
+    std::size_t tableEnd_ = 0;
     std::uint32_t resourceRva_ = 0;
     std::size_t resourceSection_ = 0;
     std::size_t root_ = 0;
@@ -583,6 +603,35 @@ std::optional<LeafExpectation> DataInHeaders(PeFile& pe, std::uint32_t seedNumbe
     return LeafExpectation{leaf->path, std::vector<std::uint8_t>(from, from + size), true};
 }
 
+// The section that follows .rsrc in the table becomes code: it cannot move, so a tree that
+// grows past its page must go into a new section at the end.
+bool CodeAfterResources(PeFile& pe, std::uint32_t) {
+    const std::size_t next = pe.ResourceSection() + 1;
+    if (pe.ResourceSection() < 2 || next >= pe.Sections().size()) {
+        return false;
+    }
+    pe.PutSectionName(next, ".text2\0\0");
+    pe.PutSectionField(next, 36, 0x60000020);  // code, execute, read; not discardable
+    return true;
+}
+
+// The image claims no resources; its old resource section is only bytes.
+bool ResourceDirectoryCleared(PeFile& pe, std::uint32_t) {
+    pe.PutHeaderField(pe.ResourceDirectoryAt(), 0);
+    pe.PutHeaderField(pe.ResourceDirectoryAt() + 4, 0);
+    return true;
+}
+
+// As CodeAfterResources, and the headers end where the section table ends: a new section
+// header has nowhere to go.
+bool NoHeaderRoom(PeFile& pe, std::uint32_t seedNumber) {
+    if (!CodeAfterResources(pe, seedNumber) || pe.TableEnd() > 0xFFFFFFFFu) {
+        return false;
+    }
+    pe.PutHeaderField(pe.SizeOfHeadersAt(), static_cast<std::uint32_t>(pe.TableEnd()));
+    return true;
+}
+
 }  // namespace
 
 std::span<const Mutation> AllMutations() {
@@ -654,6 +703,15 @@ std::optional<Mutant> Mutate(std::span<const std::uint8_t> seed, Mutation kind,
         case Mutation::kDataInHeaders:
             leaf = DataInHeaders(pe, seedNumber);
             applied = leaf.has_value();
+            break;
+        case Mutation::kCodeAfterResources:
+            applied = CodeAfterResources(pe, seedNumber);
+            break;
+        case Mutation::kResourceDirectoryCleared:
+            applied = ResourceDirectoryCleared(pe, seedNumber);
+            break;
+        case Mutation::kNoHeaderRoom:
+            applied = NoHeaderRoom(pe, seedNumber);
             break;
     }
     if (!applied) {

@@ -31,6 +31,9 @@ enum class Mutation {
     kVirtualSizeOverRaw,            // raw data cut short of the virtual size, data behind it
     kOverlappingVirtualRanges,      // a section's virtual range starts inside the one before
     kDataInHeaders,                 // one leaf's data RVA lies in the headers
+    kCodeAfterResources,            // the section after .rsrc becomes code, which cannot move
+    kResourceDirectoryCleared,      // the resource directory entry is 0: no resources at all
+    kNoHeaderRoom,                  // code after .rsrc, and the headers end at the section table
 };
 
 /// Every kind, in declaration order.

@@ -142,5 +142,27 @@ TEST(PeMutatorTest, LeafExpectationsDescribeTheMovedData) {
     EXPECT_LT(raw, testpe::Get32(seed, kResourceHeader + 16));
 }
 
+TEST(PeMutatorTest, NewSectionLayoutsChangeTheHeaders) {
+    const Bytes seed = Seed();
+    const std::size_t reloc = kResourceHeader + 40;  // the section after .rsrc
+    const Bytes code = Mutate(seed, Mutation::kCodeAfterResources, 0)->bytes;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(code.data() + reloc)), ".text2");
+    EXPECT_EQ(testpe::Get32(code, reloc + 36), 0x60000020u);
+    EXPECT_TRUE(
+        std::equal(code.begin() + reloc + 8, code.begin() + reloc + 36, seed.begin() + reloc + 8))
+        << "the section keeps its place";
+
+    const Bytes cleared = Mutate(seed, Mutation::kResourceDirectoryCleared, 0)->bytes;
+    const std::size_t directory = 0x80 + 24 + 112 + 16;
+    EXPECT_NE(testpe::Get32(seed, directory), 0u);
+    EXPECT_EQ(testpe::Get32(cleared, directory), 0u);
+    EXPECT_EQ(testpe::Get32(cleared, directory + 4), 0u);
+    EXPECT_FALSE(Mutate(cleared, Mutation::kRawSizeHuge, 0)) << "no resources left to mutate";
+
+    const Bytes full = Mutate(seed, Mutation::kNoHeaderRoom, 0)->bytes;
+    EXPECT_EQ(testpe::Get32(full, 0x80 + 24 + 60), kTable + 4 * 40);  // size of headers
+    EXPECT_EQ(testpe::Get32(full, reloc + 36), 0x60000020u);
+}
+
 }  // namespace
 }  // namespace resmelder::fuzz
