@@ -1,0 +1,149 @@
+// Under Windows (Wine here): a real program built without resources, edited through the core,
+// gets its entries in a new section; the loader finds each of them by the names a user types
+// (any case, spaces, accents), and the program still starts and runs to its end.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "image/exe_image.h"
+#include "support/log.h"
+#include "win/unique_handle.h"
+
+namespace resmelder {
+namespace {
+
+struct ModuleTraits {
+    using handle_type = HMODULE;
+    static handle_type invalid() noexcept { return nullptr; }
+    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
+};
+using UniqueModule = win::UniqueHandle<ModuleTraits>;
+
+std::wstring Here() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+std::string Narrow(const std::wstring& wide, UINT codePage) {
+    const int n =
+        ::WideCharToMultiByte(codePage, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(codePage, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(n - 1));
+    return out;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadText(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs a command line with its output in a file; answers the exit status (-1: not started).
+int RunProcess(const std::wstring& commandLine, const std::wstring& outputFile) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    win::UniqueFile output(::CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = output.get();
+    si.hStdError = output.get();
+    PROCESS_INFORMATION pi{};
+    std::wstring mutableLine = commandLine;
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &si, &pi)) {
+        return -1;
+    }
+    win::UniqueKernelHandle process(pi.hProcess);
+    win::UniqueKernelHandle thread(pi.hThread);
+    ::WaitForSingleObject(process.get(), 60000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+}
+
+std::span<const std::uint8_t> Span(const std::string& s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+TEST(NewSectionWinTest, ProgramWithoutResourcesFindsItsNewEntriesAndRuns) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    // The program lives in an odd folder; the probe's expected bytes lie in a plain one, since
+    // it opens them with the C library's 8-bit fopen.
+    const std::wstring dir = std::wstring(temp) + L"resmelder new section \u00e9\\";
+    const std::wstring data = std::wstring(temp) + L"resmelder_new_section_data\\";
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    ::CreateDirectoryW(data.c_str(), nullptr);
+    const std::wstring source = dir + L"ohne Ressourcen.exe";
+    const std::wstring edited = dir + L"mit Ressourcen \u00fc.exe";
+    ASSERT_TRUE(::CopyFileW((Here() + L"testdata\\norsrc64.exe").c_str(), source.c_str(), FALSE));
+    const std::wstring log = dir + L"log.txt";
+    // Without resources the probe finds nothing, and says so.
+    const std::wstring list = dir + L"names.txt";
+    WriteBytes(data + L"greeting.bin", "Hello from a new section");
+    WriteBytes(list, "Greeting\t" + Narrow(data + L"greeting.bin", CP_UTF8) + "\n");
+    ASSERT_EQ(RunProcess(L"\"" + source + L"\" --no-version --list \"" + list + L"\"", log), 1)
+        << ReadText(log);
+    EXPECT_NE(ReadText(log).find("not found by FindResourceW: Greeting"), std::string::npos)
+        << ReadText(log);
+
+    std::string big(70000, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<char>(i * 13 % 256);
+    }
+    WriteBytes(data + L"big.bin", big);
+    WriteBytes(data + L"cafe.bin", "caf\xc3\xa9");
+    Logger imageLog;
+    auto image = ExeImage::Load(XString::FromUtf8(Narrow(source, CP_UTF8)), &imageLog);
+    ASSERT_TRUE(image);
+    ASSERT_TRUE(image->AddBytes("Greeting", Span("Hello from a new section"), &imageLog));
+    ASSERT_TRUE(image->AddFile("mixed Case Data",
+                               XString::FromUtf8(Narrow(data + L"big.bin", CP_UTF8)), &imageLog));
+    // Names reach the core in the ANSI code page, as the component passes them on.
+    ASSERT_TRUE(
+        image->AddBytes(Narrow(L"Caf\u00e9 Cr\u00e8me", CP_ACP), Span("caf\xc3\xa9"), &imageLog));
+    ASSERT_TRUE(image->Write(XString::FromUtf8(Narrow(edited, CP_UTF8)), &imageLog));
+    image.reset();
+
+    // Looked up in other cases than they were added in: the loader upper-cases the name.
+    WriteBytes(list, "greeting\t" + Narrow(data + L"greeting.bin", CP_UTF8) +
+                         "\nMIXED case data\t" + Narrow(data + L"big.bin", CP_UTF8) + "\n" +
+                         Narrow(L"caf\u00e9 CR\u00c8ME", CP_UTF8) + "\t" +
+                         Narrow(data + L"cafe.bin", CP_UTF8) + "\n");
+    EXPECT_EQ(RunProcess(L"\"" + edited + L"\" --no-version --list \"" + list + L"\"", log), 0)
+        << ReadText(log);
+    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+
+    // The same entries through a module loaded as data.
+    UniqueModule module(::LoadLibraryExW(edited.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module);
+    HRSRC found = ::FindResourceW(module.get(), L"Mixed CASE data", MAKEINTRESOURCEW(10));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(::SizeofResource(module.get(), found), big.size());
+    module.reset();
+
+    ::DeleteFileW(source.c_str());
+    ::DeleteFileW(edited.c_str());
+    ::DeleteFileW(log.c_str());
+    ::DeleteFileW(list.c_str());
+    for (const wchar_t* leaf : {L"greeting.bin", L"big.bin", L"cafe.bin"}) {
+        ::DeleteFileW((data + leaf).c_str());
+    }
+    ::RemoveDirectoryW(dir.c_str());
+    ::RemoveDirectoryW(data.c_str());
+}
+
+}  // namespace
+}  // namespace resmelder
