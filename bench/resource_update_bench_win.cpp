@@ -19,6 +19,7 @@
 #include "image/exe_image.h"
 #include "image/test_pe.h"
 #include "support/log.h"
+#include "support/string_buffer.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -51,31 +52,65 @@ struct ModuleTraits {
     void close(handle_type h) const noexcept { ::FreeLibrary(h); }
 };
 
-// The floor: the whole file read into memory and written to a new file.
+// The floor: the file read and written to a new file, through one reused 1 MB buffer (the
+// fastest plain copy here; one read of the whole file into a fresh buffer is slower).
 bool ReadAndWriteCopy(const std::wstring& from, const std::wstring& to, bool flush) {
     win::UniqueFile in(::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!in || !::GetFileSizeEx(in.get(), &size)) {
-        return false;
-    }
-    std::vector<char> all(static_cast<std::size_t>(size.QuadPart));
-    DWORD got = 0;
-    if (!::ReadFile(in.get(), all.data(), static_cast<DWORD>(all.size()), &got, nullptr)) {
-        return false;
-    }
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     win::UniqueFile out(::CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD put = 0;
-    const bool ok = out && ::WriteFile(out.get(), all.data(), got, &put, nullptr) && put == got;
-    return ok && (!flush || ::FlushFileBuffers(out.get()));
+    if (!in || !out) {
+        return false;
+    }
+    static std::vector<char> buffer(1 << 20);
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+                        nullptr)) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        DWORD put = 0;
+        if (!::WriteFile(out.get(), buffer.data(), got, &put, nullptr) || put != got) {
+            return false;
+        }
+    }
+    return !flush || ::FlushFileBuffers(out.get());
 }
 
-bool Resmelder(const std::wstring& from, const std::wstring& to, const Bytes& added) {
+// Where our time goes, summed over the rounds: load, add, the new file written beside the
+// target, and the commit (flush to the disk and rename).
+struct Phases {
+    double load = 0, add = 0, write = 0, commit = 0;
+};
+
+bool Resmelder(const std::wstring& from, const std::wstring& to, const Bytes& added,
+               Phases& phases) {
     resmelder::Logger log;
+    double at = NowSeconds();
+    auto lap = [&at](double& phase) {
+        const double now = NowSeconds();
+        phase += now - at;
+        at = now;
+    };
     auto image = resmelder::ExeImage::Load(resmelder::XString::FromUtf8(Utf8(from)), &log);
-    return image && image->AddBytes("ADDED_1MB", added, &log) &&
-           image->Write(resmelder::XString::FromUtf8(Utf8(to)), &log);
+    lap(phases.load);
+    const bool added_ = image && image->AddBytes("ADDED_1MB", added, &log);
+    lap(phases.add);
+    auto pending =
+        added_ ? image->WriteBeside(resmelder::XString::FromUtf8(Utf8(to)), &log) : nullptr;
+    lap(phases.write);
+    image.reset();
+    if (pending && pending->Commit(&log)) {
+        lap(phases.commit);
+        return true;
+    }
+    resmelder::StringBuffer text;
+    log.GetLogText(text);
+    std::printf("Resmelder failed:\n%s", text.CStr());
+    return false;
 }
 
 // The platform edits in place, so the file is copied first, outside the timed part.
@@ -131,12 +166,13 @@ void RunCase(const char* title, const std::wstring& source, const std::wstring& 
     const std::wstring ours = dir + L"resmelder.exe";
     const std::wstring theirs = dir + L"platform.exe";
     Samples floor, floorFlushed, resmelder, platform;
+    Phases phases;
     bool ok = true;
     ReadAndWriteCopy(source, copy, false);  // warms the cache
     for (int round = 0; round < kRounds; ++round) {
         ok = Time(floor, [&] { return ReadAndWriteCopy(source, copy, false); }) && ok;
         ok = Time(floorFlushed, [&] { return ReadAndWriteCopy(source, copy, true); }) && ok;
-        ok = Time(resmelder, [&] { return Resmelder(source, ours, added); }) && ok;
+        ok = Time(resmelder, [&] { return Resmelder(source, ours, added, phases); }) && ok;
         ok = ::CopyFileW(source.c_str(), theirs.c_str(), FALSE) && ok;
         ok = Time(platform, [&] { return PlatformUpdate(theirs, added); }) && ok;
     }
@@ -153,6 +189,11 @@ void RunCase(const char* title, const std::wstring& source, const std::wstring& 
     std::printf("  Resmelder load + add + write:    %.4f s (%.4f s)  %.2f x the floor%s\n",
                 resmelder.Best(), resmelder.Median(), resmelder.Best() / floor.Best(),
                 HasEntry(ours) ? "" : "  ENTRY MISSING");
+    std::printf(
+        "    of which, mean per round: load %.4f s, add %.4f s, write beside %.4f s, "
+        "commit (flush, rename) %.4f s\n",
+        phases.load / kRounds, phases.add / kRounds, phases.write / kRounds,
+        phases.commit / kRounds);
     std::printf("  platform UpdateResource:         %.4f s (%.4f s)  %.2f x the floor%s\n",
                 platform.Best(), platform.Median(), platform.Best() / floor.Best(),
                 HasEntry(theirs) ? "" : "  ENTRY MISSING");
@@ -170,6 +211,7 @@ Bytes LargeImageWithoutResources() {
         text[i] = static_cast<std::uint8_t>(i * 31 >> 3);
     }
     o.sections = {{".text", std::move(text), 0, 0x60000020},
+                  {".rdata", Bytes(0x3000, 3), 0, 0x40000040},
                   {".data", Bytes(0x1000, 1), 0, 0xC0000040},
                   {".reloc", Bytes(0x2000, 2), 0, 0x42000040}};
     o.checksum = true;
