@@ -97,7 +97,20 @@ bool FileSink::CopyFromSource(std::size_t offset, std::size_t count) {
         }
         const std::size_t want = std::min(count, kBufferSize - used_);
         const std::span<std::uint8_t> into(buffer_.data() + used_, want);
-        if (source_.file->ReadAt(offset, into) != want) {
+        if (sourceAt_ != offset) {
+            sourceAt_ =
+                source_.file->Seek(offset) ? std::optional<std::uint64_t>(offset) : std::nullopt;
+        }
+        std::size_t got = 0;
+        while (sourceAt_ && got < want) {
+            const std::size_t n = source_.file->Read(into.subspan(got));
+            if (n == 0) {
+                break;
+            }
+            got += n;
+        }
+        sourceAt_ = sourceAt_ ? std::optional<std::uint64_t>(*sourceAt_ + got) : std::nullopt;
+        if (got != want) {
             failed_ = true;
             if (log_ != nullptr) {
                 log_->LogError("Source file changed while the new file was written");
