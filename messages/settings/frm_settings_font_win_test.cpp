@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -323,8 +324,20 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
                               folder_.parent_path() / "font-button-dialog.bmp");
     ASSERT_TRUE(CloseWith(dialog, IDOK));
 
-    // The settings file holds the choice at once.
-    auto lines = SplitLines(ReadFile(folder_ / "__.__"));
+    // The settings file holds the choice once the dialog has gone and the handler went on.
+    std::vector<std::string> lines;
+    WaitFor(
+        [&] {
+            lines = SplitLines(ReadFile(folder_ / "__.__"));
+            return lines.size() == 7 && lines[0] != "DejaVu Sans";
+        },
+        3000);
+    if (lines.size() != 7 || lines[0] == "DejaVu Sans") {
+        win::test::SaveBitmapFile(win::test::CaptureScreen(),
+                                  folder_.parent_path() / "font-button-after-ok.bmp");
+        std::printf("after OK: dialog shown %p\n",
+                    static_cast<void*>(TopWindow(processId_, "#32770")));
+    }
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[0], face);
     EXPECT_EQ(lines[1], "12");
