@@ -256,12 +256,18 @@ class FontButtonTest : public ::testing::Test {
         ASSERT_NE(message_, nullptr);
         ::PostMessageW(hint, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitFor([&] { return TopWindow(processId_, "#32770") == nullptr; }, 3000));
-        editFont_ = FindChild(settings_, [](HWND w) { return TextOf(w) == "Edit Font"; });
-        preview_ = FindChild(settings_, [](HWND w) {
-            return ClassOf(w) == "Static" &&
-                   (::GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW;
-        });
-        start_ = FindChild(settings_, [](HWND w) { return TextOf(w) == "&Start"; });
+        // The window may still be busy finishing its start-up after the hint.
+        WaitFor(
+            [&] {
+                editFont_ = FindChild(settings_, [](HWND w) { return TextOf(w) == "Edit Font"; });
+                preview_ = FindChild(settings_, [](HWND w) {
+                    return ClassOf(w) == "Static" &&
+                           (::GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW;
+                });
+                start_ = FindChild(settings_, [](HWND w) { return TextOf(w) == "&Start"; });
+                return editFont_ != nullptr && preview_ != nullptr && start_ != nullptr;
+            },
+            5000);
         ASSERT_NE(editFont_, nullptr);
         ASSERT_NE(preview_, nullptr);
         PumpMessages(300);
