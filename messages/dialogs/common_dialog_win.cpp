@@ -8,11 +8,17 @@
 #include "dialog_hook_win.h"
 #include "helper_error.h"
 #include "memory_win.h"
+#include "print_rules.h"
 #include "screen_rules.h"
 #include "win/unique_handle.h"
 
 namespace murmurex::dialogs {
 namespace {
+
+// Every request record is the platform's own structure with `sizeof` as its size: a 64-bit
+// program's records hold 64-bit handles and pointers, so they are larger than the 32-bit
+// records (font 60 bytes, open file 76, help window position 26) that older callers wrote by
+// hand, and the dialog library refuses a record whose size it does not know.
 
 static_assert(font_flags::kScreenFonts == CF_SCREENFONTS);
 static_assert(font_flags::kPrinterFonts == CF_PRINTERFONTS);
@@ -28,6 +34,25 @@ static_assert(file_flags::kEnableHook == OFN_ENABLEHOOK);
 static_assert(file_flags::kEnableTemplate == OFN_ENABLETEMPLATE);
 static_assert(file_flags::kMultipleSelection == OFN_ALLOWMULTISELECT);
 static_assert(file_flags::kExplorer == OFN_EXPLORER);
+static_assert(print_flags::kPageNumbers == PD_PAGENUMS);
+static_assert(print_flags::kPrintSetup == PD_PRINTSETUP);
+static_assert(print_flags::kReturnDc == PD_RETURNDC);
+static_assert(print_flags::kReturnIc == PD_RETURNIC);
+static_assert(print_flags::kReturnDefault == PD_RETURNDEFAULT);
+static_assert(print_flags::kEnablePrintHook == PD_ENABLEPRINTHOOK);
+static_assert(print_flags::kEnableSetupHook == PD_ENABLESETUPHOOK);
+static_assert(print_flags::kEnablePrintTemplate == PD_ENABLEPRINTTEMPLATE);
+static_assert(print_flags::kEnableSetupTemplate == PD_ENABLESETUPTEMPLATE);
+static_assert(print_flags::kEnablePrintTemplateHandle == PD_ENABLEPRINTTEMPLATEHANDLE);
+static_assert(print_flags::kEnableSetupTemplateHandle == PD_ENABLESETUPTEMPLATEHANDLE);
+static_assert(page_setup_flags::kEnableHook == PSD_ENABLEPAGESETUPHOOK);
+static_assert(page_setup_flags::kEnableTemplate == PSD_ENABLEPAGESETUPTEMPLATE);
+static_assert(page_setup_flags::kEnableTemplateHandle == PSD_ENABLEPAGESETUPTEMPLATEHANDLE);
+static_assert(page_setup_flags::kEnablePaintHook == PSD_ENABLEPAGEPAINTHOOK);
+static_assert(colour_flags::kRgbInit == CC_RGBINIT);
+static_assert(colour_flags::kEnableHook == CC_ENABLEHOOK);
+static_assert(colour_flags::kEnableTemplate == CC_ENABLETEMPLATE);
+static_assert(colour_flags::kEnableTemplateHandle == CC_ENABLETEMPLATEHANDLE);
 static_assert(hook_messages::kInitDialog == WM_INITDIALOG);
 static_assert(hook_messages::kNotify == WM_NOTIFY);
 static_assert(hook_messages::kFileOk == static_cast<std::int32_t>(CDN_FILEOK));
@@ -39,6 +64,19 @@ double ScreenTwipsPerPixelY() {
     win::UniqueWindowDc screen(::GetDC(nullptr));
     const int dots = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dots > 0 ? 1440.0 / dots : 15.0;
+}
+
+// An information context on the default printer (no drawing), or none without a printer.
+win::UniqueOwnedDc DefaultPrinterContext() {
+    PRINTDLGA request{};
+    request.lStructSize = sizeof request;
+    request.Flags = PD_RETURNDEFAULT | PD_RETURNIC;
+    const BOOL found = ::PrintDlgA(&request);
+    cMemory dev_mode;
+    cMemory dev_names;
+    dev_mode.Handle(request.hDevMode);
+    dev_names.Handle(request.hDevNames);
+    return win::UniqueOwnedDc(found ? request.hDC : nullptr);
 }
 
 std::string CutAtNul(const char* text, std::size_t size) {
@@ -76,8 +114,14 @@ bool GCommonDialog::VBChooseFont(FontObject& font, std::intptr_t printer_context
     api_return_ = 0;
     extended_error_ = 0;
     const bool context_given = printer_context != -1;
-    // No run-time printer object exists here: printer fonts without a context get none.
-    const HDC printer = context_given ? reinterpret_cast<HDC>(printer_context) : nullptr;
+    // Printer fonts without a given context list the default printer's fonts; with no printer
+    // the context stays 0 and the dialog reports the failure itself.
+    win::UniqueOwnedDc default_printer;
+    if (NeedsRuntimePrinter(flags, context_given)) {
+        default_printer = DefaultPrinterContext();
+    }
+    const HDC printer =
+        context_given ? reinterpret_cast<HDC>(printer_context) : default_printer.get();
     flags =
         AdjustFontFlags(flags, context_given, static_cast<std::int32_t>(colour), minimum, maximum);
 
@@ -125,7 +169,8 @@ bool GCommonDialog::VBChooseFont(FontObject& font, std::intptr_t printer_context
 }
 
 bool GCommonDialog::VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& flags, bool hook,
-                                  DialogNotifications* receiver) {
+                                  DialogNotifications* receiver, HINSTANCE instance,
+                                  std::int32_t template_id) {
     api_return_ = 0;
     extended_error_ = 0;
     CHOOSECOLORA request{};
@@ -133,10 +178,13 @@ bool GCommonDialog::VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& fl
     request.hwndOwner = owner;
     request.rgbResult = colour;
     request.lpCustColors = custom_colours_.data();
-    request.Flags = static_cast<DWORD>(flags | CC_RGBINIT) &
-                    ~static_cast<DWORD>(CC_ENABLEHOOK | CC_ENABLETEMPLATE);
+    request.Flags = static_cast<DWORD>(
+        ColourRecordFlags(flags, hook, reinterpret_cast<std::intptr_t>(instance)));
+    if (request.Flags & CC_ENABLETEMPLATE) {
+        request.hInstance = reinterpret_cast<HWND>(instance);
+        request.lpTemplateName = MAKEINTRESOURCEA(template_id);
+    }
     if (hook) {
-        request.Flags |= CC_ENABLEHOOK;
         request.lpfnHook = mDialogHook::ColorHookProc;
         target_ = receiver;
     }
@@ -149,7 +197,8 @@ bool GCommonDialog::VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& fl
         return false;
     }
     colour = request.rgbResult;
-    flags = static_cast<std::int32_t>(request.Flags & ~static_cast<DWORD>(CC_ENABLEHOOK));
+    flags = WithoutWorkerHook(static_cast<std::int32_t>(request.Flags), colour_flags::kEnableHook,
+                              hook);
     return true;
 }
 
@@ -179,7 +228,7 @@ bool GCommonDialog::RunFileDialog(FileRequest& file, HWND owner, bool hook,
     request.lpstrDefExt = file.default_ext.empty() ? nullptr : file.default_ext.c_str();
     request.Flags = static_cast<DWORD>(record_flags);
     if (record_flags & file_flags::kEnableTemplate) {
-        request.lpTemplateName = file.template_name.c_str();
+        request.lpTemplateName = MAKEINTRESOURCEA(file.template_id);
     }
     if (hook) {
         request.lpfnHook = save ? mDialogHook::SaveHookProc : mDialogHook::OpenHookProc;
@@ -201,14 +250,178 @@ bool GCommonDialog::RunFileDialog(FileRequest& file, HWND owner, bool hook,
     return true;
 }
 
+bool GCommonDialog::VBGetOpenFileName2(FileRequest& request, HWND owner, bool hook,
+                                       DialogNotifications* receiver) {
+    return RunFileDialog(request, owner, hook, receiver, false);
+}
+
+bool GCommonDialog::VBGetSaveFileName2(FileRequest& request, HWND owner, bool hook,
+                                       DialogNotifications* receiver) {
+    return RunFileDialog(request, owner, hook, receiver, true);
+}
+
 bool GCommonDialog::VBGetOpenFileName(FileRequest& request, HWND owner, bool hook,
                                       DialogNotifications* receiver) {
+    request.instance = nullptr;
     return RunFileDialog(request, owner, hook, receiver, false);
 }
 
 bool GCommonDialog::VBGetSaveFileName(FileRequest& request, HWND owner, bool hook,
                                       DialogNotifications* receiver) {
+    request.instance = nullptr;
     return RunFileDialog(request, owner, hook, receiver, true);
+}
+
+std::string GCommonDialog::VBGetFileTitle(const std::string& file) {
+    api_return_ = 0;
+    extended_error_ = 0;
+    // The answer is 0 on success, the size needed when the buffer is short, negative on a
+    // refused name. A path cannot give a title longer than itself, so one retry suffices.
+    std::string title(MAX_PATH, '\0');
+    short answer = ::GetFileTitleA(file.c_str(), title.data(), static_cast<WORD>(title.size()));
+    if (answer > 0 && static_cast<std::size_t>(answer) > title.size() &&
+        static_cast<std::size_t>(answer) <= file.size() + 1) {
+        title.assign(static_cast<std::size_t>(answer), '\0');
+        answer = ::GetFileTitleA(file.c_str(), title.data(), static_cast<WORD>(title.size()));
+    }
+    api_return_ = answer;
+    if (answer != 0) {
+        return {};
+    }
+    return CutAtNul(title.data(), title.size());
+}
+
+void GCommonDialog::AdoptPrinterBlocks(HGLOBAL dev_mode, HGLOBAL dev_names) {
+    dev_mode_.ReleaseDontFreeMemory();
+    dev_names_.ReleaseDontFreeMemory();
+    dev_mode_.Handle(dev_mode);
+    dev_names_.Handle(dev_names);
+}
+
+std::string GCommonDialog::ChosenPrinterName() {
+    const auto* block = static_cast<const std::uint8_t*>(dev_names_.Pointer());
+    if (block == nullptr) {
+        return {};
+    }
+    const DeviceNames names = ReadDeviceNames(std::span(block, dev_names_.Size()));
+    dev_names_.UnlockMemory();
+    return names.device;
+}
+
+bool GCommonDialog::VBPrintDlg(PrintRequest& print, HWND owner, bool hook,
+                               DialogNotifications* receiver) {
+    api_return_ = 0;
+    extended_error_ = 0;
+    const std::int32_t record_flags =
+        PrintRecordFlags(print.flags, hook, reinterpret_cast<std::intptr_t>(print.instance));
+    dev_mode_.UnlockMemory();
+    dev_names_.UnlockMemory();
+
+    PRINTDLGA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.hDevMode = dev_mode_.Handle();
+    request.hDevNames = dev_names_.Handle();
+    request.Flags = static_cast<DWORD>(record_flags);
+    request.nFromPage = RecordPageNumber(print.from_page);
+    request.nToPage = RecordPageNumber(print.to_page);
+    request.nMinPage = RecordPageNumber(print.min_page);
+    request.nMaxPage = RecordPageNumber(print.max_page);
+    request.nCopies = RecordCopies(print.copies);
+    if (record_flags & (print_flags::kEnablePrintTemplate | print_flags::kEnableSetupTemplate)) {
+        request.hInstance = print.instance;
+        request.lpPrintTemplateName = MAKEINTRESOURCEA(print.template_id);
+        request.lpSetupTemplateName = MAKEINTRESOURCEA(print.template_id);
+    }
+    if (hook) {
+        request.lpfnPrintHook = mDialogHook::PrintHookProc;
+        request.lpfnSetupHook = mDialogHook::PrintHookProc;
+        target_ = receiver;
+    }
+    BOOL result;
+    {
+        mDialogHook::SlotScope slot(hook ? this : nullptr);
+        result = ::PrintDlgA(&request);
+    }
+    AdoptPrinterBlocks(request.hDevMode, request.hDevNames);
+    const bool chosen = Finish(result);
+    if (chosen) {
+        const auto* block = static_cast<const std::uint8_t*>(dev_names_.Pointer());
+        const DeviceNames names =
+            block ? ReadDeviceNames(std::span(block, dev_names_.Size())) : DeviceNames{};
+        dev_names_.UnlockMemory();
+        print.printer_name = names.device;
+        print.printer_driver = names.driver;
+        print.output_port = names.output_port;
+        print.flags =
+            WithoutWorkerHook(static_cast<std::int32_t>(request.Flags),
+                              print_flags::kEnablePrintHook | print_flags::kEnableSetupHook, hook);
+        print.copies = request.nCopies;
+        print.from_page = request.nFromPage;
+        print.to_page = request.nToPage;
+    }
+    if (!print.printer_default) {
+        dev_mode_.FreeMemory();
+        dev_names_.FreeMemory();
+    }
+    return chosen;
+}
+
+bool GCommonDialog::RunPageSetup(PageSetupRequest& setup, HWND owner, bool hook,
+                                 DialogNotifications* receiver) {
+    api_return_ = 0;
+    extended_error_ = 0;
+    const std::int32_t record_flags =
+        PageSetupRecordFlags(setup.flags, hook, reinterpret_cast<std::intptr_t>(setup.instance));
+    dev_mode_.UnlockMemory();
+    dev_names_.UnlockMemory();
+
+    PAGESETUPDLGA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.hDevMode = dev_mode_.Handle();
+    request.hDevNames = dev_names_.Handle();
+    request.Flags = static_cast<DWORD>(record_flags);
+    request.rtMargin = setup.margins;
+    request.rtMinMargin = setup.minimum_margins;
+    if (record_flags & page_setup_flags::kEnableTemplate) {
+        request.hInstance = setup.instance;
+        request.lpPageSetupTemplateName = MAKEINTRESOURCEA(setup.template_id);
+    }
+    if (hook) {
+        request.lpfnPageSetupHook = mDialogHook::PageSetupHookProc;
+        target_ = receiver;
+    }
+    BOOL result;
+    {
+        mDialogHook::SlotScope slot(hook ? this : nullptr);
+        result = ::PageSetupDlgA(&request);
+    }
+    AdoptPrinterBlocks(request.hDevMode, request.hDevNames);
+    const bool chosen = Finish(result);
+    if (chosen) {
+        setup.flags = WithoutWorkerHook(static_cast<std::int32_t>(request.Flags),
+                                        page_setup_flags::kEnableHook, hook);
+        setup.margins = request.rtMargin;
+        setup.paper_size = request.ptPaperSize;
+        setup.printer_name = ChosenPrinterName();
+    }
+    if (!setup.printer_default) {
+        dev_mode_.FreeMemory();
+        dev_names_.FreeMemory();
+    }
+    return chosen;
+}
+
+bool GCommonDialog::VBPageSetupDlg2(PageSetupRequest& request, HWND owner, bool hook,
+                                    DialogNotifications* receiver) {
+    return RunPageSetup(request, owner, hook, receiver);
+}
+
+bool GCommonDialog::VBPageSetupDlg(PageSetupRequest& request, HWND owner, bool hook,
+                                   DialogNotifications* receiver) {
+    request.instance = nullptr;
+    return RunPageSetup(request, owner, hook, receiver);
 }
 
 cCommonDialog::cCommonDialog(std::string executable_name, DialogNotifications* events)
@@ -243,10 +456,52 @@ bool cCommonDialog::ShowFont() {
 bool cCommonDialog::ShowColor() {
     LastHelperError().Clear();
     explorer_dialog_ = false;
-    if (!Worker().VBChooseColor(Color, hwnd, flags, HookDialog, this)) {
+    if (!Worker().VBChooseColor(Color, hwnd, flags, HookDialog, this, hInstance, TemplateName)) {
         return Fail();
     }
     return true;
+}
+
+bool cCommonDialog::ShowPrinter() {
+    LastHelperError().Clear();
+    explorer_dialog_ = false;
+    GCommonDialog::PrintRequest request;
+    request.flags = flags;
+    request.copies = Copies;
+    request.from_page = FromPage;
+    request.to_page = ToPage;
+    request.min_page = Min;
+    request.max_page = Max;
+    request.printer_default = PrinterDefault;
+    request.instance = hInstance;
+    request.template_id = TemplateName;
+    if (!Worker().VBPrintDlg(request, hwnd, HookDialog, this)) {
+        return Fail();
+    }
+    flags = request.flags;
+    Copies = request.copies;
+    FromPage = request.from_page;
+    ToPage = request.to_page;
+    printer_name_ = request.printer_name;
+    printer_driver_ = request.printer_driver;
+    printer_port_ = request.output_port;
+    return true;
+}
+
+bool cCommonDialog::cdLoadLibrary(const std::string& module_name) {
+    cdFreeLibrary();
+    loaded_module_.reset(::LoadLibraryA(module_name.c_str()));
+    hInstance = loaded_module_.get();
+    return static_cast<bool>(loaded_module_);
+}
+
+void cCommonDialog::cdFreeLibrary() {
+    if (loaded_module_) {
+        if (hInstance == loaded_module_.get()) {
+            hInstance = nullptr;
+        }
+        loaded_module_.reset();
+    }
 }
 
 bool cCommonDialog::ShowFile(bool save) {
@@ -263,8 +518,9 @@ bool cCommonDialog::ShowFile(bool save) {
     request.initial_dir = InitDir;
     request.title = DialogTitle;
     request.instance = hInstance;
-    const bool chosen = save ? Worker().VBGetSaveFileName(request, hwnd, HookDialog, this)
-                             : Worker().VBGetOpenFileName(request, hwnd, HookDialog, this);
+    request.template_id = TemplateName;
+    const bool chosen = save ? Worker().VBGetSaveFileName2(request, hwnd, HookDialog, this)
+                             : Worker().VBGetOpenFileName2(request, hwnd, HookDialog, this);
     if (!chosen) {
         FileName.clear();
         FileTitle.clear();

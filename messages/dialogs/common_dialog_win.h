@@ -13,8 +13,17 @@
 
 #include "dialog_hook_rules.h"
 #include "dialog_rules.h"
+#include "memory_win.h"
+#include "win/unique_handle.h"
 
 namespace murmurex::dialogs {
+
+/// A module loaded for its dialog templates.
+struct LoadedModuleTraits {
+    using handle_type = HMODULE;
+    static handle_type invalid() noexcept { return nullptr; }
+    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
+};
 
 /// The font object the wrapper works on; `Font` hands out this very object.
 struct FontObject {
@@ -41,8 +50,10 @@ class GCommonDialog {
     bool VBChooseFont(FontObject& font, std::intptr_t printer_context, HWND owner, COLORREF& colour,
                       std::int32_t minimum, std::int32_t maximum, std::int32_t& flags, bool hook,
                       DialogNotifications* receiver);
+    /// A template is used only with the template flag and an instance above 0.
     bool VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& flags, bool hook,
-                       DialogNotifications* receiver);
+                       DialogNotifications* receiver, HINSTANCE instance = nullptr,
+                       std::int32_t template_id = 0);
 
     /// What the open and save dialogs take and give back.
     struct FileRequest {
@@ -56,22 +67,77 @@ class GCommonDialog {
         std::string title;
         bool read_only = false;
         HINSTANCE instance = nullptr;
-        std::string template_name;
+        std::int32_t template_id = 0;  ///< a dialog resource of `instance`
     };
+    /// The open and save dialogs with the request's template (when its flag and an instance
+    /// above 0 are set).
+    bool VBGetOpenFileName2(FileRequest& request, HWND owner, bool hook,
+                            DialogNotifications* receiver);
+    bool VBGetSaveFileName2(FileRequest& request, HWND owner, bool hook,
+                            DialogNotifications* receiver);
+    /// The open and save dialogs without any template.
     bool VBGetOpenFileName(FileRequest& request, HWND owner, bool hook,
                            DialogNotifications* receiver);
     bool VBGetSaveFileName(FileRequest& request, HWND owner, bool hook,
                            DialogNotifications* receiver);
+    /// The title the shell shows for `file` (its name without folders); "" when the platform
+    /// refuses the name. `APIReturn` keeps the platform's answer.
+    std::string VBGetFileTitle(const std::string& file);
+
+    /// What the print dialog takes and gives back.
+    struct PrintRequest {
+        std::int32_t flags = 0;
+        std::int32_t copies = 0;
+        std::int32_t from_page = 0;
+        std::int32_t to_page = 0;
+        std::int32_t min_page = 0;
+        std::int32_t max_page = 0;
+        /// Keep the chosen printer and its settings for the next print or page-setup dialog.
+        bool printer_default = false;
+        HINSTANCE instance = nullptr;
+        std::int32_t template_id = 0;
+        std::string printer_name;  ///< filled on success
+        std::string printer_driver;
+        std::string output_port;
+    };
+    bool VBPrintDlg(PrintRequest& request, HWND owner, bool hook, DialogNotifications* receiver);
+
+    /// What the page-setup dialog takes and gives back (lengths in thousandths of an inch or
+    /// hundredths of a millimetre, as the flags say).
+    struct PageSetupRequest {
+        std::int32_t flags = 0;
+        RECT margins{};
+        RECT minimum_margins{};
+        POINT paper_size{};  ///< filled on success
+        bool printer_default = false;
+        HINSTANCE instance = nullptr;
+        std::int32_t template_id = 0;
+        std::string printer_name;  ///< filled on success
+    };
+    /// With the request's template.
+    bool VBPageSetupDlg2(PageSetupRequest& request, HWND owner, bool hook,
+                         DialogNotifications* receiver);
+    /// Without any template.
+    bool VBPageSetupDlg(PageSetupRequest& request, HWND owner, bool hook,
+                        DialogNotifications* receiver);
 
   private:
     bool RunFileDialog(FileRequest& request, HWND owner, bool hook, DialogNotifications* receiver,
                        bool save);
     bool Finish(BOOL result);
+    bool RunPageSetup(PageSetupRequest& request, HWND owner, bool hook,
+                      DialogNotifications* receiver);
+    // The printer blocks come back from the dialog, possibly moved: take them over again.
+    void AdoptPrinterBlocks(HGLOBAL dev_mode, HGLOBAL dev_names);
+    std::string ChosenPrinterName();
 
     std::int64_t api_return_ = 0;
     std::int64_t extended_error_ = 0;
     std::array<COLORREF, 16> custom_colours_{};
     DialogNotifications* target_ = nullptr;
+    // The printer's settings and names while a printer default is kept.
+    cMemory dev_mode_;
+    cMemory dev_names_;
 };
 
 class cCommonDialog : public DialogNotifications {
@@ -101,6 +167,23 @@ class cCommonDialog : public DialogNotifications {
     std::uint32_t HelpCommand = 0;
     std::int32_t HelpContext = 0;
     std::string HelpKey;
+    std::int32_t Copies = 0;
+    std::int32_t FromPage = 0;
+    std::int32_t ToPage = 0;
+    bool PrinterDefault = false;
+    /// Stored only: the file dialogs' buffers have their own fixed sizes.
+    std::int32_t MaxFileSize = 0;
+    /// A dialog resource of `hInstance`, used with the dialogs' template flags.
+    std::int32_t TemplateName = 0;
+
+    const std::string& PrinterName() const noexcept { return printer_name_; }
+    const std::string& PrinterDriver() const noexcept { return printer_driver_; }
+    const std::string& PrinterOutputPort() const noexcept { return printer_port_; }
+
+    /// Loads a module for templates and makes it `hInstance`; answers whether it loaded.
+    bool cdLoadLibrary(const std::string& module_name);
+    /// Frees the module `cdLoadLibrary` loaded and clears `hInstance`.
+    void cdFreeLibrary();
 
     std::string FontName() const { return font_->name; }
     void FontName(std::string name) { font_->name = std::move(name); }
@@ -127,6 +210,9 @@ class cCommonDialog : public DialogNotifications {
     bool ShowColor();
     bool ShowOpen();
     bool ShowSave();
+    /// The print dialog; on success the printer's name, driver and port, the copies and the
+    /// page range are read back.
+    bool ShowPrinter();
     /// Calls the help engine with `HelpCommand`; the window-position commands are refused.
     bool ShowHelp();
     /// Positions the help window through the help engine.
@@ -160,6 +246,10 @@ class cCommonDialog : public DialogNotifications {
     std::unique_ptr<GCommonDialog> worker_;
     std::shared_ptr<FontObject> font_ = std::make_shared<FontObject>();
     bool explorer_dialog_ = false;
+    std::string printer_name_;
+    std::string printer_driver_;
+    std::string printer_port_;
+    win::UniqueHandle<LoadedModuleTraits> loaded_module_;
 };
 
 }  // namespace murmurex::dialogs

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "phrase_test_folder.h"
 
@@ -215,6 +219,108 @@ TEST(CommonDialogWin, CancelledSaveDialogClearsTheFileName) {
     EXPECT_EQ(canceller.inits, 1);
     EXPECT_EQ(dialog.FileName, "");
     EXPECT_EQ(dialog.FileTitle, "");
+    EXPECT_EQ(LastHelperError().number, 0);
+}
+
+// Works a dialog from another thread as a user would from outside: waits for the dialog of
+// the test's thread to show, then hands it to `work` once.
+class DialogWatcher {
+  public:
+    explicit DialogWatcher(std::function<void(HWND)> work)
+        : dialog_thread_(::GetCurrentThreadId()), thread_([this, work] {
+              for (int i = 0; i < 200 && !done_; ++i) {
+                  if (HWND dialog = ShownDialog()) {
+                      ::Sleep(200);  // let it finish its own start-up
+                      work(dialog);
+                      worked_ = true;
+                      return;
+                  }
+                  ::Sleep(50);
+              }
+          }) {}
+    ~DialogWatcher() { Stop(); }
+    void Stop() {
+        done_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+    bool Worked() const { return worked_; }
+
+  private:
+    HWND ShownDialog() const {
+        HWND found = nullptr;
+        ::EnumThreadWindows(
+            dialog_thread_,
+            [](HWND window, LPARAM data) -> BOOL {
+                char name[16] = {};
+                ::GetClassNameA(window, name, sizeof name);
+                if (std::strcmp(name, "#32770") == 0 && ::IsWindowVisible(window)) {
+                    *reinterpret_cast<HWND*>(data) = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+    DWORD dialog_thread_;
+    std::atomic<bool> done_{false};
+    std::atomic<bool> worked_{false};
+    std::thread thread_;
+};
+
+TEST(CommonDialogWin, OpenDialogFilledAndConfirmedByTheUser) {
+    murmurex::testing::TempFolder temp;
+    const auto folder = temp.path() / L"Listes d'\u00e9t\u00e9";
+    std::filesystem::create_directories(folder);
+    murmurex::testing::WriteBytes(folder / "Calm and Quiet.LST", "1I am calm");
+    murmurex::testing::WriteBytes(folder / "Work.lst", "1Never");
+    DialogWatcher watcher([](HWND dialog) {
+        // The file-name box of the explorer dialog (a combo box), or of the older one.
+        HWND name = ::GetDlgItem(dialog, 0x480);
+        if (name == nullptr || !::IsWindowVisible(name)) {
+            name = ::GetDlgItem(dialog, 0x47C);
+        }
+        ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Calm and Quiet.LST"));
+        ::SendMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    cCommonDialog dialog("Messages");
+    dialog.Filter = "Phrase lists (*.lst)|*.lst|All files (*.*)|*.*";
+    dialog.FilterIndex = 1;
+    // The wrapper speaks ANSI (code page 1252 here); the temporary folder's own name is ASCII.
+    const std::string ansi_folder = temp.path().string() + "\\Listes d'\xE9t\xE9";
+    dialog.InitDir = ansi_folder;
+    ASSERT_NE(::GetFileAttributesA(dialog.InitDir.c_str()), INVALID_FILE_ATTRIBUTES)
+        << dialog.InitDir;
+    dialog.DialogTitle = "Choose a list";
+    const bool chosen = dialog.ShowOpen();
+    watcher.Stop();
+    ASSERT_TRUE(watcher.Worked()) << "no dialog showed";
+    ASSERT_TRUE(chosen) << "error " << LastHelperError().number;
+    EXPECT_EQ(dialog.FileName, ansi_folder + "\\Calm and Quiet.LST");
+    EXPECT_EQ(dialog.FileTitle, "Calm and Quiet.LST");
+    EXPECT_EQ(dialog.FilterIndex, 1);
+    EXPECT_EQ(LastHelperError().number, 0);
+}
+
+TEST(CommonDialogWin, ColourDialogFilledAndConfirmedByTheUser) {
+    DialogWatcher watcher([](HWND dialog) {
+        // The red, green and blue boxes.
+        const std::pair<int, const char*> values[] = {{706, "18"}, {707, "52"}, {708, "86"}};
+        for (const auto& [id, text] : values) {
+            ::SendMessageA(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        }
+        ::SendMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    cCommonDialog dialog("Messages");
+    dialog.Color = 0x000000FF;
+    const bool chosen = dialog.ShowColor();
+    watcher.Stop();
+    ASSERT_TRUE(watcher.Worked()) << "no dialog showed";
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(dialog.Color, RGB(18, 52, 86));
     EXPECT_EQ(LastHelperError().number, 0);
 }
 

@@ -137,6 +137,36 @@ TEST(CommonFunctionsWin, ShellExWithAVerbTheDocumentLacksLeavesTheShellsAnswer) 
     EXPECT_EQ(LastHelperError().description, "No application is associated with this file type.");
 }
 
+TEST(CommonFunctionsWin, LaunchOpensADocumentWithItsAssociation) {
+    // A command script is a document the shell opens through its file association; the
+    // script leaves a mark beside itself, so the run can be seen.
+    TempFolder temp;
+    const auto folder = temp.path() / L"Caf\u00e9 scripts";
+    std::filesystem::create_directories(folder);
+    WriteBytes(folder / "Leave Mark.CMD", "@echo opened> \"%~dp0mark.txt\"\r\n");
+    Helpers h;
+    // The helpers speak ANSI (code page 1252 here); the temporary folder's own name is ASCII.
+    const std::string script = Ansi(temp.path()) + "\\Caf\xE9 scripts\\Leave Mark.CMD";
+    const auto answer = h.functions.Launch(script, 2);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_GT(*answer, 32);
+    const auto mark = folder / "mark.txt";
+    for (int i = 0; i < 200 && ReadBytes(mark).find("opened") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_NE(ReadBytes(mark).find("opened"), std::string::npos);
+}
+
+TEST(CommonFunctionsWin, LaunchOfAMissingDocumentAnswersTheShellsNumber) {
+    TempFolder temp;
+    Helpers h;
+    LastHelperError().Clear();
+    const auto answer = h.functions.Launch(Ansi(temp.path() / "absent.txt"), 2);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, 2);  // file not found; nothing raised
+    EXPECT_EQ(LastHelperError().number, 0);
+}
+
 TEST(CommonFunctionsWin, LaunchOfAnUnknownKindOpensNothing) {
     Helpers h;
     EXPECT_FALSE(h.functions.Launch("C:\\windows", 3).has_value());

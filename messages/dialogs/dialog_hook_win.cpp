@@ -46,4 +46,11 @@ UINT_PTR CALLBACK ColorHookProc(HWND d, UINT m, WPARAM w, LPARAM l) {
     return Forward(d, m, w, l);
 }
 
+UINT_PTR CALLBACK PrintHookProc(HWND d, UINT m, WPARAM w, LPARAM l) {
+    return Forward(d, m, w, l);
+}
+UINT_PTR CALLBACK PageSetupHookProc(HWND d, UINT m, WPARAM w, LPARAM l) {
+    return Forward(d, m, w, l);
+}
+
 }  // namespace murmurex::dialogs::mDialogHook

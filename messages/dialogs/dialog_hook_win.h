@@ -1,7 +1,7 @@
 #pragma once
 // `mDialogHook`: the one slot naming the worker whose hooked dialog is open, and one hook
-// procedure per dialog kind built here (font, open, save, colour). Only one hooked dialog can
-// be open at a time.
+// procedure per dialog kind (font, open, save, colour, print, page setup). Only one hooked dialog
+// can be open at a time.
 
 #include <windows.h>
 
@@ -26,6 +26,8 @@ UINT_PTR CALLBACK FontHookProc(HWND dialog, UINT message, WPARAM first, LPARAM s
 UINT_PTR CALLBACK OpenHookProc(HWND dialog, UINT message, WPARAM first, LPARAM second);
 UINT_PTR CALLBACK SaveHookProc(HWND dialog, UINT message, WPARAM first, LPARAM second);
 UINT_PTR CALLBACK ColorHookProc(HWND dialog, UINT message, WPARAM first, LPARAM second);
+UINT_PTR CALLBACK PrintHookProc(HWND dialog, UINT message, WPARAM first, LPARAM second);
+UINT_PTR CALLBACK PageSetupHookProc(HWND dialog, UINT message, WPARAM first, LPARAM second);
 
 }  // namespace mDialogHook
 }  // namespace murmurex::dialogs

@@ -280,7 +280,8 @@ bool frmSettings::CreateControls() {
     if (bvlWHEEL2_) {
         bvlWHEEL2_->Change = [this](int value) { bvlWHEEL2_Change(value); };
     }
-    cmdEditFont_ = makeButton(kEditFontId, kEditFont, "cmdEditFont", texts::kEditFont, {});
+    cmdEditFont_ = makeButton(kEditFontId, kEditFont, "cmdEditFont", texts::kEditFont,
+                              [this] { cmdEditFont_Click(); });
     ColorPicker1_ = ColourPicker::Create(window, kColourPickerId, Pixels(kColourPicker));
     if (ColorPicker1_) {
         ColorPicker1_->Change = [this](std::uint32_t colour) { ColorPicker1_Change(colour); };

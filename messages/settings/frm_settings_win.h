@@ -14,6 +14,7 @@
 
 #include "check_list_view_win.h"
 #include "colour_picker_win.h"
+#include "common_dialog_win.h"
 #include "message_cycle.h"
 #include "message_window_win.h"
 #include "rich_text_win.h"
@@ -82,6 +83,8 @@ class frmSettings final : private ShellView, private SettingsVisibility, private
     void bvlWHEEL1_Change(int value);
     void bvlWHEEL2_Change(int value);
     void ColorPicker1_Change(std::uint32_t colour);
+    // The font button (frm_settings_font_win.cpp).
+    void cmdEditFont_Click();
 
     // ShellView
     bool SetVersionLabel() override;
@@ -142,6 +145,8 @@ class frmSettings final : private ShellView, private SettingsVisibility, private
     bool menuOpen_ = false;
     // The settings file: SettingValues, LoadSettings and SaveSettings.
     SettingsStore settings_;
+    // The font dialog of the font button.
+    dialogs::cCommonDialog Dialog{"Messages"};
 
     LabelFont previewFont_;
     std::uint32_t previewColour_ = 0x00C0C0C0;

@@ -1,0 +1,37 @@
+// The font button of the settings window: the preview label's font goes into the common font
+// dialog, and whatever the dialog holds afterwards becomes the preview's font and the settings
+// file's font lines. The message label takes it at the next Start.
+
+#include "frm_settings_win.h"
+
+#include "helper_error.h"
+#include "portable/round_half_even.h"
+
+namespace murmurex {
+
+void frmSettings::cmdEditFont_Click() {
+    Dialog.hwnd = window_.get();
+    Dialog.flags = 1;  // screen fonts only
+    Dialog.FontSize(RoundHalfEven(previewFont_.Size));
+    Dialog.FontName(previewFont_.Name);
+    Dialog.FontBold(previewFont_.Bold);
+    Dialog.FontItalic(previewFont_.Italic);
+
+    // A cancel answers False without an error and leaves the values copied above, which are
+    // then stored again. A dialog that could not open raises an error: nothing changes then.
+    if (!Dialog.ShowFont() && dialogs::LastHelperError().number != 0) {
+        return;
+    }
+
+    const auto chosen = Dialog.Font();
+    previewFont_ =
+        LabelFont{chosen->name, static_cast<float>(chosen->size), chosen->bold, chosen->italic};
+    MakePreviewFont();
+    ::InvalidateRect(picture1_, nullptr, FALSE);
+
+    settings_.FontChosen(Dialog.FontName(), Dialog.FontSize(), Dialog.FontBold(),
+                         Dialog.FontItalic());
+    ::InvalidateRect(window_.get(), nullptr, TRUE);
+}
+
+}  // namespace murmurex
