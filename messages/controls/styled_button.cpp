@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "button_paint.h"
+#include "button_paint_shades.h"
 #include "button_texts.h"
 
 namespace murmurex {
@@ -480,9 +481,30 @@ void StyledButton::Paint(Canvas& canvas, int width, int height) {
     if (state == ButtonState::Disabled) {
         surfaceColour_ = system_.buttonFace;
     }
-    // Every style paints the settings window's artwork until the other painters exist.
-    textMargin_ = 7;
-    PaintStyle10(canvas, width, height, ChooseStyle10Variant(static_cast<int>(state), focused_));
+    const int paintState = static_cast<int>(state);
+    const Colour base = props_.useCustomColors ? props_.backColor : system_.buttonFace;
+    const Colour accent = props_.useCustomColors ? props_.highlightColor : system_.highlight;
+    switch (props_.style) {
+        case 7:
+            textMargin_ = 4;
+            PaintStyle7(
+                canvas, width, height,
+                Style7ShadesFor(paintState, focused_, system_.buttonFace, system_.highlight));
+            break;
+        case 8:
+            textMargin_ = 4;
+            PaintStyle8(canvas, width, height, Style8ShadesFor(paintState, system_.buttonFace));
+            break;
+        case 9:
+            textMargin_ = 6;
+            PaintStyle9(canvas, width, height, Style9ShadesFor(paintState, base, accent));
+            break;
+        default:
+            // Styles without a painter of their own show the settings window's artwork.
+            textMargin_ = 7;
+            PaintStyle10(canvas, width, height, ChooseStyle10Variant(paintState, focused_));
+            break;
+    }
 
     if (!props_.icon.Empty()) {
         PixelPoint at = IconPosition(props_.iconAlign, width, height, props_.iconSize, textMargin_);
