@@ -9,6 +9,8 @@ add_library(controls_button_logic STATIC
   ${_button_dir}/button_layout.cpp
   ${_button_dir}/button_paint.cpp
   ${_button_dir}/button_paint_shades.cpp
+  ${_button_dir}/button_icon_image.cpp
+  ${_button_dir}/button_icon.cpp
   ${_button_dir}/button_property_bag.cpp
   ${_button_dir}/styled_button.cpp)
 target_include_directories(controls_button_logic PUBLIC ${_button_dir})
@@ -20,6 +22,7 @@ murmurex_add_test(controls_button_test
           ${_button_dir}/button_layout_test.cpp
           ${_button_dir}/button_paint_test.cpp
           ${_button_dir}/button_paint_shades_test.cpp
+          ${_button_dir}/button_icon_test.cpp
           ${_button_dir}/styled_button_test.cpp
   LIBS controls_button_logic)
 

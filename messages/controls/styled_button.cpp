@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "button_icon.h"
 #include "button_paint.h"
 #include "button_paint_shades.h"
 #include "button_texts.h"
@@ -506,14 +507,18 @@ void StyledButton::Paint(Canvas& canvas, int width, int height) {
             break;
     }
 
-    if (!props_.icon.Empty()) {
-        PixelPoint at = IconPosition(props_.iconAlign, width, height, props_.iconSize, textMargin_);
-        if (state == ButtonState::Pressed) {
-            at.x += 1;
-            at.y += 1;
-        }
-        canvas.Icon(props_.icon.bytes, at.x, at.y, props_.iconSize);
-    }
+    ButtonIconRequest icon;
+    icon.icon = props_.icon.bytes;
+    icon.iconSize = props_.iconSize;
+    icon.iconAlign = props_.iconAlign;
+    icon.width = width;
+    icon.height = height;
+    icon.textMargin = textMargin_;
+    icon.style = props_.style;
+    icon.paintState = paintState;
+    icon.useMaskColor = props_.useMaskColor;
+    icon.maskColor = props_.maskColor;
+    PaintButtonIcon(canvas, icon);
 
     Colour text = system_.buttonText;
     if (state == ButtonState::Disabled) {
