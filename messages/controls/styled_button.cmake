@@ -29,7 +29,8 @@ murmurex_add_test(controls_button_test
 if(WIN32)
   add_library(controls_button STATIC
     ${_button_dir}/canvas_gdi_win.cpp
-    ${_button_dir}/styled_button_win.cpp)
+    ${_button_dir}/styled_button_win.cpp
+    ${_button_dir}/about_win.cpp)
   target_include_directories(controls_button PUBLIC ${_button_dir})
   target_link_libraries(controls_button PUBLIC controls_button_logic common_win user32 gdi32
                                         comctl32 shell32 PRIVATE project_options)
