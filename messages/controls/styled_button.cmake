@@ -30,7 +30,8 @@ if(WIN32)
   add_library(controls_button STATIC
     ${_button_dir}/canvas_gdi_win.cpp
     ${_button_dir}/styled_button_win.cpp
-    ${_button_dir}/about_win.cpp)
+    ${_button_dir}/about_win.cpp
+    ${_button_dir}/button_icon_win.cpp)
   target_include_directories(controls_button PUBLIC ${_button_dir})
   target_link_libraries(controls_button PUBLIC controls_button_logic common_win user32 gdi32
                                         comctl32 shell32 PRIVATE project_options)
@@ -47,6 +48,9 @@ if(WIN32)
   # Real windows, real input: they take the pointer and the foreground window.
   murmurex_add_test(styled_button_win_test
     SOURCES ${_button_dir}/styled_button_win_test.cpp
+    LIBS controls_button RESOURCE_LOCK wine_display)
+  murmurex_add_test(button_shades_win_test
+    SOURCES ${_button_dir}/button_shades_win_test.cpp
     LIBS controls_button RESOURCE_LOCK wine_display)
   murmurex_add_test(controls_demo_win_test
     SOURCES ${_button_dir}/controls_demo_win_test.cpp

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "about_win.h"
+#include "button_icon_win.h"
 #include "button_texts.h"
 #include "canvas_gdi_win.h"
 #include "win/window_procedure.h"
@@ -528,6 +529,11 @@ void StyledButtonWindow::About() {
 
 HWND StyledButtonWindow::AboutWindow() const noexcept {
     return about_ ? about_->hWnd() : nullptr;
+}
+
+bool StyledButtonWindow::PaintIconGrayscale(HDC dc, HICON icon, int x, int y, int width,
+                                            int height) {
+    return murmurex::PaintIconGrayscale(dc, icon, x, y, width, height);
 }
 
 int StyledButtonWindow::OpenLink(const std::string& link) {

@@ -56,6 +56,9 @@ class StyledButtonWindow final : private ButtonView {
     /// Shows the About window (about_win.h): title, version and a Close button that hides
     /// it again.
     void About();
+    /// Draws icon in grey on dc at x, y with the given size (button_icon_win.h); true when
+    /// it was drawn.
+    static bool PaintIconGrayscale(HDC dc, HICON icon, int x, int y, int width, int height);
     /// Opens link with the shell's "open" verb in a normal window; the shell's result code.
     static int OpenLink(const std::string& link);
 
