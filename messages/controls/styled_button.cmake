@@ -38,7 +38,8 @@ if(WIN32)
 
   # The demonstration program: a tab strip, styled buttons and a tray icon, logging events.
   # The strip and the tray come from their own targets once those exist.
-  add_executable(controls-demo WIN32 ${_button_dir}/controls_demo_win.cpp)
+  add_executable(controls-demo WIN32 ${_button_dir}/controls_demo_win.cpp
+                                     ${_button_dir}/controls_demo_win_gallery.cpp)
   target_link_libraries(controls-demo PRIVATE controls_button project_options
                         $<TARGET_NAME_IF_EXISTS:controls_tabs> $<TARGET_NAME_IF_EXISTS:tray>)
   target_compile_definitions(controls-demo PRIVATE
@@ -54,6 +55,7 @@ if(WIN32)
     LIBS controls_button RESOURCE_LOCK wine_display)
   murmurex_add_test(controls_demo_win_test
     SOURCES ${_button_dir}/controls_demo_win_test.cpp
+            ${_button_dir}/controls_demo_win_gallery.cpp
     LIBS controls_button RESOURCE_LOCK wine_display)
   add_dependencies(controls_demo_win_test controls-demo)
   target_compile_definitions(controls_demo_win_test PRIVATE
