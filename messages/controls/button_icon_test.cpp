@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "canvas_pixels.h"
@@ -185,6 +188,67 @@ TEST(IconFile, DamagedFilesGiveNoImage) {
     negative[22 + 11] = 0xFF;  // height negative
     EXPECT_FALSE(DecodeIconFile(negative, 16));
     EXPECT_FALSE(DecodeIconFile({}, 16));
+}
+
+std::vector<std::uint8_t> ReadFile(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+// Icon files written by other tools, where this machine has them. The expected pixels were
+// read from the same files with ImageMagick, a decoder of its own.
+TEST(IconFile, RealIconsFromOtherTools) {
+    int read = 0;
+    if (const auto bytes = ReadFile("/usr/share/clang/scan-view-14/share/bugcatcher.ico");
+        !bytes.empty()) {
+        // One 16 x 16 image of 4 bits per pixel, fully opaque.
+        const auto image = DecodeIconFile(bytes, 16);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, 16);
+        EXPECT_EQ(image->ColourAt(0, 0), Rgb(255, 255, 255));
+        EXPECT_EQ(image->ColourAt(7, 0), Rgb(128, 128, 128));
+        EXPECT_EQ(image->ColourAt(7, 7), Rgb(192, 192, 192));
+        EXPECT_EQ(image->ColourAt(2, 2), Rgb(128, 128, 128));
+        EXPECT_EQ(image->ColourAt(5, 4), Rgb(192, 192, 192));
+        EXPECT_EQ(std::count(image->alpha.begin(), image->alpha.end(), 255), 256);
+        ++read;
+    }
+    if (const auto bytes = ReadFile("/usr/share/doc/fp-compiler/3.2.2/wince/SysInfo/sysinfo.ico");
+        !bytes.empty()) {
+        // 32 x 32 and 16 x 16 images of 4 bits per pixel with masks.
+        const auto image = DecodeIconFile(bytes, 32);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, 32);
+        EXPECT_EQ(image->AlphaAt(0, 0), 0);
+        EXPECT_EQ(image->ColourAt(11, 9), Rgb(128, 128, 128));
+        EXPECT_EQ(image->AlphaAt(11, 9), 255);
+        EXPECT_EQ(image->ColourAt(15, 16), Rgb(255, 255, 255));
+        EXPECT_EQ(image->AlphaAt(31, 31), 0);
+        EXPECT_EQ(std::count(image->alpha.begin(), image->alpha.end(), 0), 96);
+        EXPECT_EQ(DecodeIconFile(bytes, 16)->width, 16);
+        ++read;
+    }
+    if (const auto bytes =
+            ReadFile("/root/.pyenv/versions/3.13.0/lib/python3.13/idlelib/Icons/idle.ico");
+        !bytes.empty()) {
+        // 16, 32 and 48 pixels at 32 bits with partial alpha, and a compressed 256.
+        const auto image = DecodeIconFile(bytes, 16);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, 16);
+        EXPECT_EQ(image->ColourAt(0, 0), Rgb(183, 183, 183));
+        EXPECT_EQ(image->ColourAt(7, 7), Rgb(62, 116, 160));
+        EXPECT_EQ(image->ColourAt(8, 8), Rgb(234, 239, 243));
+        EXPECT_EQ(image->AlphaAt(14, 15), 0);
+        EXPECT_EQ(image->ColourAt(11, 0), Rgb(196, 196, 196));
+        EXPECT_EQ(image->AlphaAt(11, 0), 127);
+        EXPECT_EQ(image->AlphaAt(13, 3), 181);
+        EXPECT_EQ(DecodeIconFile(bytes, 32)->width, 32);
+        EXPECT_EQ(DecodeIconFile(bytes, 256)->width, 48);
+        ++read;
+    }
+    if (read == 0) {
+        GTEST_SKIP() << "no icon files of other tools on this machine";
+    }
 }
 
 TEST(GreyIcon, KeptGreysStayAndOthersUseTheWeights) {
