@@ -166,28 +166,36 @@ std::optional<IconImage> DecodeIconFile(std::span<const std::uint8_t> file, int 
     if (count == 0 || !r.Has(kDirectoryHeader, count * kDirectoryEntry)) {
         return std::nullopt;
     }
-    std::optional<IconImage> best;
-    int bestDistance = 0;
+    // The entries in order of preference: nearest width first, the larger of two as near.
+    // Only the first that reads is decoded in full; the others fail on their headers, so the
+    // work stays one image however many entries share its bytes.
+    struct Candidate {
+        int distance;
+        int width;
+        std::size_t entry;
+    };
+    std::vector<Candidate> candidates;
+    candidates.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t entry = kDirectoryHeader + kDirectoryEntry * i;
-        const std::uint32_t length = r.U32(entry + 8);
-        const std::uint32_t offset = r.U32(entry + 12);
-        if (!r.Has(offset, length)) {
+        if (!r.Has(r.U32(entry + 12), r.U32(entry + 8))) {
             continue;
         }
         const int width = r.U8(entry) == 0 ? 256 : static_cast<int>(r.U8(entry));
-        const int distance = std::abs(width - size);
-        if (best &&
-            (distance > bestDistance || (distance == bestDistance && width <= best->width))) {
-            continue;
-        }
+        candidates.push_back(Candidate{std::abs(width - size), width, entry});
+    }
+    std::stable_sort(
+        candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+            return a.distance != b.distance ? a.distance < b.distance : a.width > b.width;
+        });
+    for (const Candidate& candidate : candidates) {
         // Compressed images fail here and are passed over.
-        if (auto image = DecodeBitmapImage(r.Slice(offset, length))) {
-            best = std::move(image);
-            bestDistance = std::abs(best->width - size);
+        if (auto image = DecodeBitmapImage(
+                r.Slice(r.U32(candidate.entry + 12), r.U32(candidate.entry + 8)))) {
+            return image;
         }
     }
-    return best;
+    return std::nullopt;
 }
 
 std::vector<std::uint8_t> EncodeIconFile(const IconImage& image) {

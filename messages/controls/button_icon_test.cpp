@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -164,6 +165,33 @@ TEST(IconFile, CompressedImagesArePassedOver) {
     const auto withBitmap = DecodeIconFile(IconFile({png, FourBitImage()}), 16);
     ASSERT_TRUE(withBitmap);
     EXPECT_EQ(withBitmap->width, 8);
+}
+
+TEST(IconFile, ManyEntriesSharingOneLargeImageDecodeItOnce) {
+    // 4,000 entries all claiming 16 pixels and pointing at one 256 x 256 image: the work
+    // must stay one image's, not one per entry.
+    const auto single = EncodeIconFile(Picture(256));
+    const std::vector<std::uint8_t> body(single.begin() + 22, single.end());
+    constexpr unsigned kEntries = 4000;
+    std::vector<std::uint8_t> file;
+    Put16(file, 0);
+    Put16(file, 1);
+    Put16(file, kEntries);
+    const unsigned offset = 6 + 16 * kEntries;
+    for (unsigned i = 0; i < kEntries; ++i) {
+        file.insert(file.end(), {16, 16, 0, 0});
+        Put16(file, 1);
+        Put16(file, 32);
+        Put32(file, static_cast<unsigned>(body.size()));
+        Put32(file, offset);
+    }
+    file.insert(file.end(), body.begin(), body.end());
+    const auto begin = std::chrono::steady_clock::now();
+    const auto image = DecodeIconFile(file, 16);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 256);
+    EXPECT_LT(took, std::chrono::seconds(1));
 }
 
 TEST(IconFile, DamagedFilesGiveNoImage) {
