@@ -57,15 +57,21 @@ Colour GreyIconPixel(Colour colour) noexcept {
 }
 
 void DrawIconPixels(Canvas& canvas, const IconImage& icon, int x, int y, int width, int height,
-                    IconInk ink, std::optional<Colour> maskColour) {
+                    IconInk ink, std::optional<Colour> maskColour, const PixelRect& visible) {
     if (icon.width <= 0 || icon.height <= 0 || width <= 0 || height <= 0) {
         return;
     }
-    for (int row = 0; row < height; ++row) {
-        const int sourceRow = static_cast<int>(static_cast<long long>(row) * icon.height / height);
-        for (int column = 0; column < width; ++column) {
-            const int sourceColumn =
-                static_cast<int>(static_cast<long long>(column) * icon.width / width);
+    // Only the rows and columns of the picture that land inside the visible rectangle.
+    const long long firstRow = std::max(0LL, static_cast<long long>(visible.top) - y);
+    const long long endRow =
+        std::min<long long>(height, static_cast<long long>(visible.bottom) - y);
+    const long long firstColumn = std::max(0LL, static_cast<long long>(visible.left) - x);
+    const long long endColumn =
+        std::min<long long>(width, static_cast<long long>(visible.right) - x);
+    for (long long row = firstRow; row < endRow; ++row) {
+        const auto sourceRow = static_cast<int>(row * icon.height / height);
+        for (long long column = firstColumn; column < endColumn; ++column) {
+            const auto sourceColumn = static_cast<int>(column * icon.width / width);
             const int alpha = icon.AlphaAt(sourceColumn, sourceRow);
             const Colour source = icon.ColourAt(sourceColumn, sourceRow);
             if (alpha == 0 ||
@@ -73,25 +79,27 @@ void DrawIconPixels(Canvas& canvas, const IconImage& icon, int x, int y, int wid
                 continue;
             }
             const Colour colour = Inked(source, ink);
+            const int px = x + static_cast<int>(column);
+            const int py = y + static_cast<int>(row);
             if (alpha == 255) {
-                canvas.Pixel(x + column, y + row, colour);
+                canvas.Pixel(px, py, colour);
                 continue;
             }
-            if (const std::optional<Colour> below = canvas.PixelAt(x + column, y + row)) {
-                canvas.Pixel(x + column, y + row, Over(colour, *below, alpha));
+            if (const std::optional<Colour> below = canvas.PixelAt(px, py)) {
+                canvas.Pixel(px, py, Over(colour, *below, alpha));
             } else if (alpha >= 128) {
-                canvas.Pixel(x + column, y + row, colour);
+                canvas.Pixel(px, py, colour);
             }
         }
     }
 }
 
-bool PaintIconGrayscale(Canvas& canvas, const IconImage* icon, int x, int y, int width,
-                        int height) {
+bool PaintIconGrayscale(Canvas& canvas, const IconImage* icon, int x, int y, int width, int height,
+                        const PixelRect& visible) {
     if (icon == nullptr || icon->width <= 0 || icon->height <= 0 || width <= 0 || height <= 0) {
         return false;
     }
-    DrawIconPixels(canvas, *icon, x, y, width, height, IconInk::Grey);
+    DrawIconPixels(canvas, *icon, x, y, width, height, IconInk::Grey, std::nullopt, visible);
     return true;
 }
 
@@ -118,42 +126,49 @@ void PaintButtonIcon(Canvas& canvas, const ButtonIconRequest& request) {
     }
     const std::optional<Colour> mask =
         request.useMaskColor ? std::optional<Colour>(request.maskColor) : std::nullopt;
+    const PixelRect button{0, 0, request.width, request.height};
+    const auto draw = [&](int left, int top, IconInk ink, std::optional<Colour> masked) {
+        DrawIconPixels(canvas, *icon, left, top, s, s, ink, masked, button);
+    };
 
     if (request.style == kStyleLight && request.paintState == kStateHot) {
         if (!request.useMaskColor) {
             // The picture drawn in place, then everything in its square that differs from
             // the body colour at (1, 1) turned to the shadow grey, the icon above and left.
-            DrawIconPixels(canvas, *icon, at.x, at.y, s, s, IconInk::Own);
+            draw(at.x, at.y, IconInk::Own, std::nullopt);
             if (const std::optional<Colour> body = canvas.PixelAt(1, 1)) {
-                for (int row = 0; row < s; ++row) {
-                    for (int column = 0; column < s; ++column) {
-                        const std::optional<Colour> here =
-                            canvas.PixelAt(at.x + column, at.y + row);
+                const int top = std::max(at.y, 0);
+                const int bottom = std::min(at.y + s, request.height);
+                const int left = std::max(at.x, 0);
+                const int right = std::min(at.x + s, request.width);
+                for (int row = top; row < bottom; ++row) {
+                    for (int column = left; column < right; ++column) {
+                        const std::optional<Colour> here = canvas.PixelAt(column, row);
                         if (here && *here != *body) {
-                            canvas.Pixel(at.x + column, at.y + row, kIconShadowColour);
+                            canvas.Pixel(column, row, kIconShadowColour);
                         }
                     }
                 }
             } else {
-                DrawIconPixels(canvas, *icon, at.x, at.y, s, s, IconInk::Shadow);
+                draw(at.x, at.y, IconInk::Shadow, std::nullopt);
             }
-            DrawIconPixels(canvas, *icon, at.x - 2, at.y - 2, s, s, IconInk::Own);
+            draw(at.x - 2, at.y - 2, IconInk::Own, std::nullopt);
         } else {
-            DrawIconPixels(canvas, *icon, at.x + 1, at.y + 1, s, s, IconInk::Shadow, mask);
-            DrawIconPixels(canvas, *icon, at.x - 1, at.y - 1, s, s, IconInk::Own, mask);
-            DrawIconPixels(canvas, *icon, at.x - 2, at.y - 2, s, s, IconInk::Own, mask);
+            draw(at.x + 1, at.y + 1, IconInk::Shadow, mask);
+            draw(at.x - 1, at.y - 1, IconInk::Own, mask);
+            draw(at.x - 2, at.y - 2, IconInk::Own, mask);
         }
         return;
     }
     if (!request.useMaskColor) {
         if (disabled) {
-            PaintIconGrayscale(canvas, &*icon, at.x, at.y, s, s);
+            PaintIconGrayscale(canvas, &*icon, at.x, at.y, s, s, button);
         } else {
-            DrawIconPixels(canvas, *icon, at.x, at.y, s, s, IconInk::Own);
+            draw(at.x, at.y, IconInk::Own, std::nullopt);
         }
         return;
     }
-    DrawIconPixels(canvas, *icon, at.x, at.y, s, s, disabled ? IconInk::Grey : IconInk::Own, mask);
+    draw(at.x, at.y, disabled ? IconInk::Grey : IconInk::Own, mask);
 }
 
 }  // namespace murmurex

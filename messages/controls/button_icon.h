@@ -31,13 +31,15 @@ enum class IconInk {
 
 /// Draws the icon scaled to width x height at x, y. Transparent pixels are left alone, and
 /// with a mask colour every pixel of that colour is transparent too. Partly covered pixels
-/// are blended with the surface where it can be read.
+/// are blended with the surface where it can be read. Only the part inside `visible` is
+/// visited, so a huge size costs no more than the surface it covers.
 void DrawIconPixels(Canvas& canvas, const IconImage& icon, int x, int y, int width, int height,
-                    IconInk ink, std::optional<Colour> maskColour = std::nullopt);
+                    IconInk ink, std::optional<Colour> maskColour, const PixelRect& visible);
 
-/// The icon in grey at x, y with the given size, keeping its own mask. False (nothing
-/// drawn) when there is no icon or the size is empty.
-bool PaintIconGrayscale(Canvas& canvas, const IconImage* icon, int x, int y, int width, int height);
+/// The icon in grey at x, y with the given size, keeping its own mask, drawn inside
+/// `visible`. False (nothing drawn) when there is no icon or the size is empty.
+bool PaintIconGrayscale(Canvas& canvas, const IconImage* icon, int x, int y, int width, int height,
+                        const PixelRect& visible);
 
 /// What the button's icon step needs to know.
 struct ButtonIconRequest {

@@ -322,7 +322,8 @@ TEST(GreyIcon, PaintsEveryPixelGreyAndKeepsTheMask) {
     }
     picture.alpha[7] = 0;  // the red one is masked out
     PixelCanvas canvas(12, 12, kBackground);
-    ASSERT_TRUE(PaintIconGrayscale(canvas, &picture, 3, 4, 5, 4));
+    const PixelRect all{0, 0, 12, 12};
+    ASSERT_TRUE(PaintIconGrayscale(canvas, &picture, 3, 4, 5, 4, all));
     for (int i = 0; i < 20; ++i) {
         const int x = 3 + i % 5;
         const int y = 4 + i / 5;
@@ -341,8 +342,15 @@ TEST(GreyIcon, PaintsEveryPixelGreyAndKeepsTheMask) {
     EXPECT_EQ(canvas.At(2, 4), kBackground);
     EXPECT_EQ(canvas.At(8, 4), kBackground);
 
-    EXPECT_FALSE(PaintIconGrayscale(canvas, nullptr, 0, 0, 5, 4));
-    EXPECT_FALSE(PaintIconGrayscale(canvas, &picture, 0, 0, 0, 4));
+    EXPECT_FALSE(PaintIconGrayscale(canvas, nullptr, 0, 0, 5, 4, all));
+    EXPECT_FALSE(PaintIconGrayscale(canvas, &picture, 0, 0, 0, 4, all));
+
+    // Only the visible part is drawn.
+    PixelCanvas clipped(12, 12, kBackground);
+    ASSERT_TRUE(PaintIconGrayscale(clipped, &picture, 3, 4, 5, 4, PixelRect{4, 0, 12, 6}));
+    EXPECT_EQ(clipped.At(3, 4), kBackground);
+    EXPECT_EQ(clipped.At(4, 4), GreyIconPixel(colours[1]));
+    EXPECT_EQ(clipped.At(4, 6), kBackground);
 }
 
 // The bounding box of what differs from the background.
@@ -397,6 +405,27 @@ TEST(ButtonIcon, PositionByAlignmentAndPressedOffset) {
             }
         }
     }
+}
+
+TEST(ButtonIcon, HugeIconSizeCostsOnlyTheButtonsPixels) {
+    // IconSize is a 16-bit property: 32,767 squared pixels would be a billion visits.
+    const auto file = EncodeIconFile(Picture(16));
+    ButtonIconRequest request;
+    request.icon = file;
+    request.iconSize = 32767;
+    request.iconAlign = 1;
+    request.width = 100;
+    request.height = 30;
+    request.textMargin = 4;
+    PixelCanvas c(100, 30, kBackground);
+    const auto begin = std::chrono::steady_clock::now();
+    PaintButtonIcon(c, request);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
+    // At y = (30 - 32767) / 2 = -16368 (a half, to even), button row 20 is picture row
+    // 16388 * 16 / 32767 = 8; from x = 4 every column is the picture's first.
+    EXPECT_EQ(c.At(3, 20), kBackground);
+    EXPECT_EQ(c.At(50, 20), Picture().ColourAt(0, 8));
+    EXPECT_EQ(c.At(99, 0), Picture().ColourAt(0, 7));
 }
 
 TEST(ButtonIcon, ScaledToIconSize) {

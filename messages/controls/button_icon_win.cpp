@@ -96,8 +96,14 @@ bool PaintIconGrayscale(HDC dc, HICON icon, int x, int y, int width, int height)
     if (!image) {
         return false;
     }
+    // Only what the device context can show is visited.
+    RECT clip{};
+    if (::GetClipBox(dc, &clip) == ERROR) {
+        return false;
+    }
     GdiCanvas canvas(dc);
-    return PaintIconGrayscale(canvas, &*image, x, y, width, height);
+    return PaintIconGrayscale(canvas, &*image, x, y, width, height,
+                              PixelRect{clip.left, clip.top, clip.right, clip.bottom});
 }
 
 }  // namespace murmurex
