@@ -17,6 +17,10 @@ int GradientChannel(int from, int to, int steps, int i) {
 
 }  // namespace
 
+std::optional<Colour> Canvas::PixelAt(int, int) const {
+    return std::nullopt;
+}
+
 void Canvas::VerticalGradient(Colour from, Colour to, int x1, int y, int x2, int steps) {
     if (steps < 0) {
         return;

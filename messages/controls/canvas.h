@@ -4,6 +4,7 @@
 // All lengths are pixels.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -46,6 +47,9 @@ class Canvas {
                       Colour colour) = 0;
     /// An icon file image (".ico" bytes) drawn at x, y scaled to size x size.
     virtual void Icon(std::span<const std::uint8_t> icon, int x, int y, int size) = 0;
+    /// The colour already drawn at x, y, for drawing that blends or compares with it;
+    /// nothing outside the surface or where the surface cannot be read.
+    virtual std::optional<Colour> PixelAt(int x, int y) const;
 
     /// steps + 1 horizontal lines from (x1, y + i) to (x2, y + i); line i has each channel
     /// from + (to - from) / steps * i, in single precision, rounded to nearest.

@@ -56,6 +56,14 @@ void GdiCanvas::Pixel(int x, int y, Colour colour) {
     ::SetPixelV(dc_, x, y, colour);
 }
 
+std::optional<Colour> GdiCanvas::PixelAt(int x, int y) const {
+    const COLORREF colour = ::GetPixel(dc_, x, y);
+    if (colour == CLR_INVALID) {
+        return std::nullopt;
+    }
+    return colour;
+}
+
 void GdiCanvas::Text(const PixelRect& rect, std::string_view text, unsigned format, Colour colour) {
     RECT area{rect.left, rect.top, rect.right, rect.bottom};
     const COLORREF previous = ::SetTextColor(dc_, colour);

@@ -21,6 +21,7 @@ class GdiCanvas final : public Canvas {
     void Text(const PixelRect& rect, std::string_view text, unsigned format,
               Colour colour) override;
     void Icon(std::span<const std::uint8_t> icon, int x, int y, int size) override;
+    std::optional<Colour> PixelAt(int x, int y) const override;
 
   private:
     HPEN PenFor(Colour colour);

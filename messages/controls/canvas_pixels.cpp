@@ -19,6 +19,13 @@ Colour PixelCanvas::At(int x, int y) const noexcept {
                    static_cast<std::size_t>(x)];
 }
 
+std::optional<Colour> PixelCanvas::PixelAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+        return std::nullopt;
+    }
+    return At(x, y);
+}
+
 void PixelCanvas::Pixel(int x, int y, Colour colour) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return;

@@ -39,6 +39,7 @@ class PixelCanvas final : public Canvas {
     void Text(const PixelRect& rect, std::string_view text, unsigned format,
               Colour colour) override;
     void Icon(std::span<const std::uint8_t> icon, int x, int y, int size) override;
+    std::optional<Colour> PixelAt(int x, int y) const override;
 
   private:
     int width_;

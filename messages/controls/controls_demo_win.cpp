@@ -1,6 +1,7 @@
 // controls-demo: the custom controls on one window. A tab strip, styled buttons (push and
 // check, in the settings window's style) and a tray icon; every event they raise is written
-// as one line to the file named after --log, so tests can follow what happened.
+// as one line to the file named after --log, so tests can follow what happened. Below them
+// the gallery shows every button style in each state, and the icon drawing.
 //
 //     controls-demo.exe [--log FILE]
 //
@@ -10,11 +11,13 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "controls_demo_win_gallery.h"
 #include "styled_button_win.h"
 #include "win/unique_handle.h"
 #include "win/window_procedure.h"
@@ -87,7 +90,8 @@ class Demo {
                                       demoClass)) {
             return false;
         }
-        RECT frame{0, 0, 460, 160};
+        RECT frame{0, 0, std::max(460, gallery::kLeft + gallery::kWidth),
+                   gallery::kTop + gallery::kHeight};
         const DWORD style =
             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
         ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
@@ -99,6 +103,7 @@ class Demo {
         }
         AddTabStripAndTray();
         AddButtons();
+        gallery_ = gallery::GalleryWindow::Create(window_.get());
         ::ShowWindow(window_.get(), SW_SHOW);
         ::UpdateWindow(window_.get());
         ::SetFocus(window_.get());
@@ -195,6 +200,7 @@ class Demo {
 #endif
                 // Children first, while their parent still exists.
                 buttons_.clear();
+                gallery_.reset();
 #ifdef DEMO_WITH_TAB_STRIP
                 tabs_.reset();
 #endif
@@ -220,6 +226,7 @@ class Demo {
     std::unique_ptr<TabMenuWindow> tabs_;
 #endif
     std::vector<std::unique_ptr<StyledButtonWindow>> buttons_;
+    std::unique_ptr<gallery::GalleryWindow> gallery_;
 };
 
 std::string LogPathFrom(int argc, char** argv) {

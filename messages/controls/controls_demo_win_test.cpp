@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "button_icon.h"
+#include "button_paint_shades.h"
+#include "controls_demo_win_gallery.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
@@ -186,6 +190,88 @@ TEST_F(DemoTest, ShowsTheTabStripAndTheThreeLooksAndLogsClicks) {
     Key(VK_MENU, true);
     EXPECT_TRUE(WaitFor(logPath, "Click E&xit", 3000)) << ReadAll(logPath);
     EXPECT_EQ(::WaitForSingleObject(process.get(), 5000), WAIT_OBJECT_0);
+}
+
+// The gallery: every style in its four states, read back at fixed points, and a
+// screenshot saved beside the test for people to look at.
+TEST_F(DemoTest, GalleryShowsEveryStyleInEachStateAndTheIcons) {
+    const HWND gallery = ::FindWindowExA(demo, nullptr, "MurmurexButtonGallery", nullptr);
+    ASSERT_NE(gallery, nullptr);
+    MoveTo(At(demo, 300, 140));
+    ::Sleep(300);
+    const win::test::ScreenCapture capture = win::test::CaptureScreen();
+    const std::string file = ProgramFolder() + "controls-demo-gallery.bmp";
+    EXPECT_TRUE(win::test::SaveBitmapFile(capture, file)) << file;
+    std::printf("gallery screenshot: %s\n", file.c_str());
+    const auto pixel = [&](RECT cell, int x, int y) -> Colour {
+        POINT p{cell.left + x, cell.top + y};
+        ::ClientToScreen(gallery, &p);
+        const std::uint32_t rgb = capture.At(p.x, p.y);
+        return Rgb(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                   static_cast<int>(rgb & 0xFF));
+    };
+    const Colour face = ::GetSysColor(COLOR_BTNFACE);
+    const Colour highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    const int middle = gallery::kCellHeight / 2;
+
+    // Style 10 in its three variants; disabled without focus shows the normal one.
+    const Colour style10[] = {Rgb(232, 231, 234), Rgb(106, 166, 226), Rgb(106, 155, 204),
+                              Rgb(232, 231, 234)};
+    for (int state = 1; state <= 4; ++state) {
+        // Column 15 of the left cap already has the centre colour, clear of any caption.
+        EXPECT_EQ(pixel(gallery::StyleCell(10, state - 1), 15, middle), style10[state - 1])
+            << state;
+        // The rounded corner shows the gallery's background.
+        EXPECT_EQ(pixel(gallery::StyleCell(10, state - 1), 0, 0), face) << state;
+    }
+    // Style 9 left of its caption: base shades, then accent shades when hot or pressed, in
+    // both colour sets.
+    for (int column = 0; column < gallery::kColumns; ++column) {
+        const int state = column % 4 + 1;
+        const bool custom = column >= 4;
+        const Style9Shades s = Style9ShadesFor(state, custom ? gallery::kCustomBack : face,
+                                               custom ? gallery::kCustomHighlight : highlight);
+        const RECT cell = gallery::StyleCell(9, column);
+        EXPECT_EQ(pixel(cell, 8, middle), s.centre) << column;
+        EXPECT_EQ(pixel(cell, 40, 0), s.border) << column;
+        EXPECT_EQ(pixel(cell, 0, 0), face) << column;
+    }
+    // Styles 7 and 8 keep the system colours even in the custom columns.
+    for (int column = 0; column < gallery::kColumns; ++column) {
+        const int state = column % 4 + 1;
+        EXPECT_EQ(pixel(gallery::StyleCell(7, column), 40, 0),
+                  Style7ShadesFor(state, false, face, highlight).border)
+            << column;
+        EXPECT_EQ(pixel(gallery::StyleCell(8, column), 8, middle),
+                  Style8ShadesFor(state, face).centre)
+            << column;
+    }
+
+    // The icon row: the left-aligned icon in colour, the disabled one in grey, the mask
+    // colour's band left out.
+    const IconImage picture = gallery::Picture();
+    const int iconTop = (gallery::kIconCellHeight - 16) / 2;
+    const RECT left = gallery::IconCell(1);
+    const RECT disabled = gallery::IconCell(5);
+    const RECT masked = gallery::IconCell(6);
+    int checked = 0;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            if (picture.AlphaAt(x, y) == 0) {
+                continue;
+            }
+            const Colour colour = picture.ColourAt(x, y);
+            EXPECT_EQ(pixel(left, 7 + x, iconTop + y), colour) << x << "," << y;
+            EXPECT_EQ(pixel(disabled, 7 + x, iconTop + y), GreyIconPixel(colour)) << x << "," << y;
+            if (colour == gallery::kMaskColour) {
+                EXPECT_NE(pixel(masked, 7 + x, iconTop + y), gallery::kMaskColour);
+            } else {
+                EXPECT_EQ(pixel(masked, 7 + x, iconTop + y), colour);
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 150);
 }
 
 }  // namespace

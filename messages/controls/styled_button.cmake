@@ -8,6 +8,9 @@ add_library(controls_button_logic STATIC
   ${_button_dir}/canvas_pixels.cpp
   ${_button_dir}/button_layout.cpp
   ${_button_dir}/button_paint.cpp
+  ${_button_dir}/button_paint_shades.cpp
+  ${_button_dir}/button_icon_image.cpp
+  ${_button_dir}/button_icon.cpp
   ${_button_dir}/button_property_bag.cpp
   ${_button_dir}/styled_button.cpp)
 target_include_directories(controls_button_logic PUBLIC ${_button_dir})
@@ -18,20 +21,25 @@ murmurex_add_test(controls_button_test
           ${_button_dir}/canvas_test.cpp
           ${_button_dir}/button_layout_test.cpp
           ${_button_dir}/button_paint_test.cpp
+          ${_button_dir}/button_paint_shades_test.cpp
+          ${_button_dir}/button_icon_test.cpp
           ${_button_dir}/styled_button_test.cpp
   LIBS controls_button_logic)
 
 if(WIN32)
   add_library(controls_button STATIC
     ${_button_dir}/canvas_gdi_win.cpp
-    ${_button_dir}/styled_button_win.cpp)
+    ${_button_dir}/styled_button_win.cpp
+    ${_button_dir}/about_win.cpp
+    ${_button_dir}/button_icon_win.cpp)
   target_include_directories(controls_button PUBLIC ${_button_dir})
   target_link_libraries(controls_button PUBLIC controls_button_logic common_win user32 gdi32
                                         comctl32 shell32 PRIVATE project_options)
 
   # The demonstration program: a tab strip, styled buttons and a tray icon, logging events.
   # The strip and the tray come from their own targets once those exist.
-  add_executable(controls-demo WIN32 ${_button_dir}/controls_demo_win.cpp)
+  add_executable(controls-demo WIN32 ${_button_dir}/controls_demo_win.cpp
+                                     ${_button_dir}/controls_demo_win_gallery.cpp)
   target_link_libraries(controls-demo PRIVATE controls_button project_options
                         $<TARGET_NAME_IF_EXISTS:controls_tabs> $<TARGET_NAME_IF_EXISTS:tray>)
   target_compile_definitions(controls-demo PRIVATE
@@ -42,8 +50,12 @@ if(WIN32)
   murmurex_add_test(styled_button_win_test
     SOURCES ${_button_dir}/styled_button_win_test.cpp
     LIBS controls_button RESOURCE_LOCK wine_display)
+  murmurex_add_test(button_shades_win_test
+    SOURCES ${_button_dir}/button_shades_win_test.cpp
+    LIBS controls_button RESOURCE_LOCK wine_display)
   murmurex_add_test(controls_demo_win_test
     SOURCES ${_button_dir}/controls_demo_win_test.cpp
+            ${_button_dir}/controls_demo_win_gallery.cpp
     LIBS controls_button RESOURCE_LOCK wine_display)
   add_dependencies(controls_demo_win_test controls-demo)
   target_compile_definitions(controls_demo_win_test PRIVATE

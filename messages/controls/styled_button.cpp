@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "button_icon.h"
 #include "button_paint.h"
+#include "button_paint_shades.h"
 #include "button_texts.h"
 
 namespace murmurex {
@@ -480,18 +482,43 @@ void StyledButton::Paint(Canvas& canvas, int width, int height) {
     if (state == ButtonState::Disabled) {
         surfaceColour_ = system_.buttonFace;
     }
-    // Every style paints the settings window's artwork until the other painters exist.
-    textMargin_ = 7;
-    PaintStyle10(canvas, width, height, ChooseStyle10Variant(static_cast<int>(state), focused_));
-
-    if (!props_.icon.Empty()) {
-        PixelPoint at = IconPosition(props_.iconAlign, width, height, props_.iconSize, textMargin_);
-        if (state == ButtonState::Pressed) {
-            at.x += 1;
-            at.y += 1;
-        }
-        canvas.Icon(props_.icon.bytes, at.x, at.y, props_.iconSize);
+    const int paintState = static_cast<int>(state);
+    const Colour base = props_.useCustomColors ? props_.backColor : system_.buttonFace;
+    const Colour accent = props_.useCustomColors ? props_.highlightColor : system_.highlight;
+    switch (props_.style) {
+        case 7:
+            textMargin_ = 4;
+            PaintStyle7(
+                canvas, width, height,
+                Style7ShadesFor(paintState, focused_, system_.buttonFace, system_.highlight));
+            break;
+        case 8:
+            textMargin_ = 4;
+            PaintStyle8(canvas, width, height, Style8ShadesFor(paintState, system_.buttonFace));
+            break;
+        case 9:
+            textMargin_ = 6;
+            PaintStyle9(canvas, width, height, Style9ShadesFor(paintState, base, accent));
+            break;
+        default:
+            // Styles without a painter of their own show the settings window's artwork.
+            textMargin_ = 7;
+            PaintStyle10(canvas, width, height, ChooseStyle10Variant(paintState, focused_));
+            break;
     }
+
+    ButtonIconRequest icon;
+    icon.icon = props_.icon.bytes;
+    icon.iconSize = props_.iconSize;
+    icon.iconAlign = props_.iconAlign;
+    icon.width = width;
+    icon.height = height;
+    icon.textMargin = textMargin_;
+    icon.style = props_.style;
+    icon.paintState = paintState;
+    icon.useMaskColor = props_.useMaskColor;
+    icon.maskColor = props_.maskColor;
+    PaintButtonIcon(canvas, icon);
 
     Colour text = system_.buttonText;
     if (state == ButtonState::Disabled) {

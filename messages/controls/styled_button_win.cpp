@@ -9,15 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "about_win.h"
+#include "button_icon_win.h"
 #include "button_texts.h"
 #include "canvas_gdi_win.h"
 #include "win/window_procedure.h"
 
 namespace murmurex {
 namespace {
-
-constexpr char kAboutClass[] = "StyledButtonAbout";
-constexpr int kAboutCloseId = 1;
 
 struct ModuleTraits {
     using handle_type = HMODULE;
@@ -134,16 +133,10 @@ std::unique_ptr<StyledButtonWindow> StyledButtonWindow::Create(HWND parent, int 
     win::WindowClassOptions buttonClass;
     buttonClass.style = CS_DBLCLKS;
     buttonClass.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    win::WindowClassOptions aboutClass;
-    aboutClass.background = buttonClass.background;
     if (!win::RegisterWindowClass(
             button_texts::kClassName,
             win::WindowProcedure<StyledButtonWindow, &StyledButtonWindow::HandleMessage>,
-            buttonClass) ||
-        !win::RegisterWindowClass(
-            kAboutClass,
-            win::WindowProcedure<StyledButtonWindow, &StyledButtonWindow::HandleAboutMessage>,
-            aboutClass)) {
+            buttonClass)) {
         return nullptr;
     }
     auto self = std::make_unique<StyledButtonWindow>(Key{}, CurrentSystemColours());
@@ -527,66 +520,20 @@ bool StyledButtonWindow::HasLeaveTracking() {
 
 void StyledButtonWindow::About() {
     if (!about_) {
-        const std::string title =
-            std::string(button_texts::kAboutTitlePrefix) + button_texts::kVersion;
-        about_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kAboutClass, title.c_str(),
-                                       WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, 300, 170, window_.get(), nullptr,
-                                       ::GetModuleHandleA(nullptr), this));
-        if (!about_) {
-            return;
-        }
-        ::CreateWindowExA(0, "BUTTON", button_texts::kClose,
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 105, 100, 80, 24,
-                          about_.get(),
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutCloseId)),
-                          ::GetModuleHandleA(nullptr), nullptr);
+        about_ = murmurex::AboutWindow::Create(window_.get());
     }
-    ::ShowWindow(about_.get(), SW_SHOW);
+    if (about_) {
+        about_->Show();
+    }
 }
 
-LRESULT StyledButtonWindow::HandleAboutMessage(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND:
-            if (LOWORD(wParam) == kAboutCloseId || LOWORD(wParam) == IDCANCEL) {
-                ::ShowWindow(window, SW_HIDE);
-                return 0;
-            }
-            break;
-        case WM_CLOSE:
-            // Closing only hides: the window belongs to its button.
-            ::ShowWindow(window, SW_HIDE);
-            return 0;
-        case WM_PAINT:
-            PaintAbout(window);
-            return 0;
-        default:
-            break;
-    }
-    return ::DefWindowProcA(window, message, wParam, lParam);
+HWND StyledButtonWindow::AboutWindow() const noexcept {
+    return about_ ? about_->hWnd() : nullptr;
 }
 
-void StyledButtonWindow::PaintAbout(HWND window) {
-    win::PaintGuard paint(window);
-    if (paint.dc() == nullptr) {
-        return;
-    }
-    RECT client{};
-    ::GetClientRect(window, &client);
-    GdiCanvas canvas(paint.dc());
-    canvas.Fill(0, 0, client.right, client.bottom, ::GetSysColor(COLOR_BTNFACE));
-    canvas.VerticalGradient(Rgb(106, 166, 226), Rgb(19, 46, 113), 0, 0, client.right, 32);
-    SyncFont();
-    win::SelectGuard selected(paint.dc(), font_.get());
-    using namespace text_format;
-    canvas.Text({10, 0, client.right - 10, 33}, button_texts::kClassName, kVerticalCentre,
-                Rgb(255, 255, 255));
-    canvas.Text({10, 42, client.right - 10, 60},
-                std::string(button_texts::kVersionPrefix) + button_texts::kVersion, 0,
-                ::GetSysColor(COLOR_BTNTEXT));
-    canvas.Text({10, 62, client.right - 10, 95}, button_texts::kAboutCredit, kWordBreak,
-                ::GetSysColor(COLOR_BTNTEXT));
+bool StyledButtonWindow::PaintIconGrayscale(HDC dc, HICON icon, int x, int y, int width,
+                                            int height) {
+    return murmurex::PaintIconGrayscale(dc, icon, x, y, width, height);
 }
 
 int StyledButtonWindow::OpenLink(const std::string& link) {

@@ -26,6 +26,8 @@
 
 namespace murmurex {
 
+class AboutWindow;
+
 class StyledButtonWindow final : private ButtonView {
     struct Key {
         explicit Key() = default;
@@ -49,18 +51,20 @@ class StyledButtonWindow final : private ButtonView {
     /// The tooltip window while the pointer is over the button; null otherwise.
     HWND ToolTipWindow() const noexcept { return toolTip_.get(); }
     /// The About window once About has run; null before.
-    HWND AboutWindow() const noexcept { return about_.get(); }
+    HWND AboutWindow() const noexcept;
 
-    /// Shows the About window: title, version and a Close button that hides it again.
+    /// Shows the About window (about_win.h): title, version and a Close button that hides
+    /// it again.
     void About();
+    /// Draws icon in grey on dc at x, y with the given size (button_icon_win.h); true when
+    /// it was drawn.
+    static bool PaintIconGrayscale(HDC dc, HICON icon, int x, int y, int width, int height);
     /// Opens link with the shell's "open" verb in a normal window; the shell's result code.
     static int OpenLink(const std::string& link);
 
   private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleAboutMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
-    void PaintAbout(HWND window);
     void SyncFont();
     void ReleaseClick(int button, LPARAM lParam);
     void ShowChanged(bool shown);
@@ -85,7 +89,7 @@ class StyledButtonWindow final : private ButtonView {
     POINT lastRelease_{};
     LPCSTR cursor_ = nullptr;
     win::UniqueWindow toolTip_;
-    win::UniqueWindow about_;
+    std::unique_ptr<murmurex::AboutWindow> about_;
     // Last: the window goes first, while everything it uses still exists.
     win::UniqueWindow window_;
 };

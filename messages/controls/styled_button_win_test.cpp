@@ -264,9 +264,14 @@ TEST_F(ButtonWindowTest, DisablingHidingAndTheAboutWindow) {
     ::GetWindowTextA(first->AboutWindow(), title, sizeof title);
     EXPECT_STREQ(title, "About StyledButton 3.6.2");
     EXPECT_TRUE(::IsWindowVisible(first->AboutWindow()));
-    const HWND close = ::FindWindowExA(first->AboutWindow(), nullptr, "BUTTON", "Close");
+    // Close is a styled button itself, clicked as a user clicks it.
+    const HWND close = ::FindWindowExA(first->AboutWindow(), nullptr, "StyledButton", "Close");
     ASSERT_NE(close, nullptr);
-    ::SendMessageA(close, BM_CLICK, 0, 0);
+    RECT closeRect{};
+    ::GetWindowRect(close, &closeRect);
+    MoveTo(POINT{(closeRect.left + closeRect.right) / 2, (closeRect.top + closeRect.bottom) / 2});
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
     Pump(100);
     EXPECT_FALSE(::IsWindowVisible(first->AboutWindow()));
 }
