@@ -81,7 +81,7 @@ class VersionParser {
             if (node.type != VersionNode::kText) {
                 return Fail("version block value runs past its block", at);
             }
-            valueSize = end - valueStart;
+            valueSize = (end - valueStart) & ~std::size_t{1};  // whole characters
         }
         const auto value = reader_.Bytes(valueStart, valueSize);
         node.value.assign(value->begin(), value->end());
