@@ -14,6 +14,12 @@ constexpr std::u16string_view kStringFileInfo = u"StringFileInfo";
 constexpr std::u16string_view kVarFileInfo = u"VarFileInfo";
 constexpr std::u16string_view kTranslation = u"Translation";
 
+// The strings the platform's file properties show, spelled as they know them.
+constexpr std::u16string_view kStandardKeys[] = {
+    u"Comments",     u"CompanyName",    u"FileDescription", u"FileVersion",
+    u"InternalName", u"LegalCopyright", u"LegalTrademarks", u"OriginalFilename",
+    u"PrivateBuild", u"ProductName",    u"ProductVersion",  u"SpecialBuild"};
+
 std::size_t AlignUp4(std::size_t offset) {
     return (offset + 3) & ~std::size_t{3};
 }
@@ -431,6 +437,12 @@ std::optional<std::u16string> VersionBlock::String(std::uint16_t language, std::
 }
 
 void VersionBlock::SetString(std::u16string_view key, std::u16string_view value) {
+    // A new key typed in another case ("companyname") takes the standard spelling.
+    for (std::u16string_view standard : kStandardKeys) {
+        if (KeyEquals(key, standard)) {
+            key = standard;
+        }
+    }
     VersionNode& strings = EnsureChild(root_, kStringFileInfo, VersionNode::kText);
     if (strings.children.empty()) {
         EnsureChild(strings, TableKey(kDefaultLanguage, kDefaultCodePage), VersionNode::kText);

@@ -113,7 +113,8 @@ class VersionBlock {
     std::optional<std::u16string> String(std::uint16_t language, std::uint16_t codePage,
                                          std::u16string_view key) const;
     /// Sets `key` to `value` in the string table of every language present; a key already
-    /// there (in any case) keeps its spelling. With no table, one for English (United States),
+    /// there (in any case) keeps its spelling, a new one of the standard keys (CompanyName,
+    /// ProductName...) takes the standard spelling. With no table, one for English (United States),
     /// Unicode, is made first and added to the translation.
     void SetString(std::u16string_view key, std::u16string_view value);
     /// The translation pairs (language in the low word, code page in the high word).

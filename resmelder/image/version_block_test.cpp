@@ -140,14 +140,17 @@ TEST(VersionBlockTest, WritesBackTheBytesItRead) {
 TEST(VersionBlockTest, SetsStringsInEveryLanguageKeepingTheKeysSpelling) {
     VersionBlock block = MustParse(TwoLanguages());
     block.SetString(u"companyNAME", u"Société Générale");
-    block.SetString(u"LegalCopyright", u"© 2026 Ünïcødé");
+    block.SetString(u"legalcopyright", u"© 2026 Ünïcødé");
+    block.SetString(u"My Own Key", u"kept as typed");
     const VersionBlock reread = MustParse(*block.Serialize());
     for (const auto& table : reread.StringTables()) {
         ASSERT_GE(table.strings.size(), 3u);
         EXPECT_EQ(table.strings[0].first, u"CompanyName");
         EXPECT_EQ(table.strings[0].second, u"Société Générale");
-        EXPECT_EQ(table.strings.back().first, u"LegalCopyright");
-        EXPECT_EQ(table.strings.back().second, u"© 2026 Ünïcødé");
+        // A new standard key takes its standard spelling; a key of the user's stays as typed.
+        EXPECT_EQ(table.strings[table.strings.size() - 2].first, u"LegalCopyright");
+        EXPECT_EQ(table.strings[table.strings.size() - 2].second, u"© 2026 Ünïcødé");
+        EXPECT_EQ(table.strings.back().first, u"My Own Key");
     }
     EXPECT_EQ(reread.String(0x040C, 1200, u"FileDescription"), u"Outil à gadgets");
     // Both tables were announced already: nothing is added.

@@ -28,6 +28,7 @@ const Command kCommands[] = {
     {"edit", RunEdit, &help::kEdit},
     {"set-manifest", RunSetManifest, &help::kSetManifest},
     {"set-icon", RunSetIcon, &help::kSetIcon},
+    {"set-version", RunSetVersion, &help::kSetVersion},
 };
 
 const Command* FindCommand(std::string_view name) {

@@ -21,5 +21,6 @@ int RunDelete(CommandArguments args, ToolSession& session);
 int RunEdit(CommandArguments args, ToolSession& session);
 int RunSetManifest(CommandArguments args, ToolSession& session);
 int RunSetIcon(CommandArguments args, ToolSession& session);
+int RunSetVersion(CommandArguments args, ToolSession& session);
 
 }  // namespace resmelder

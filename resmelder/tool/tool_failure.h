@@ -20,6 +20,9 @@ constexpr const char* kFileTooLarge = "The file is too large";
 constexpr const char* kNoIdsLeft = "No free ICON resource ids are left";
 constexpr const char* kGroupUnreadable =
     "An icon group could not be read; ICON resources no group refers to were kept";
+constexpr const char* kVersionUnreadable = "The version resource is not well-formed";
+constexpr const char* kVersionTooLong =
+    "The version resource would be longer than its 16-bit lengths can say";
 }  // namespace tool_texts
 
 /// What failed and why, in one line without the program's name: `doing` says what was

@@ -29,6 +29,7 @@ extern const CommandHelp kDelete;
 extern const CommandHelp kEdit;
 extern const CommandHelp kSetManifest;
 extern const CommandHelp kSetIcon;
+extern const CommandHelp kSetVersion;  // in set_version.cpp
 }  // namespace help
 
 }  // namespace resmelder
