@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "image/icon_file.h"
+#include "image/icon_file_test_support.h"
 #include "image/test_pe.h"
 
 namespace resmelder {
@@ -11,47 +12,22 @@ namespace {
 
 using testpe::Bytes;
 
-struct TestImage {
-    std::uint8_t width;
-    std::uint8_t height;
-    std::uint16_t planes;
-    std::uint16_t bitCount;
-    Bytes bytes;
-};
+using testpe::IconFileBytes;
+using TestImage = testpe::TestIconImage;
 
-// A DIB as icons hold it: BITMAPINFOHEADER (height doubled for the mask), then pixels.
+// A DIB as icons hold it, with its depth in the header.
 Bytes Dib(std::uint32_t side, std::uint16_t bitCount, std::uint8_t fill) {
-    Bytes dib(40 + side * side * 4 + side * side / 8, fill);
-    testpe::Put32(dib, 0, 40);
-    testpe::Put32(dib, 4, side);
-    testpe::Put32(dib, 8, side * 2);
-    dib[12] = 1, dib[13] = 0;
-    dib[14] = static_cast<std::uint8_t>(bitCount), dib[15] = 0;
+    Bytes dib = testpe::IconDib(side, fill * 0x01010101u);
+    dib[14] = static_cast<std::uint8_t>(bitCount);
     return dib;
 }
 
 Bytes Png(std::size_t size) {
-    Bytes png(size, 0x42);
-    const std::uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::copy(std::begin(signature), std::end(signature), png.begin());
-    return png;
+    return testpe::PngLike(size);
 }
 
 Bytes IconFile(const std::vector<TestImage>& images) {
-    Bytes file(6 + 16 * images.size());
-    file[2] = 1;
-    file[4] = static_cast<std::uint8_t>(images.size());
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        const std::size_t e = 6 + 16 * i;
-        file[e] = images[i].width;
-        file[e + 1] = images[i].height;
-        file[e + 4] = static_cast<std::uint8_t>(images[i].planes);
-        file[e + 6] = static_cast<std::uint8_t>(images[i].bitCount);
-        testpe::Put32(file, e + 8, static_cast<std::uint32_t>(images[i].bytes.size()));
-        testpe::Put32(file, e + 12, static_cast<std::uint32_t>(file.size()));
-        file.insert(file.end(), images[i].bytes.begin(), images[i].bytes.end());
-    }
-    return file;
+    return IconFileBytes(images);
 }
 
 std::string Problem(const Bytes& file) {

@@ -117,7 +117,8 @@ void PrintOverview(std::span<const CommandHelp* const> commands, std::ostream& o
            "is\n"
            "replaced only when the new file is complete, and an edit in place waits for another\n"
            "edit of the same file to finish. A failure prints one line saying what failed and\n"
-           "why; --verbose adds the full log. resmelder COMMAND --help describes one command.\n";
+           "why; --verbose adds the full log. After --, arguments that begin with - are names,\n"
+           "texts or files. resmelder COMMAND --help describes one command.\n";
 }
 
 }  // namespace resmelder
