@@ -16,6 +16,7 @@ file(ARCHIVE_EXTRACT INPUT ${PACKAGE} DESTINATION ${UNPACK_DIR})
 
 set(expected
   Messages.exe Help.rtf About.rtf _._ __.__ Resmelder.dll resmelder.exe
+  x86/Resmelder.dll x86/resmelder.exe
   Lists/Calm.lst Lists/Confidence.lst Lists/Focus.lst Lists/Sleep.lst)
 foreach(name IN LISTS expected)
   if(NOT EXISTS ${UNPACKED}/${name})
@@ -33,7 +34,7 @@ foreach(name _._ __.__ Lists/Calm.lst)
   endif()
 endforeach()
 
-foreach(binary Messages.exe Resmelder.dll resmelder.exe)
+foreach(binary Messages.exe Resmelder.dll resmelder.exe x86/Resmelder.dll x86/resmelder.exe)
   execute_process(COMMAND ${OBJDUMP} -h ${UNPACKED}/${binary}
                   RESULT_VARIABLE dumped OUTPUT_VARIABLE sections)
   if(NOT dumped EQUAL 0)
@@ -41,6 +42,16 @@ foreach(binary Messages.exe Resmelder.dll resmelder.exe)
   endif()
   if(sections MATCHES "\\.debug_")
     message(FATAL_ERROR "${binary} still carries debug information")
+  endif()
+endforeach()
+# Each Resmelder.dll for its own hosts: 64-bit beside the program, 32-bit in x86/.
+foreach(pair "Resmelder.dll;pei-x86-64" "resmelder.exe;pei-x86-64"
+             "x86/Resmelder.dll;pei-i386" "x86/resmelder.exe;pei-i386")
+  list(GET pair 0 binary)
+  list(GET pair 1 format)
+  execute_process(COMMAND ${OBJDUMP} -f ${UNPACKED}/${binary} OUTPUT_VARIABLE header)
+  if(NOT header MATCHES "file format ${format}\n")
+    message(FATAL_ERROR "${binary} is not ${format}:\n${header}")
   endif()
 endforeach()
 file(SIZE ${UNPACKED}/Messages.exe size)

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "image/resource_key.h"
 #include "image/resource_name.h"
 #include "support/ext_ptr_array.h"
 #include "support/vantrix_object.h"
@@ -58,6 +59,12 @@ struct ResourceQuery {
 };
 struct TreeCounts;
 struct LayoutCursor;
+
+/// One data leaf of the usual three levels, with its address.
+struct ResourceLeaf {
+    ResourceKey key;
+    const ExeResource* leaf = nullptr;
+};
 
 /// A directory with more entries of one kind than its 16-bit count can hold.
 struct OverfullDirectory {
@@ -115,6 +122,27 @@ class ExeResource : public VantrixObject {
     /// a logger.
     std::optional<FoundResource> FindNamed(std::string_view name, LogBase* log) const;
 
+    // Any resource by its type, name and language; called on the root. These keep one leaf
+    // per key: the loader can only ever find one of them.
+
+    /// Puts a copy of the bytes at `key`, replacing a leaf already there (and the same
+    /// language under duplicate entries of that type and name). False, with a log line, when
+    /// a text is too long, a directory is full or an entry on the way is not a directory.
+    bool PutBytes(const ResourceKey& key, std::span<const std::uint8_t> bytes, LogBase* log);
+    /// The same with bytes read from `fileName` when the image is written.
+    bool PutFile(const ResourceKey& key, const XString& fileName, LogBase* log);
+    /// The leaf of `type` (any type when none is given) and `name` in `language` (its first
+    /// language when none is given), in directory order; null when there is none.
+    const ExeResource* FindLeaf(const std::optional<ResourceId>& type, const ResourceId& name,
+                                std::optional<std::uint16_t> language) const;
+    /// Removes the leaves of `type` (every type when none is given) and `name` in `language`
+    /// (every language when none is given); name and type directories left empty go too.
+    /// Answers how many leaves were removed.
+    std::uint32_t DeleteLeaves(const std::optional<ResourceId>& type, const ResourceId& name,
+                               std::optional<std::uint16_t> language);
+    /// Every leaf of the usual three levels (type, name, language), in directory order.
+    std::vector<ResourceLeaf> Leaves() const;
+
     /// Freezes the write order and the sizes (file-backed entries take their file's size).
     ResourceLayout Plan();
     std::uint64_t SerializedSize() { return Plan().size; }
@@ -155,6 +183,9 @@ class ExeResource : public VantrixObject {
     void DeleteMatching(const ResourceQuery& query);
     ExeResource* TypeForAdding(LogBase* log, std::string_view name);
     ExeResource* AddEntry(std::string_view name, LogBase* log);
+    ExeResource* PutLeaf(const ResourceKey& key, LogBase* log);
+    ExeResource* DirectoryFor(const ResourceId& id);
+    std::uint32_t DeleteLanguage(std::optional<std::uint16_t> language);
     void Count(TreeCounts& counts) const;
     void Place(ResourceLayout& layout, SortScratch& scratch, LayoutCursor& at);
     std::span<ExeResource* const> WrittenEntries(const ResourceLayout& layout) const;

@@ -43,6 +43,11 @@ constexpr const char* kTypeNotDirectory =
     "The resource type for new entries is not a directory; nothing added";
 constexpr const char* kTypeFull = "The resource type for new entries is full; nothing added";
 constexpr const char* kNotFound = "Failed to find named resource";
+constexpr const char* kNameNotDirectory =
+    "The resource name holds data instead of languages; nothing added";
+constexpr const char* kRootFull = "The resource tree has no room for another type; nothing added";
+constexpr const char* kNameFull =
+    "The resource name has no room for another language; nothing added";
 
 // Writing.
 constexpr const char* kNoSections = "Cannot write an image without sections";

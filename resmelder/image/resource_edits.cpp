@@ -167,3 +167,307 @@ std::optional<FoundResource> ExeResource::FindNamed(std::string_view name, LogBa
 }
 
 }  // namespace resmelder
+
+// Edits and lookups by type, name and language.
+namespace resmelder {
+namespace {
+
+void LogKey(LogBase* log, const char* text, const ResourceKey& key) {
+    if (log != nullptr) {
+        log->LogError(text);
+        log->LogData("resourceType", key.type.ToString().c_str());
+        log->LogData("resourceName", key.name.ToString().c_str());
+        log->LogDataLong("language", key.language);
+    }
+}
+
+bool TextTooLong(const ResourceId& id) {
+    return !id.IsNumber() && id.Text().size() > kMaxResourceNameBytes;
+}
+
+ExeResource* FirstWithId(const ExtPtrArray<ExeResource>& list, const ResourceId& id) {
+    for (std::uint32_t i = 0; i < list.Count(); ++i) {
+        if (id.Matches(*list.Get(i))) {
+            return list.Get(i);
+        }
+    }
+    return nullptr;
+}
+
+bool IsEmptyDirectory(const ExeResource& node) {
+    return node.IsDirectory() && node.NamedChildren().Count() == 0 &&
+           node.NumericChildren().Count() == 0;
+}
+
+// The language leaf to answer for a name directory: the one asked for, or else the lowest
+// language id, which is the first the loader meets in a written directory.
+const ExeResource* LanguageLeaf(const ExeResource& name, std::optional<std::uint16_t> language) {
+    const ExeResource* best = nullptr;
+    for (std::uint32_t i = 0; i < name.NumericChildren().Count(); ++i) {
+        const ExeResource* leaf = name.NumericChildren().Get(i);
+        if (leaf->IsDirectory()) {
+            continue;
+        }
+        if (language ? leaf->Id() == *language : best == nullptr || leaf->Id() < best->Id()) {
+            best = leaf;
+            if (language) {
+                break;
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+// The child directory carrying `id`, appended to its list when there is none.
+ExeResource* ExeResource::DirectoryFor(const ResourceId& id) {
+    auto& list = id.IsNumber() ? numeric_ : named_;
+    if (ExeResource* found = FirstWithId(list, id)) {
+        return found;
+    }
+    auto fresh = std::make_unique<ExeResource>(owner_);
+    fresh->isDirectory_ = true;
+    if (id.IsNumber()) {
+        fresh->id_ = id.Number();
+    } else {
+        fresh->isNamed_ = true;
+        fresh->name16_ = id.Text();
+        EncodingConvert::Utf16ToAnsi(fresh->name16_, fresh->name_);
+        if (fresh->name_.size() > kMaxResourceNameBytes) {
+            fresh->name_.resize(kMaxResourceNameBytes);
+        }
+    }
+    ExeResource* added = fresh.get();
+    list.Append(std::move(fresh));
+    return added;
+}
+
+ExeResource* ExeResource::PutLeaf(const ResourceKey& key, LogBase* log) {
+    if (TextTooLong(key.type) || TextTooLong(key.name)) {
+        LogKey(log, image_texts::kNameTooLong, key);
+        if (log != nullptr) {
+            log->LogDataLong("maximum", static_cast<std::int32_t>(kMaxResourceNameBytes));
+        }
+        return nullptr;
+    }
+    // Each level is checked before anything is made, so a refusal leaves the tree as it was.
+    const auto& types = key.type.IsNumber() ? numeric_ : named_;
+    ExeResource* type = FirstWithId(types, key.type);
+    ExeResource* name = nullptr;
+    if (type == nullptr && types.Count() >= kMaxDirectoryEntries) {
+        LogKey(log, image_texts::kRootFull, key);
+        return nullptr;
+    }
+    if (type != nullptr) {
+        // A leaf in the type's place would take the name node, and the writer would drop it.
+        if (!type->isDirectory_) {
+            LogKey(log, image_texts::kTypeNotDirectory, key);
+            return nullptr;
+        }
+        const auto& names = key.name.IsNumber() ? type->numeric_ : type->named_;
+        name = FirstWithId(names, key.name);
+        if (name == nullptr && names.Count() >= kMaxDirectoryEntries) {
+            LogKey(log, image_texts::kTypeFull, key);
+            return nullptr;
+        }
+        if (name != nullptr && !name->isDirectory_) {
+            LogKey(log, image_texts::kNameNotDirectory, key);
+            return nullptr;
+        }
+    }
+    ExeResource* leaf = nullptr;
+    if (name != nullptr) {
+        for (std::uint32_t i = 0; i < name->numeric_.Count() && leaf == nullptr; ++i) {
+            if (name->numeric_.Get(i)->id_ == key.language) {
+                leaf = name->numeric_.Get(i);
+            }
+        }
+        if (leaf == nullptr && name->numeric_.Count() >= kMaxDirectoryEntries) {
+            LogKey(log, image_texts::kNameFull, key);
+            return nullptr;
+        }
+    }
+    if (type == nullptr) {
+        type = DirectoryFor(key.type);
+    }
+    if (name == nullptr) {
+        name = type->DirectoryFor(key.name);
+    }
+    if (leaf != nullptr) {
+        // Replaced in place: its neighbours keep their order.
+        leaf->isDirectory_ = false;
+        leaf->named_.DestroyAll();
+        leaf->numeric_.DestroyAll();
+        leaf->owned_.clear();
+        leaf->data_ = nullptr;
+        leaf->size_ = 0;
+        leaf->isFileBacked_ = false;
+        leaf->fileName_.reset();
+        leaf->dataEntry_ = {};
+        leaf->header_ = {};
+    } else {
+        auto fresh = std::make_unique<ExeResource>(owner_);
+        fresh->id_ = key.language;
+        leaf = fresh.get();
+        name->numeric_.Append(std::move(fresh));
+    }
+    // A second entry of the same type and name (written by another tool, or added twice
+    // through the component) would let the loader find the old bytes: it loses this language.
+    for (auto* list : {&named_, &numeric_}) {
+        for (std::uint32_t t = 0; t < list->Count(); ++t) {
+            ExeResource* other = list->Get(t);
+            if (!key.type.Matches(*other) || !other->isDirectory_) {
+                continue;
+            }
+            auto& names = key.name.IsNumber() ? other->numeric_ : other->named_;
+            std::uint32_t n = 0;
+            while (n < names.Count()) {
+                ExeResource* duplicate = names.Get(n);
+                if (duplicate != name && key.name.Matches(*duplicate) &&
+                    duplicate->DeleteLanguage(key.language) != 0 && IsEmptyDirectory(*duplicate)) {
+                    names.RemoveAt(n);
+                } else {
+                    ++n;
+                }
+            }
+        }
+    }
+    return leaf;
+}
+
+bool ExeResource::PutBytes(const ResourceKey& key, std::span<const std::uint8_t> bytes,
+                           LogBase* log) {
+    if (bytes.size() > UINT32_MAX) {
+        if (log != nullptr) {
+            log->LogError(image_texts::kDataTooLarge);
+        }
+        return false;
+    }
+    ExeResource* leaf = PutLeaf(key, log);
+    if (leaf == nullptr) {
+        return false;
+    }
+    if (!bytes.empty()) {
+        leaf->owned_.assign(bytes.begin(), bytes.end());
+        leaf->data_ = leaf->owned_.data();
+    }
+    leaf->size_ = static_cast<std::uint32_t>(bytes.size());
+    return true;
+}
+
+bool ExeResource::PutFile(const ResourceKey& key, const XString& fileName, LogBase* log) {
+    ExeResource* leaf = PutLeaf(key, log);
+    if (leaf == nullptr) {
+        return false;
+    }
+    leaf->isFileBacked_ = true;
+    leaf->fileName_ = std::make_unique<XString>(fileName);
+    return true;
+}
+
+const ExeResource* ExeResource::FindLeaf(const std::optional<ResourceId>& type,
+                                         const ResourceId& name,
+                                         std::optional<std::uint16_t> language) const {
+    // Numbered types first, as the component's own lookup walks them.
+    for (const auto* list : {&numeric_, &named_}) {
+        for (std::uint32_t t = 0; t < list->Count(); ++t) {
+            const ExeResource* typeNode = list->Get(t);
+            if (!typeNode->isDirectory_ || (type && !type->Matches(*typeNode))) {
+                continue;
+            }
+            const auto& names = name.IsNumber() ? typeNode->numeric_ : typeNode->named_;
+            for (std::uint32_t n = 0; n < names.Count(); ++n) {
+                const ExeResource* nameNode = names.Get(n);
+                if (!name.Matches(*nameNode)) {
+                    continue;
+                }
+                if (const ExeResource* leaf = LanguageLeaf(*nameNode, language)) {
+                    return leaf;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::uint32_t ExeResource::DeleteLanguage(std::optional<std::uint16_t> language) {
+    std::uint32_t removed = 0;
+    std::uint32_t i = 0;
+    while (i < numeric_.Count()) {
+        if (!language || numeric_.Get(i)->id_ == *language) {
+            numeric_.RemoveAt(i);
+            ++removed;
+        } else {
+            ++i;
+        }
+    }
+    if (!language) {
+        // Named entries have no place at the language level; all languages take them too.
+        removed += named_.Count();
+        named_.DestroyAll();
+    }
+    return removed;
+}
+
+std::uint32_t ExeResource::DeleteLeaves(const std::optional<ResourceId>& type,
+                                        const ResourceId& name,
+                                        std::optional<std::uint16_t> language) {
+    std::uint32_t removed = 0;
+    for (auto* list : {&named_, &numeric_}) {
+        std::uint32_t t = 0;
+        while (t < list->Count()) {
+            ExeResource* typeNode = list->Get(t);
+            std::uint32_t removedHere = 0;
+            if (typeNode->isDirectory_ && (!type || type->Matches(*typeNode))) {
+                auto& names = name.IsNumber() ? typeNode->numeric_ : typeNode->named_;
+                std::uint32_t n = 0;
+                while (n < names.Count()) {
+                    ExeResource* nameNode = names.Get(n);
+                    const std::uint32_t gone = nameNode->isDirectory_ && name.Matches(*nameNode)
+                                                   ? nameNode->DeleteLanguage(language)
+                                                   : 0;
+                    removedHere += gone;
+                    if (gone != 0 && IsEmptyDirectory(*nameNode)) {
+                        names.RemoveAt(n);
+                    } else {
+                        ++n;
+                    }
+                }
+            }
+            removed += removedHere;
+            if (removedHere != 0 && IsEmptyDirectory(*typeNode)) {
+                list->RemoveAt(t);
+            } else {
+                ++t;
+            }
+        }
+    }
+    return removed;
+}
+
+std::vector<ResourceLeaf> ExeResource::Leaves() const {
+    std::vector<ResourceLeaf> leaves;
+    const auto idOf = [](const ExeResource& node) {
+        return node.isNamed_ ? ResourceId::Text(node.name16_) : ResourceId::Number(node.id_);
+    };
+    for (const auto* types : {&named_, &numeric_}) {
+        for (std::uint32_t t = 0; t < types->Count(); ++t) {
+            const ExeResource& typeNode = *types->Get(t);
+            for (const auto* names : {&typeNode.named_, &typeNode.numeric_}) {
+                for (std::uint32_t n = 0; n < names->Count(); ++n) {
+                    const ExeResource& nameNode = *names->Get(n);
+                    for (std::uint32_t l = 0; l < nameNode.numeric_.Count(); ++l) {
+                        const ExeResource& leaf = *nameNode.numeric_.Get(l);
+                        if (!leaf.isDirectory_) {
+                            leaves.push_back({{idOf(typeNode), idOf(nameNode), leaf.id_}, &leaf});
+                        }
+                    }
+                }
+            }
+        }
+    }
+    return leaves;
+}
+
+}  // namespace resmelder

@@ -93,12 +93,18 @@ class ToolPosixTest : public testpe::FolderTest {
         FolderTest::SetUp();
         testpe::WriteFile(dir_ / "in.exe", testpe::Build(Program(0x100)));
     }
+    // With --verbose: the plain line, then the whole log.
     int Run(std::vector<std::string> args) {
         out_.str("");
         err_.str("");
+        args.push_back("--verbose");
         return RunTool(args, out_, err_);
     }
     std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
+    std::string FirstLine() const {
+        const std::string err = err_.str();
+        return err.substr(0, err.find('\n'));
+    }
 
     std::ostringstream out_;
     std::ostringstream err_;
@@ -113,6 +119,8 @@ TEST_F(ToolPosixTest, ExtractOverTheInputIsRefused) {
     for (const std::string out : {"in.exe", "hard.exe", "soft.exe"}) {
         SCOPED_TRACE(out);
         EXPECT_EQ(Run({"extract", P("in.exe"), "HELLO", P(out)}), 1);
+        EXPECT_EQ(FirstLine(),
+                  "resmelder: cannot write " + P(out) + " (the output file is the input file)");
         EXPECT_NE(err_.str().find("Output file is the input file\r\n  filename: " + P(out) +
                                   "\r\n  Failed to write file"),
                   std::string::npos)
@@ -140,6 +148,8 @@ TEST_F(ToolPosixTest, ExtractOnAFullDiskKeepsTheOldFile) {
         ASSERT_TRUE(limit.ok());
         EXPECT_EQ(Run({"extract", P("in.exe"), "HELLO", P("hello.bin")}), 1);
     }
+    EXPECT_EQ(FirstLine(), "resmelder: cannot write " + P("hello.bin") +
+                               " (file too large)");  // the system's own reason
     EXPECT_NE(err_.str().find("Failed to write complete file (1)\r\n  Failed to write file"),
               std::string::npos)
         << err_.str();
@@ -164,6 +174,7 @@ TEST_F(ToolPosixTest, FifosAndDevicesAreRefusedAsOutputAndAsData) {
     for (const auto& command : commands) {
         SCOPED_TRACE(command[0] + " " + command[command.size() - 1]);
         EXPECT_EQ(Run(command), 1);
+        EXPECT_NE(FirstLine().find(" is not a regular file)"), std::string::npos) << err_.str();
         EXPECT_NE(err_.str().find("Not a regular file"), std::string::npos) << err_.str();
     }
     EXPECT_TRUE(fs::is_fifo(dir_ / "fifo"));

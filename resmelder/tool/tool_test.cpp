@@ -37,6 +37,16 @@ class ToolTest : public testpe::FolderTest {
         err_.str("");
         return RunTool(args, out_, err_);
     }
+    // The same with the whole log after the plain line.
+    int RunVerbose(std::vector<std::string> args) {
+        args.push_back("--verbose");
+        return Run(std::move(args));
+    }
+    // The first line of standard error.
+    std::string FirstLine() const {
+        const std::string err = err_.str();
+        return err.substr(0, err.find('\n'));
+    }
     std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
 
     std::ostringstream out_;
@@ -45,7 +55,7 @@ class ToolTest : public testpe::FolderTest {
 
 TEST_F(ToolTest, ListGetAndExtract) {
     ASSERT_EQ(Run({"list", P("in.exe")}), 0) << err_.str();
-    EXPECT_EQ(out_.str(), "16\t1\t1033\t6\n10\tHELLO\t1033\t2\n");  // the file's order
+    EXPECT_EQ(out_.str(), "16\t#1\t1033\t6\n10\tHELLO\t1033\t2\n");  // the file's order
     ASSERT_EQ(Run({"get", P("in.exe"), "HELLO"}), 0);
     EXPECT_EQ(out_.str(), "hi");
     ASSERT_EQ(Run({"extract", P("in.exe"), "HELLO", P("hello.bin")}), 0);
@@ -55,9 +65,15 @@ TEST_F(ToolTest, ListGetAndExtract) {
     ASSERT_EQ(Run({"get", P("in.exe"), "hello"}), 0);
     EXPECT_EQ(out_.str(), "hi");
     EXPECT_EQ(Run({"get", P("in.exe"), "hullo"}), 1);
-    EXPECT_NE(err_.str().find("Failed to get resource data: ResourceName = hullo"),
+    EXPECT_EQ(err_.str(),
+              "resmelder: cannot get HULLO from " + P("in.exe") + " (no such resource)\n");
+    EXPECT_EQ(RunVerbose({"get", P("in.exe"), "hullo"}), 1);
+    EXPECT_NE(err_.str().find("Failed to get resource data: ResourceName = HULLO"),
               std::string::npos);
     EXPECT_EQ(Run({"list", P("missing.exe")}), 1);
+    EXPECT_EQ(err_.str(),
+              "resmelder: cannot open " + P("missing.exe") + " (No such file or directory)\n");
+    EXPECT_EQ(RunVerbose({"list", P("missing.exe")}), 1);
     EXPECT_NE(err_.str().find("VantrixLog:\r\n  Failed to open file (2)\r\n  filename: " +
                               P("missing.exe")),
               std::string::npos)
@@ -72,7 +88,7 @@ TEST_F(ToolTest, EditsInOrderThenOneWriteInPlace) {
               0)
         << err_.str();
     ASSERT_EQ(Run({"list", P("in.exe")}), 0);
-    EXPECT_EQ(out_.str(), "10\tDATA\t1\t3000\n10\tHELLO\t1\t3\n10\tNOTE\t1\t4\n16\t1\t1033\t6\n");
+    EXPECT_EQ(out_.str(), "10\tDATA\t1\t3000\n10\tHELLO\t1\t3\n10\tNOTE\t1\t4\n16\t#1\t1033\t6\n");
     ASSERT_EQ(Run({"get", P("in.exe"), "NOTE"}), 0);
     EXPECT_EQ(out_.str(), "caf\xE9");  // converted to the ANSI code page
     const Bytes file = testpe::ReadFile(dir_ / "in.exe");
@@ -84,7 +100,7 @@ TEST_F(ToolTest, EditsInOrderThenOneWriteInPlace) {
     ASSERT_EQ(Run({"add-file", P("c.exe"), "F", P("data.bin"), "-o", P("c.exe")}), 0);
     ASSERT_EQ(Run({"list", P("c.exe")}), 0);
     EXPECT_EQ(out_.str(),
-              "10\tDATA\t1\t3000\n10\tF\t1\t3000\n10\tHELLO\t1\t3\n10\tS\t1\t1\n16\t1\t1033\t6\n");
+              "10\tDATA\t1\t3000\n10\tF\t1\t3000\n10\tHELLO\t1\t3\n10\tS\t1\t1\n16\t#1\t1033\t6\n");
 }
 
 TEST_F(ToolTest, NamesAsTypedAreStoredUpperCasedAndFoundInAnyCase) {
@@ -96,7 +112,7 @@ TEST_F(ToolTest, NamesAsTypedAreStoredUpperCasedAndFoundInAnyCase) {
     ASSERT_EQ(Run({"list", P("out.exe")}), 0);
     EXPECT_EQ(
         out_.str(),
-        "10\tCAF\xC3\x89 MENU\t1\t4\n10\tGREETING\t1\t8\n10\tHELLO\t1033\t2\n16\t1\t1033\t6\n");
+        "10\tCAF\xC3\x89 MENU\t1\t4\n10\tGREETING\t1\t8\n10\tHELLO\t1033\t2\n16\t#1\t1033\t6\n");
     for (const char* name : {"Greeting", "greeting", "GREETING"}) {
         ASSERT_EQ(Run({"get", P("out.exe"), name}), 0) << name;
         EXPECT_EQ(out_.str(), "hi there");
@@ -107,7 +123,14 @@ TEST_F(ToolTest, NamesAsTypedAreStoredUpperCasedAndFoundInAnyCase) {
     EXPECT_EQ(Run({"get", P("out.exe"), "Greeting"}), 1);
 
     // A name longer than the reader keeps is refused, not added and lost.
-    EXPECT_EQ(Run({"add-string", P("in.exe"), std::string(600, 'L'), "x", "-o", P("long.exe")}), 1);
+    EXPECT_EQ(
+        RunVerbose({"add-string", P("in.exe"), std::string(600, 'L'), "x", "-o", P("long.exe")}),
+        1);
+    EXPECT_EQ(FirstLine().substr(0, 30), "resmelder: cannot add RCDATA/L");
+    EXPECT_NE(
+        FirstLine().find(" to " + P("in.exe") + " (a name or type is longer than 499 characters)"),
+        std::string::npos)
+        << err_.str();
     EXPECT_NE(err_.str().find("Resource name is too long"), std::string::npos) << err_.str();
     EXPECT_FALSE(fs::exists(dir_ / "long.exe"));
 }
@@ -133,6 +156,9 @@ TEST_F(ToolTest, SignedInputIsWrittenWithAWarning) {
 TEST_F(ToolTest, FailuresLeaveTheInputAndReportTheLog) {
     const Bytes before = testpe::ReadFile(dir_ / "in.exe");
     EXPECT_EQ(Run({"add-file", P("in.exe"), "X", P("nothing.bin"), "-o", P("in.exe")}), 1);
+    EXPECT_EQ(err_.str(),
+              "resmelder: cannot open " + P("nothing.bin") + " (No such file or directory)\n");
+    EXPECT_EQ(RunVerbose({"add-file", P("in.exe"), "X", P("nothing.bin"), "-o", P("in.exe")}), 1);
     EXPECT_NE(err_.str().find("Failed to open file (2)\r\n  filename: " + P("nothing.bin")),
               std::string::npos)
         << err_.str();
@@ -140,6 +166,11 @@ TEST_F(ToolTest, FailuresLeaveTheInputAndReportTheLog) {
 
     testpe::WriteFile(dir_ / "junk.exe", Bytes{'n', 'o', 'p', 'e'});
     EXPECT_EQ(Run({"delete", P("junk.exe"), "X", "-o", P("junk.exe")}), 1);
+    EXPECT_EQ(err_.str(),
+              "resmelder: " + P("junk.exe") + " is not an executable (no DOS signature)\n");
+    EXPECT_EQ(RunVerbose({"delete", P("junk.exe"), "X", "-o", P("junk.exe")}), 1);
+    EXPECT_EQ(FirstLine(),
+              "resmelder: " + P("junk.exe") + " is not an executable (no DOS signature)");
     EXPECT_NE(err_.str().find("Failed to find DOS signature"), std::string::npos);
     EXPECT_NE(err_.str().find("Failed to load EXE - unspecified error"), std::string::npos);
     EXPECT_EQ(testpe::ReadFile(dir_ / "junk.exe"), (Bytes{'n', 'o', 'p', 'e'}));

@@ -178,18 +178,248 @@ TEST(ToolWinTest, SecondWriterOfAnOpenSourceIsRefused) {
         win::UniqueFile holder(::CreateFileW(probe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(holder);
-        EXPECT_EQ(RunProcess(tool + L" add-string " + Q(probe) + L" LATE x -o " + Q(probe), log),
-                  1);
+        EXPECT_EQ(
+            RunProcess(
+                tool + L" add-string " + Q(probe) + L" LATE x -o " + Q(probe) + L" --verbose", log),
+            1);
+        EXPECT_EQ(ReadText(log).rfind("resmelder: cannot open ", 0), 0u) << ReadText(log);
         EXPECT_NE(ReadText(log).find("Failed to open file (2)"), std::string::npos)
             << ReadText(log);
     }
     EXPECT_EQ(ReadText(probe), before);
 
-    EXPECT_EQ(RunProcess(tool + L" extract " + Q(probe) + L" HELLO " + Q(dir + L"HELD.EXE"), log),
+    EXPECT_EQ(RunProcess(tool + L" extract " + Q(probe) + L" HELLO " + Q(dir + L"HELD.EXE") +
+                             L" --verbose",
+                         log),
               1);
     EXPECT_NE(ReadText(log).find("Output file is the input file"), std::string::npos)
         << ReadText(log);
     EXPECT_EQ(ReadText(probe), before);
+}
+
+// A program file loaded for its resources only, as the shell reads icons.
+class ResourceModule {
+  public:
+    explicit ResourceModule(const std::wstring& path)
+        : module_(::LoadLibraryExW(path.c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+    ResourceModule(const ResourceModule&) = delete;
+    ResourceModule& operator=(const ResourceModule&) = delete;
+    ~ResourceModule() {
+        if (module_ != nullptr) {
+            ::FreeLibrary(module_);
+        }
+    }
+    HMODULE get() const { return module_; }
+
+  private:
+    HMODULE module_;
+};
+
+std::string Bytes(HMODULE module, HRSRC found) {
+    const void* data = ::LockResource(::LoadResource(module, found));
+    return data ? std::string(static_cast<const char*>(data), ::SizeofResource(module, found))
+                : std::string();
+}
+
+// The --type, --name and --lang edits are found by FindResourceW and FindResourceExW under
+// the spellings a program uses, whatever case the user typed them in.
+TEST(ToolWinTest, TypedResourcesAreFoundByTheLoaderInAnyCase) {
+    const std::wstring dir = TempDir();
+    const std::wstring probe = dir + L"probe_types.exe";
+    ASSERT_TRUE(
+        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    WriteBytes(dir + L"data file.bin", "caf\xC3\xA9 data");
+    WriteBytes(dir + L"seven.bin", "seven");
+    const std::wstring log = dir + L"types_log.txt";
+    const std::wstring tool = Q(Here() + L"resmelder.exe");
+    ASSERT_EQ(RunProcess(tool + L" edit " + Q(probe) + L" --type \"My Type\" --lang 0x407" +
+                             L" --add-file \"Caf\u00E9 Data\" " + Q(dir + L"data file.bin") +
+                             L" --type bitmap --lang 0 --add-file #7 " + Q(dir + L"seven.bin") +
+                             L" --type Html --add-string Page \"<p>\" -o " + Q(probe),
+                         log),
+              0)
+        << ReadText(log);
+
+    ResourceModule module(probe);
+    ASSERT_NE(module.get(), nullptr) << ::GetLastError();
+    for (const wchar_t* type : {L"My Type", L"my type", L"MY TYPE"}) {
+        for (const wchar_t* name : {L"Caf\u00E9 Data", L"caf\u00E9 data", L"CAF\u00C9 DATA"}) {
+            const HRSRC found = ::FindResourceW(module.get(), name, type);
+            ASSERT_NE(found, nullptr) << Utf8(type) << " / " << Utf8(name);
+            EXPECT_EQ(Bytes(module.get(), found), "caf\xC3\xA9 data");
+            EXPECT_NE(::FindResourceExW(module.get(), type, name, 0x407), nullptr);
+        }
+    }
+    const HRSRC seven = ::FindResourceW(module.get(), MAKEINTRESOURCEW(7), MAKEINTRESOURCEW(2));
+    ASSERT_NE(seven, nullptr);
+    EXPECT_EQ(Bytes(module.get(), seven), "seven");
+    EXPECT_NE(::FindResourceW(module.get(), L"#7", L"#2"), nullptr);
+    const HRSRC page = ::FindResourceW(module.get(), L"page", MAKEINTRESOURCEW(23));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Bytes(module.get(), page), "<p>");
+    EXPECT_EQ(::FindResourceW(module.get(), L"Caf\u00E9 Data", MAKEINTRESOURCEW(10)), nullptr)
+        << "not an RCDATA entry";
+    // The program's own entries are all still there.
+    EXPECT_NE(::FindResourceW(module.get(), L"HELLO", MAKEINTRESOURCEW(10)), nullptr);
+}
+
+// An icon file with a 16 and a 32 pixel image of different colours, written as users' icon
+// tools write it (depths left 0 in the directory).
+std::string TwoSizeIcon(std::uint32_t small, std::uint32_t large) {
+    std::string file(6 + 2 * 16, '\0');
+    file[2] = 1;
+    file[4] = 2;
+    const auto put32 = [](std::string& s, std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            s[at + i] = static_cast<char>(v >> (8 * i));
+        }
+    };
+    int index = 0;
+    for (const auto& [side, colour] : {std::pair{16u, small}, std::pair{32u, large}}) {
+        std::string dib(40 + side * side * 4 + side * 4, '\0');
+        put32(dib, 0, 40);
+        put32(dib, 4, side);
+        put32(dib, 8, side * 2);
+        dib[12] = 1;
+        dib[14] = 32;
+        for (std::uint32_t p = 0; p < side * side; ++p) {
+            put32(dib, 40 + p * 4, colour);
+        }
+        const std::size_t entry = 6 + 16 * index++;
+        file[entry] = static_cast<char>(side);
+        file[entry + 1] = static_cast<char>(side);
+        put32(file, entry + 8, static_cast<std::uint32_t>(dib.size()));
+        put32(file, entry + 12, static_cast<std::uint32_t>(file.size()));
+        file += dib;
+    }
+    return file;
+}
+
+struct IconLook {
+    LONG width = 0;
+    LONG height = 0;
+    std::uint32_t centre = 0;  // 0x00RRGGBB
+};
+
+// What the platform made of the icon: its size and the colour of its centre pixel.
+IconLook Look(HICON icon) {
+    IconLook look;
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) {
+        return look;
+    }
+    win::UniqueBitmap colour(info.hbmColor);
+    win::UniqueBitmap mask(info.hbmMask);
+    BITMAP bitmap{};
+    ::GetObjectW(colour.get(), sizeof bitmap, &bitmap);
+    look.width = bitmap.bmWidth;
+    look.height = bitmap.bmHeight;
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof request.bmiHeader;
+    request.bmiHeader.biWidth = bitmap.bmWidth;
+    request.bmiHeader.biHeight = -bitmap.bmHeight;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+    HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, colour.get(), 0, bitmap.bmHeight, pixels.data(), &request, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (!pixels.empty()) {
+        look.centre =
+            pixels[(bitmap.bmHeight / 2) * bitmap.bmWidth + bitmap.bmWidth / 2] & 0xFFFFFF;
+    }
+    return look;
+}
+
+// set-icon on a real program: the platform loads the new icon at each size, with its pixels,
+// and the program still runs.
+TEST(ToolWinTest, SetIconGivesAnIconThePlatformLoads) {
+    const std::wstring dir = TempDir();
+    const std::wstring probe = dir + L"probe icon.exe";
+    ASSERT_TRUE(
+        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    WriteBytes(dir + L"App Ic\u00F4ne.ico", TwoSizeIcon(0xFF2080C0, 0xFF40C020));
+    WriteBytes(dir + L"hello.bin", "hello from the probe");
+    const std::wstring log = dir + L"icon_log.txt";
+    const std::wstring tool = Q(Here() + L"resmelder.exe");
+    ASSERT_EQ(RunProcess(tool + L" set-icon " + Q(probe) + L" " + Q(dir + L"App Ic\u00F4ne.ico") +
+                             L" -o " + Q(probe),
+                         log),
+              0)
+        << ReadText(log);
+    {
+        ResourceModule module(probe);
+        ASSERT_NE(module.get(), nullptr) << ::GetLastError();
+        win::UniqueIcon large(static_cast<HICON>(
+            ::LoadImageW(module.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0)));
+        ASSERT_TRUE(large) << ::GetLastError();
+        const IconLook big = Look(large.get());
+        EXPECT_EQ(big.width, 32);
+        EXPECT_EQ(big.height, 32);
+        EXPECT_EQ(big.centre, 0x40C020u);
+        win::UniqueIcon small(static_cast<HICON>(
+            ::LoadImageW(module.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0)));
+        ASSERT_TRUE(small) << ::GetLastError();
+        const IconLook little = Look(small.get());
+        EXPECT_EQ(little.width, 16);
+        EXPECT_EQ(little.centre, 0x2080C0u);
+    }
+    EXPECT_EQ(RunProcess(Q(probe) + L" HELLO " + Q(dir + L"hello.bin"), log), 0) << ReadText(log);
+}
+
+// set-manifest: the loader accepts the new manifest (an activation context is made from
+// it) and the program still starts.
+TEST(ToolWinTest, SetManifestGivesAManifestTheLoaderAccepts) {
+    const std::wstring dir = TempDir();
+    const std::wstring probe = dir + L"probe_manifest.exe";
+    ASSERT_TRUE(
+        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    WriteBytes(dir + L"new.manifest",
+               "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+               "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\r\n"
+               "  <assemblyIdentity type=\"win32\" name=\"Murmurex.Probe.Edited\" "
+               "version=\"2.3.4.5\"/>\r\n"
+               "  <dependency><dependentAssembly><assemblyIdentity type=\"win32\" "
+               "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" "
+               "processorArchitecture=\"*\" publicKeyToken=\"6595b64144ccf1df\" "
+               "language=\"*\"/></dependentAssembly></dependency>\r\n"
+               "</assembly>\r\n");
+    WriteBytes(dir + L"hello.bin", "hello from the probe");
+    const std::wstring log = dir + L"manifest_log.txt";
+    const std::wstring tool = Q(Here() + L"resmelder.exe");
+    ASSERT_EQ(RunProcess(tool + L" set-manifest " + Q(probe) + L" " + Q(dir + L"new.manifest") +
+                             L" -o " + Q(probe),
+                         log),
+              0)
+        << ReadText(log);
+
+    ACTCTXW request{};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = probe.c_str();
+    request.lpResourceName = MAKEINTRESOURCEW(1);
+    HANDLE context = ::CreateActCtxW(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << ::GetLastError();
+    ::ReleaseActCtx(context);
+    EXPECT_EQ(RunProcess(Q(probe) + L" HELLO " + Q(dir + L"hello.bin"), log), 0) << ReadText(log);
+    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+
+    // The check can fail: a manifest the loader cannot parse gives no activation context.
+    WriteBytes(dir + L"broken.manifest", "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\"");
+    const std::wstring broken = dir + L"probe_broken.exe";
+    ASSERT_EQ(RunProcess(tool + L" set-manifest " + Q(probe) + L" " + Q(dir + L"broken.manifest") +
+                             L" -o " + Q(broken),
+                         log),
+              0)
+        << ReadText(log);
+    request.lpSource = broken.c_str();
+    HANDLE refused = ::CreateActCtxW(&request);
+    EXPECT_EQ(refused, INVALID_HANDLE_VALUE);
+    if (refused != INVALID_HANDLE_VALUE) {
+        ::ReleaseActCtx(refused);
+    }
 }
 
 }  // namespace

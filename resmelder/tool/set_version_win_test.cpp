@@ -1,0 +1,188 @@
+// Under Windows (Wine here): a program edited by `resmelder set-version` reports the new
+// numbers and strings to the platform (GetFileVersionInfoW, VerQueryValueW), and still runs.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "win/unique_handle.h"
+
+namespace {
+
+std::wstring Here() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+// A folder as users have them: a space and an accent.
+std::wstring WorkDir() {
+    wchar_t dir[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, dir);
+    std::wstring d = std::wstring(dir) + L"resmelder version \u00E9\\";
+    ::CreateDirectoryW(d.c_str(), nullptr);
+    return d;
+}
+
+std::wstring Q(const std::wstring& s) {
+    return L"\"" + s + L"\"";
+}
+
+std::string ReadText(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs a command line with its output in a file; answers its exit status (-1: not started).
+int RunProcess(const std::wstring& commandLine, const std::wstring& outputFile) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    win::UniqueFile output(::CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = output.get();
+    si.hStdError = output.get();
+    PROCESS_INFORMATION pi{};
+    std::wstring mutableLine = commandLine;
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &si, &pi)) {
+        return -1;
+    }
+    win::UniqueKernelHandle process(pi.hProcess);
+    win::UniqueKernelHandle thread(pi.hThread);
+    ::WaitForSingleObject(process.get(), 60000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+}
+
+// The platform's reading of a file's version resource.
+class PlatformVersion {
+  public:
+    explicit PlatformVersion(const std::wstring& file) {
+        DWORD ignored = 0;
+        const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
+        if (size != 0) {
+            data_.resize(size);
+            if (!::GetFileVersionInfoW(file.c_str(), 0, size, data_.data())) {
+                data_.clear();
+            }
+        }
+    }
+    bool Read() const { return !data_.empty(); }
+
+    std::wstring Fixed(bool product) const {
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        if (!::VerQueryValueW(data_.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+            length < sizeof *fixed || fixed->dwSignature != 0xFEEF04BD) {
+            return L"(no fixed part)";
+        }
+        const DWORD high = product ? fixed->dwProductVersionMS : fixed->dwFileVersionMS;
+        const DWORD low = product ? fixed->dwProductVersionLS : fixed->dwFileVersionLS;
+        return std::to_wstring(HIWORD(high)) + L"." + std::to_wstring(LOWORD(high)) + L"." +
+               std::to_wstring(HIWORD(low)) + L"." + std::to_wstring(LOWORD(low));
+    }
+
+    std::vector<DWORD> Translations() const {
+        DWORD* pairs = nullptr;
+        UINT length = 0;
+        if (!::VerQueryValueW(data_.data(), L"\\VarFileInfo\\Translation",
+                              reinterpret_cast<void**>(&pairs), &length)) {
+            return {};
+        }
+        return std::vector<DWORD>(pairs, pairs + length / sizeof(DWORD));
+    }
+
+    std::wstring String(const std::wstring& table, const std::wstring& key) const {
+        wchar_t* value = nullptr;
+        UINT length = 0;
+        const std::wstring path = L"\\StringFileInfo\\" + table + L"\\" + key;
+        if (!::VerQueryValueW(data_.data(), path.c_str(), reinterpret_cast<void**>(&value),
+                              &length)) {
+            return L"(missing)";
+        }
+        return std::wstring(value);
+    }
+
+  private:
+    std::vector<BYTE> data_;
+};
+
+TEST(SetVersionWinTest, ThePlatformReadsTheNewNumbersAndStrings) {
+    const std::wstring dir = WorkDir();
+    const std::wstring program = dir + L"Pr\u00F6be App.exe";
+    ASSERT_TRUE(::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), program.c_str(),
+                            FALSE));
+    const std::wstring log = dir + L"log.txt";
+    const std::wstring tool = Q(Here() + L"resmelder.exe");
+    ASSERT_EQ(
+        RunProcess(tool + L" set-version " + Q(program) +
+                       L" --file-version 4.3.2.1 --product-version 4.3.0.0" +
+                       L" --string \"companyname=Soci\u00E9t\u00E9 G\u00E9n\u00E9rale\"" +
+                       L" --string \"LegalCopyright=\u00A9 2026 Murmurex\"" + L" -o " + Q(program),
+                   log),
+        0)
+        << ReadText(log);
+
+    const PlatformVersion version(program);
+    ASSERT_TRUE(version.Read());
+    EXPECT_EQ(version.Fixed(false), L"4.3.2.1");
+    EXPECT_EQ(version.Fixed(true), L"4.3.0.0");
+    EXPECT_EQ(version.Translations(), (std::vector<DWORD>{0x04B00409}));
+    EXPECT_EQ(version.String(L"040904b0", L"CompanyName"), L"Soci\u00E9t\u00E9 G\u00E9n\u00E9rale");
+    EXPECT_EQ(version.String(L"040904B0", L"LegalCopyright"), L"\u00A9 2026 Murmurex");
+    EXPECT_EQ(version.String(L"040904b0", L"FileVersion"), L"4.3.2.1");
+    EXPECT_EQ(version.String(L"040904b0", L"ProductVersion"), L"4.3.0.0");
+    EXPECT_EQ(version.String(L"040904b0", L"FileDescription"), L"Resource probe");
+
+    // The edited program still starts, finds its entries and reads its own version resource.
+    const std::wstring hello = dir + L"hello.bin";
+    std::ofstream(hello.c_str(), std::ios::binary) << "hello from the probe";
+    EXPECT_EQ(RunProcess(Q(program) + L" HELLO " + Q(hello), log), 0) << ReadText(log);
+    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+}
+
+TEST(SetVersionWinTest, ThePlatformReadsACreatedVersionResource) {
+    const std::wstring dir = WorkDir();
+    const std::wstring source = dir + L"with version.exe";
+    const std::wstring bare = dir + L"no version.exe";
+    const std::wstring program = dir + L"new version.exe";
+    ASSERT_TRUE(
+        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), source.c_str(), FALSE));
+    const std::wstring log = dir + L"created_log.txt";
+    const std::wstring tool = Q(Here() + L"resmelder.exe");
+    ASSERT_EQ(RunProcess(tool + L" delete " + Q(source) + L" #1 --type VERSION -o " + Q(bare), log),
+              0)
+        << ReadText(log);
+    ASSERT_FALSE(PlatformVersion(bare).Read());
+
+    ASSERT_EQ(RunProcess(tool + L" set-version " + Q(bare) +
+                             L" --file-version 1.0.0.7 --string ProductName=Resprobe" +
+                             L" --string \"FileDescription=Outil \u00E0 essayer\" -o " + Q(program),
+                         log),
+              0)
+        << ReadText(log);
+    const PlatformVersion version(program);
+    ASSERT_TRUE(version.Read());
+    EXPECT_EQ(version.Fixed(false), L"1.0.0.7");
+    EXPECT_EQ(version.Fixed(true), L"0.0.0.0");
+    EXPECT_EQ(version.Translations(), (std::vector<DWORD>{0x04B00409}));
+    EXPECT_EQ(version.String(L"040904b0", L"ProductName"), L"Resprobe");
+    EXPECT_EQ(version.String(L"040904b0", L"FileDescription"), L"Outil \u00E0 essayer");
+    EXPECT_EQ(version.String(L"040904b0", L"FileVersion"), L"1.0.0.7");
+
+    // The program reads it too (its ProductName check), and still runs.
+    const std::wstring hello = dir + L"hello.bin";
+    std::ofstream(hello.c_str(), std::ios::binary) << "hello from the probe";
+    EXPECT_EQ(RunProcess(Q(program) + L" HELLO " + Q(hello), log), 0) << ReadText(log);
+    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+}
+
+}  // namespace

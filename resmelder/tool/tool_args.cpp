@@ -1,0 +1,121 @@
+#include "tool/tool_args.h"
+
+#include <algorithm>
+
+namespace resmelder {
+
+const std::string* CommandArgs::Option(std::string_view name) const {
+    const std::string* value = nullptr;
+    for (const auto& [option, given] : options) {
+        if (option == name) {
+            value = &given;
+        }
+    }
+    return value;
+}
+
+std::vector<std::string> CommandArgs::Options(std::string_view name) const {
+    std::vector<std::string> values;
+    for (const auto& [option, given] : options) {
+        if (option == name) {
+            values.push_back(given);
+        }
+    }
+    return values;
+}
+
+bool SplitArgs(std::span<const std::string> args, std::span<const std::string_view> valued,
+               CommandArgs& parsed, std::string& problem) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        // A lone "-" is an operand (a name or a text may be one).
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            parsed.operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (std::find(valued.begin(), valued.end(), name) == valued.end()) {
+            problem = "unknown option " + name;
+            return false;
+        }
+        if (equals != std::string::npos) {
+            parsed.options.emplace_back(name, arg.substr(equals + 1));
+        } else if (i + 1 < args.size()) {
+            parsed.options.emplace_back(name, args[++i]);
+        } else {
+            problem = "option " + name + " needs a value";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<ResourceId> ReadType(const std::string& value, std::string& problem) {
+    auto type = ParseResourceType(value);
+    if (!type) {
+        problem = "--type " + value +
+                  " is not a resource type (a number up to 65535, a name such as ICON, or a "
+                  "name of your own)";
+    }
+    return type;
+}
+
+std::optional<ResourceId> ReadName(const std::string& value, std::string& problem) {
+    auto name = ResourceId::Parse(value);
+    if (!name) {
+        problem = "\"" + value + "\" is not a resource name (a text, or #N with N up to 65535)";
+    }
+    return name;
+}
+
+std::optional<std::uint16_t> ReadLanguage(const std::string& value, std::string& problem) {
+    auto language = ParseResourceLanguage(value);
+    if (!language) {
+        problem = "--lang " + value +
+                  " is not a language (a number up to 65535, in decimal or as 0x followed by "
+                  "hexadecimal digits)";
+    }
+    return language;
+}
+
+bool ReadKeyOptions(const CommandArgs& args, KeyOptions& key, std::string& problem) {
+    if (const std::string* type = args.Option("--type")) {
+        key.type = ReadType(*type, problem);
+        if (!key.type) {
+            return false;
+        }
+    }
+    if (const std::string* name = args.Option("--name")) {
+        key.name = ReadName(*name, problem);
+        if (!key.name) {
+            return false;
+        }
+    }
+    if (const std::string* language = args.Option("--lang")) {
+        key.language = ReadLanguage(*language, problem);
+        if (!key.language) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Describe(const ResourceKey& key) {
+    std::string type;
+    if (!key.type.IsNumber()) {
+        type = key.type.ToString();
+    } else if (const char* usual = UsualResourceTypeName(key.type.Number())) {
+        type = usual;
+    } else {
+        type = std::to_string(key.type.Number());
+    }
+    return type + "/" + key.name.ToString() + "/" + std::to_string(key.language);
+}
+
+}  // namespace resmelder

@@ -1,0 +1,26 @@
+#pragma once
+// The tool's commands. Each takes the arguments after its name (without --verbose and
+// --help, which the dispatch handles) and answers the exit status: 0 success, 1 failure
+// (reported on standard error), 2 a command line that cannot be run.
+
+#include <span>
+#include <string>
+
+namespace resmelder {
+
+class ToolSession;
+
+using CommandArguments = std::span<const std::string>;
+
+int RunList(CommandArguments args, ToolSession& session);
+int RunGet(CommandArguments args, ToolSession& session);
+int RunExtract(CommandArguments args, ToolSession& session);
+int RunAddString(CommandArguments args, ToolSession& session);
+int RunAddFile(CommandArguments args, ToolSession& session);
+int RunDelete(CommandArguments args, ToolSession& session);
+int RunEdit(CommandArguments args, ToolSession& session);
+int RunSetManifest(CommandArguments args, ToolSession& session);
+int RunSetIcon(CommandArguments args, ToolSession& session);
+int RunSetVersion(CommandArguments args, ToolSession& session);
+
+}  // namespace resmelder
