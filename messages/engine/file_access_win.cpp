@@ -189,6 +189,23 @@ bool MoveFileOver(const fs::path& source, const fs::path& target) {
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool CreateNewEmptyFile(const fs::path& path) {
+    // CREATE_NEW fails on any existing name, hidden and system files included.
+    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
+bool RenameFileNoReplace(const fs::path& source, const fs::path& target) {
+    const DWORD from = ::GetFileAttributesW(source.c_str());
+    if (from == INVALID_FILE_ATTRIBUTES || (from & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    // Without MOVEFILE_REPLACE_EXISTING an existing target fails the move; a target that is
+    // the source in other case is the same file, which the move renames.
+    return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool IsExistingFile(const fs::path& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
