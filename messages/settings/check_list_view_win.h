@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "check_list.h"
 #include "win/unique_handle.h"
@@ -21,7 +22,9 @@ class CheckListView {
 
     /// The model the list shows. Change it, then call Refresh.
     CheckList& Model() noexcept { return model_; }
-    /// Shows the model again: entries, ticks and the highlighted entry.
+    /// Shows the model again: entries, ticks and the highlighted entry. Only what changed
+    /// since the last call is sent to the list, so one added or edited entry in a long list
+    /// costs one item, not the whole list.
     void Refresh();
 
     /// The user toggled the tick of entry `index`; the model holds the new tick already.
@@ -35,7 +38,13 @@ class CheckListView {
 
   private:
     win::UniqueWindow window_;
+    void ReplaceAll();
+    void ReplaceRange(std::size_t first, std::size_t removed, std::size_t added);
+    void ShowSelection();
+
     CheckList model_;
+    // What the list shows now: the model as of the last Refresh plus the user's toggles.
+    std::vector<CheckEntry> shown_;
     bool refreshing_ = false;
 };
 
