@@ -4,10 +4,12 @@
 // sets while it fills the list raise nothing. The host forwards its WM_NOTIFY from the list.
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include "check_list.h"
 #include "win/unique_handle.h"
@@ -22,9 +24,8 @@ class CheckListView {
 
     /// The model the list shows. Change it, then call Refresh.
     CheckList& Model() noexcept { return model_; }
-    /// Shows the model again: entries, ticks and the highlighted entry. Only what changed
-    /// since the last call is sent to the list, so one added or edited entry in a long list
-    /// costs one item, not the whole list.
+    /// Shows the model again: entries, ticks and the highlighted entry. The list is virtual
+    /// (it draws from the model), so this costs the rows on screen, not the entries.
     void Refresh();
 
     /// The user toggled the tick of entry `index`; the model holds the new tick already.
@@ -38,13 +39,14 @@ class CheckListView {
 
   private:
     win::UniqueWindow window_;
-    void ReplaceAll();
-    void ReplaceRange(std::size_t first, std::size_t removed, std::size_t added);
     void ShowSelection();
+    void Toggle(int index);
+    void FillRow(LVITEMA& item) const;
+    void FillRow(LVITEMW& item) const;
 
     CheckList model_;
-    // What the list shows now: the model as of the last Refresh plus the user's toggles.
-    std::vector<CheckEntry> shown_;
+    // The first entry the last Refresh showed, to tell other content from an edit.
+    std::string shownFirst_;
     bool refreshing_ = false;
 };
 

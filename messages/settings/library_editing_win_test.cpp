@@ -27,12 +27,6 @@ constexpr char kCalm[] = "1I am calm\r\n0I breathe slowly";
 constexpr char kWork[] = "0Deadline";
 constexpr char kSelection[] = "1Calm\r\n0Work";
 
-struct Row {
-    std::wstring text;
-    bool ticked = false;
-    bool selected = false;
-};
-
 class LibraryEditingProgram : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -163,6 +157,21 @@ class LibraryEditingProgram : public ::testing::Test {
         return gone;
     }
 
+    // Waits until the program has handled what it was sent: its window answers a message
+    // three times in a row (a handler that lets messages run answers early once).
+    void Idle() {
+        for (int round = 0; round < 3; ++round) {
+            DWORD_PTR answer = 0;
+            ::SendMessageTimeoutW(settings_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+            PumpMessages(30);
+        }
+    }
+
+    void PressEnter() {
+        PressKey(VK_RETURN);
+        Idle();
+    }
+
     // Clicks a styled button by its caption, under the category list or the phrase list.
     void ClickButton(const std::wstring& caption, HWND underList) {
         RECT list{};
@@ -176,37 +185,44 @@ class LibraryEditingProgram : public ::testing::Test {
         }
         ASSERT_NE(found, nullptr) << "no button " << std::string(caption.begin(), caption.end());
         Click(CentreOf(found));
-        PumpMessages(150);
+        Idle();
     }
     void ClickCategoryButton(const std::wstring& caption) { ClickButton(caption, categories_); }
     void ClickPhraseButton(const std::wstring& caption) { ClickButton(caption, phrases_); }
 
     // Types `text` into `box` as a user does: real keys where the keyboard has them, the
     // character itself where it does not (accents).
-    void Type(HWND box, const std::wstring& text, bool clickFirst = true) {
+    // Types `text` into `box` as a user does: real keys where the keyboard has them, the
+    // character itself where it does not (accents). Each character is awaited before the
+    // next, since posted characters would overtake keys still on their way.
+    void Type(HWND box, const std::wstring& text, bool clickFirst = true,
+              double waitPerCharacterMs = 1000) {
         if (clickFirst) {
             Click(CentreOf(box));
         }
         for (wchar_t c : text) {
+            const std::wstring before = TextOf(box);
             const SHORT key = ::VkKeyScanW(c);
             if (key == -1 || (key & 0x0600) != 0) {
                 ::PostMessageW(box, WM_CHAR, c, 1);
-                PumpMessages(30);
-                continue;
+            } else {
+                const bool shift = (key & 0x0100) != 0;
+                if (shift) {
+                    win::test::SendKeyInput(VK_SHIFT, false);
+                }
+                win::test::SendKeyInput(static_cast<WORD>(key & 0xFF), false);
+                win::test::SendKeyInput(static_cast<WORD>(key & 0xFF), true);
+                if (shift) {
+                    win::test::SendKeyInput(VK_SHIFT, true);
+                }
             }
-            const bool shift = (key & 0x0100) != 0;
-            if (shift) {
-                win::test::SendKeyInput(VK_SHIFT, false);
-            }
-            win::test::SendKeyInput(static_cast<WORD>(key & 0xFF), false);
-            win::test::SendKeyInput(static_cast<WORD>(key & 0xFF), true);
-            if (shift) {
-                win::test::SendKeyInput(VK_SHIFT, true);
-            }
-            PumpMessages(30);
+            WaitFor([&] { return TextOf(box) != before; }, waitPerCharacterMs);
         }
-        PumpMessages(100);
+        PumpMessages(50);
     }
+
+    // Types characters the box must swallow: each is given its time, then the text checked.
+    void TypeSwallowed(HWND box, const std::wstring& text) { Type(box, text, true, 250); }
 
     // Replaces the box's text by typing over all of it.
     void Retype(HWND box, const std::wstring& text) {
@@ -215,42 +231,11 @@ class LibraryEditingProgram : public ::testing::Test {
         Type(box, text, false);
     }
 
-    // The rows of a list of the other process, read through memory lent to it.
-    std::vector<Row> Rows(HWND list) const {
-        std::vector<Row> rows;
-        constexpr SIZE_T kBytes = sizeof(LVITEMW) + 512 * sizeof(wchar_t);
-        void* remote = ::VirtualAllocEx(process_.get(), nullptr, kBytes, MEM_COMMIT | MEM_RESERVE,
-                                        PAGE_READWRITE);
-        if (remote == nullptr) {
-            ADD_FAILURE() << "no memory in the program";
-            return rows;
-        }
-        auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(LVITEMW));
-        const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            LVITEMW item{};
-            item.iSubItem = 0;
-            item.cchTextMax = 512;
-            item.pszText = remoteText;
-            SIZE_T done = 0;
-            ::WriteProcessMemory(process_.get(), remote, &item, sizeof item, &done);
-            const auto length =
-                ::SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote));
-            std::wstring text(static_cast<std::size_t>(length), L'\0');
-            ::ReadProcessMemory(process_.get(), remoteText, text.data(),
-                                text.size() * sizeof(wchar_t), &done);
-            const auto state = static_cast<UINT>(
-                ::SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
-            rows.push_back(Row{text, (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2),
-                               (state & LVIS_SELECTED) != 0});
-        }
-        ::VirtualFreeEx(process_.get(), remote, 0, MEM_RELEASE);
-        return rows;
-    }
+    std::vector<ListRow> Rows(HWND list) const { return ListRows(process_.get(), list); }
 
     std::vector<std::wstring> Texts(HWND list) const {
         std::vector<std::wstring> texts;
-        for (const Row& row : Rows(list)) {
+        for (const ListRow& row : Rows(list)) {
             texts.push_back(row.text);
         }
         return texts;
@@ -299,7 +284,7 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     // The key filter: a, slash, b, dot, c leaves abc; Backspace still edits.
     Type(categoryBox_, L"a/b.c");
     EXPECT_EQ(TextOf(categoryBox_), L"abc");
-    Type(categoryBox_, L"<*?>\"|:\\");
+    TypeSwallowed(categoryBox_, L"<*?>\"|:\\");
     EXPECT_EQ(TextOf(categoryBox_), L"abc");
     for (int i = 0; i < 3; ++i) {
         PressKey(VK_BACK);
@@ -323,7 +308,7 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     // calm when Calm exists, with Enter: the message, and nothing written.
     auto before = Snapshot();
     Type(categoryBox_, L"calm");
-    PressKey(VK_RETURN);
+    PressEnter();
     EXPECT_TRUE(Answer(L"A category with that name already exists!", IDOK));
     EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(Selected(categories_), 0);
@@ -351,7 +336,7 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     // CALM to Relax: the file moves and the tick stays.
     ClickCategoryButton(L"Edit");
     Retype(categoryBox_, L"Relax");
-    PressKey(VK_RETURN);
+    PressEnter();
     EXPECT_EQ(ShownBox(), nullptr);
     EXPECT_EQ(ListFiles(), (std::vector<std::wstring>{L"Relax.lst", L"Sleep.lst", L"Work.lst"}));
     EXPECT_EQ(ReadFile(List(L"Relax")), kCalm);
@@ -404,7 +389,7 @@ TEST_F(LibraryEditingProgram, PhrasesAreAddedEditedAndDeletedOnDisk) {
     // The same phrase in other case, with Enter: one entry stays, and the message names
     // phrases.
     Type(phraseBox_, L"je suis TR\u00c8S calme. 1/2");
-    PressKey(VK_RETURN);
+    PressEnter();
     EXPECT_TRUE(Answer(L"That phrase is already in this category!", IDOK));
     EXPECT_EQ(Rows(phrases_).size(), 3u);
     EXPECT_EQ(ReadFile(List(L"Calm")), std::string(kCalm) + "\r\n1Je suis tr\xE8s calme. 1/2");
@@ -414,12 +399,42 @@ TEST_F(LibraryEditingProgram, PhrasesAreAddedEditedAndDeletedOnDisk) {
     ClickPhraseButton(L"Edit");
     EXPECT_EQ(TextOf(phraseBox_), L"I am calm");
     Retype(phraseBox_, L"I am relaxed");
-    PressKey(VK_RETURN);
+    PressEnter();
     EXPECT_EQ(ReadFile(List(L"Calm")),
               "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2");
     rows = Rows(phrases_);
     EXPECT_EQ(rows[0].text, L"I am relaxed");
     EXPECT_TRUE(rows[0].ticked);
+
+    // A click on the box of the second phrase ticks it; Space unticks it again.
+    {
+        // The rows' height lies between these two, from the rows a page holds.
+        RECT client{};
+        ::GetClientRect(phrases_, &client);
+        const auto perPage =
+            static_cast<double>(::SendMessageW(phrases_, LVM_GETCOUNTPERPAGE, 0, 0));
+        const double rowHeight = (client.bottom / (perPage + 1) + client.bottom / perPage) / 2;
+        POINT box{8, static_cast<LONG>(rowHeight * 1.5)};
+        ::ClientToScreen(phrases_, &box);
+        Click(box);
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return ReadFile(List(L"Calm")) ==
+                       "1I am relaxed\r\n1I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2";
+            },
+            3000))
+            << ReadFile(List(L"Calm"));
+        EXPECT_TRUE(Rows(phrases_)[1].ticked);
+        SelectRow(phrases_, 1);
+        PressKey(VK_SPACE);
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return ReadFile(List(L"Calm")) ==
+                       "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2";
+            },
+            3000))
+            << ReadFile(List(L"Calm"));
+    }
 
     // A phrase in edit mode, then another category selected: the edit does not land there.
     SelectRow(phrases_, 1);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "file_access.h"
 #include "library_editor_texts.h"
 #include "phrase_format.h"
 #include "phrase_test_folder.h"
@@ -17,7 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace texts = library_editor_texts;
-using testing::FolderEntries;
 using testing::MakeReadOnly;
 using testing::ReadBytes;
 using testing::TempFolder;
@@ -130,8 +130,9 @@ class LibraryEditing : public ::testing::Test {
 
     fs::path List(const std::string& name) const { return folder_.Lists() / (name + ".lst"); }
     fs::path Selection() const { return folder_.path() / "_._"; }
+    // The category files' names as the folder spells them, in the code page's bytes.
     std::vector<std::string> ListFiles() const {
-        std::vector<std::string> names = FolderEntries(folder_.Lists());
+        std::vector<std::string> names = ListFileNames(folder_.Lists(), "lst");
         std::sort(names.begin(), names.end());
         return names;
     }

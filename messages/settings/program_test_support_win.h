@@ -4,8 +4,11 @@
 // keeps answering messages. For tests only.
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -155,6 +158,46 @@ bool WaitFor(Condition condition, double milliseconds) {
         PumpMessages(20);
     }
     return true;
+}
+
+struct ListRow {
+    std::wstring text;
+    bool ticked = false;
+    bool selected = false;
+};
+
+/// The first `limit` rows of a list view of another process, read through memory lent to it
+/// (`process` needs VM operation, read and write access).
+inline std::vector<ListRow> ListRows(HANDLE process, HWND list, int limit = INT_MAX) {
+    std::vector<ListRow> rows;
+    constexpr SIZE_T kBytes = sizeof(LVITEMW) + 512 * sizeof(wchar_t);
+    void* remote =
+        ::VirtualAllocEx(process, nullptr, kBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr) {
+        return rows;
+    }
+    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(LVITEMW));
+    const int count =
+        std::min(limit, static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+    for (int i = 0; i < count; ++i) {
+        LVITEMW item{};
+        item.iSubItem = 0;
+        item.cchTextMax = 512;
+        item.pszText = remoteText;
+        SIZE_T done = 0;
+        ::WriteProcessMemory(process, remote, &item, sizeof item, &done);
+        const auto length =
+            ::SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote));
+        std::wstring text(static_cast<std::size_t>(length), L'\0');
+        ::ReadProcessMemory(process, remoteText, text.data(), text.size() * sizeof(wchar_t),
+                            &done);
+        const auto state = static_cast<UINT>(
+            ::SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
+        rows.push_back(ListRow{text, (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2),
+                               (state & LVIS_SELECTED) != 0});
+    }
+    ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return rows;
 }
 
 }  // namespace murmurex::program_test
