@@ -10,6 +10,8 @@
 //     phrases and has painted them;
 //   - tick: Space on a phrase, until its category file is rewritten with the new tick;
 //   - add: Enter in the phrase box, until the category file holds the new phrase.
+// For scale, "key in" is a key until its character shows in the phrase box: the delivery of
+// input alone, which every other figure contains once.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -33,7 +35,7 @@ constexpr int kCategories = 500;
 constexpr int kPhrases = 2000;
 constexpr int kRuns = 10;
 constexpr double kGoalMs = 100.0;
-constexpr double kGiveUpMs = 20000.0;
+constexpr double kGiveUpMs = 5000.0;
 
 std::string CategoryName(int index) {
     char name[32];
@@ -65,11 +67,19 @@ void MakeLibrary(const fs::path& folder) {
     WriteFile(folder / "_._", selection);
 }
 
+// The first bytes of a file, read with every sharing allowed: a reader that denied deleting
+// would make the program's replace of that file fail while it polls.
 std::string FirstBytes(const fs::path& file, std::size_t count) {
-    std::ifstream in(file, std::ios::binary);
+    win::UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes(count, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(count));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    DWORD read = 0;
+    if (!handle ||
+        !::ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(count), &read, nullptr)) {
+        return {};
+    }
+    bytes.resize(read);
     return bytes;
 }
 
@@ -99,8 +109,8 @@ void Report(const char* name, std::vector<double> times) {
     }
     const double median = times[times.size() / 2];
     const double slowest = times.back();
-    std::printf("%-8s  median %7.1f ms  slowest %7.1f ms  (%zu runs)  %s\n", name, median,
-                slowest, times.size(), slowest <= kGoalMs ? "within 100 ms" : "OVER 100 ms");
+    std::printf("%-8s  median %7.1f ms  slowest %7.1f ms  (%zu runs)  %s\n", name, median, slowest,
+                times.size(), slowest <= kGoalMs ? "within 100 ms" : "OVER 100 ms");
 }
 
 }  // namespace
@@ -163,7 +173,21 @@ int main() {
         const auto rows = ListRows(process.get(), phrases, 1);
         return rows.empty() ? L"" : rows.front().text;
     };
-    const auto widened = [](const std::string& text) { return std::wstring(text.begin(), text.end()); };
+    const auto widened = [](const std::string& text) {
+        return std::wstring(text.begin(), text.end());
+    };
+
+    // The platform's own share: a key until its character is in the phrase box, which the
+    // program does not handle at all. Each figure below includes this delivery once.
+    Click(CentreOf(phraseBox));
+    std::vector<double> keyIn;
+    for (int run = 0; run < kRuns; ++run) {
+        ::SendMessageW(phraseBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        const double start = ElapsedMs();
+        PressKeyNow('X');
+        keyIn.push_back(TimeUntil(start, [&] { return !TextOf(phraseBox).empty(); }));
+    }
+    ::SendMessageW(phraseBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
 
     // Selecting: the category list focused on its first row, then Down, Down, ...
     POINT firstRow{60, 6};
@@ -188,16 +212,43 @@ int main() {
     POINT firstPhraseRow{60, 6};
     ::ClientToScreen(phrases, &firstPhraseRow);
     Click(firstPhraseRow);
-    PumpMessages(200);
+    PressKeyNow(VK_HOME);
+    PumpMessages(300);
     std::vector<double> tick;
+    {
+        const auto rows = ListRows(process.get(), phrases, 2);
+        std::printf("tick on %s: first phrase %s, %s\n", file.filename().string().c_str(),
+                    rows.empty() ? "(none)" : (rows[0].ticked ? "ticked" : "unticked"),
+                    rows.empty() || !rows[0].selected ? "not selected" : "selected");
+    }
+    // The row's tick is asked of the program's window, which answers only between handlers:
+    // once it shows the new tick, the handler that saved the file has returned. The file is
+    // never opened meanwhile (an open reader would make the program's replace fail).
+    const auto firstTicked = [&] {
+        const auto state =
+            static_cast<UINT>(::SendMessageW(phrases, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK));
+        return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    };
+    int missed = 0;
     for (int run = 0; run < kRuns; ++run) {
-        const char before = FirstBytes(file, 1).front();
+        const bool before = firstTicked();
         const double start = ElapsedMs();
         PressKeyNow(VK_SPACE);
-        tick.push_back(TimeUntil(start, [&] {
-            const std::string now = FirstBytes(file, 1);
-            return !now.empty() && now.front() != before;
-        }));
+        const double took = TimeUntil(start, [&] { return firstTicked() != before; });
+        if (took < 0) {
+            ++missed;
+        } else {
+            tick.push_back(took);
+        }
+        PumpMessages(50);
+    }
+    if (missed > 0) {
+        std::printf("%d Space presses changed no tick\n", missed);
+    }
+    {
+        const std::string flag = FirstBytes(file, 1);
+        std::printf("after %zu ticks the file's first flag is %s (it was 1)\n", tick.size(),
+                    flag.c_str());
     }
 
     // Adding: a new phrase typed into the box, then Enter.
@@ -216,6 +267,7 @@ int main() {
         }));
     }
 
+    Report("key in", keyIn);
     Report("select", select);
     Report("tick", tick);
     Report("add", add);

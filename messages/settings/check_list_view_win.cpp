@@ -46,7 +46,13 @@ void CheckListView::Refresh() {
     // Another first entry means other content (another category): it starts at its top.
     const bool otherContent = model_.List(0) != shownFirst_;
     shownFirst_ = model_.List(0);
-    ListView_SetItemCountEx(list, model_.ListCount(), LVSICF_NOSCROLL);
+    if (model_.ListCount() != shownCount_) {
+        ListView_SetItemCountEx(list, model_.ListCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        shownCount_ = model_.ListCount();
+        if (shownSelection_ >= shownCount_) {
+            shownSelection_ = -1;
+        }
+    }
     ShowSelection();
     if (otherContent && model_.ListIndex() < 0 && model_.ListCount() > 0) {
         ListView_EnsureVisible(list, 0, FALSE);
@@ -56,20 +62,21 @@ void CheckListView::Refresh() {
 }
 
 void CheckListView::ShowSelection() {
+    // The selection is remembered here: asking the list for it walks every row.
     HWND list = window_.get();
-    const int shown = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     const int wanted = model_.ListIndex();
-    if (shown == wanted) {
+    if (shownSelection_ == wanted) {
         return;
     }
-    if (shown >= 0) {
-        ListView_SetItemState(list, shown, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (shownSelection_ >= 0) {
+        ListView_SetItemState(list, shownSelection_, 0, LVIS_SELECTED | LVIS_FOCUSED);
     }
     if (wanted >= 0) {
         ListView_SetItemState(list, wanted, LVIS_SELECTED | LVIS_FOCUSED,
                               LVIS_SELECTED | LVIS_FOCUSED);
         ListView_EnsureVisible(list, wanted, FALSE);
     }
+    shownSelection_ = wanted;
 }
 
 void CheckListView::Toggle(int index) {
@@ -148,12 +155,16 @@ void CheckListView::OnNotify(const NMHDR& header) {
         default:
             return;
     }
-    if (refreshing_) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (refreshing_ || change.iItem < 0 || change.iItem >= model_.ListCount() ||
+        !(change.uChanged & LVIF_STATE)) {
         return;
     }
-    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-    if (change.iItem < 0 || change.iItem >= model_.ListCount() || !(change.uChanged & LVIF_STATE)) {
-        return;
+    if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) {
+        shownSelection_ = change.iItem;
+    } else if (!(change.uNewState & LVIS_SELECTED) && (change.uOldState & LVIS_SELECTED) &&
+               shownSelection_ == change.iItem) {
+        shownSelection_ = -1;
     }
     if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED) &&
         model_.ListIndex() != change.iItem) {

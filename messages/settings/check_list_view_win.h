@@ -47,6 +47,9 @@ class CheckListView {
     CheckList model_;
     // The first entry the last Refresh showed, to tell other content from an edit.
     std::string shownFirst_;
+    int shownCount_ = 0;
+    // The row the list shows selected (-1: none), as the user or Refresh last set it.
+    int shownSelection_ = -1;
     bool refreshing_ = false;
 };
 
