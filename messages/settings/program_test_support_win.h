@@ -189,8 +189,7 @@ inline std::vector<ListRow> ListRows(HANDLE process, HWND list, int limit = INT_
         const auto length =
             ::SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote));
         std::wstring text(static_cast<std::size_t>(length), L'\0');
-        ::ReadProcessMemory(process, remoteText, text.data(), text.size() * sizeof(wchar_t),
-                            &done);
+        ::ReadProcessMemory(process, remoteText, text.data(), text.size() * sizeof(wchar_t), &done);
         const auto state = static_cast<UINT>(
             ::SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
         rows.push_back(ListRow{text, (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2),
