@@ -32,6 +32,12 @@ const std::string& CheckList::List(int index) const noexcept {
     return InRange(index) ? entries_[static_cast<std::size_t>(index)].text : kNoText;
 }
 
+void CheckList::SetList(int index, std::string text) {
+    if (InRange(index)) {
+        entries_[static_cast<std::size_t>(index)].text = std::move(text);
+    }
+}
+
 bool CheckList::IsTicked(int index) const noexcept {
     return InRange(index) && entries_[static_cast<std::size_t>(index)].ticked;
 }

@@ -31,6 +31,9 @@ class CheckList {
     /// Text of the entry at `index`; empty when out of range.
     const std::string& List(int index) const noexcept;
 
+    /// Replaces the text of the entry at `index`, keeping its tick; ignored when out of range.
+    void SetList(int index, std::string text);
+
     /// Tick of the entry at `index`; false when out of range.
     bool IsTicked(int index) const noexcept;
     /// Sets the tick of the entry at `index`; ignored when out of range.

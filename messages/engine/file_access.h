@@ -37,6 +37,14 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view b
 /// as they were.
 bool MoveFileOver(const std::filesystem::path& source, const std::filesystem::path& target);
 
+/// Creates `path` as an empty file, never opening or replacing one that exists (a hidden
+/// file, another program's file). True when this call created it.
+bool CreateNewEmptyFile(const std::filesystem::path& path);
+
+/// Renames the ordinary file `source` to `target` in one step without ever replacing another
+/// file; `target` may differ from `source` in case only. On failure both stay as they were.
+bool RenameFileNoReplace(const std::filesystem::path& source, const std::filesystem::path& target);
+
 /// True when `path` names an existing ordinary file.
 bool IsExistingFile(const std::filesystem::path& path);
 

@@ -1,5 +1,6 @@
 // POSIX file access: names are the bytes as they are; replace is write-temp + fsync + rename.
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -180,6 +181,41 @@ bool MoveFileOver(const fs::path& source, const fs::path& target) {
     }
     if (::rename(source.c_str(), target.c_str()) != 0) {
         return false;
+    }
+    UniqueFd dir(::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir) {
+        ::fsync(dir.get());
+    }
+    return true;
+}
+
+bool CreateNewEmptyFile(const fs::path& path) {
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd) {
+        return false;
+    }
+    return fd.Close();
+}
+
+bool RenameFileNoReplace(const fs::path& source, const fs::path& target) {
+    struct stat from {};
+    if (::lstat(source.c_str(), &from) != 0 || !S_ISREG(from.st_mode)) {
+        return false;
+    }
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS) {
+            return false;
+        }
+        // A file system without the no-replace rename: a second link fails on an existing
+        // target just the same, and the old name goes once the new one is in place.
+        if (::link(source.c_str(), target.c_str()) != 0) {
+            return false;
+        }
+        if (::unlink(source.c_str()) != 0) {
+            ::unlink(target.c_str());
+            return false;
+        }
     }
     UniqueFd dir(::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
                         O_RDONLY | O_DIRECTORY | O_CLOEXEC));

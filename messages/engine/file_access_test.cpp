@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -92,6 +93,40 @@ TEST(FileAccess, ReadTakesWholeFilesUpToTheBound) {
     EXPECT_FALSE(ReadWholeFile(folder.path() / "Missing.lst").has_value());
     fs::create_directories(folder.path() / "Dir.lst");
     EXPECT_FALSE(ReadWholeFile(folder.path() / "Dir.lst").has_value());
+}
+
+TEST(FileAccess, CreateNewNeverOpensAnExistingFile) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "Sleep.lst";
+    EXPECT_TRUE(CreateNewEmptyFile(file));
+    EXPECT_EQ(fs::file_size(file), 0u);
+    WriteBytes(file, "1Keep");
+    EXPECT_FALSE(CreateNewEmptyFile(file));
+    EXPECT_EQ(ReadBytes(file), "1Keep");
+    EXPECT_FALSE(CreateNewEmptyFile(folder.path() / "missing folder" / "x.lst"));
+}
+
+TEST(FileAccess, RenameNoReplaceMovesInOneStepAndNeverOverwrites) {
+    TempFolder folder;
+    const fs::path calm = folder.path() / "Calm.lst";
+    const fs::path relax = folder.path() / "Relax.lst";
+    WriteBytes(calm, "1a");
+    EXPECT_TRUE(RenameFileNoReplace(calm, relax));
+    EXPECT_FALSE(fs::exists(calm));
+    EXPECT_EQ(ReadBytes(relax), "1a");
+
+    WriteBytes(calm, "1b");
+    EXPECT_FALSE(RenameFileNoReplace(calm, relax));
+    EXPECT_EQ(ReadBytes(calm), "1b");
+    EXPECT_EQ(ReadBytes(relax), "1a");
+    EXPECT_FALSE(RenameFileNoReplace(folder.path() / "None.lst", folder.path() / "Other.lst"));
+
+    // A change of case only renames the file, on every file system.
+    EXPECT_TRUE(RenameFileNoReplace(relax, folder.path() / "RELAX.lst"));
+    Items names = FolderEntries(folder.path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Items{"Calm.lst", "RELAX.lst"}));
+    EXPECT_EQ(ReadBytes(folder.path() / "RELAX.lst"), "1a");
 }
 
 TEST(FileAccess, DeleteRemovesOrdinaryWritableFilesOnly) {

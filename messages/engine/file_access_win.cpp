@@ -112,6 +112,18 @@ std::optional<std::string> AnsiFromWide(const wchar_t* wide) {
     return ansi;
 }
 
+bool SameNameIgnoringCase(const fs::path& a, const fs::path& b) {
+    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The spelling the folder holds for the file at `path`; empty when there is none.
+fs::path NameOnDisk(const fs::path& path) {
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, 0));
+    return find ? fs::path(data.cFileName) : fs::path();
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
@@ -187,6 +199,41 @@ bool MoveFileOver(const fs::path& source, const fs::path& target) {
     }
     return ::MoveFileExW(source.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool CreateNewEmptyFile(const fs::path& path) {
+    // CREATE_NEW fails on any existing name, hidden and system files included.
+    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
+bool RenameFileNoReplace(const fs::path& source, const fs::path& target) {
+    const DWORD from = ::GetFileAttributesW(source.c_str());
+    if (from == INVALID_FILE_ATTRIBUTES || (from & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    // Without MOVEFILE_REPLACE_EXISTING an existing target fails the move; a target that is
+    // the source in other case is the same file, which the move renames.
+    if (!::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return false;
+    }
+    if (!SameNameIgnoringCase(source, target) || NameOnDisk(target) == target.filename()) {
+        return true;
+    }
+    // Some file systems answer a change of case with success and keep the old spelling: the
+    // file then goes the long way, through a free name of its own, and back if that fails.
+    const fs::path aside =
+        source.parent_path() / (L"~" + source.filename().wstring() + L"." +
+                                std::to_wstring(::GetCurrentProcessId()) + L".renaming");
+    if (!::MoveFileExW(source.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return false;
+    }
+    if (!::MoveFileExW(aside.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        ::MoveFileExW(aside.c_str(), source.c_str(), MOVEFILE_WRITE_THROUGH);
+        return false;
+    }
+    return true;
 }
 
 bool IsExistingFile(const fs::path& path) {

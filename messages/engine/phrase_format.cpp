@@ -11,17 +11,37 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 
 // Names the platform maps to devices whatever extension follows ("CON.lst" is the console).
+// The platform compares the part before the first dot with its trailing spaces dropped, so
+// "CON .lst" is the console too; it counts the superscript digits as COM and LPT numbers.
 bool IsDeviceName(std::string_view name) noexcept {
-    static constexpr std::array<std::string_view, 4> kPlain = {"con", "prn", "aux", "nul"};
-    const std::string_view stem = name.substr(0, name.find('.'));
+    static constexpr std::array<std::string_view, 6> kPlain = {"con", "prn",    "aux",
+                                                               "nul", "conin$", "conout$"};
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') {
+        stem.remove_suffix(1);
+    }
     for (std::string_view device : kPlain) {
         if (AnsiEqualNoCase(stem, device)) {
             return true;
         }
     }
-    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') {
-        const std::string_view head = stem.substr(0, 3);
-        return AnsiEqualNoCase(head, "com") || AnsiEqualNoCase(head, "lpt");
+    if (stem.size() < 4) {
+        return false;
+    }
+    const std::string_view head = stem.substr(0, 3);
+    if (!AnsiEqualNoCase(head, "com") && !AnsiEqualNoCase(head, "lpt")) {
+        return false;
+    }
+    const std::string_view number = stem.substr(3);
+    // 1 to 9, or superscript one, two or three in code page 1252 or, on a UTF-8 code page,
+    // as their two-byte sequences.
+    static constexpr std::array<std::string_view, 15> kNumbers = {
+        "1", "2",    "3",    "4",    "5",        "6",        "7",       "8",
+        "9", "\xB9", "\xB2", "\xB3", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
+    for (std::string_view digit : kNumbers) {
+        if (number == digit) {
+            return true;
+        }
     }
     return false;
 }
@@ -102,6 +122,12 @@ bool IsPlainFileName(std::string_view name) noexcept {
         }
     }
     return !IsDeviceName(name);
+}
+
+bool IsUsableCategoryName(std::string_view name) noexcept {
+    // The platform drops a trailing dot or space from a file name, so the file would not
+    // carry the name the list shows.
+    return IsPlainFileName(name) && name.back() != '.' && name.back() != ' ';
 }
 
 bool IsBlank(std::string_view text) noexcept {

@@ -28,8 +28,14 @@ std::string_view PhraseTextOf(std::string_view line) noexcept;
 std::optional<std::string> FormatFlaggedLines(const CheckList& list);
 
 /// True for a name that stays inside its folder as one ordinary file: not empty, not "." or
-/// "..", none of \ / : * ? " < > | or control characters, and no device name such as CON.
+/// "..", none of \ / : * ? " < > | or control characters, and no device name (CON, PRN, AUX,
+/// NUL, COM1-9, LPT1-9 and COM/LPT with a superscript digit, CONIN$, CONOUT$), whatever
+/// extension or trailing spaces follow.
 bool IsPlainFileName(std::string_view name) noexcept;
+
+/// True for a name a new category may take: a plain file name that does not end in a dot or
+/// a space.
+bool IsUsableCategoryName(std::string_view name) noexcept;
 
 /// True when `text` is empty or holds only spaces (character 32).
 bool IsBlank(std::string_view text) noexcept;

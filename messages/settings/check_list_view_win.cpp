@@ -4,19 +4,33 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace murmurex {
 
+namespace {
+
+UINT CheckStateOf(bool ticked) noexcept {
+    return INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+}
+
+}  // namespace
+
 std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId, RECT placement) {
+    // A virtual list: it asks the model for the rows it draws, so showing a category of
+    // thousands of phrases costs the rows on screen, not one item per phrase.
     HWND window = CreateChildControl(parent, controlId, placement, WC_LISTVIEWW,
                                      WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER |
-                                         LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                                         LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
                                      WS_EX_CLIENTEDGE);
     if (window == nullptr) {
         return nullptr;
     }
     ListView_SetExtendedListViewStyle(window, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    // The ticks come from the model too.
+    ListView_SetCallbackMask(window, LVIS_STATEIMAGEMASK);
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH;
     RECT client{};
@@ -29,42 +43,128 @@ std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId,
 void CheckListView::Refresh() {
     refreshing_ = true;
     HWND list = window_.get();
-    ListView_DeleteAllItems(list);
-    for (int index = 0; index < model_.ListCount(); ++index) {
-        std::wstring text = WideFromAnsi(model_.List(index));
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        item.pszText = text.data();
-        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        ListView_SetCheckState(list, index, model_.IsTicked(index) ? TRUE : FALSE);
+    // Another first entry means other content (another category): it starts at its top.
+    const bool otherContent = model_.List(0) != shownFirst_;
+    shownFirst_ = model_.List(0);
+    if (model_.ListCount() != shownCount_) {
+        ListView_SetItemCountEx(list, model_.ListCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        shownCount_ = model_.ListCount();
+        if (shownSelection_ >= shownCount_) {
+            shownSelection_ = -1;
+        }
     }
-    if (model_.ListIndex() >= 0) {
-        ListView_SetItemState(list, model_.ListIndex(), LVIS_SELECTED | LVIS_FOCUSED,
-                              LVIS_SELECTED | LVIS_FOCUSED);
-        ListView_EnsureVisible(list, model_.ListIndex(), FALSE);
+    ShowSelection();
+    if (otherContent && model_.ListIndex() < 0 && model_.ListCount() > 0) {
+        ListView_EnsureVisible(list, 0, FALSE);
     }
+    ::InvalidateRect(list, nullptr, TRUE);
     refreshing_ = false;
 }
 
-void CheckListView::OnNotify(const NMHDR& header) {
-    if (header.code != LVN_ITEMCHANGED || refreshing_) {
+void CheckListView::ShowSelection() {
+    // The selection is remembered here: asking the list for it walks every row.
+    HWND list = window_.get();
+    const int wanted = model_.ListIndex();
+    if (shownSelection_ == wanted) {
         return;
+    }
+    if (shownSelection_ >= 0) {
+        ListView_SetItemState(list, shownSelection_, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    if (wanted >= 0) {
+        ListView_SetItemState(list, wanted, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(list, wanted, FALSE);
+    }
+    shownSelection_ = wanted;
+}
+
+void CheckListView::Toggle(int index) {
+    if (index < 0 || index >= model_.ListCount()) {
+        return;
+    }
+    model_.SetTicked(index, !model_.IsTicked(index));
+    ListView_RedrawItems(window_.get(), index, index);
+    if (ItemCheck) {
+        ItemCheck(index);
+    }
+}
+
+void CheckListView::FillRow(LVITEMA& item) const {
+    if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
+        const std::string& text = model_.List(item.iItem);
+        const std::size_t length =
+            std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+        std::memcpy(item.pszText, text.data(), length);
+        item.pszText[length] = '\0';
+    }
+    if ((item.mask & LVIF_STATE) != 0) {
+        item.state =
+            (item.state & ~LVIS_STATEIMAGEMASK) | CheckStateOf(model_.IsTicked(item.iItem));
+        item.stateMask |= LVIS_STATEIMAGEMASK;
+    }
+}
+
+void CheckListView::FillRow(LVITEMW& item) const {
+    if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
+        const std::wstring text = WideFromAnsi(model_.List(item.iItem));
+        const std::size_t length =
+            std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+        std::wmemcpy(item.pszText, text.data(), length);
+        item.pszText[length] = L'\0';
+    }
+    if ((item.mask & LVIF_STATE) != 0) {
+        item.state =
+            (item.state & ~LVIS_STATEIMAGEMASK) | CheckStateOf(model_.IsTicked(item.iItem));
+        item.stateMask |= LVIS_STATEIMAGEMASK;
+    }
+}
+
+void CheckListView::OnNotify(const NMHDR& header) {
+    switch (header.code) {
+        case LVN_GETDISPINFOA:
+            // The format depends on the parent's answer to WM_NOTIFYFORMAT: serve both.
+            FillRow(
+                const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item);
+            return;
+        case LVN_GETDISPINFOW:
+            FillRow(
+                const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
+            return;
+        case NM_CLICK:
+        case NM_DBLCLK: {
+            // A virtual list keeps no ticks: a click on a row's box toggles the model.
+            const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(header);
+            LVHITTESTINFO hit{};
+            hit.pt = click.ptAction;
+            const int index = ListView_HitTest(window_.get(), &hit);
+            if (index >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0) {
+                Toggle(index);
+            }
+            return;
+        }
+        case LVN_KEYDOWN: {
+            const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+            if (key.wVKey == VK_SPACE) {
+                Toggle(ListView_GetNextItem(window_.get(), -1, LVNI_FOCUSED));
+            }
+            return;
+        }
+        case LVN_ITEMCHANGED:
+            break;
+        default:
+            return;
     }
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-    if (change.iItem < 0 || change.iItem >= model_.ListCount() || !(change.uChanged & LVIF_STATE)) {
+    if (refreshing_ || change.iItem < 0 || change.iItem >= model_.ListCount() ||
+        !(change.uChanged & LVIF_STATE)) {
         return;
     }
-    const UINT oldCheck = change.uOldState & LVIS_STATEIMAGEMASK;
-    const UINT newCheck = change.uNewState & LVIS_STATEIMAGEMASK;
-    if (oldCheck != newCheck && newCheck != 0) {
-        const bool ticked = newCheck == INDEXTOSTATEIMAGEMASK(2);
-        if (model_.IsTicked(change.iItem) != ticked) {
-            model_.SetTicked(change.iItem, ticked);
-            if (ItemCheck) {
-                ItemCheck(change.iItem);
-            }
-        }
+    if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) {
+        shownSelection_ = change.iItem;
+    } else if (!(change.uNewState & LVIS_SELECTED) && (change.uOldState & LVIS_SELECTED) &&
+               shownSelection_ == change.iItem) {
+        shownSelection_ = -1;
     }
     if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED) &&
         model_.ListIndex() != change.iItem) {

@@ -4,9 +4,12 @@
 // sets while it fills the list raise nothing. The host forwards its WM_NOTIFY from the list.
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "check_list.h"
 #include "win/unique_handle.h"
@@ -21,7 +24,8 @@ class CheckListView {
 
     /// The model the list shows. Change it, then call Refresh.
     CheckList& Model() noexcept { return model_; }
-    /// Shows the model again: entries, ticks and the highlighted entry.
+    /// Shows the model again: entries, ticks and the highlighted entry. The list is virtual
+    /// (it draws from the model), so this costs the rows on screen, not the entries.
     void Refresh();
 
     /// The user toggled the tick of entry `index`; the model holds the new tick already.
@@ -35,7 +39,17 @@ class CheckListView {
 
   private:
     win::UniqueWindow window_;
+    void ShowSelection();
+    void Toggle(int index);
+    void FillRow(LVITEMA& item) const;
+    void FillRow(LVITEMW& item) const;
+
     CheckList model_;
+    // The first entry the last Refresh showed, to tell other content from an edit.
+    std::string shownFirst_;
+    int shownCount_ = 0;
+    // The row the list shows selected (-1: none), as the user or Refresh last set it.
+    int shownSelection_ = -1;
     bool refreshing_ = false;
 };
 

@@ -89,7 +89,8 @@ win::UniqueIcon LoadProgramIcon(int id) {
                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
-// Lets pending window messages run once.
+}  // namespace
+
 void ProcessPendingMessages() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -101,8 +102,6 @@ void ProcessPendingMessages() {
         ::DispatchMessageW(&message);
     }
 }
-
-}  // namespace
 
 // ---- creation -----------------------------------------------------------------------------
 
@@ -316,6 +315,7 @@ bool frmSettings::CreateControls() {
                       WideFromAnsi(texts::kMenuPopUp).c_str());
     }
 
+    WireEditing();
     runningIcon_ = LoadProgramIcon(IDI_RUNNING);
     stoppedIcon_ = LoadProgramIcon(IDI_STOPPED);
     return true;
@@ -482,29 +482,21 @@ void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
 // ---- lists ---------------------------------------------------------------------------------
 
 void frmSettings::lstMessageCategories_Click() {
-    if (!lstMessageCategories_ || !lstPhrases_) {
-        return;
+    if (editor_) {
+        editor_->lstMessageCategories_Click();
     }
-    LoadPhrases(lstMessageCategories_->Model(), lstPhrases_->Model(), appPath_);
-    lstPhrases_->Refresh();
-}
-
-void frmSettings::SaveCategorySelectionNow() {
-    if (!lstMessageCategories_) {
-        return;
-    }
-    SaveCategorySelection(lstMessageCategories_->Model(), appPath_, ProcessPendingMessages);
 }
 
 void frmSettings::lstMessageCategories_ItemCheck() {
-    SaveCategorySelectionNow();
+    if (editor_) {
+        editor_->lstMessageCategories_ItemCheck();
+    }
 }
 
 void frmSettings::lstPhrases_ItemCheck() {
-    if (!lstMessageCategories_ || !lstPhrases_) {
-        return;
+    if (editor_) {
+        editor_->lstPhrases_ItemCheck();
     }
-    SavePhrases(lstMessageCategories_->Model(), lstPhrases_->Model(), appPath_);
 }
 
 // ---- timing and colour ---------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "check_list_view_win.h"
 #include "colour_picker_win.h"
 #include "common_dialog_win.h"
+#include "library_editor.h"
 #include "message_cycle.h"
 #include "message_window_win.h"
 #include "rich_text_win.h"
@@ -29,10 +30,16 @@
 
 namespace murmurex {
 
+/// Lets pending window messages run once (the settings window's pump inside its handlers).
+void ProcessPendingMessages();
+
 /// The settings window's class name, for tests that look it up.
 inline constexpr char kSettingsWindowClass[] = "MurmurexSettingsWindow";
 
-class frmSettings final : private ShellView, private SettingsVisibility, private SettingsControls {
+class frmSettings final : private ShellView,
+                          private SettingsVisibility,
+                          private SettingsControls,
+                          private LibraryPage {
     struct Key {
         explicit Key() = default;
     };
@@ -78,7 +85,10 @@ class frmSettings final : private ShellView, private SettingsVisibility, private
     void lstMessageCategories_Click();
     void lstMessageCategories_ItemCheck();
     void lstPhrases_ItemCheck();
-    void SaveCategorySelectionNow();
+    // Messages page: editing (frm_settings_editing_win.cpp).
+    void WireEditing();
+    static LRESULT CALLBACK EditBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR boxId, DWORD_PTR form) noexcept;
     // Timing and colour.
     void bvlWHEEL1_Change(int value);
     void bvlWHEEL2_Change(int value);
@@ -132,6 +142,19 @@ class frmSettings final : private ShellView, private SettingsVisibility, private
     void SetDisplayLengthInterval(std::int32_t milliseconds) override;
     void SetFrequencyWheel(std::int32_t seconds) override;
     void SetFrequencyInterval(std::int32_t seconds) override;
+
+    // LibraryPage (the editor's view of the Messages page)
+    CheckList& Categories() override;
+    CheckList& Phrases() override;
+    void ShowCategories() override;
+    void ShowPhrases() override;
+    std::string CategoryBoxText() const override;
+    void SetCategoryBoxText(std::string_view text) override;
+    void FocusCategoryBox() override;
+    std::string PhraseBoxText() const override;
+    void SetPhraseBoxText(std::string_view text) override;
+    void FocusPhraseBox() override;
+    MessageAnswer ShowMessage(std::string_view text, MessageKind kind) override;
 
     // SettingsVisibility (the message window asks before each step)
     bool SettingsWindowVisible() const override { return SettingsVisible(); }
@@ -195,6 +218,10 @@ class frmSettings final : private ShellView, private SettingsVisibility, private
     std::unique_ptr<WheelControl> bvlWHEEL2_;
     std::unique_ptr<ColourPicker> ColorPicker1_;
     std::unique_ptr<RichTextBox> rtfHelp_;
+
+    // The phrase library's editing, made once both lists exist.
+    std::unique_ptr<DiskLibrary> library_;
+    std::unique_ptr<LibraryEditor> editor_;
 };
 
 }  // namespace murmurex

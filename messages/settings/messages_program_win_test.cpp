@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "program_test_support_win.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
@@ -43,142 +44,7 @@ constexpr std::uint32_t kRedPixel = 0x00FF0000;  // 0x00RRGGBB as captured
 constexpr char kHelpText[] = "Help page of the test";
 constexpr char kAboutText[] = "About page of the test";
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find("\r\n", start);
-        lines.push_back(
-            text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) {
-            return lines;
-        }
-        start = end + 2;
-    }
-}
-
-std::string ClassOf(HWND window) {
-    char name[128] = {};
-    ::GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::wstring TextOf(HWND window) {
-    // WM_GETTEXT is copied across processes by the system.
-    const auto length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied =
-        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(copied));
-    return text;
-}
-
-// The top-level windows of a process, of one class (any class when empty).
-std::vector<HWND> TopWindows(DWORD processId, const std::string& className) {
-    struct Search {
-        DWORD process;
-        std::string className;
-        std::vector<HWND> found;
-    } search{processId, className, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == wanted->process &&
-                (wanted->className.empty() || ClassOf(window) == wanted->className)) {
-                wanted->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The visible child windows of `parent` (all levels) of one class, left to right, top down.
-std::vector<HWND> VisibleChildren(HWND parent, const std::string& className) {
-    struct Search {
-        std::string className;
-        std::vector<HWND> found;
-    } search{className, {}};
-    ::EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            if (ClassOf(window) == wanted->className && ::IsWindowVisible(window)) {
-                wanted->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    std::sort(search.found.begin(), search.found.end(), [](HWND a, HWND b) {
-        RECT ra{}, rb{};
-        ::GetWindowRect(a, &ra);
-        ::GetWindowRect(b, &rb);
-        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
-    });
-    return search.found;
-}
-
-// A static label of the window whose text starts with `prefix`, visible or not.
-HWND FindLabel(HWND parent, const std::wstring& prefix) {
-    struct Search {
-        std::wstring prefix;
-        HWND found = nullptr;
-    } search{prefix, nullptr};
-    ::EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            if (ClassOf(window) == "Static" && TextOf(window).rfind(wanted->prefix, 0) == 0) {
-                wanted->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-POINT CentreOf(HWND window) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-void Click(POINT at, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
-    win::test::SendMouse(MOUSEEVENTF_MOVE, at, 60);
-    win::test::SendMouse(down, at, 30);
-    win::test::SendMouse(up, at, 150);
-}
-
-void PressKey(WORD key) {
-    win::test::SendKeyInput(key, false);
-    win::test::SendKeyInput(key, true);
-    PumpMessages(120);
-}
-
-// Polls `condition` every 20 ms for up to `milliseconds`.
-template <typename Condition>
-bool WaitFor(Condition condition, double milliseconds) {
-    const double end = ElapsedMs() + milliseconds;
-    while (!condition()) {
-        if (ElapsedMs() >= end) {
-            return false;
-        }
-        PumpMessages(20);
-    }
-    return true;
-}
+using namespace murmurex::program_test;
 
 std::size_t DifferingPixels(const std::vector<std::uint32_t>& a,
                             const std::vector<std::uint32_t>& b) {

@@ -1,0 +1,202 @@
+#pragma once
+// What the tests that start the real Messages.exe share: its files, its windows found from
+// outside the process, real clicks and keys, and waiting for a condition while this thread
+// keeps answering messages. For tests only.
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "win/ui_test_support_win.h"
+
+namespace murmurex::program_test {
+
+namespace fs = std::filesystem;
+using win::test::ElapsedMs;
+using win::test::PumpMessages;
+
+inline std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find("\r\n", start);
+        lines.push_back(
+            text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) {
+            return lines;
+        }
+        start = end + 2;
+    }
+}
+
+inline std::string ClassOf(HWND window) {
+    char name[128] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+inline std::wstring TextOf(HWND window) {
+    // WM_GETTEXT is copied across processes by the system.
+    const auto length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto copied =
+        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+// The top-level windows of a process, of one class (any class when empty).
+inline std::vector<HWND> TopWindows(DWORD processId, const std::string& className) {
+    struct Search {
+        DWORD process;
+        std::string className;
+        std::vector<HWND> found;
+    } search{processId, className, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner == wanted->process &&
+                (wanted->className.empty() || ClassOf(window) == wanted->className)) {
+                wanted->found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The visible child windows of `parent` (all levels) of one class, left to right, top down.
+inline std::vector<HWND> VisibleChildren(HWND parent, const std::string& className) {
+    struct Search {
+        std::string className;
+        std::vector<HWND> found;
+    } search{className, {}};
+    ::EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(data);
+            if (ClassOf(window) == wanted->className && ::IsWindowVisible(window)) {
+                wanted->found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    std::sort(search.found.begin(), search.found.end(), [](HWND a, HWND b) {
+        RECT ra{}, rb{};
+        ::GetWindowRect(a, &ra);
+        ::GetWindowRect(b, &rb);
+        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+    return search.found;
+}
+
+// A static label of the window whose text starts with `prefix`, visible or not.
+inline HWND FindLabel(HWND parent, const std::wstring& prefix) {
+    struct Search {
+        std::wstring prefix;
+        HWND found = nullptr;
+    } search{prefix, nullptr};
+    ::EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(data);
+            if (ClassOf(window) == "Static" && TextOf(window).rfind(wanted->prefix, 0) == 0) {
+                wanted->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+inline POINT CentreOf(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+inline void Click(POINT at, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
+    win::test::SendMouse(MOUSEEVENTF_MOVE, at, 60);
+    win::test::SendMouse(down, at, 30);
+    win::test::SendMouse(up, at, 150);
+}
+
+inline void PressKey(WORD key) {
+    win::test::SendKeyInput(key, false);
+    win::test::SendKeyInput(key, true);
+    PumpMessages(120);
+}
+
+// Polls `condition` every 20 ms for up to `milliseconds`.
+template <typename Condition>
+bool WaitFor(Condition condition, double milliseconds) {
+    const double end = ElapsedMs() + milliseconds;
+    while (!condition()) {
+        if (ElapsedMs() >= end) {
+            return false;
+        }
+        PumpMessages(20);
+    }
+    return true;
+}
+
+struct ListRow {
+    std::wstring text;
+    bool ticked = false;
+    bool selected = false;
+};
+
+/// The first `limit` rows of a list view of another process, read through memory lent to it
+/// (`process` needs VM operation, read and write access).
+inline std::vector<ListRow> ListRows(HANDLE process, HWND list, int limit = INT_MAX) {
+    std::vector<ListRow> rows;
+    constexpr SIZE_T kBytes = sizeof(LVITEMW) + 512 * sizeof(wchar_t);
+    void* remote =
+        ::VirtualAllocEx(process, nullptr, kBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr) {
+        return rows;
+    }
+    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(LVITEMW));
+    const int count =
+        std::min(limit, static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+    for (int i = 0; i < count; ++i) {
+        LVITEMW item{};
+        item.iSubItem = 0;
+        item.cchTextMax = 512;
+        item.pszText = remoteText;
+        SIZE_T done = 0;
+        ::WriteProcessMemory(process, remote, &item, sizeof item, &done);
+        const auto length =
+            ::SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote));
+        std::wstring text(static_cast<std::size_t>(length), L'\0');
+        ::ReadProcessMemory(process, remoteText, text.data(), text.size() * sizeof(wchar_t), &done);
+        const auto state = static_cast<UINT>(
+            ::SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
+        rows.push_back(ListRow{text, (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2),
+                               (state & LVIS_SELECTED) != 0});
+    }
+    ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return rows;
+}
+
+}  // namespace murmurex::program_test
