@@ -11,10 +11,9 @@
 namespace murmurex {
 namespace t = screen_texts;
 
-namespace {
+namespace {}  // namespace
 
-// Sources of the helper steps every member shares; the member's own call has its own source.
-std::string_view HelperSource(SurfaceStep step) {
+std::string_view HelperStepSource(SurfaceStep step) {
     switch (step) {
         case SurfaceStep::GetDc:
             return "hDC(GetDC)";
@@ -37,6 +36,8 @@ std::string_view HelperSource(SurfaceStep step) {
     }
     return {};
 }
+
+namespace {
 
 // A picture's size in 0.01 mm as whole pixels: through twips, as the screen measures them.
 std::int32_t HimetricToPixels(std::int32_t himetric, float twipsPerPixel) {
@@ -70,7 +71,7 @@ class ScreenDrawing::Call {
             return false;
         }
         const std::string_view member =
-            outcome.step == SurfaceStep::Draw ? drawSource : HelperSource(outcome.step);
+            outcome.step == SurfaceStep::Draw ? drawSource : HelperStepSource(outcome.step);
         Raise(t::Source(owner_.executableName_, member), outcome.code, outcome.text);
         return true;
     }
@@ -250,7 +251,7 @@ ScreenResult<bool> ScreenDrawing::DrawPicture(std::int32_t x, std::int32_t y, st
         const SurfaceOutcome loaded = surface_.LoadPicture(path, drawnPicture);
         if (!loaded.ok || !drawnPicture) {
             RaiseScreenError(refused.error,
-                             t::Source(executableName_, HelperSource(SurfaceStep::LoadPicture)),
+                             t::Source(executableName_, HelperStepSource(SurfaceStep::LoadPicture)),
                              loaded.ok ? -1 : loaded.code, loaded.text);
             return refused;
         }

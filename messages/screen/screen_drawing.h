@@ -16,6 +16,10 @@
 
 namespace murmurex {
 
+/// The member and bracketed call a helper step raises with ("GetPen(CreatePen)"); empty for
+/// the member's own drawing call, whose source is the member's.
+std::string_view HelperStepSource(SurfaceStep step);
+
 class ScreenDrawing {
   public:
     /// `executableName` leads every error source.
