@@ -56,35 +56,11 @@ std::string OwnExecutableName() {
     }
 }
 
-// Runs the window messages waiting now, once. A quit request is put back for the real loop.
-void RunPendingMessages() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-}
-
 HCURSOR ClassCursor(HWND window) {
     return reinterpret_cast<HCURSOR>(::GetClassLongPtrA(window, GCLP_HCURSOR));
 }
 
 }  // namespace
-
-// Objects selected into a borrowed device context: the old ones go back before the context
-// is released, then ours are deleted.
-struct clsScreen::DcSelections {
-    win::UniqueBrush brush;
-    win::UniquePen pen;
-    win::UniqueFont font;
-    std::optional<win::SelectGuard> brushGuard;
-    std::optional<win::SelectGuard> penGuard;
-    std::optional<win::SelectGuard> fontGuard;
-};
 
 std::string GetApiErrorText(DWORD code) {
     char buffer[kErrorTextChars] = {};
@@ -139,29 +115,64 @@ std::unique_ptr<clsScreen> clsScreen::Create(ScreenError* raised, ScreenServices
     }
 
     // Try the default colours and font on the context; the context is released right after,
-    // so this only proves they can be made.
+    // so this only proves they can be made. What was selected goes back out before that.
     DcSelections selections;
-    auto colours = screen->SetColors(dc.value.get(), selections);
-    if (colours.raised()) {
-        error = std::move(colours.error);
-        return nullptr;
+    screen->RaiseStep(ApplyStyle(dc.value.get(), screen->drawing_.Style(), selections), {}, error);
+    if (error.number == 0) {
+        screen->RaiseStep(ApplyFont(dc.value.get(), screen->drawing_.FontSettings(), selections),
+                          {}, error);
     }
-    auto font = screen->GetFont(dc.value.get());
-    if (font.raised()) {
-        error = std::move(font.error);
+    if (error.number != 0) {
         return nullptr;
-    }
-    if (font.value) {
-        auto selected = screen->SetDisplayFont(dc.value.get(), std::move(font.value), selections);
-        if (selected.raised()) {
-            error = std::move(selected.error);
-            return nullptr;
-        }
     }
     return screen;
 }
 
-clsScreen::clsScreen(Key, ScreenServices services) : services_(std::move(services)) {}
+clsScreen::clsScreen(Key, ScreenServices services)
+    : services_(std::move(services)),
+      surface_(ScreenAccess{[this] { return hDC(); }, [this] { return desktop_; },
+                            [this] { return twipsPerPixelX_; },
+                            [this] { return twipsPerPixelY_; }}),
+      drawing_(surface_, services_.executableName) {}
+
+bool clsScreen::RaiseStep(const SurfaceOutcome& outcome, std::string_view drawSource,
+                          ScreenError& error) const {
+    if (outcome.ok) {
+        return false;
+    }
+    const std::string_view member =
+        outcome.step == SurfaceStep::Draw ? drawSource : HelperStepSource(outcome.step);
+    RaiseScreenError(error, t::Source(services_.executableName, member), outcome.code,
+                     outcome.text);
+    return true;
+}
+
+ScreenResult<bool> clsScreen::GetCurrentXY(HDC dc, std::int32_t& x, std::int32_t& y) const {
+    ScreenResult<bool> result;
+    if (dc == nullptr) {
+        result.error = InvalidDc();
+        return result;
+    }
+    ScreenPoint at;
+    if (RaiseStep(ReadPosition(dc, at), "GetCurrentXY(DRAW_MoveCurrentXY)", result.error)) {
+        return result;
+    }
+    x = at.x;
+    y = at.y;
+    result.value = true;
+    return result;
+}
+
+ScreenResult<bool> clsScreen::SetCurrentXY(HDC dc, std::int32_t x, std::int32_t y) const {
+    ScreenResult<bool> result;
+    if (dc == nullptr) {
+        result.error = InvalidDc();
+        return result;
+    }
+    result.value =
+        !RaiseStep(MovePosition(dc, {x, y}), "SetCurrentXY(DRAW_MoveCurrentXY)", result.error);
+    return result;
+}
 
 clsScreen::~clsScreen() {
     Clear(true);
@@ -365,19 +376,6 @@ ScreenResult<bool> clsScreen::ChangeResolution(std::int32_t index, std::int32_t 
     return result;
 }
 
-ScreenResult<bool> clsScreen::Clear(bool dropList) {
-    ScreenResult<bool> result;
-    if (desktop_ == nullptr ||
-        !::RedrawWindow(desktop_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN)) {
-        return result;
-    }
-    // The display list arrives with the drawing members; until then there is nothing to drop.
-    (void)dropList;
-    result.value = true;
-    RunPendingMessages();
-    return result;
-}
-
 void clsScreen::MouseIcon(std::string_view path) {
     // A NUL inside the text would make the platform open a different, shorter path.
     if (path.find('\0') != std::string_view::npos) {
@@ -563,109 +561,6 @@ ScreenResult<HWND> clsScreen::ActiveObject() const {
         return result;
     }
     result.value = focus;
-    return result;
-}
-
-// Minimal drawing routines: colours, pen, brush and font applied to a context.
-
-ScreenResult<win::UniqueBrush> clsScreen::GetBrush(std::uint32_t colour) const {
-    ScreenResult<win::UniqueBrush> result;
-    LOGBRUSH description{};
-    description.lbStyle = static_cast<UINT>(brushStyle_);
-    description.lbColor = colour;
-    description.lbHatch = static_cast<ULONG_PTR>(brushHatch_);
-    ::SetLastError(0);
-    result.value.reset(::CreateBrushIndirect(&description));
-    if (!result.value) {
-        result.error = ApiError("GetBrush(CreateBrushIndirect)");
-    }
-    return result;
-}
-
-ScreenResult<win::UniquePen> clsScreen::GetPen(std::uint32_t colour) const {
-    ScreenResult<win::UniquePen> result;
-    ::SetLastError(0);
-    result.value.reset(::CreatePen(penStyle_, penWidth_, colour));
-    if (!result.value) {
-        result.error = ApiError("GetPen(CreatePen)");
-    }
-    return result;
-}
-
-ScreenResult<bool> clsScreen::SetColors(HDC dc, DcSelections& selections) const {
-    ScreenResult<bool> result;
-    if (dc == nullptr) {
-        result.error = InvalidDc();
-        return result;
-    }
-    ::SetLastError(0);
-    if (::SetBkColor(dc, backColorTxt_) == CLR_INVALID) {
-        result.error = ApiError("SetColors(SetTextBackColor)");
-        return result;
-    }
-    ::SetLastError(0);
-    if (::SetTextColor(dc, foreColorTxt_) == CLR_INVALID) {
-        result.error = ApiError("SetColors(SetTextForeColor)");
-        return result;
-    }
-    // The objects the context held are the context's own: they are put back, not deleted.
-    if (auto brush = GetBrush(backColorScr_); brush.value) {
-        selections.brushGuard.reset();
-        selections.brush = std::move(brush.value);
-        selections.brushGuard.emplace(dc, selections.brush.get());
-    }
-    if (auto pen = GetPen(foreColorScr_); pen.value) {
-        selections.penGuard.reset();
-        selections.pen = std::move(pen.value);
-        selections.penGuard.emplace(dc, selections.pen.get());
-    }
-    result.value = true;
-    return result;
-}
-
-ScreenResult<win::UniqueFont> clsScreen::GetFont(HDC dc) const {
-    ScreenResult<win::UniqueFont> result;
-    const std::string source = t::Source(services_.executableName, "GetFont");
-    if (fontName_.empty()) {
-        RaiseScreenError(result.error, source, -1, t::kInvalidFontName);
-        return result;
-    }
-    if (fontSize_ == 0) {
-        RaiseScreenError(result.error, source, -1, t::kInvalidFontSize);
-        return result;
-    }
-    if (dc == nullptr) {
-        result.error = InvalidDc();
-        return result;
-    }
-    const int height = -::MulDiv(fontSize_, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ::SetLastError(0);
-    result.value.reset(::CreateFontA(height, 0, 0, 0, fontBold_ ? FW_BOLD : FW_NORMAL,
-                                     fontItalic_ ? 1 : 0, fontUnderline_ ? 1 : 0,
-                                     fontStrikethrough_ ? 1 : 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                     fontName_.c_str()));
-    if (!result.value) {
-        result.error = ApiError("GetFont(CreateFont)");
-    }
-    return result;
-}
-
-ScreenResult<bool> clsScreen::SetDisplayFont(HDC dc, win::UniqueFont font,
-                                             DcSelections& selections) const {
-    ScreenResult<bool> result;
-    const std::string source = t::Source(services_.executableName, "SetDisplayFont");
-    if (dc == nullptr) {
-        RaiseScreenError(result.error, source, -1, t::kInvalidDc);
-        return result;
-    }
-    if (!font) {
-        RaiseScreenError(result.error, source, -1, t::kInvalidFontHandle);
-        return result;
-    }
-    selections.fontGuard.reset();
-    selections.font = std::move(font);
-    selections.fontGuard.emplace(dc, selections.font.get());
-    result.value = true;
     return result;
 }
 

@@ -2,25 +2,31 @@
 // clsScreen: the program's object for the whole screen. It measures the display (size,
 // depth, twips per pixel), lists display devices and font families, changes the display
 // resolution, reads and sets window class cursors and names the active form, control and
-// window.
+// window. It also draws on the screen and can keep a display list of what it drew, to draw
+// it again after windows have painted over it (the rules are ScreenDrawing's).
 //
 // Errors: no exception leaves a member. A member that can fail answers ScreenResult<T>:
 // its value plus the ScreenError it raised (number 0 = nothing raised; the value is then the
 // member's default answer). Members without an answer return the ScreenError itself.
 // A failing platform call that leaves no error code raises nothing, as with any raise of
-// number 0, so check the value as well where it matters.
+// number 0, so check the value as well where it matters. A drawing member can answer True
+// with an error raised: a helper step (a pen, a font) failed and was skipped, and the shape
+// was drawn all the same.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "loaded_forms_win.h"
+#include "screen_drawing.h"
 #include "screen_error.h"
+#include "screen_surface_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
@@ -66,8 +72,9 @@ class clsScreen {
     /// when the platform is asked. `testOnly` asks the platform whether it would work.
     ScreenResult<bool> ChangeResolution(std::int32_t index, std::int32_t bits, bool& restartNeeded,
                                         bool testOnly);
-    /// Makes every window repaint over what was drawn on the screen.
-    ScreenResult<bool> Clear(bool dropList);
+    /// Makes every window repaint over what was drawn on the screen; `dropList` also
+    /// empties the display list.
+    ScreenResult<bool> Clear(bool dropList) { return drawing_.Clear(dropList); }
     /// Measures again: desktop window, devices, metrics and the shared font list.
     /// A null `dc` uses a context of the screen's own.
     ScreenResult<bool> RefreshDisplayInfo(HDC dc = nullptr);
@@ -117,8 +124,96 @@ class clsScreen {
     /// The window with the keyboard focus in the foreground application.
     ScreenResult<HWND> ActiveObject() const;
 
+    // Drawing on the screen. Each call takes a fresh screen context, applies the colours,
+    // pen and brush, draws and gives everything back; with EnableRefresh on, a successful
+    // call is recorded for Refresh.
+    ScreenResult<bool> DrawArc(std::int32_t centreX, std::int32_t centreY, std::int32_t radius,
+                               std::int32_t lineStartX, std::int32_t lineStartY, float startAngle,
+                               float sweepAngle) {
+        return drawing_.DrawArc(centreX, centreY, radius, lineStartX, lineStartY, startAngle,
+                                sweepAngle);
+    }
+    ScreenResult<bool> DrawEllipse(std::int32_t left, std::int32_t top, std::int32_t right,
+                                   std::int32_t bottom) {
+        return drawing_.DrawEllipse(left, top, right, bottom);
+    }
+    ScreenResult<bool> DrawHalfCircle(std::int32_t left, std::int32_t top, std::int32_t right,
+                                      std::int32_t bottom, std::int32_t x1, std::int32_t y1,
+                                      std::int32_t x2, std::int32_t y2) {
+        return drawing_.DrawHalfCircle(left, top, right, bottom, x1, y1, x2, y2);
+    }
+    ScreenResult<bool> DrawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                                std::int32_t y2) {
+        return drawing_.DrawLine(x1, y1, x2, y2);
+    }
+    /// From the file when `path` is given, else from `bitmap` (a copy of it: the caller keeps
+    /// its own), else from `picture`; a width or height of 0 takes the picture's own.
+    ScreenResult<bool> DrawPicture(std::int32_t x, std::int32_t y, std::string_view path,
+                                   const PictureObject& picture, HBITMAP bitmap, std::int32_t width,
+                                   std::int32_t height, bool stretch) {
+        return drawing_.DrawPicture(x, y, path, picture, reinterpret_cast<std::uintptr_t>(bitmap),
+                                    width, height, stretch);
+    }
+    ScreenResult<bool> DrawPie(std::int32_t left, std::int32_t top, std::int32_t right,
+                               std::int32_t bottom, std::int32_t angle, bool explicitPoints,
+                               std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+        return drawing_.DrawPie(left, top, right, bottom, angle, explicitPoints, x1, y1, x2, y2);
+    }
+    ScreenResult<bool> DrawPolygon(std::span<const std::int32_t> xs,
+                                   std::span<const std::int32_t> ys, std::int32_t count) {
+        return drawing_.DrawPolygon(xs, ys, count);
+    }
+    ScreenResult<bool> DrawPolyline(std::int32_t startX, std::int32_t startY,
+                                    std::span<const std::int32_t> xs,
+                                    std::span<const std::int32_t> ys, std::int32_t count) {
+        return drawing_.DrawPolyline(startX, startY, xs, ys, count);
+    }
+    ScreenResult<bool> DrawRectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                                     std::int32_t bottom, bool filled, bool outlined) {
+        return drawing_.DrawRectangle(left, top, right, bottom, filled, outlined);
+    }
+    ScreenResult<bool> drawText(std::string_view text, std::int32_t x, std::int32_t y,
+                                bool wordWrap) {
+        return drawing_.drawText(text, x, y, wordWrap);
+    }
+    /// The current position of `dc`.
+    ScreenResult<bool> GetCurrentXY(HDC dc, std::int32_t& x, std::int32_t& y) const;
+    /// Moves the current position of `dc`.
+    ScreenResult<bool> SetCurrentXY(HDC dc, std::int32_t x, std::int32_t y) const;
+    /// Draws the display list again; True when every replayed call succeeded.
+    ScreenResult<bool> Refresh() { return drawing_.Refresh(); }
+
+    std::uint32_t BackColor_Scr() const noexcept { return drawing_.BackColor_Scr(); }
+    ScreenError BackColor_Scr(std::uint32_t colour) { return drawing_.BackColor_Scr(colour); }
+    std::uint32_t ForeColor_Scr() const noexcept { return drawing_.ForeColor_Scr(); }
+    ScreenError ForeColor_Scr(std::uint32_t colour) { return drawing_.ForeColor_Scr(colour); }
+    std::uint32_t BackColor_Txt() const noexcept { return drawing_.BackColor_Txt(); }
+    ScreenError BackColor_Txt(std::uint32_t colour) { return drawing_.BackColor_Txt(colour); }
+    std::uint32_t ForeColor_Txt() const noexcept { return drawing_.ForeColor_Txt(); }
+    ScreenError ForeColor_Txt(std::uint32_t colour) { return drawing_.ForeColor_Txt(colour); }
+    std::int32_t BrushSyle() const noexcept { return drawing_.BrushSyle(); }
+    void BrushSyle(std::int32_t value) noexcept { drawing_.BrushSyle(value); }
+    std::int32_t BrushHatch() const noexcept { return drawing_.BrushHatch(); }
+    void BrushHatch(std::int32_t value) noexcept { drawing_.BrushHatch(value); }
+    std::int32_t PenStyle() const noexcept { return drawing_.PenStyle(); }
+    void PenStyle(std::int32_t value) noexcept { drawing_.PenStyle(value); }
+    std::int32_t PenWidth() const noexcept { return drawing_.PenWidth(); }
+    void PenWidth(std::int32_t value) noexcept { drawing_.PenWidth(value); }
+    bool EnableRefresh() const noexcept { return drawing_.EnableRefresh(); }
+    void EnableRefresh(bool value) noexcept { drawing_.EnableRefresh(value); }
+    /// A new font object from the font the object holds.
+    ScreenFontObject Font() const { return drawing_.Font(); }
+    /// Takes the font object's name, size (whole points) and attributes for the next text.
+    void Font(const ScreenFontObject& font) { drawing_.Font(font); }
+    /// What has been recorded for Refresh.
+    const DisplayList& DisplayListRecords() const noexcept { return drawing_.List(); }
+
+    /// A picture object that owns `bitmap` (and `palette`); null when the platform refused.
+    PictureObject PictureFromHandle(HBITMAP bitmap, HPALETTE palette) const {
+        return murmurex::PictureFromHandle(bitmap, palette);
+    }
+
   private:
-    struct DcSelections;
     struct OwnedCursor {
         HWND window = nullptr;
         win::UniqueCursor cursor;
@@ -135,12 +230,10 @@ class clsScreen {
     ScreenResult<std::string> DeviceText(const std::vector<std::string>& list, std::int32_t index,
                                          std::string_view member) const;
     void ForgetReplacedCursor(HCURSOR previous);
-
-    ScreenResult<bool> SetColors(HDC dc, DcSelections& selections) const;
-    ScreenResult<win::UniqueBrush> GetBrush(std::uint32_t colour) const;
-    ScreenResult<win::UniquePen> GetPen(std::uint32_t colour) const;
-    ScreenResult<win::UniqueFont> GetFont(HDC dc) const;
-    ScreenResult<bool> SetDisplayFont(HDC dc, win::UniqueFont font, DcSelections& selections) const;
+    /// Raises a failed step with its source (nothing when it left no error code); answers
+    /// whether the step failed.
+    bool RaiseStep(const SurfaceOutcome& outcome, std::string_view drawSource,
+                   ScreenError& error) const;
 
     ScreenServices services_;
 
@@ -158,22 +251,9 @@ class clsScreen {
     // Custom cursors this object set as class cursors: they must outlive their use.
     std::vector<OwnedCursor> ownedCursors_;
 
-    // Drawing defaults.
-    std::uint32_t backColorScr_ = 0xFFFFFF;
-    std::uint32_t foreColorScr_ = 0;
-    std::uint32_t backColorTxt_ = 0xFFFFFF;
-    std::uint32_t foreColorTxt_ = 0;
-    std::int32_t brushStyle_ = 0;
-    std::int32_t brushHatch_ = 2;
-    std::int32_t penStyle_ = 0;
-    std::int32_t penWidth_ = 1;
-    std::string fontName_ = "Arial";
-    std::int32_t fontSize_ = 10;
-    bool fontBold_ = false;
-    bool fontItalic_ = false;
-    bool fontUnderline_ = false;
-    bool fontStrikethrough_ = false;
-    bool enableRefresh_ = false;
+    // Drawing: the screen as GDI draws it, and the rules, colours and display list.
+    GdiScreenSurface surface_;
+    ScreenDrawing drawing_;
 };
 
 }  // namespace murmurex

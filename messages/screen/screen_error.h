@@ -17,7 +17,8 @@ struct ScreenError {
 };
 
 /// A member's answer plus the error it raised. When an error is raised the value is the
-/// member's default answer (False, 0, empty).
+/// member's default answer (False, 0, empty), except for a drawing member whose shape was
+/// drawn although a helper step (a pen, a font) failed: it answers True with that error.
 template <typename T>
 struct ScreenResult {
     T value{};

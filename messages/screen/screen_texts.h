@@ -26,6 +26,12 @@ inline constexpr std::string_view kInvalidDc = "Invalid DC Specified";
 inline constexpr std::string_view kInvalidFontName = "Invalid Font Name Specified";
 inline constexpr std::string_view kInvalidFontSize = "Invalid Font Size Specified";
 inline constexpr std::string_view kInvalidFontHandle = "Invalid Font Handle Specified";
+inline constexpr std::string_view kInvalidColor = "Invalid Color Specified";
+inline constexpr std::string_view kInvalidPointCount = "Invalid POINT Count Specified";
+inline constexpr std::string_view kInvalidParameters = "Invalid Parameters Specified";
+inline constexpr std::string_view kNoPicture = "No picture specified to draw.";
+inline constexpr std::string_view kPictureNotFound = "Specified picture could not be found.";
+inline constexpr std::string_view kInvalidPicture = "Invalid picture variable specified.";
 inline constexpr std::string_view kSubscriptOutOfRange = "Subscript out of range";
 inline constexpr std::int32_t kSubscriptOutOfRangeNumber = 9;
 
