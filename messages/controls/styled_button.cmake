@@ -8,6 +8,9 @@ add_library(controls_button_logic STATIC
   ${_button_dir}/canvas_pixels.cpp
   ${_button_dir}/button_layout.cpp
   ${_button_dir}/button_paint.cpp
+  ${_button_dir}/button_paint_edges.cpp
+  ${_button_dir}/button_paint_gradient.cpp
+  ${_button_dir}/button_paint_theme.cpp
   ${_button_dir}/button_property_bag.cpp
   ${_button_dir}/styled_button.cpp)
 target_include_directories(controls_button_logic PUBLIC ${_button_dir})
@@ -18,6 +21,9 @@ murmurex_add_test(controls_button_test
           ${_button_dir}/canvas_test.cpp
           ${_button_dir}/button_layout_test.cpp
           ${_button_dir}/button_paint_test.cpp
+          ${_button_dir}/button_paint_edges_test.cpp
+          ${_button_dir}/button_paint_gradient_test.cpp
+          ${_button_dir}/button_paint_theme_test.cpp
           ${_button_dir}/styled_button_test.cpp
   LIBS controls_button_logic)
 

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "button_paint.h"
+#include "button_paint_edges.h"
+#include "button_paint_gradient.h"
 #include "button_texts.h"
 
 namespace murmurex {
@@ -480,9 +482,41 @@ void StyledButton::Paint(Canvas& canvas, int width, int height) {
     if (state == ButtonState::Disabled) {
         surfaceColour_ = system_.buttonFace;
     }
-    // Every style paints the settings window's artwork until the other painters exist.
-    textMargin_ = 7;
-    PaintStyle10(canvas, width, height, ChooseStyle10Variant(static_cast<int>(state), focused_));
+    ButtonPaintInput input;
+    input.width = width;
+    input.height = height;
+    input.state = static_cast<int>(state);
+    input.focused = focused_;
+    input.showFocus = props_.showFocus;
+    input.displayAsDefault = view_.DisplayAsDefault();
+    input.useCustomColors = props_.useCustomColors;
+    input.backColor = props_.backColor;
+    input.highlightColor = props_.highlightColor;
+    input.buttonFace = system_.buttonFace;
+    input.highlight = system_.highlight;
+    input.buttonShadow = system_.buttonShadow;
+    input.window = system_.window;
+    switch (props_.style) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+            surfaceColour_ = PaintEdgeStyle(canvas, props_.style, input);
+            break;
+        case 5:
+            PaintStyle5(canvas, input);
+            break;
+        case 6:
+            PaintThemed(canvas, input);
+            break;
+        default:
+            // Styles without a painter of their own borrow the settings window's artwork.
+            textMargin_ = 7;
+            PaintStyle10(canvas, width, height,
+                         ChooseStyle10Variant(static_cast<int>(state), focused_));
+            break;
+    }
 
     if (!props_.icon.Empty()) {
         PixelPoint at = IconPosition(props_.iconAlign, width, height, props_.iconSize, textMargin_);
@@ -500,6 +534,16 @@ void StyledButton::Paint(Canvas& canvas, int width, int height) {
         text = state == ButtonState::Normal ? props_.fontColor : props_.fontHighlightColor;
     }
     canvas.Text(captionRect_, props_.caption, captionFormat_, text);
+}
+
+void StyledButton::PaintThemed(Canvas& canvas, const ButtonPaintInput& input) {
+    const std::unique_ptr<ButtonTheme> theme = view_.OpenTheme();
+    surfaceColour_ = system_.buttonFace;
+    if (PaintThemeStyle(canvas, theme.get(), input, props_.roundedBordersByTheme) ==
+        ThemedPaint::NoTheme) {
+        // Visual styles are off: this paint shows the plain face, later ones the fallback.
+        props_.style = props_.nonThemeStyle;
+    }
 }
 
 char AccessKeyOf(std::string_view caption) noexcept {
