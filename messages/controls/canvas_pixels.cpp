@@ -85,11 +85,12 @@ void PixelCanvas::Icon(std::span<const std::uint8_t> icon, int x, int y, int siz
 }
 
 void PixelCanvas::EdgeRing(const PixelRect& rect, Colour topLeft, Colour bottomRight) {
-    // The light side stops one short of the far corners, which belong to the dark side.
-    for (int x = rect.left; x < rect.right - 1; ++x) {
+    // The top-left side first, over the whole length; the bottom-right side then takes the two
+    // far corners (on a rectangle without width or height the top-left side keeps them).
+    for (int x = rect.left; x < rect.right; ++x) {
         Pixel(x, rect.top, topLeft);
     }
-    for (int y = rect.top; y < rect.bottom - 1; ++y) {
+    for (int y = rect.top; y < rect.bottom; ++y) {
         Pixel(rect.left, y, topLeft);
     }
     for (int x = rect.left; x < rect.right; ++x) {

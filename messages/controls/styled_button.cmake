@@ -30,10 +30,11 @@ murmurex_add_test(controls_button_test
 if(WIN32)
   add_library(controls_button STATIC
     ${_button_dir}/canvas_gdi_win.cpp
+    ${_button_dir}/button_paint_theme_win.cpp
     ${_button_dir}/styled_button_win.cpp)
   target_include_directories(controls_button PUBLIC ${_button_dir})
   target_link_libraries(controls_button PUBLIC controls_button_logic common_win user32 gdi32
-                                        comctl32 shell32 PRIVATE project_options)
+                                        comctl32 shell32 uxtheme PRIVATE project_options)
 
   # The demonstration program: a tab strip, styled buttons and a tray icon, logging events.
   # The strip and the tray come from their own targets once those exist.
@@ -48,6 +49,9 @@ if(WIN32)
   murmurex_add_test(styled_button_win_test
     SOURCES ${_button_dir}/styled_button_win_test.cpp
     LIBS controls_button RESOURCE_LOCK wine_display)
+  murmurex_add_test(button_paint_win_test
+    SOURCES ${_button_dir}/button_paint_win_test.cpp
+    LIBS controls_button uxtheme RESOURCE_LOCK wine_display)
   murmurex_add_test(controls_demo_win_test
     SOURCES ${_button_dir}/controls_demo_win_test.cpp
     LIBS controls_button RESOURCE_LOCK wine_display)
