@@ -380,6 +380,42 @@ TEST_F(PaintedWindowTest, Style6UsesTheVisualStyleOrFallsBackForGood) {
     }
 }
 
+INT_PTR CALLBACK PlainDialogProcedure(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;  // the dialog manager's own handling for everything
+}
+
+TEST(DisplayAsDefault, ARealDialogsDefaultIdFramesTheStyle0Button) {
+    // An empty dialog template: style, extended style, no items, place, no menu, class, title.
+    alignas(DWORD) WORD dialogTemplate[16] = {};
+    auto* header = reinterpret_cast<DLGTEMPLATE*>(dialogTemplate);
+    header->style = WS_POPUP | WS_VISIBLE;
+    header->x = 10;
+    header->y = 10;
+    header->cx = 200;
+    header->cy = 80;
+    win::UniqueWindow dialog(::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), header,
+                                                          nullptr, PlainDialogProcedure, 0));
+    ASSERT_TRUE(dialog);
+    auto button = StyledButtonWindow::Create(dialog.get(), 7, {10, 10, 110, 40}, "");
+    ASSERT_TRUE(button);
+    button->Button().SetCaption("");
+    button->Button().SetStyle(0);
+    const auto cornerShown = [&] {
+        button->Button().Refresh();
+        win::test::PumpMessages(100);
+        POINT corner{0, 0};
+        ::ClientToScreen(button->hWnd(), &corner);
+        const win::test::ScreenCapture capture = win::test::CaptureScreen();
+        return FromCapture(capture.At(corner.x, corner.y));
+    };
+    ::SendMessageA(dialog.get(), DM_SETDEFID, 7, 0);
+    ASSERT_EQ(::SendMessageA(dialog.get(), DM_GETDEFID, 0, 0), MAKELRESULT(7, DC_HASDEFID));
+    EXPECT_EQ(cornerShown(), Rgb(0, 0, 0));
+    ::SendMessageA(dialog.get(), DM_SETDEFID, 8, 0);
+    EXPECT_EQ(cornerShown(), ::GetSysColor(COLOR_3DLIGHT));
+    button.reset();
+}
+
 TEST(ButtonTheme, OpensOnlyWhereTheSystemHasAVisualStyleForButtons) {
     win::test::RegisterWindowClass("ButtonThemeTestWindow");
     win::UniqueWindow window(::CreateWindowExA(0, "ButtonThemeTestWindow", "", WS_POPUP, 0, 0, 50,
