@@ -358,26 +358,54 @@ TEST_F(PaintedWindowTest, Style5BorderCornersAndInnerFramesInItsPolygon) {
     EXPECT_EQ(disabled.At(50, 0), Rgb(201, 199, 186));
 }
 
-TEST_F(PaintedWindowTest, Style6UsesTheVisualStyleOrFallsBackForGood) {
+TEST_F(PaintedWindowTest, Style6DrawsTheVisualStyleAndTakesItsRegion) {
     StyledButton& b = button->Button();
     b.SetNonThemeStyle(5);
-    const std::unique_ptr<ButtonTheme> theme = OpenButtonTheme(button->hWnd());
+    if (OpenButtonTheme(button->hWnd()) == nullptr) {
+        GTEST_SKIP() << "this system has no visual style for buttons";
+    }
     b.SetStyle(6);
     Pump(100);
-    if (theme == nullptr) {
-        // Visual styles off: the first paint fell back, later paints are style 5.
-        EXPECT_EQ(b.Properties().style, 5);
-        b.Refresh();
-        EXPECT_EQ(Screen().At(50, 0), Rgb(0, 60, 116));
-    } else {
-        EXPECT_EQ(b.Properties().style, 6);
-        PixelCanvas shown = Screen();
-        bool drawn = false;
-        for (int x = 0; x < kW && !drawn; ++x) {
-            drawn = shown.At(x, kH / 2) != ::GetSysColor(COLOR_BTNFACE);
-        }
-        EXPECT_TRUE(drawn);
+    EXPECT_EQ(b.Properties().style, 6);
+    const PixelCanvas shown = Screen();
+    bool drawn = false;
+    for (int x = 0; x < kW && !drawn; ++x) {
+        drawn = shown.At(x, kH / 2) != ::GetSysColor(COLOR_BTNFACE);
     }
+    EXPECT_TRUE(drawn);
+    // The theme's region of the grown client becomes the window's shape, set once: the paint
+    // that sets it asks for no further paint.
+    b.SetRoundedBordersByTheme(true);
+    b.Refresh();
+    Pump(300);
+    win::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(::GetWindowRgn(button->hWnd(), region.get()), ERROR);
+    RECT box{};
+    ::GetRgnBox(region.get(), &box);
+    EXPECT_GE(box.right, kW - 2);
+    EXPECT_LE(box.right, kW + 1);
+    EXPECT_GE(box.bottom, kH - 2);
+    EXPECT_LE(box.bottom, kH + 1);
+    EXPECT_FALSE(::GetUpdateRect(button->hWnd(), nullptr, FALSE));
+    EXPECT_EQ(b.Properties().style, 6);
+}
+
+TEST_F(PaintedWindowTest, Style6WithoutAVisualStyleShowsTheFaceOnceThenItsNonThemeStyle) {
+    StyledButton& b = button->Button();
+    b.SetNonThemeStyle(5);
+    // Visual styles off for this window, as on a system without them.
+    ::SetWindowTheme(button->hWnd(), L" ", L" ");
+    ASSERT_EQ(OpenButtonTheme(button->hWnd()), nullptr);
+    b.SetStyle(6);
+    const PixelCanvas first = Screen();
+    EXPECT_EQ(b.Properties().style, 5);
+    EXPECT_EQ(first.At(0, 0), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(first.At(50, 0), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(first.At(50, 15), ::GetSysColor(COLOR_BTNFACE));
+    b.Refresh();
+    const PixelCanvas later = Screen();
+    EXPECT_EQ(later.At(50, 0), Rgb(0, 60, 116));
+    EXPECT_EQ(later.At(1, 1), Rgb(72, 110, 144));
 }
 
 INT_PTR CALLBACK PlainDialogProcedure(HWND, UINT, WPARAM, LPARAM) {
