@@ -31,6 +31,25 @@ inline constexpr unsigned kMeasureOnly = 1024;
 inline constexpr unsigned kRightToLeft = 0x20000;
 }  // namespace text_format
 
+/// The platform's 3D edge borders, its own values: an outer and an inner ring, each raised
+/// (light above and left, dark below and right) or sunken (the other way round).
+enum class EdgeKind : unsigned {
+    RaisedOuter = 0x1,
+    SunkenOuter = 0x2,
+    RaisedInner = 0x4,
+    SunkenInner = 0x8,
+    Raised = 0x5,  // both rings raised: the full raised edge
+    Sunken = 0xA,  // both rings sunken
+};
+
+/// The colours the platform draws 3D edges in.
+struct EdgeColours {
+    Colour highlight = Rgb(255, 255, 255);
+    Colour light = Rgb(227, 227, 227);
+    Colour shadow = Rgb(160, 160, 160);
+    Colour darkShadow = Rgb(105, 105, 105);
+};
+
 class Canvas {
   public:
     virtual ~Canvas() = default;
@@ -50,6 +69,10 @@ class Canvas {
     /// The colour already drawn at x, y, for drawing that blends or compares with it;
     /// nothing outside the surface or where the surface cannot be read.
     virtual std::optional<Colour> PixelAt(int x, int y) const;
+
+    /// A 3D edge on all four sides of rect (right and bottom exclusive), as the platform's edge
+    /// drawing makes it.
+    virtual void Edge(const PixelRect& rect, EdgeKind kind) = 0;
 
     /// steps + 1 horizontal lines from (x1, y + i) to (x2, y + i); line i has each channel
     /// from + (to - from) / steps * i, in single precision, rounded to nearest.

@@ -81,6 +81,18 @@ void GdiCanvas::Icon(std::span<const std::uint8_t> icon, int x, int y, int size)
     }
 }
 
+static_assert(static_cast<unsigned>(EdgeKind::RaisedOuter) == BDR_RAISEDOUTER);
+static_assert(static_cast<unsigned>(EdgeKind::SunkenOuter) == BDR_SUNKENOUTER);
+static_assert(static_cast<unsigned>(EdgeKind::RaisedInner) == BDR_RAISEDINNER);
+static_assert(static_cast<unsigned>(EdgeKind::SunkenInner) == BDR_SUNKENINNER);
+static_assert(static_cast<unsigned>(EdgeKind::Raised) == EDGE_RAISED);
+static_assert(static_cast<unsigned>(EdgeKind::Sunken) == EDGE_SUNKEN);
+
+void GdiCanvas::Edge(const PixelRect& rect, EdgeKind kind) {
+    RECT area{rect.left, rect.top, rect.right, rect.bottom};
+    ::DrawEdge(dc_, &area, static_cast<UINT>(kind), BF_RECT);
+}
+
 win::UniqueIcon IconFromFileImage(std::span<const std::uint8_t> icon, int size) {
     // ICONDIR: reserved 0, type 1, count; then 16-byte entries (width, height, ..., bytes at
     // 8, offset at 12). Every length is checked before it is used.

@@ -22,6 +22,10 @@ class GdiCanvas final : public Canvas {
               Colour colour) override;
     void Icon(std::span<const std::uint8_t> icon, int x, int y, int size) override;
     std::optional<Colour> PixelAt(int x, int y) const override;
+    void Edge(const PixelRect& rect, EdgeKind kind) override;
+
+    /// The device context drawn on, for platform drawing outside this interface.
+    HDC dc() const noexcept { return dc_; }
 
   private:
     HPEN PenFor(Colour colour);

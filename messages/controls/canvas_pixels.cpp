@@ -91,4 +91,42 @@ void PixelCanvas::Icon(std::span<const std::uint8_t> icon, int x, int y, int siz
     }
 }
 
+void PixelCanvas::EdgeRing(const PixelRect& rect, Colour topLeft, Colour bottomRight) {
+    // The top-left side first, over the whole length; the bottom-right side then takes the two
+    // far corners (on a rectangle without width or height the top-left side keeps them).
+    for (int x = rect.left; x < rect.right; ++x) {
+        Pixel(x, rect.top, topLeft);
+    }
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        Pixel(rect.left, y, topLeft);
+    }
+    for (int x = rect.left; x < rect.right; ++x) {
+        Pixel(x, rect.bottom - 1, bottomRight);
+    }
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        Pixel(rect.right - 1, y, bottomRight);
+    }
+}
+
+void PixelCanvas::Edge(const PixelRect& rect, EdgeKind kind) {
+    const auto has = [kind](EdgeKind part) {
+        return (static_cast<unsigned>(kind) & static_cast<unsigned>(part)) != 0;
+    };
+    const EdgeColours& c = edgeColours_;
+    PixelRect ring = rect;
+    if (has(EdgeKind::RaisedOuter) || has(EdgeKind::SunkenOuter)) {
+        if (has(EdgeKind::RaisedOuter)) {
+            EdgeRing(ring, c.light, c.darkShadow);
+        } else {
+            EdgeRing(ring, c.shadow, c.highlight);
+        }
+        ring = PixelRect{ring.left + 1, ring.top + 1, ring.right - 1, ring.bottom - 1};
+    }
+    if (has(EdgeKind::RaisedInner)) {
+        EdgeRing(ring, c.highlight, c.shadow);
+    } else if (has(EdgeKind::SunkenInner)) {
+        EdgeRing(ring, c.darkShadow, c.light);
+    }
+}
+
 }  // namespace murmurex

@@ -31,6 +31,8 @@ class PixelCanvas final : public Canvas {
     Colour At(int x, int y) const noexcept;
     const std::vector<TextCall>& Texts() const noexcept { return texts_; }
     const std::vector<IconCall>& Icons() const noexcept { return icons_; }
+    /// The colours 3D edges are drawn in; the platform's usual ones until set.
+    void SetEdgeColours(const EdgeColours& colours) noexcept { edgeColours_ = colours; }
 
     void Line(int x1, int y1, int x2, int y2, Colour colour) override;
     void Fill(int x, int y, int width, int height, Colour colour) override;
@@ -40,14 +42,18 @@ class PixelCanvas final : public Canvas {
               Colour colour) override;
     void Icon(std::span<const std::uint8_t> icon, int x, int y, int size) override;
     std::optional<Colour> PixelAt(int x, int y) const override;
+    void Edge(const PixelRect& rect, EdgeKind kind) override;
 
   private:
+    void EdgeRing(const PixelRect& rect, Colour topLeft, Colour bottomRight);
+
     int width_;
     int height_;
     Colour background_;
     std::vector<Colour> pixels_;
     std::vector<TextCall> texts_;
     std::vector<IconCall> icons_;
+    EdgeColours edgeColours_;
 };
 
 }  // namespace murmurex

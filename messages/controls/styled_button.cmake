@@ -11,6 +11,9 @@ add_library(controls_button_logic STATIC
   ${_button_dir}/button_paint_shades.cpp
   ${_button_dir}/button_icon_image.cpp
   ${_button_dir}/button_icon.cpp
+  ${_button_dir}/button_paint_edges.cpp
+  ${_button_dir}/button_paint_gradient.cpp
+  ${_button_dir}/button_paint_theme.cpp
   ${_button_dir}/button_property_bag.cpp
   ${_button_dir}/styled_button.cpp)
 target_include_directories(controls_button_logic PUBLIC ${_button_dir})
@@ -23,6 +26,9 @@ murmurex_add_test(controls_button_test
           ${_button_dir}/button_paint_test.cpp
           ${_button_dir}/button_paint_shades_test.cpp
           ${_button_dir}/button_icon_test.cpp
+          ${_button_dir}/button_paint_edges_test.cpp
+          ${_button_dir}/button_paint_gradient_test.cpp
+          ${_button_dir}/button_paint_theme_test.cpp
           ${_button_dir}/styled_button_test.cpp
   LIBS controls_button_logic)
 
@@ -31,10 +37,11 @@ if(WIN32)
     ${_button_dir}/canvas_gdi_win.cpp
     ${_button_dir}/styled_button_win.cpp
     ${_button_dir}/about_win.cpp
-    ${_button_dir}/button_icon_win.cpp)
+    ${_button_dir}/button_icon_win.cpp
+    ${_button_dir}/button_paint_theme_win.cpp)
   target_include_directories(controls_button PUBLIC ${_button_dir})
   target_link_libraries(controls_button PUBLIC controls_button_logic common_win user32 gdi32
-                                        comctl32 shell32 PRIVATE project_options)
+                                        comctl32 shell32 uxtheme PRIVATE project_options)
 
   # The demonstration program: a tab strip, styled buttons and a tray icon, logging events.
   # The strip and the tray come from their own targets once those exist.
@@ -53,6 +60,9 @@ if(WIN32)
   murmurex_add_test(button_shades_win_test
     SOURCES ${_button_dir}/button_shades_win_test.cpp
     LIBS controls_button RESOURCE_LOCK wine_display)
+  murmurex_add_test(button_paint_win_test
+    SOURCES ${_button_dir}/button_paint_win_test.cpp
+    LIBS controls_button uxtheme RESOURCE_LOCK wine_display)
   murmurex_add_test(controls_demo_win_test
     SOURCES ${_button_dir}/controls_demo_win_test.cpp
             ${_button_dir}/controls_demo_win_gallery.cpp

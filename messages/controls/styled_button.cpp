@@ -4,6 +4,8 @@
 
 #include "button_icon.h"
 #include "button_paint.h"
+#include "button_paint_edges.h"
+#include "button_paint_gradient.h"
 #include "button_paint_shades.h"
 #include "button_texts.h"
 
@@ -483,9 +485,36 @@ void StyledButton::Paint(Canvas& canvas, int width, int height) {
         surfaceColour_ = system_.buttonFace;
     }
     const int paintState = static_cast<int>(state);
+    ButtonPaintInput input;
+    input.width = width;
+    input.height = height;
+    input.state = paintState;
+    input.focused = focused_;
+    input.showFocus = props_.showFocus;
+    input.displayAsDefault = view_.DisplayAsDefault();
+    input.useCustomColors = props_.useCustomColors;
+    input.backColor = props_.backColor;
+    input.highlightColor = props_.highlightColor;
+    input.buttonFace = system_.buttonFace;
+    input.highlight = system_.highlight;
+    input.buttonShadow = system_.buttonShadow;
+    input.window = system_.window;
     const Colour base = props_.useCustomColors ? props_.backColor : system_.buttonFace;
     const Colour accent = props_.useCustomColors ? props_.highlightColor : system_.highlight;
     switch (props_.style) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+            surfaceColour_ = PaintEdgeStyle(canvas, props_.style, input);
+            break;
+        case 5:
+            PaintStyle5(canvas, input);
+            break;
+        case 6:
+            PaintThemed(canvas, input);
+            break;
         case 7:
             textMargin_ = 4;
             PaintStyle7(
@@ -501,7 +530,8 @@ void StyledButton::Paint(Canvas& canvas, int width, int height) {
             PaintStyle9(canvas, width, height, Style9ShadesFor(paintState, base, accent));
             break;
         default:
-            // Styles without a painter of their own show the settings window's artwork.
+            // Style 10, and any style number without a painter of its own, shows the settings
+            // window's artwork.
             textMargin_ = 7;
             PaintStyle10(canvas, width, height, ChooseStyle10Variant(paintState, focused_));
             break;
@@ -527,6 +557,16 @@ void StyledButton::Paint(Canvas& canvas, int width, int height) {
         text = state == ButtonState::Normal ? props_.fontColor : props_.fontHighlightColor;
     }
     canvas.Text(captionRect_, props_.caption, captionFormat_, text);
+}
+
+void StyledButton::PaintThemed(Canvas& canvas, const ButtonPaintInput& input) {
+    const std::unique_ptr<ButtonTheme> theme = view_.OpenTheme();
+    surfaceColour_ = system_.buttonFace;
+    if (PaintThemeStyle(canvas, theme.get(), input, props_.roundedBordersByTheme) ==
+        ThemedPaint::NoTheme) {
+        // Visual styles are off: this paint shows the plain face, later ones the fallback.
+        props_.style = props_.nonThemeStyle;
+    }
 }
 
 char AccessKeyOf(std::string_view caption) noexcept {

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "button_layout.h"
+#include "button_paint_theme.h"
 #include "button_property_bag.h"
 #include "canvas.h"
 #include "colour.h"
@@ -25,6 +27,8 @@ struct SystemColours {
     Colour infoBackground = Rgb(255, 255, 225);
     Colour infoText = Rgb(0, 0, 0);
     Colour grayText = Rgb(109, 109, 109);
+    Colour buttonShadow = Rgb(160, 160, 160);
+    Colour window = Rgb(255, 255, 255);
 };
 
 /// The public properties, holding the values a freshly placed control gets.
@@ -93,6 +97,11 @@ class ButtonView {
     /// Whether the platform offers pointer-leave notification.
     virtual bool HasLeaveTracking() = 0;
     virtual bool DesignMode() const { return false; }
+    /// The host's "DisplayAsDefault" ambient value: this button is the host's default button.
+    virtual bool DisplayAsDefault() const { return false; }
+    /// The platform's visual style for push buttons, open for one paint; null when visual
+    /// styles are off.
+    virtual std::unique_ptr<ButtonTheme> OpenTheme() { return nullptr; }
 };
 
 struct ButtonEvents {
@@ -204,6 +213,7 @@ class StyledButton {
     void Raise(const std::function<void()>& handler);
     void DetectHoverTracking();
     void ClickNotification();
+    void PaintThemed(Canvas& canvas, const ButtonPaintInput& input);
     void CreateToolTip();
     void GiveToolTipBack();
     bool IsCheckButton() const noexcept { return props_.buttonType == 1; }

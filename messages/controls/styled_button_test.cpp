@@ -489,7 +489,8 @@ TEST_F(ButtonTest, LayoutUsesTheMarginLeftByThePreviousPaint) {
     PixelCanvas canvas(100, 30, 0);
     button.Paint(canvas, 100, 30);
     button.ApplyLayout(100, 30, PixelRect{4, 4, 44, 17});
-    EXPECT_EQ(button.CaptionRect(), (PixelRect{7, 8, 51, 22}));
+    // A loaded control is style 3, whose paint leaves the margin at 3.
+    EXPECT_EQ(button.CaptionRect(), (PixelRect{3, 8, 47, 22}));
     EXPECT_EQ(button.ClientRect(), (PixelRect{0, 0, 100, 30}));
 }
 
@@ -500,12 +501,12 @@ TEST_F(ButtonTest, IconIsPlacedByAlignmentAndMovesWhenPressed) {
     PixelCanvas normal(100, 30, 0);
     button.Paint(normal, 100, 30);
     ASSERT_EQ(normal.Icons().size(), 1u);
-    EXPECT_EQ(normal.Icons()[0].x, 7);
+    EXPECT_EQ(normal.Icons()[0].x, 3);  // left, at style 3's margin
     EXPECT_EQ(normal.Icons()[0].y, 7);
     button.MouseDown(1);
     PixelCanvas pressed(100, 30, 0);
     button.Paint(pressed, 100, 30);
-    EXPECT_EQ(pressed.Icons()[0].x, 8);
+    EXPECT_EQ(pressed.Icons()[0].x, 4);
     EXPECT_EQ(pressed.Icons()[0].y, 8);
 }
 

@@ -11,6 +11,7 @@
 
 #include "about_win.h"
 #include "button_icon_win.h"
+#include "button_paint_theme_win.h"
 #include "button_texts.h"
 #include "canvas_gdi_win.h"
 #include "win/window_procedure.h"
@@ -116,6 +117,8 @@ SystemColours CurrentSystemColours() {
     colours.infoBackground = ::GetSysColor(COLOR_INFOBK);
     colours.infoText = ::GetSysColor(COLOR_INFOTEXT);
     colours.grayText = ::GetSysColor(COLOR_GRAYTEXT);
+    colours.buttonShadow = ::GetSysColor(COLOR_BTNSHADOW);
+    colours.window = ::GetSysColor(COLOR_WINDOW);
     return colours;
 }
 
@@ -265,6 +268,10 @@ LRESULT StyledButtonWindow::HandleMessage(HWND window, UINT message, WPARAM wPar
             button_.FocusChanged(false);
             return 0;
         case WM_ENABLE:
+            Repaint();
+            return 0;
+        case BM_SETSTYLE:
+            // A dialog names its default push button this way: the ambient value changed.
             Repaint();
             return 0;
         case WM_SETCURSOR:
@@ -516,6 +523,21 @@ void StyledButtonWindow::SetHostEnabled(bool enabled) {
 bool StyledButtonWindow::HasLeaveTracking() {
     return ModuleExports("User32", "TrackMouseEvent") ||
            ModuleExports("Comctl32", "_TrackMouseEvent");
+}
+
+bool StyledButtonWindow::DisplayAsDefault() const {
+    const HWND window = window_.get();
+    const HWND parent = window != nullptr ? ::GetParent(window) : nullptr;
+    if (parent == nullptr) {
+        return false;
+    }
+    // The host answers as a dialog does: its default push button's id, flagged as present.
+    const auto answer = static_cast<DWORD>(::SendMessageA(parent, DM_GETDEFID, 0, 0));
+    return HIWORD(answer) == DC_HASDEFID && LOWORD(answer) == ::GetDlgCtrlID(window);
+}
+
+std::unique_ptr<ButtonTheme> StyledButtonWindow::OpenTheme() {
+    return window_ ? OpenButtonTheme(window_.get()) : nullptr;
 }
 
 void StyledButtonWindow::About() {

@@ -80,6 +80,8 @@ class StyledButtonWindow final : private ButtonView {
     void ApplyMousePointer(std::int16_t shape) override;
     void SetHostEnabled(bool enabled) override;
     bool HasLeaveTracking() override;
+    bool DisplayAsDefault() const override;
+    std::unique_ptr<ButtonTheme> OpenTheme() override;
 
     StyledButton button_;
     win::UniqueFont font_;
