@@ -318,7 +318,8 @@ TEST_P(HostileInputTest, ListAddAndWriteAreBoundedAndSound) {
             EXPECT_EQ(FirstNumber(steps["sections"]), sectionsBefore + 1);
         } else if (c.kind == Mutation::kNoHeaderRoom) {
             EXPECT_EQ(added, 1);
-            EXPECT_NE(steps["addlog"].find("No room in the headers for another section header"),
+            // The tool's one plain line names the reason.
+            EXPECT_NE(steps["addlog"].find("(no room in the headers for another section header"),
                       std::string::npos)
                 << steps["addlog"];
         } else if (c.kind == Mutation::kResourceDirectoryCleared) {
