@@ -10,9 +10,20 @@
 #include <vector>
 
 #include "image/test_pe.h"
+#include "support/platform.h"
 #include "support/xstring.h"
 
 namespace resmelder::testpe {
+
+/// The system's own words for a file that is not there (code 2 on both platforms), as the
+/// tool's one-line reasons quote them.
+inline std::string MissingFileReason() {
+    std::string text = platform::OsErrorText(2);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
 
 class FolderTest : public ::testing::Test {
   protected:

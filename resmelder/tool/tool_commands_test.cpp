@@ -263,7 +263,7 @@ TEST_F(ToolCommandsTest, SetManifestRefusesWhatIsNotAManifest) {
     EXPECT_EQ(Run({"set-manifest", P("in.exe"), P("empty.xml"), "-o", P("in.exe")}), 1);
     EXPECT_EQ(Run({"set-manifest", P("in.exe"), P("none.xml"), "-o", P("in.exe")}), 1);
     EXPECT_EQ(err_.str(),
-              "resmelder: cannot open " + P("none.xml") + " (No such file or directory)\n");
+              "resmelder: cannot open " + P("none.xml") + " (" + testpe::MissingFileReason() + ")\n");
     EXPECT_EQ(Run({"set-manifest", P("in.exe"), P(""), "-o", P("in.exe")}), 1);
     EXPECT_NE(FirstLine().find("is not a regular file"), std::string::npos) << err_.str();
     EXPECT_EQ(testpe::ReadFile(dir_ / "in.exe"), before);

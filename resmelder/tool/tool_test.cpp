@@ -72,7 +72,7 @@ TEST_F(ToolTest, ListGetAndExtract) {
               std::string::npos);
     EXPECT_EQ(Run({"list", P("missing.exe")}), 1);
     EXPECT_EQ(err_.str(),
-              "resmelder: cannot open " + P("missing.exe") + " (No such file or directory)\n");
+              "resmelder: cannot open " + P("missing.exe") + " (" + testpe::MissingFileReason() + ")\n");
     EXPECT_EQ(RunVerbose({"list", P("missing.exe")}), 1);
     EXPECT_NE(err_.str().find("VantrixLog:\r\n  Failed to open file (2)\r\n  filename: " +
                               P("missing.exe")),
@@ -157,7 +157,7 @@ TEST_F(ToolTest, FailuresLeaveTheInputAndReportTheLog) {
     const Bytes before = testpe::ReadFile(dir_ / "in.exe");
     EXPECT_EQ(Run({"add-file", P("in.exe"), "X", P("nothing.bin"), "-o", P("in.exe")}), 1);
     EXPECT_EQ(err_.str(),
-              "resmelder: cannot open " + P("nothing.bin") + " (No such file or directory)\n");
+              "resmelder: cannot open " + P("nothing.bin") + " (" + testpe::MissingFileReason() + ")\n");
     EXPECT_EQ(RunVerbose({"add-file", P("in.exe"), "X", P("nothing.bin"), "-o", P("in.exe")}), 1);
     EXPECT_NE(err_.str().find("Failed to open file (2)\r\n  filename: " + P("nothing.bin")),
               std::string::npos)
