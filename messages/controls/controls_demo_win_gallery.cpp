@@ -57,28 +57,7 @@ class PreviewView final : public ButtonView {
 };
 
 win::UniqueRegion RegionOf(int style, int width, int height, int left, int top) {
-    const ButtonRegion shape = RegionForStyle(style, width, height);
-    win::UniqueRegion region;
-    switch (shape.kind) {
-        case ButtonRegion::Kind::Polygon: {
-            std::vector<POINT> points;
-            for (const PixelPoint& point : shape.points) {
-                points.push_back(POINT{point.x, point.y});
-            }
-            region.reset(
-                ::CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
-            break;
-        }
-        case ButtonRegion::Kind::RoundRectangle:
-            region.reset(::CreateRoundRectRgn(shape.bounds.left, shape.bounds.top,
-                                              shape.bounds.right, shape.bounds.bottom,
-                                              shape.ellipse, shape.ellipse));
-            break;
-        case ButtonRegion::Kind::Rectangle:
-            region.reset(::CreateRectRgn(shape.bounds.left, shape.bounds.top, shape.bounds.right,
-                                         shape.bounds.bottom));
-            break;
-    }
+    win::UniqueRegion region = CreateButtonRegion(RegionForStyle(style, width, height));
     if (region) {
         ::OffsetRgn(region.get(), left, top);
     }

@@ -122,6 +122,31 @@ SystemColours CurrentSystemColours() {
     return colours;
 }
 
+win::UniqueRegion CreateButtonRegion(const ButtonRegion& shape) {
+    win::UniqueRegion region;
+    switch (shape.kind) {
+        case ButtonRegion::Kind::Polygon: {
+            std::vector<POINT> points;
+            for (const PixelPoint& point : shape.points) {
+                points.push_back(POINT{point.x, point.y});
+            }
+            region.reset(
+                ::CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
+            break;
+        }
+        case ButtonRegion::Kind::RoundRectangle:
+            region.reset(::CreateRoundRectRgn(shape.bounds.left, shape.bounds.top,
+                                              shape.bounds.right, shape.bounds.bottom,
+                                              shape.ellipse, shape.ellipse));
+            break;
+        case ButtonRegion::Kind::Rectangle:
+            region.reset(::CreateRectRgn(shape.bounds.left, shape.bounds.top, shape.bounds.right,
+                                         shape.bounds.bottom));
+            break;
+    }
+    return region;
+}
+
 StyledButtonWindow::StyledButtonWindow(Key, const SystemColours& colours)
     : button_(*this, colours) {}
 
@@ -404,28 +429,7 @@ void StyledButtonWindow::Relayout() {
     button_.ApplyLayout(width, height,
                         PixelRect{measured.left, measured.top, measured.right, measured.bottom});
 
-    const ButtonRegion shape = RegionForStyle(p.style, width, height);
-    win::UniqueRegion region;
-    switch (shape.kind) {
-        case ButtonRegion::Kind::Polygon: {
-            std::vector<POINT> points;
-            for (const PixelPoint& point : shape.points) {
-                points.push_back(POINT{point.x, point.y});
-            }
-            region.reset(
-                ::CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
-            break;
-        }
-        case ButtonRegion::Kind::RoundRectangle:
-            region.reset(::CreateRoundRectRgn(shape.bounds.left, shape.bounds.top,
-                                              shape.bounds.right, shape.bounds.bottom,
-                                              shape.ellipse, shape.ellipse));
-            break;
-        case ButtonRegion::Kind::Rectangle:
-            region.reset(::CreateRectRgn(shape.bounds.left, shape.bounds.top, shape.bounds.right,
-                                         shape.bounds.bottom));
-            break;
-    }
+    win::UniqueRegion region = CreateButtonRegion(RegionForStyle(p.style, width, height));
     // The window owns a region it accepted.
     if (region && ::SetWindowRgn(window, region.get(), TRUE) != 0) {
         region.release();

@@ -103,4 +103,8 @@ bool TranslateButtonAccessKey(const MSG& message);
 /// The platform's colours for the button's defaults.
 SystemColours CurrentSystemColours();
 
+/// The platform region of a button shape, in the button's own pixels (nothing when the
+/// platform refuses it).
+win::UniqueRegion CreateButtonRegion(const ButtonRegion& shape);
+
 }  // namespace murmurex

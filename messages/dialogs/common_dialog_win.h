@@ -171,6 +171,8 @@ class cCommonDialog : public DialogNotifications {
     std::int32_t FromPage = 0;
     std::int32_t ToPage = 0;
     bool PrinterDefault = false;
+    /// Any object the caller wants kept with the dialog; stored only, no dialog reads it.
+    std::shared_ptr<void> Object;
     /// Stored only: the file dialogs' buffers have their own fixed sizes.
     std::int32_t MaxFileSize = 0;
     /// A dialog resource of `hInstance`, used with the dialogs' template flags.

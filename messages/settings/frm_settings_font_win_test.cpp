@@ -18,14 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "program_test_support_win.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using win::test::ElapsedMs;
 using win::test::PumpMessages;
+using namespace murmurex::program_test;
 
 constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
 constexpr char kMessageClass[] = "MurmurexMessageWindow";
@@ -40,31 +41,6 @@ constexpr int kUnderline = 1041;
 // An 8-point face this Wine has, red, 400 ms, a phrase every second.
 constexpr char kSettings[] = "DejaVu Sans\r\n8\r\nFalse\r\nFalse\r\n255\r\n400\r\n1";
 constexpr std::uint32_t kRedPixel = 0x00FF0000;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ClassOf(HWND window) {
-    char name[128] = {};
-    ::GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window) {
-    wchar_t text[256] = {};
-    ::SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-    std::string narrow;
-    for (const wchar_t* c = text; *c != 0; ++c) {
-        narrow.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
-    }
-    return narrow;
-}
 
 HWND TopWindow(DWORD processId, const char* className) {
     struct Search {
@@ -109,42 +85,8 @@ HWND FindChild(HWND parent, Test test) {
     return search.found;
 }
 
-POINT CentreOf(HWND window) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
 void Click(HWND window) {
-    const POINT at = CentreOf(window);
-    win::test::SendMouse(MOUSEEVENTF_MOVE, at, 60);
-    win::test::SendMouse(MOUSEEVENTF_LEFTDOWN, at, 30);
-    win::test::SendMouse(MOUSEEVENTF_LEFTUP, at, 150);
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, double milliseconds) {
-    const double end = ElapsedMs() + milliseconds;
-    while (!condition()) {
-        if (ElapsedMs() >= end) {
-            return false;
-        }
-        PumpMessages(20);
-    }
-    return true;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find("\r\n", start);
-        lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-        if (end == std::string::npos) {
-            return lines;
-        }
-        start = end + 2;
-    }
+    program_test::Click(CentreOf(window));
 }
 
 // The pixels of a window's rectangle on the screen.
@@ -171,6 +113,9 @@ std::string Narrow(const std::wstring& text) {
         narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
     }
     return narrow;
+}
+std::string NarrowText(HWND window) {
+    return Narrow(program_test::TextOf(window));
 }
 
 // Picks `text` in one of the font dialog's lists as a click in the list does: the selection
@@ -207,15 +152,7 @@ std::string Chosen(HWND dialog, int list) {
 class FontButtonTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::path(temp) /
-                  (L"murmurex font \u00e9t\u00e9 " + std::to_wstring(::GetCurrentProcessId()) +
-                   L" " + fs::path(info->name()).wstring());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / L"Lists");
-        fs::copy_file(fs::path(MESSAGES_EXE_PATH), folder_ / L"Messages.exe");
+        folder_ = FreshProgramFolder(L"font \u00e9t\u00e9", MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", "1Calm");
         WriteFile(folder_ / "Lists" / "Calm.lst", "1I am calm and steady");
         WriteFile(folder_ / "__.__", kSettings);
@@ -259,12 +196,12 @@ class FontButtonTest : public ::testing::Test {
         // The window may still be busy finishing its start-up after the hint.
         WaitFor(
             [&] {
-                editFont_ = FindChild(settings_, [](HWND w) { return TextOf(w) == "Edit Font"; });
+                editFont_ = FindChild(settings_, [](HWND w) { return NarrowText(w) == "Edit Font"; });
                 preview_ = FindChild(settings_, [](HWND w) {
                     return ClassOf(w) == "Static" &&
                            (::GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW;
                 });
-                start_ = FindChild(settings_, [](HWND w) { return TextOf(w) == "&Start"; });
+                start_ = FindChild(settings_, [](HWND w) { return NarrowText(w) == "&Start"; });
                 return editFont_ != nullptr && preview_ != nullptr && start_ != nullptr;
             },
             5000);

@@ -30,15 +30,7 @@ constexpr char kSelection[] = "1Calm\r\n0Work";
 class LibraryEditingProgram : public ::testing::Test {
   protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::path(temp) /
-                  (L"murmurex editing \u00c9t\u00e9 " + std::to_wstring(::GetCurrentProcessId()) +
-                   L" " + fs::path(info->name()).wstring());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / L"Lists");
-        fs::copy_file(fs::path(MESSAGES_EXE_PATH), folder_ / L"Messages.exe");
+        folder_ = FreshProgramFolder(L"editing \u00c9t\u00e9", MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", kSelection);
         WriteFile(List(L"Calm"), kCalm);
         WriteFile(List(L"Work"), kWork);

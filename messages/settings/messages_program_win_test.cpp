@@ -69,15 +69,7 @@ bool AnyPixelIn(const win::test::ScreenCapture& capture, RECT rect, std::uint32_
 class MessagesProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ =
-            fs::path(temp) / (L"murmurex program " + std::to_wstring(::GetCurrentProcessId()) +
-                              L" " + fs::path(info->name()).wstring());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / L"Lists");
-        fs::copy_file(fs::path(MESSAGES_EXE_PATH), folder_ / L"Messages.exe");
+        folder_ = FreshProgramFolder(L"program", MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", kSelection);
         WriteFile(folder_ / "Lists" / fs::u8path(u8"Calm and \u00e9t\u00e9.lst"), kCalm);
         WriteFile(folder_ / "Lists" / "Work.lst", kWork);
