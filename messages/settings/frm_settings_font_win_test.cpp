@@ -86,7 +86,7 @@ HWND FindChild(HWND parent, Test test) {
 }
 
 void Click(HWND window) {
-    program_test::Click(CentreOf(window));
+    murmurex::program_test::Click(CentreOf(window));
 }
 
 // The pixels of a window's rectangle on the screen.
@@ -115,7 +115,7 @@ std::string Narrow(const std::wstring& text) {
     return narrow;
 }
 std::string NarrowText(HWND window) {
-    return Narrow(program_test::TextOf(window));
+    return Narrow(murmurex::program_test::TextOf(window));
 }
 
 // Picks `text` in one of the font dialog's lists as a click in the list does: the selection
@@ -152,7 +152,9 @@ std::string Chosen(HWND dialog, int list) {
 class FontButtonTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = FreshProgramFolder(L"font \u00e9t\u00e9", MESSAGES_EXE_PATH);
+        folder_ = FreshProgramFolder(
+            L"font \u00e9t\u00e9", ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+            MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", "1Calm");
         WriteFile(folder_ / "Lists" / "Calm.lst", "1I am calm and steady");
         WriteFile(folder_ / "__.__", kSettings);
@@ -196,7 +198,8 @@ class FontButtonTest : public ::testing::Test {
         // The window may still be busy finishing its start-up after the hint.
         WaitFor(
             [&] {
-                editFont_ = FindChild(settings_, [](HWND w) { return NarrowText(w) == "Edit Font"; });
+                editFont_ =
+                    FindChild(settings_, [](HWND w) { return NarrowText(w) == "Edit Font"; });
                 preview_ = FindChild(settings_, [](HWND w) {
                     return ClassOf(w) == "Static" &&
                            (::GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW;

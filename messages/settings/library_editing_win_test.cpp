@@ -30,7 +30,9 @@ constexpr char kSelection[] = "1Calm\r\n0Work";
 class LibraryEditingProgram : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = FreshProgramFolder(L"editing \u00c9t\u00e9", MESSAGES_EXE_PATH);
+        folder_ = FreshProgramFolder(
+            L"editing \u00c9t\u00e9",
+            ::testing::UnitTest::GetInstance()->current_test_info()->name(), MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", kSelection);
         WriteFile(List(L"Calm"), kCalm);
         WriteFile(List(L"Work"), kWork);

@@ -69,7 +69,9 @@ bool AnyPixelIn(const win::test::ScreenCapture& capture, RECT rect, std::uint32_
 class MessagesProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = FreshProgramFolder(L"program", MESSAGES_EXE_PATH);
+        folder_ = FreshProgramFolder(
+            L"program", ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+            MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", kSelection);
         WriteFile(folder_ / "Lists" / fs::u8path(u8"Calm and \u00e9t\u00e9.lst"), kCalm);
         WriteFile(folder_ / "Lists" / "Work.lst", kWork);

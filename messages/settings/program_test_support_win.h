@@ -7,8 +7,6 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <climits>
 #include <filesystem>
@@ -36,13 +34,13 @@ inline void WriteFile(const fs::path& path, const std::string& bytes) {
 
 /// A fresh folder for one test: "murmurex <label> <process> <test>" in the temporary folder, with
 /// an empty Lists folder and a copy of `program`, so that the program runs from its own folder.
-inline fs::path FreshProgramFolder(const std::wstring& label, const fs::path& program) {
+inline fs::path FreshProgramFolder(const std::wstring& label, const char* testName,
+                                   const fs::path& program) {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const fs::path folder = fs::path(temp) / (L"murmurex " + label + L" " +
-                                              std::to_wstring(::GetCurrentProcessId()) + L" " +
-                                              fs::path(info->name()).wstring());
+    const fs::path folder =
+        fs::path(temp) / (L"murmurex " + label + L" " + std::to_wstring(::GetCurrentProcessId()) +
+                          L" " + fs::path(testName).wstring());
     fs::remove_all(folder);
     fs::create_directories(folder / L"Lists");
     fs::copy_file(program, folder / L"Messages.exe");
