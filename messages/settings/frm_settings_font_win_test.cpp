@@ -129,6 +129,8 @@ bool Pick(HWND dialog, int list, const std::string& text) {
         return false;
     }
     ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // A click also shows the entry in the box's edit field, which is what the dialog reads on OK.
+    ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wanted.c_str()));
     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(box));
     PumpMessages(150);
