@@ -1,5 +1,5 @@
 # The styled button: portable logic and painting (controls_button_logic), the Win32 control
-# (controls_button), the demonstration program (controls-demo) and their tests.
+# (controls_button) and their tests.
 set(_button_dir ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(controls_button_logic STATIC
@@ -43,16 +43,6 @@ if(WIN32)
   target_link_libraries(controls_button PUBLIC controls_button_logic common_win user32 gdi32
                                         comctl32 shell32 uxtheme PRIVATE project_options)
 
-  # The demonstration program: a tab strip, styled buttons and a tray icon, logging events.
-  # The strip and the tray come from their own targets once those exist.
-  add_executable(controls-demo WIN32 ${_button_dir}/controls_demo_win.cpp
-                                     ${_button_dir}/controls_demo_win_gallery.cpp)
-  target_link_libraries(controls-demo PRIVATE controls_button project_options
-                        $<TARGET_NAME_IF_EXISTS:controls_tabs> $<TARGET_NAME_IF_EXISTS:tray>)
-  target_compile_definitions(controls-demo PRIVATE
-    $<$<TARGET_EXISTS:controls_tabs>:DEMO_WITH_TAB_STRIP>
-    $<$<TARGET_EXISTS:tray>:DEMO_WITH_TRAY>)
-
   # Real windows, real input: they take the pointer and the foreground window.
   murmurex_add_test(styled_button_win_test
     SOURCES ${_button_dir}/styled_button_win_test.cpp
@@ -63,11 +53,4 @@ if(WIN32)
   murmurex_add_test(button_paint_win_test
     SOURCES ${_button_dir}/button_paint_win_test.cpp
     LIBS controls_button uxtheme RESOURCE_LOCK wine_display)
-  murmurex_add_test(controls_demo_win_test
-    SOURCES ${_button_dir}/controls_demo_win_test.cpp
-            ${_button_dir}/controls_demo_win_gallery.cpp
-    LIBS controls_button RESOURCE_LOCK wine_display)
-  add_dependencies(controls_demo_win_test controls-demo)
-  target_compile_definitions(controls_demo_win_test PRIVATE
-    $<$<TARGET_EXISTS:controls_tabs>:DEMO_WITH_TAB_STRIP>)
 endif()

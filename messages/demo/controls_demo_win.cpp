@@ -19,15 +19,10 @@
 
 #include "controls_demo_win_gallery.h"
 #include "styled_button_win.h"
+#include "tab_strip_win.h"
+#include "tray_win.h"
 #include "win/unique_handle.h"
 #include "win/window_procedure.h"
-
-#ifdef DEMO_WITH_TAB_STRIP
-#include "tab_strip_win.h"
-#endif
-#ifdef DEMO_WITH_TRAY
-#include "tray_win.h"
-#endif
 
 namespace murmurex {
 namespace {
@@ -155,7 +150,6 @@ class Demo {
 
     void AddTabStripAndTray() {
         const HWND window = window_.get();
-#ifdef DEMO_WITH_TAB_STRIP
         tabs_ = TabMenuWindow::Create(window, 0, 0, 458, 100);
         if (tabs_) {
             tabs_->Strip().ItemClick = [this] {
@@ -169,8 +163,6 @@ class Demo {
             tabs_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Menu), "Help");
             tabs_->Strip().SetTabFocus(1);
         }
-#endif
-#ifdef DEMO_WITH_TRAY
         trayIcon_ = TrayIcon::Create();
         trayOwner_ = std::make_unique<WindowTrayOwner>(window, kDemoTitle);
         trayOwner_->SetIcon(::LoadIconA(nullptr, IDI_APPLICATION));
@@ -178,7 +170,6 @@ class Demo {
             std::string tip = kDemoTitle;
             trayIcon_->Tray().ShowIcon(*trayOwner_, tip);
         }
-#endif
     }
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -193,17 +184,13 @@ class Demo {
                 return 0;
             }
             case WM_CLOSE:
-#ifdef DEMO_WITH_TRAY
                 if (trayIcon_ && trayIcon_->Tray().bRunningInTray) {
                     trayIcon_->Tray().RemoveIcon(*trayOwner_);
                 }
-#endif
                 // Children first, while their parent still exists.
                 buttons_.clear();
                 gallery_.reset();
-#ifdef DEMO_WITH_TAB_STRIP
                 tabs_.reset();
-#endif
                 window_.reset();
                 return 0;
             case WM_NCDESTROY:
@@ -217,14 +204,10 @@ class Demo {
     }
 
     EventLog log_;
-#ifdef DEMO_WITH_TRAY
     std::unique_ptr<TrayIcon> trayIcon_;
     std::unique_ptr<WindowTrayOwner> trayOwner_;
-#endif
     win::UniqueWindow window_;
-#ifdef DEMO_WITH_TAB_STRIP
     std::unique_ptr<TabMenuWindow> tabs_;
-#endif
     std::vector<std::unique_ptr<StyledButtonWindow>> buttons_;
     std::unique_ptr<gallery::GalleryWindow> gallery_;
 };
