@@ -2,15 +2,9 @@
 
 #include "shell_texts.h"
 #include "start_up.h"
+#include "tray.h"
 
 namespace murmurex {
-
-namespace {
-
-constexpr int kLeftButtonUp = 514;
-constexpr int kRightButtonUp = 517;
-
-}  // namespace
 
 SettingsPage PageForTab(std::string_view caption) {
     if (caption == shell_texts::kTabAbout) {
@@ -30,8 +24,8 @@ void ShellController::Form_Load(std::string_view commandLine) {
     view_.BuildTabStrip();
     view_.CreateTray();
     view_.SetWindowIcon(ShellIcon::Running);
-    tag_ = shell_texts::kTipClickForMenu;
-    view_.ShowTrayIcon(tag_);
+    trayTip_ = shell_texts::kTipClickForMenu;
+    view_.ShowTrayIcon(trayTip_);
     view_.FillCategoryList();
     view_.RestoreCategoryTicks();
     view_.SelectFirstCategory();
@@ -63,10 +57,10 @@ void ShellController::cmdStart_Click() {
 }
 
 void ShellController::mnuStart_Click() {
-    tag_ = shell_texts::kTipOn;
+    trayTip_ = shell_texts::kTipOn;
     view_.SetWindowIcon(ShellIcon::Running);
-    view_.ChangeTrayTip(tag_);
-    checks_ = {true, false};
+    view_.ChangeTrayTip(trayTip_);
+    menuChecks_ = {true, false};
     view_.SetMessagePaused(false);
     view_.HideMessageLabel();
     view_.SetMessageWindowVisible(true);
@@ -75,10 +69,10 @@ void ShellController::mnuStart_Click() {
 }
 
 void ShellController::mnuStop_Click() {
-    tag_ = shell_texts::kTipOff;
+    trayTip_ = shell_texts::kTipOff;
     view_.SetWindowIcon(ShellIcon::Stopped);
-    view_.ChangeTrayTip(tag_);
-    checks_ = {false, true};
+    view_.ChangeTrayTip(trayTip_);
+    menuChecks_ = {false, true};
     view_.SetMessagePaused(true);
 }
 
@@ -99,12 +93,12 @@ void ShellController::cmdClose_Click() {
 }
 
 void ShellController::TrayNotification(int mouseMessage) {
-    if (mouseMessage != kLeftButtonUp && mouseMessage != kRightButtonUp) {
+    if (mouseMessage != kTrayLeftButtonUp && mouseMessage != kTrayRightButtonUp) {
         return;
     }
     view_.SetMessagePaused(true);
     view_.SetMessageWindowVisible(false);
-    switch (view_.OpenTrayMenu(checks_)) {
+    switch (view_.OpenTrayMenu(menuChecks_)) {
         case TrayMenuChoice::Settings:
             mnuSettings_Click();
             break;
@@ -123,7 +117,7 @@ void ShellController::TrayNotification(int mouseMessage) {
 }
 
 void ShellController::STimer1_Timer() {
-    if (view_.TrayMenuOpen() || view_.SettingsVisible() || checks_.stop) {
+    if (view_.TrayMenuOpen() || view_.SettingsVisible() || menuChecks_.stop) {
         return;
     }
     if (!view_.MessageTimerEnabled()) {

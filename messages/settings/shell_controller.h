@@ -103,13 +103,15 @@ class ShellController {
     /// The tab strip's ItemClick with its ClickedItem text.
     void TabMenu_ItemClick(std::string_view clickedItem);
 
-    TrayMenuChecks Checks() const noexcept { return checks_; }
-    const std::string& Tag() const noexcept { return tag_; }
+    TrayMenuChecks Checks() const noexcept { return menuChecks_; }
+    /// The window's Tag: the tip the tray icon shows.
+    const std::string& Tag() const noexcept { return trayTip_; }
 
   private:
     ShellView& view_;
-    TrayMenuChecks checks_;
-    std::string tag_;
+    // mnuStart and mnuStop: whether the display was last started or stopped.
+    TrayMenuChecks menuChecks_;
+    std::string trayTip_;
 };
 
 /// The page a tab's caption selects: "Help", "About", anything else the Messages page.

@@ -7,6 +7,16 @@
 namespace murmurex {
 namespace {
 
+// The portable record copies these platform numbers; they must stay the platform's own.
+static_assert(static_cast<DWORD>(TrayCommand::Add) == NIM_ADD);
+static_assert(static_cast<DWORD>(TrayCommand::Modify) == NIM_MODIFY);
+static_assert(static_cast<DWORD>(TrayCommand::Delete) == NIM_DELETE);
+static_assert(kTrayMessageValid == NIF_MESSAGE && kTrayIconValid == NIF_ICON &&
+              kTrayTipValid == NIF_TIP);
+static_assert(kTrayAllValid == (NIF_MESSAGE | NIF_ICON | NIF_TIP));
+static_assert(kTrayCallbackMessage == WM_MOUSEMOVE);
+static_assert(kTrayLeftButtonUp == WM_LBUTTONUP && kTrayRightButtonUp == WM_RBUTTONUP);
+
 constexpr char kWatcherClass[] = "MurmurexTrayWatcher";
 
 }  // namespace
