@@ -40,12 +40,12 @@ const std::vector<std::string>& MessageCycle::RefillList() {
 void MessageCycle::Load(double secondsSinceMidnight) {
     random_.Seed(secondsSinceMidnight);
     Phrases = PhrasePool::FromList(LoadList());
-    view_.SetLabelText(Phrases[static_cast<std::size_t>(PhraseIndex_)]);
+    view_.SetLabelText(Phrases[static_cast<std::size_t>(phraseIndex_)]);
 }
 
 void MessageCycle::SetScreenSize(float widthPixels, float heightPixels) {
-    ScreenWidth_ = RoundHalfEven(widthPixels);
-    ScreenHeight_ = RoundHalfEven(heightPixels);
+    screenWidth_ = RoundHalfEven(widthPixels);
+    screenHeight_ = RoundHalfEven(heightPixels);
 }
 
 void MessageCycle::Begin() {
@@ -67,15 +67,15 @@ void MessageCycle::TimerFrequency_Timer() {
     // Stopped first, so this step can never be entered again before the next one is due.
     timers_.Stop(CycleTimer::Frequency);
 
-    ++PhraseIndex_;
+    ++phraseIndex_;
     if (Phrases.IsEmpty()) {
         Phrases = PhrasePool::FromList(RefillList());
     }
     // A pool replaced by a smaller one wraps here rather than being reset on assignment.
-    if (PhraseIndex_ > Phrases.LastIndex()) {
-        PhraseIndex_ = 0;
+    if (phraseIndex_ > Phrases.LastIndex()) {
+        phraseIndex_ = 0;
     }
-    view_.SetLabelText(Phrases[static_cast<std::size_t>(PhraseIndex_)]);
+    view_.SetLabelText(Phrases[static_cast<std::size_t>(phraseIndex_)]);
     view_.SetWindowHeight(view_.LabelHeight() + kWindowExtraHeight);
     view_.SetWindowWidth(view_.LabelWidth() + kWindowExtraWidth);
 
@@ -84,10 +84,10 @@ void MessageCycle::TimerFrequency_Timer() {
     const float twipsPerPixelX = view_.TwipsPerPixelX();
     const float twipsPerPixelY = view_.TwipsPerPixelY();
     const float h = view_.LabelHeight() / twipsPerPixelY;
-    std::int32_t maxY = RoundHalfEven(static_cast<double>(ScreenHeight_) - h);
+    std::int32_t maxY = RoundHalfEven(static_cast<double>(screenHeight_) - h);
     const std::int32_t y = RndNum(maxY, 0);
     const float w = view_.LabelWidth() / twipsPerPixelX;
-    std::int32_t maxX = RoundHalfEven(static_cast<double>(ScreenWidth_) - w);
+    std::int32_t maxX = RoundHalfEven(static_cast<double>(screenWidth_) - w);
     const std::int32_t x = RndNum(maxX, 0);
 
     // x and y place the label, so the window goes that much further up and left: placed at

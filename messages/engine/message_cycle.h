@@ -14,7 +14,7 @@
 
 namespace murmurex {
 
-/// What the cycle does to the window and its label. Lengths are twips (1/1440 inch).
+/// What the cycle does to the window and its label. Lengths are twips (see portable/twips.h).
 class MessageView {
   public:
     virtual ~MessageView() = default;
@@ -115,9 +115,9 @@ class MessageCycle {
         visibility_ = visibility;
     }
 
-    std::int32_t PhraseIndex() const noexcept { return PhraseIndex_; }
-    std::int32_t ScreenWidth() const noexcept { return ScreenWidth_; }
-    std::int32_t ScreenHeight() const noexcept { return ScreenHeight_; }
+    std::int32_t PhraseIndex() const noexcept { return phraseIndex_; }
+    std::int32_t ScreenWidth() const noexcept { return screenWidth_; }
+    std::int32_t ScreenHeight() const noexcept { return screenHeight_; }
 
   private:
     bool SettingsOrMenuVisible() const;
@@ -127,9 +127,11 @@ class MessageCycle {
     RandomSource& random_;
     const SettingsVisibility* visibility_ = nullptr;
 
-    std::int32_t PhraseIndex_ = 0;
-    std::int32_t ScreenWidth_ = 0;
-    std::int32_t ScreenHeight_ = 0;
+    // PhraseIndex: the pool index of the phrase shown last. ScreenWidth, ScreenHeight: the
+    // screen in pixels, taken once at load.
+    std::int32_t phraseIndex_ = 0;
+    std::int32_t screenWidth_ = 0;
+    std::int32_t screenHeight_ = 0;
 };
 
 }  // namespace murmurex

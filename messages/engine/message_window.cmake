@@ -13,8 +13,9 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/transparent_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_timers_win.cpp)
   target_include_directories(engine_window PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-  target_link_libraries(engine_window PUBLIC engine_cycle screen common_win user32 gdi32 winmm
-                                      PRIVATE project_options)
+  # The settings file's duration and frequency ranges bound the two timers.
+  target_link_libraries(engine_window PUBLIC engine_cycle engine_settings screen common_win user32
+                                      gdi32 winmm PRIVATE project_options)
 
   murmurex_add_test(window_timers_win_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/window_timers_win_test.cpp LIBS engine_window)

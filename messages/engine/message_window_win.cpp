@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "portable/round_half_even.h"
+#include "portable/twips.h"
 #include "transparent_win.h"
 #include "win/window_procedure.h"
 
@@ -23,12 +23,13 @@ constexpr float kInitialClientSize = 90.0f;
 constexpr float kLabelLeft = 60.0f;
 constexpr float kLabelTop = 120.0f;
 
-constexpr float kTwipsPerInch = 1440.0f;
 constexpr float kMinimumFontSize = 1.0f;
 constexpr float kMaximumFontSize = 1000.0f;
 
-int ToPixels(float twips, float twipsPerPixel) noexcept {
-    return RoundHalfEven(static_cast<double>(twips) / twipsPerPixel);
+// Lengths along one axis at `dpi`: pixels as the window measures them, twips as the cycle does
+// (through the view's twips-per-pixel factor, so both sides agree to the last bit).
+float PixelsToTwips(long pixels, int dpi) noexcept {
+    return static_cast<float>(pixels) * static_cast<float>(TwipsPerPixelAt(dpi));
 }
 
 COLORREF ResolveColour(std::uint32_t colour) noexcept {
@@ -49,10 +50,10 @@ double SecondsSinceMidnight() noexcept {
 
 // ---- lblMessage -----------------------------------------------------------------------------
 
-void MessageLabel::Attach(HWND owner, float twipsPerPixelX, float twipsPerPixelY) {
+void MessageLabel::Attach(HWND owner, int dpiX, int dpiY) {
     owner_ = owner;
-    twipsPerPixelX_ = twipsPerPixelX;
-    twipsPerPixelY_ = twipsPerPixelY;
+    dpiX_ = dpiX;
+    dpiY_ = dpiY;
     measureDc_.reset(::CreateCompatibleDC(nullptr));
     SetFont(font_);
 }
@@ -159,16 +160,16 @@ float MessageLabel::Top() const noexcept {
 }
 
 float MessageLabel::Width() const noexcept {
-    return static_cast<float>(size_.cx) * twipsPerPixelX_;
+    return PixelsToTwips(size_.cx, dpiX_);
 }
 
 float MessageLabel::Height() const noexcept {
-    return static_cast<float>(size_.cy) * twipsPerPixelY_;
+    return PixelsToTwips(size_.cy, dpiY_);
 }
 
 RECT MessageLabel::PixelRect() const noexcept {
-    const int left = ToPixels(kLabelLeft, twipsPerPixelX_);
-    const int top = ToPixels(kLabelTop, twipsPerPixelY_);
+    const int left = TwipsToPixels(kLabelLeft, dpiX_);
+    const int top = TwipsToPixels(kLabelTop, dpiY_);
     return RECT{left, top, left + size_.cx, top + size_.cy};
 }
 
@@ -242,15 +243,15 @@ std::unique_ptr<frmMessage> frmMessage::Create(HINSTANCE instance) {
 void frmMessage::Load() {
     {
         const auto dc = win::GetWindowDcOwned(window_.get());
-        twipsPerPixelX_ = kTwipsPerInch / static_cast<float>(::GetDeviceCaps(dc.get(), LOGPIXELSX));
-        twipsPerPixelY_ = kTwipsPerInch / static_cast<float>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
+        dpiX_ = ::GetDeviceCaps(dc.get(), LOGPIXELSX);
+        dpiY_ = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
     }
     ::GetWindowRect(window_.get(), &geometry_);
-    geometry_.right = geometry_.left + ToPixels(kInitialClientSize, twipsPerPixelX_);
-    geometry_.bottom = geometry_.top + ToPixels(kInitialClientSize, twipsPerPixelY_);
+    geometry_.right = geometry_.left + TwipsToPixels(kInitialClientSize, dpiX_);
+    geometry_.bottom = geometry_.top + TwipsToPixels(kInitialClientSize, dpiY_);
     geometryPending_ = true;
     ApplyGeometry();
-    lblMessage.Attach(window_.get(), twipsPerPixelX_, twipsPerPixelY_);
+    lblMessage.Attach(window_.get(), dpiX_, dpiY_);
 
     screen_ = clsScreen::Create();
     cycle_.Load(SecondsSinceMidnight());
@@ -312,25 +313,25 @@ void frmMessage::SetLabelVisible(bool visible) {
 }
 
 void frmMessage::SetWindowHeight(float twips) {
-    geometry_.bottom = geometry_.top + ToPixels(twips, twipsPerPixelY_);
+    geometry_.bottom = geometry_.top + TwipsToPixels(twips, dpiY_);
     geometryPending_ = true;
 }
 
 void frmMessage::SetWindowWidth(float twips) {
-    geometry_.right = geometry_.left + ToPixels(twips, twipsPerPixelX_);
+    geometry_.right = geometry_.left + TwipsToPixels(twips, dpiX_);
     geometryPending_ = true;
 }
 
 void frmMessage::SetWindowLeft(float twips) {
     const LONG width = geometry_.right - geometry_.left;
-    geometry_.left = ToPixels(twips, twipsPerPixelX_);
+    geometry_.left = TwipsToPixels(twips, dpiX_);
     geometry_.right = geometry_.left + width;
     geometryPending_ = true;
 }
 
 void frmMessage::SetWindowTop(float twips) {
     const LONG height = geometry_.bottom - geometry_.top;
-    geometry_.top = ToPixels(twips, twipsPerPixelY_);
+    geometry_.top = TwipsToPixels(twips, dpiY_);
     geometry_.bottom = geometry_.top + height;
     geometryPending_ = true;
 }

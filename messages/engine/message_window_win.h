@@ -17,6 +17,8 @@
 #include "cls_screen.h"
 #include "loaded_forms_win.h"
 #include "message_cycle.h"
+#include "portable/twips.h"
+#include "settings_store.h"
 #include "win/unique_handle.h"
 #include "window_timers_win.h"
 
@@ -63,7 +65,7 @@ class MessageLabel {
   private:
     friend class frmMessage;
 
-    void Attach(HWND owner, float twipsPerPixelX, float twipsPerPixelY);
+    void Attach(HWND owner, int dpiX, int dpiY);
     void Measure();
     // Only a label on the screen has pixels to redraw: a hidden one was invalidated when it
     // went, and paints nothing until it shows again.
@@ -73,8 +75,9 @@ class MessageLabel {
     void Paint(HDC dc) const;
 
     HWND owner_ = nullptr;
-    float twipsPerPixelX_ = 15.0f;
-    float twipsPerPixelY_ = 15.0f;
+    // The screen's dots per inch along each axis: the label's twips become pixels with them.
+    int dpiX_ = kDefaultDpi;
+    int dpiY_ = kDefaultDpi;
     bool visible_ = false;
     std::uint32_t foreColor_ = 0x00C0C0C0;
     LabelFont font_;
@@ -134,12 +137,15 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     }
 
     MessageLabel lblMessage;
-    /// Whole seconds, 1 to 30.
-    WindowTimer TimerFrequency{{1000, 1, 30}, 2};
-    /// Milliseconds, 1 to 1000.
-    WindowTimer TimerDisplayLength{{1, 1, 1000}, 2};
+    /// Whole seconds, within the frequency range of the settings.
+    WindowTimer TimerFrequency{{1000, kFrequencyMinimum, kFrequencyMaximum}, kDesignInterval};
+    /// Milliseconds, within the display-length range of the settings.
+    WindowTimer TimerDisplayLength{{1, kDurationMinimum, kDurationMaximum}, kDesignInterval};
 
   private:
+    // Both timers' interval until the settings arrive, in their own units.
+    static constexpr std::uint32_t kDesignInterval = 2;
+
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Load();
@@ -162,8 +168,8 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     void SetWindowTop(float twips) override;
     void MakeTopmost() override;
     void Repaint() override;
-    float TwipsPerPixelX() const override { return twipsPerPixelX_; }
-    float TwipsPerPixelY() const override { return twipsPerPixelY_; }
+    float TwipsPerPixelX() const override { return static_cast<float>(TwipsPerPixelAt(dpiX_)); }
+    float TwipsPerPixelY() const override { return static_cast<float>(TwipsPerPixelAt(dpiY_)); }
 
     // CycleTimers
     void Start(CycleTimer timer) override { TimerOf(timer).SetEnabled(true); }
@@ -178,8 +184,9 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     UniformRandom random_;
     MessageCycle cycle_{*this, *this, random_};
     std::unique_ptr<clsScreen> screen_;
-    float twipsPerPixelX_ = 15.0f;
-    float twipsPerPixelY_ = 15.0f;
+    // The screen's dots per inch along each axis, read once at load.
+    int dpiX_ = kDefaultDpi;
+    int dpiY_ = kDefaultDpi;
     RECT geometry_{0, 0, 0, 0};  // pixels, screen coordinates
     bool geometryPending_ = false;
     bool labelOnScreen_ = false;
