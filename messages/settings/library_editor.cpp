@@ -155,7 +155,7 @@ void LibraryEditor::cmdAddCat_Click() {
         page_.ShowMessage(texts::kUnusableCategoryName, MessageKind::Exclamation);
         return;
     }
-    const std::optional<int> edited = EditedIndex(categoriesTag_, page_.Categories());
+    const std::optional<int> edited = EditedIndex(categoryListMode_, page_.Categories());
     // A refused rename or creation leaves the name in the box to be corrected.
     if (!(edited ? RenameCategory(*edited, name) : AddCategory(name))) {
         return;
@@ -211,7 +211,7 @@ bool LibraryEditor::RenameCategory(int index, const std::string& name) {
         LoadPhrasesOfSelectedCategory();
     }
     page_.ShowCategories();
-    categoriesTag_ = kAddModeTag;
+    categoryListMode_ = kAddModeTag;
     files_.SaveCategorySelection(categories);
     return true;
 }
@@ -222,7 +222,7 @@ void LibraryEditor::cmdEditCat_Click() {
         page_.ShowMessage(texts::kSelectCategoryToEdit, MessageKind::Exclamation);
         return;
     }
-    categoriesTag_ = std::to_string(categories.ListIndex());
+    categoryListMode_ = std::to_string(categories.ListIndex());
     page_.SetCategoryBoxText(categories.Text());
 }
 
@@ -239,7 +239,7 @@ void LibraryEditor::cmdDeleteCat_Click() {
     }
     page_.Phrases().Clear();
     page_.ShowPhrases();
-    phrasesTag_ = kAddModeTag;
+    phraseListMode_ = kAddModeTag;
     if (!files_.DeleteCategoryFile(categories.Text())) {
         page_.ShowMessage(texts::kRemoveError, MessageKind::Critical);
         // The category stays: show its phrases again, so that no later save writes the
@@ -249,7 +249,7 @@ void LibraryEditor::cmdDeleteCat_Click() {
     }
     categories.RemoveItem(index);
     page_.ShowCategories();
-    categoriesTag_ = kAddModeTag;
+    categoryListMode_ = kAddModeTag;
     phrasesLoaded_ = true;
     files_.SaveCategorySelection(categories);
     page_.FocusCategoryBox();
@@ -263,8 +263,8 @@ void LibraryEditor::LoadPhrasesOfSelectedCategory() {
     phrasesLoaded_ =
         files_.LoadPhrases(page_.Categories(), page_.Phrases()) != PhraseLoad::kUnreadable;
     page_.ShowPhrases();
-    categoriesTag_ = kAddModeTag;
-    phrasesTag_ = kAddModeTag;
+    categoryListMode_ = kAddModeTag;
+    phraseListMode_ = kAddModeTag;
 }
 
 void LibraryEditor::lstMessageCategories_ItemCheck() {
@@ -285,7 +285,7 @@ void LibraryEditor::cmdAdd_Click() {
         return;
     }
     CheckList& phrases = page_.Phrases();
-    const std::optional<int> edited = EditedIndex(phrasesTag_, phrases);
+    const std::optional<int> edited = EditedIndex(phraseListMode_, phrases);
     if (edited) {
         phrases.SetList(*edited, phrase);  // its tick stays
     } else if (!AddToListUnique(phrases, phrase, texts::kPhraseExists, page_)) {
@@ -295,7 +295,7 @@ void LibraryEditor::cmdAdd_Click() {
     SavePhrasesIfLoaded();
     page_.SetPhraseBoxText("");
     page_.FocusPhraseBox();
-    phrasesTag_ = kAddModeTag;
+    phraseListMode_ = kAddModeTag;
 }
 
 void LibraryEditor::cmdEdit_Click() {
@@ -305,7 +305,7 @@ void LibraryEditor::cmdEdit_Click() {
         return;
     }
     page_.SetPhraseBoxText(phrases.Text());
-    phrasesTag_ = std::to_string(phrases.ListIndex());
+    phraseListMode_ = std::to_string(phrases.ListIndex());
 }
 
 void LibraryEditor::cmdDelete_Click() {
@@ -317,7 +317,7 @@ void LibraryEditor::cmdDelete_Click() {
     }
     phrases.RemoveItem(index);
     page_.ShowPhrases();
-    phrasesTag_ = kAddModeTag;
+    phraseListMode_ = kAddModeTag;
     SavePhrasesIfLoaded();
 }
 

@@ -129,8 +129,8 @@ class LibraryEditor {
     void lstPhrases_ItemCheck();
 
     /// Each list's Tag: "-1" in add mode, else the index of the entry being edited.
-    const std::string& CategoriesTag() const noexcept { return categoriesTag_; }
-    const std::string& PhrasesTag() const noexcept { return phrasesTag_; }
+    const std::string& CategoriesTag() const noexcept { return categoryListMode_; }
+    const std::string& PhrasesTag() const noexcept { return phraseListMode_; }
 
   private:
     bool AddCategory(const std::string& name);
@@ -140,8 +140,9 @@ class LibraryEditor {
 
     LibraryPage& page_;
     LibraryFiles& files_;
-    std::string categoriesTag_ = kAddModeTag;
-    std::string phrasesTag_ = kAddModeTag;
+    // Each list's add or edit mode, held as its Tag.
+    std::string categoryListMode_ = kAddModeTag;
+    std::string phraseListMode_ = kAddModeTag;
     // False while the highlighted category's file exists but could not be read: writing the
     // phrase list (empty or nearly so) over it would lose its phrases.
     bool phrasesLoaded_ = true;
