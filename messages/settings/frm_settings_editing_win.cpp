@@ -1,5 +1,6 @@
-// The Messages page's editing, wired to the real controls: the six buttons, the key filters of
-// the two edit boxes and the page as the portable LibraryEditor sees it.
+// The Messages page's editing, wired to the real controls: the two lists' events, the six
+// buttons, the key filters of the two edit boxes and the page as the portable LibraryEditor
+// sees it.
 #include "frm_settings_win.h"
 
 #include <commctrl.h>
@@ -53,6 +54,26 @@ std::string AnsiTextOf(HWND box) {
 }
 
 }  // namespace
+
+// ---- lists ---------------------------------------------------------------------------------
+
+void frmSettings::lstMessageCategories_Click() {
+    if (editor_) {
+        editor_->lstMessageCategories_Click();
+    }
+}
+
+void frmSettings::lstMessageCategories_ItemCheck() {
+    if (editor_) {
+        editor_->lstMessageCategories_ItemCheck();
+    }
+}
+
+void frmSettings::lstPhrases_ItemCheck() {
+    if (editor_) {
+        editor_->lstPhrases_ItemCheck();
+    }
+}
 
 void frmSettings::WireEditing() {
     if (!lstMessageCategories_ || !lstPhrases_) {

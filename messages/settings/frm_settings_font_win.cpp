@@ -27,7 +27,7 @@ void frmSettings::cmdEditFont_Click() {
     previewFont_ =
         LabelFont{chosen->name, static_cast<float>(chosen->size), chosen->bold, chosen->italic};
     MakePreviewFont();
-    ::InvalidateRect(picture1_, nullptr, FALSE);
+    ::InvalidateRect(Picture1_, nullptr, FALSE);
 
     settings_.FontChosen(Dialog.FontName(), Dialog.FontSize(), Dialog.FontBold(),
                          Dialog.FontItalic());

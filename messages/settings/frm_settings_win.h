@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,7 @@
 #include "library_editor.h"
 #include "message_cycle.h"
 #include "message_window_win.h"
+#include "portable/twips.h"
 #include "rich_text_win.h"
 #include "settings_layout.h"
 #include "settings_store.h"
@@ -67,36 +69,54 @@ class frmSettings final : private ShellView,
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
+    // Creation and layout (frm_settings_win.cpp).
+    bool CreateWindowOnScreen(HINSTANCE instance);
     bool CreateControls();
-    void OnCommand(int id, int code);
-    LRESULT OnColourStatic(HDC dc, HWND control);
-    void DrawPreview(const DRAWITEMSTRUCT& item);
-    void Form_Resize();
-    void Paint();
+    void CreateDesignFontsAndTips();
+    void CreateLabelsAndLists();
+    void CreateEditBoxes();
+    void CreateButtons();
+    void CreateTimingAndFontFrames();
+    void CreateStopButtonAndHelpBox();
     void AddTip(HWND control, const char* tip);
     HWND MakeStatic(int id, TwipsRect twips, const char* text, DWORD style);
+    HWND MakeEditBox(int id, TwipsRect twips, const char* tip);
+    std::unique_ptr<StyledButtonWindow> MakeButton(int id, TwipsRect twips, const char* name,
+                                                   const char* caption,
+                                                   std::function<void()> click);
     RECT Pixels(TwipsRect twips) const noexcept;
     int PixelsX(int twips) const noexcept;
     int PixelsY(int twips) const noexcept;
+    // Message dispatch.
+    void OnCommand(int id, int code);
+    void OnNotify(const NMHDR& header);
+    void OnScroll(HWND from);
+    bool OnDrawItem(const DRAWITEMSTRUCT& item);
+    LRESULT OnColourStatic(HDC dc, HWND control);
+    void Form_Resize();
+    void Paint();
+    // The shell side (frm_settings_shell_win.cpp).
+    void CreateTrayMenu();
     void SetMessagePageVisible(bool visible);
+    // The preview (frm_settings_timing_win.cpp).
+    void DrawPreview(const DRAWITEMSTRUCT& item);
     void MakePreviewFont();
 
-    // Messages page: lists.
+    // Messages page: lists and editing (frm_settings_editing_win.cpp).
     void lstMessageCategories_Click();
     void lstMessageCategories_ItemCheck();
     void lstPhrases_ItemCheck();
-    // Messages page: editing (frm_settings_editing_win.cpp).
     void WireEditing();
     static LRESULT CALLBACK EditBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR boxId, DWORD_PTR form) noexcept;
-    // Timing and colour.
+    // Timing and colour (frm_settings_timing_win.cpp).
     void bvlWHEEL1_Change(int value);
     void bvlWHEEL2_Change(int value);
     void ColorPicker1_Change(std::uint32_t colour);
     // The font button (frm_settings_font_win.cpp).
     void cmdEditFont_Click();
 
-    // ShellView
+    // ShellView (frm_settings_shell_win.cpp)
     bool SetVersionLabel() override;
     bool ReplacePendingDataFile() override;
     bool BuildTabStrip() override;
@@ -130,7 +150,7 @@ class frmSettings final : private ShellView,
     bool AskExitQuestion() override;
     void EndProgram() override;
 
-    // SettingsControls (the settings file applied at start-up)
+    // SettingsControls: the settings file applied at start-up (frm_settings_timing_win.cpp)
     bool SetPreviewFontName(const std::string& name) override;
     bool SetPreviewFontSize(std::int32_t points) override;
     void SetPreviewBold(bool bold) override;
@@ -143,7 +163,7 @@ class frmSettings final : private ShellView,
     void SetFrequencyWheel(std::int32_t seconds) override;
     void SetFrequencyInterval(std::int32_t seconds) override;
 
-    // LibraryPage (the editor's view of the Messages page)
+    // LibraryPage: the editor's view of the Messages page (frm_settings_editing_win.cpp)
     CheckList& Categories() override;
     CheckList& Phrases() override;
     void ShowCategories() override;
@@ -162,8 +182,9 @@ class frmSettings final : private ShellView,
 
     std::filesystem::path appPath_;
     ShellController shell_{*this};
-    float twipsPerPixelX_ = 15.0f;
-    float twipsPerPixelY_ = 15.0f;
+    // The screen's dots per inch, read once: the design places in twips become pixels with it.
+    int dpiX_ = kDefaultDpi;
+    int dpiY_ = kDefaultDpi;
     bool ended_ = false;
     bool menuOpen_ = false;
     // The settings file: SettingValues, LoadSettings and SaveSettings.
@@ -192,16 +213,19 @@ class frmSettings final : private ShellView,
     std::unique_ptr<frmMessage> messageWindow_;
     std::unique_ptr<TabMenuWindow> tabMenu_;
 
-    RECT picture2_{};  // pixels
+    // Picture2, the blue page background, painted by the window itself (pixels).
+    RECT pageBackground_{};
     bool messagePageVisible_ = true;
+    // Controls keep their design names, so a reader finds them in the design; the numbered
+    // ones say what they are for beside them (and in ARCHITECTURE.md).
     HWND lblVersion_ = nullptr;
-    HWND label1_ = nullptr;
-    HWND label2_ = nullptr;
+    HWND Label1_ = nullptr;  // the category list's caption
+    HWND Label2_ = nullptr;  // the phrase list's caption
     HWND txtEditCat_ = nullptr;
     HWND txtEditWord_ = nullptr;
     HWND lblDuration_ = nullptr;
     HWND lblFrequency_ = nullptr;
-    HWND picture1_ = nullptr;
+    HWND Picture1_ = nullptr;  // the font preview
     HWND cmdStop_ = nullptr;
     std::unique_ptr<CheckListView> lstMessageCategories_;
     std::unique_ptr<CheckListView> lstPhrases_;
@@ -214,8 +238,8 @@ class frmSettings final : private ShellView,
     std::unique_ptr<StyledButtonWindow> cmdEditFont_;
     std::unique_ptr<StyledButtonWindow> cmdStart_;
     std::unique_ptr<StyledButtonWindow> cmdClose_;
-    std::unique_ptr<WheelControl> bvlWHEEL1_;
-    std::unique_ptr<WheelControl> bvlWHEEL2_;
+    std::unique_ptr<WheelControl> bvlWHEEL1_;  // display length, milliseconds
+    std::unique_ptr<WheelControl> bvlWHEEL2_;  // frequency, seconds
     std::unique_ptr<ColourPicker> ColorPicker1_;
     std::unique_ptr<RichTextBox> rtfHelp_;
 

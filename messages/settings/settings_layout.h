@@ -1,6 +1,6 @@
 #pragma once
-// Where the settings window's controls sit at design time, in twips (1/1440 inch). The window
-// turns them into pixels through the screen's twips per pixel.
+// Where the settings window's controls sit at design time, in twips. The window turns them into
+// pixels with TwipsToPixels at the screen's DPI.
 
 namespace murmurex {
 
@@ -31,13 +31,16 @@ constexpr TwipsRect InFrame(TwipsRect frame, int left, int top, int width, int h
     return Place(frame.left + left, frame.top + top, width, height);
 }
 
+// Picture2: the blue page background below the tab strip.
 inline constexpr TwipsRect kPicture2 = Place(0, 525, 6870, 5655);
+// Label1: the category list's caption.
 inline constexpr TwipsRect kLabel1 = Place(180, 660, 3135, 255);
 inline constexpr TwipsRect kCategories = Place(180, 960, 3135, 1635);
 inline constexpr TwipsRect kEditCat = Place(180, 2670, 3135, 315);
 inline constexpr TwipsRect kAddCat = Place(180, 3090, 975, 435);
 inline constexpr TwipsRect kEditCatButton = Place(1260, 3090, 975, 435);
 inline constexpr TwipsRect kDeleteCat = Place(2340, 3090, 975, 435);
+// Label2: the phrase list's caption.
 inline constexpr TwipsRect kLabel2 = Place(3540, 660, 3135, 255);
 inline constexpr TwipsRect kPhrases = Place(3540, 960, 3135, 1635);
 inline constexpr TwipsRect kEditWord = Place(3540, 2670, 3135, 315);
@@ -45,15 +48,16 @@ inline constexpr TwipsRect kAdd = Place(3540, 3090, 975, 435);
 inline constexpr TwipsRect kEdit = Place(4620, 3090, 975, 435);
 inline constexpr TwipsRect kDelete = Place(5700, 3090, 975, 435);
 inline constexpr TwipsRect kFrameTimes = Place(180, 3660, 3135, 1755);
-inline constexpr TwipsRect kDuration = InFrame(kFrameTimes, 120, 300, 2775, 375);
-inline constexpr TwipsRect kWheel1 = InFrame(kFrameTimes, 120, 600, 2895, 315);
-inline constexpr TwipsRect kFrequency = InFrame(kFrameTimes, 120, 960, 2775, 375);
-inline constexpr TwipsRect kWheel2 = InFrame(kFrameTimes, 120, 1260, 2895, 315);
+inline constexpr TwipsRect kDurationLabel = InFrame(kFrameTimes, 120, 300, 2775, 375);
+inline constexpr TwipsRect kDurationWheel = InFrame(kFrameTimes, 120, 600, 2895, 315);
+inline constexpr TwipsRect kFrequencyLabel = InFrame(kFrameTimes, 120, 960, 2775, 375);
+inline constexpr TwipsRect kFrequencyWheel = InFrame(kFrameTimes, 120, 1260, 2895, 315);
 inline constexpr TwipsRect kFrameFont = Place(3540, 3660, 3135, 1755);
 inline constexpr TwipsRect kEditFont = InFrame(kFrameFont, 240, 360, 1335, 435);
 inline constexpr TwipsRect kColourPicker = InFrame(kFrameFont, 1680, 360, 1275, 435);
+// Picture1: the font preview.
 inline constexpr TwipsRect kPicture1 = InFrame(kFrameFont, 240, 840, 2715, 795);
-// Inside Picture1.
+// Inside Picture1: Shape1 is its white half, Shape2 its black half, the preview label on both.
 inline constexpr int kShape1Width = 1335;
 inline constexpr int kShape2Left = 1320;
 inline constexpr TwipsRect kPreviewLabel = Place(60, 60, 2535, 615);

@@ -56,14 +56,14 @@ TEST(SettingsLayout, EveryPageControlLiesInTheClientAreaBelowTheTabsWithoutOverl
 }
 
 TEST(SettingsLayout, FrameContentsKeepTheirDesignOffsetsInsideTheirFrames) {
-    for (TwipsRect inner : {kDuration, kWheel1, kFrequency, kWheel2}) {
+    for (TwipsRect inner : {kDurationLabel, kDurationWheel, kFrequencyLabel, kFrequencyWheel}) {
         EXPECT_TRUE(Inside(inner, kFrameTimes));
     }
     for (TwipsRect inner : {kEditFont, kColourPicker, kPicture1}) {
         EXPECT_TRUE(Inside(inner, kFrameFont));
     }
-    EXPECT_EQ(kWheel1.left - kFrameTimes.left, 120);
-    EXPECT_EQ(kWheel2.top - kFrameTimes.top, 1260);
+    EXPECT_EQ(kDurationWheel.left - kFrameTimes.left, 120);
+    EXPECT_EQ(kFrequencyWheel.top - kFrameTimes.top, 1260);
     EXPECT_EQ(kPicture1.left - kFrameFont.left, 240);
     EXPECT_EQ(kPicture1.Width(), 2715);
     // The preview straddles the white and the black half.

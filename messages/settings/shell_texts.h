@@ -51,6 +51,11 @@ inline constexpr char kTipStop[] = "Click this button to stop the subliminal mes
 // Timing, font and colour.
 inline constexpr char kFrameTimes[] = "Times and Duration";
 inline constexpr char kFrameFont[] = "Font";
+// The wheels' labels: "Duration: " & n & " Millisecond(s)", "Frequency: " & n & " Second(s)".
+inline constexpr char kDurationBefore[] = "Duration: ";
+inline constexpr char kDurationAfter[] = " Millisecond(s)";
+inline constexpr char kFrequencyBefore[] = "Frequency: ";
+inline constexpr char kFrequencyAfter[] = " Second(s)";
 inline constexpr char kEditFont[] = "Edit Font";
 inline constexpr char kTipColour[] = "Select the font color here";
 inline constexpr char kPreview[] = "Font Preview";

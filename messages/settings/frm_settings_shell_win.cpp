@@ -1,0 +1,353 @@
+// The shell side of the settings window, its ShellView: the start-up steps, the glue to the
+// message window, the window's own visibility and icon, the tray icon and its menu, the page
+// switch and the exit question. The portable ShellController decides when each one runs.
+#include "frm_settings_win.h"
+
+#include <string>
+
+#include "app_version_win.h"
+#include "child_control_win.h"
+#include "frm_settings_parts_win.h"
+#include "phrase_library.h"
+#include "shell_texts.h"
+#include "start_up.h"
+
+namespace murmurex {
+
+namespace {
+
+namespace texts = shell_texts;
+
+enum MenuId : UINT {
+    kMenuSettings = 1,
+    kMenuStart,
+    kMenuStop,
+    kMenuExit,
+};
+
+}  // namespace
+
+// ---- ShellView: start-up -------------------------------------------------------------------
+
+bool frmSettings::SetVersionLabel() {
+    const std::optional<AppVersion> version = ReadOwnVersion();
+    if (!version) {
+        return false;
+    }
+    ::SetWindowTextA(lblVersion_, VersionText(*version).c_str());
+    return true;
+}
+
+bool frmSettings::ReplacePendingDataFile() {
+    return ApplyPendingDataFile(appPath_) != DataReplacement::Failed;
+}
+
+bool frmSettings::BuildTabStrip() {
+    tabMenu_ = TabMenuWindow::Create(window_.get(), 0, 0, PixelsX(settings_layout::kClientWidth),
+                                     settings_window::kTabMenuId);
+    if (!tabMenu_) {
+        return false;
+    }
+    tabMenu_->Strip().ItemClick = [this] {
+        shell_.TabMenu_ItemClick(tabMenu_->Strip().ClickedItem);
+    };
+    tabMenu_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), texts::kTabMessages);
+    tabMenu_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), texts::kTabHelp);
+    tabMenu_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), texts::kTabAbout);
+    tabMenu_->Strip().SetTabFocus(1);
+    return true;
+}
+
+bool frmSettings::CreateTray() {
+    tray_ = TrayIcon::Create();
+    trayOwner_ = std::make_unique<WindowTrayOwner>(window_.get());
+    return tray_ != nullptr;
+}
+
+bool frmSettings::ShowTrayIcon(const std::string& tip) {
+    if (!tray_ || !trayOwner_) {
+        return false;
+    }
+    trayOwner_->SetTag(tip);
+    std::string empty;
+    tray_->Tray().ShowIcon(*trayOwner_, empty);
+    return true;
+}
+
+bool frmSettings::FillCategoryList() {
+    if (!lstMessageCategories_) {
+        return false;
+    }
+    FillComboWithFiles(lstMessageCategories_->Model(), appPath_, "Lists", "lst");
+    lstMessageCategories_->Refresh();
+    return true;
+}
+
+bool frmSettings::RestoreCategoryTicks() {
+    if (!lstMessageCategories_) {
+        return false;
+    }
+    LoadCategorySelection(lstMessageCategories_->Model(), appPath_);
+    lstMessageCategories_->Refresh();
+    return true;
+}
+
+bool frmSettings::SelectFirstCategory() {
+    if (!lstMessageCategories_ || lstMessageCategories_->Model().IsEmpty()) {
+        return false;
+    }
+    lstMessageCategories_->Model().SetListIndex(0);
+    lstMessageCategories_->Refresh();
+    return true;
+}
+
+bool frmSettings::SizeHelpBox() {
+    if (!rtfHelp_) {
+        return false;
+    }
+    ::ShowWindow(rtfHelp_->hWnd(), SW_HIDE);
+    RECT outer{};
+    ::GetWindowRect(window_.get(), &outer);
+    const int width = outer.right - outer.left - PixelsX(450);
+    const int height = outer.bottom - outer.top - PixelsY(1700);
+    ::SetWindowPos(rtfHelp_->hWnd(), nullptr, 0, 0, width, height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+bool frmSettings::LoadPhrasesOfSelectedCategory() {
+    lstMessageCategories_Click();
+    return true;
+}
+
+bool frmSettings::CreateMessageWindow() {
+    messageWindow_ = frmMessage::Create(::GetModuleHandleW(nullptr));
+    if (!messageWindow_) {
+        return false;
+    }
+    messageWindow_->SetSettingsVisibility(this);
+    return true;
+}
+
+bool frmSettings::ApplySettingsFile() {
+    settings_.LoadSettings();
+    return true;
+}
+
+void frmSettings::ShowFirstRunHint() {
+    ::ShowWindow(window_.get(), SW_SHOW);
+    ::UpdateWindow(window_.get());
+    ProcessPendingMessages();
+    const std::wstring title = WideFromAnsi(texts::kAppTitle);
+    ::MessageBoxW(window_.get(), WideFromAnsi(texts::kFirstRunHint).c_str(), title.c_str(),
+                  MB_OK | MB_ICONINFORMATION);
+}
+
+// ---- ShellView: message window -------------------------------------------------------------
+
+void frmSettings::SetMessagePaused(bool paused) {
+    if (messageWindow_) {
+        messageWindow_->Paused() = paused;
+    }
+}
+
+void frmSettings::RebuildPhrasePool() {
+    if (messageWindow_) {
+        messageWindow_->Phrases() = BuildPhrasePool(appPath_);
+    }
+}
+
+void frmSettings::GiveMessageThePreviewFont() {
+    if (messageWindow_) {
+        messageWindow_->lblMessage.SetFont(previewFont_);
+    }
+}
+
+void frmSettings::ShowMessageWindow() {
+    if (messageWindow_) {
+        messageWindow_->Show();
+    }
+}
+
+void frmSettings::SetMessageWindowVisible(bool visible) {
+    if (messageWindow_) {
+        messageWindow_->SetVisible(visible);
+    }
+}
+
+bool frmSettings::MessageWindowVisible() const {
+    return messageWindow_ && messageWindow_->Visible();
+}
+
+void frmSettings::HideMessageLabel() {
+    if (messageWindow_) {
+        messageWindow_->lblMessage.SetVisible(false);
+    }
+}
+
+void frmSettings::BeginMessages() {
+    if (messageWindow_) {
+        messageWindow_->Begin();
+    }
+}
+
+bool frmSettings::MessageTimerEnabled() const {
+    return messageWindow_ && (messageWindow_->TimerDisplayLength.Enabled() ||
+                              messageWindow_->TimerFrequency.Enabled());
+}
+
+// ---- ShellView: settings window and tray ---------------------------------------------------
+
+void frmSettings::SetSettingsVisible(bool visible) {
+    ::ShowWindow(window_.get(), visible ? SW_SHOW : SW_HIDE);
+}
+
+bool frmSettings::SettingsVisible() const {
+    return ::IsWindowVisible(window_.get()) != FALSE;
+}
+
+void frmSettings::BringSettingsToFront() {
+    ::SetWindowPos(window_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(window_.get());
+    ::SetFocus(window_.get());
+}
+
+void frmSettings::SetWindowIcon(ShellIcon icon) {
+    currentIcon_ = icon == ShellIcon::Running ? runningIcon_.get() : stoppedIcon_.get();
+    ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
+    ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
+    if (trayOwner_) {
+        trayOwner_->SetIcon(currentIcon_);
+    }
+}
+
+void frmSettings::ChangeTrayTip(const std::string& tip) {
+    if (!tray_ || !trayOwner_) {
+        return;
+    }
+    trayOwner_->SetTag(tip);
+    tray_->Tray().ChangeToolTip(*trayOwner_, tip);
+}
+
+void frmSettings::CreateTrayMenu() {
+    // A hidden top item whose items form the pop-up.
+    menuBar_.reset(::CreateMenu());
+    mnuPopUp_ = ::CreatePopupMenu();
+    if (menuBar_ && mnuPopUp_ != nullptr) {
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuSettings,
+                      WideFromAnsi(texts::kMenuSettings).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStart, WideFromAnsi(texts::kMenuStart).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStop, WideFromAnsi(texts::kMenuStop).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuExit, WideFromAnsi(texts::kMenuExit).c_str());
+        ::AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuPopUp_),
+                      WideFromAnsi(texts::kMenuPopUp).c_str());
+    }
+}
+
+TrayMenuChoice frmSettings::OpenTrayMenu(TrayMenuChecks checks) {
+    if (mnuPopUp_ == nullptr) {
+        return TrayMenuChoice::None;
+    }
+    ::CheckMenuItem(mnuPopUp_, kMenuStart,
+                    MF_BYCOMMAND | (checks.start ? MF_CHECKED : MF_UNCHECKED));
+    ::CheckMenuItem(mnuPopUp_, kMenuStop, MF_BYCOMMAND | (checks.stop ? MF_CHECKED : MF_UNCHECKED));
+    POINT at{};
+    ::GetCursorPos(&at);
+    // The menu opens at the pointer, towards the middle of the screen it is on: down from a
+    // task bar at the top, up from one at the bottom.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    UINT align = TPM_RETURNCMD | TPM_RIGHTBUTTON;
+    align |=
+        (at.y - screen.top) < (screen.bottom - screen.top) / 2 ? TPM_TOPALIGN : TPM_BOTTOMALIGN;
+    align |=
+        (at.x - screen.left) < (screen.right - screen.left) / 2 ? TPM_LEFTALIGN : TPM_RIGHTALIGN;
+    // Without the foreground the menu never closes when the user clicks elsewhere; the posted
+    // null message lets the menu's loop end cleanly.
+    ::SetForegroundWindow(window_.get());
+    menuOpen_ = true;
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(mnuPopUp_, align, at.x, at.y, 0, window_.get(), nullptr));
+    menuOpen_ = false;
+    ::PostMessageW(window_.get(), WM_NULL, 0, 0);
+    switch (chosen) {
+        case kMenuSettings:
+            return TrayMenuChoice::Settings;
+        case kMenuStart:
+            return TrayMenuChoice::Start;
+        case kMenuStop:
+            return TrayMenuChoice::Stop;
+        case kMenuExit:
+            return TrayMenuChoice::Exit;
+        default:
+            return TrayMenuChoice::None;
+    }
+}
+
+void frmSettings::SetMessagePageVisible(bool visible) {
+    const int show = visible ? SW_SHOW : SW_HIDE;
+    messagePageVisible_ = visible;
+    ::InvalidateRect(window_.get(), nullptr, TRUE);
+    for (HWND control :
+         {Label1_, Label2_, txtEditWord_, txtEditCat_, lblDuration_, lblFrequency_, Picture1_}) {
+        ::ShowWindow(control, show);
+    }
+    for (const auto* list : {lstMessageCategories_.get(), lstPhrases_.get()}) {
+        if (list != nullptr) {
+            ::ShowWindow(list->hWnd(), show);
+        }
+    }
+    for (const auto* button :
+         {cmdDelete_.get(), cmdAdd_.get(), cmdAddCat_.get(), cmdDeleteCat_.get(), cmdEdit_.get(),
+          cmdEditCat_.get(), cmdEditFont_.get()}) {
+        if (button != nullptr) {
+            ::ShowWindow(button->hWnd(), show);
+        }
+    }
+    if (bvlWHEEL1_) {
+        ::ShowWindow(bvlWHEEL1_->hWnd(), show);
+    }
+    if (bvlWHEEL2_) {
+        ::ShowWindow(bvlWHEEL2_->hWnd(), show);
+    }
+    if (ColorPicker1_) {
+        ::ShowWindow(ColorPicker1_->hWnd(), show);
+    }
+}
+
+void frmSettings::ShowPage(SettingsPage page) {
+    if (page == SettingsPage::Messages) {
+        ::ShowWindow(lblVersion_, SW_HIDE);
+        if (rtfHelp_) {
+            ::ShowWindow(rtfHelp_->hWnd(), SW_HIDE);
+        }
+        SetMessagePageVisible(true);
+        return;
+    }
+    if (rtfHelp_) {
+        ::ShowWindow(rtfHelp_->hWnd(), SW_SHOW);
+        // A missing page file leaves the box empty; the page is switched all the same.
+        rtfHelp_->LoadFile(appPath_ /
+                           (page == SettingsPage::About ? texts::kAboutFile : texts::kHelpFile));
+    }
+    SetMessagePageVisible(false);
+    ::ShowWindow(lblVersion_, SW_SHOW);
+}
+
+// ---- ending --------------------------------------------------------------------------------
+
+bool frmSettings::AskExitQuestion() {
+    const std::wstring title = WideFromAnsi(texts::kAppTitle);
+    return ::MessageBoxW(window_.get(), WideFromAnsi(texts::kExitQuestion).c_str(), title.c_str(),
+                         MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void frmSettings::EndProgram() {
+    Unload();
+}
+
+}  // namespace murmurex

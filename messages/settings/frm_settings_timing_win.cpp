@@ -1,0 +1,160 @@
+// The timing, colour and preview side of the settings window: the change handlers of the two
+// wheels and the colour picker, the preview label's font and its drawing over a white and a
+// black half, and the controls the settings file is applied to at start-up (SettingsControls).
+#include "frm_settings_win.h"
+
+#include <string>
+#include <utility>
+
+#include "child_control_win.h"
+#include "frm_settings_parts_win.h"
+#include "settings_layout.h"
+#include "shell_texts.h"
+
+namespace murmurex {
+
+namespace texts = shell_texts;
+using namespace settings_layout;
+
+std::string settings_window::DurationCaption(std::int16_t milliseconds) {
+    return texts::kDurationBefore + std::to_string(milliseconds) + texts::kDurationAfter;
+}
+
+std::string settings_window::FrequencyCaption(std::int16_t seconds) {
+    return texts::kFrequencyBefore + std::to_string(seconds) + texts::kFrequencyAfter;
+}
+
+// ---- the preview ----------------------------------------------------------------------------
+
+void frmSettings::MakePreviewFont() {
+    previewHFont_ = settings_window::PointFont(previewFont_);
+}
+
+void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
+    // Shape1 white, Shape2 black, and the preview text straddling both.
+    RECT white{0, 0, PixelsX(kShape1Width), item.rcItem.bottom};
+    RECT black{PixelsX(kShape2Left), 0, item.rcItem.right, item.rcItem.bottom};
+    ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::FillRect(item.hDC, &white, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::FillRect(item.hDC, &black, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    RECT text = Pixels(kPreviewLabel);
+    const std::wstring caption = WideFromAnsi(texts::kPreview);
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, previewColour_ & 0x00FFFFFFu);
+    win::SelectGuard font(item.hDC, previewHFont_ ? previewHFont_.get() : labelFont_.get());
+    ::DrawTextW(item.hDC, caption.c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+// ---- timing and colour ---------------------------------------------------------------------
+
+void frmSettings::bvlWHEEL1_Change(int value) {
+    const auto n = static_cast<std::int16_t>(value);
+    ::SetWindowTextW(lblDuration_, WideFromAnsi(settings_window::DurationCaption(n)).c_str());
+    if (messageWindow_) {
+        messageWindow_->TimerDisplayLength.SetInterval(static_cast<std::uint32_t>(n));
+    }
+    settings_.DurationChanged(n);
+}
+
+void frmSettings::bvlWHEEL2_Change(int value) {
+    const auto n = static_cast<std::int16_t>(value);
+    ::SetWindowTextW(lblFrequency_, WideFromAnsi(settings_window::FrequencyCaption(n)).c_str());
+    if (messageWindow_) {
+        messageWindow_->TimerFrequency.SetInterval(static_cast<std::uint32_t>(n));
+    }
+    settings_.FrequencyChanged(n);
+}
+
+void frmSettings::ColorPicker1_Change(std::uint32_t colour) {
+    // Pure white is the message window's transparency key: the nearest colour stands in.
+    if (colour == kTransparencyKey) {
+        ColorPicker1_->SetValue(kNearestToWhite);  // raises this handler again
+        return;
+    }
+    previewColour_ = colour;
+    if (messageWindow_) {
+        messageWindow_->lblMessage.SetForeColor(colour);
+    }
+    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    settings_.ColourChanged(colour);
+}
+
+// ---- SettingsControls ----------------------------------------------------------------------
+
+bool frmSettings::SetPreviewFontName(const std::string& name) {
+    if (name.empty()) {
+        return false;
+    }
+    LabelFont font = previewFont_;
+    font.Name = name;
+    win::UniqueFont made = settings_window::PointFont(font);
+    if (!made) {
+        return false;
+    }
+    previewFont_ = font;
+    previewHFont_ = std::move(made);
+    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    return true;
+}
+
+bool frmSettings::SetPreviewFontSize(std::int32_t points) {
+    if (points <= 0 || points > kLargestFontPoints) {
+        return false;
+    }
+    previewFont_.Size = static_cast<float>(points);
+    MakePreviewFont();
+    return true;
+}
+
+void frmSettings::SetPreviewBold(bool bold) {
+    previewFont_.Bold = bold;
+    MakePreviewFont();
+}
+
+void frmSettings::SetPreviewItalic(bool italic) {
+    previewFont_.Italic = italic;
+    MakePreviewFont();
+}
+
+void frmSettings::SetPreviewColour(std::uint32_t colour) {
+    previewColour_ = colour;
+    ::InvalidateRect(Picture1_, nullptr, FALSE);
+}
+
+void frmSettings::SetPickerColour(std::uint32_t colour) {
+    if (ColorPicker1_) {
+        ColorPicker1_->SetValue(colour);
+    }
+}
+
+void frmSettings::SetMessageColour(std::uint32_t colour) {
+    if (messageWindow_) {
+        messageWindow_->lblMessage.SetForeColor(colour);
+    }
+}
+
+void frmSettings::SetDurationWheel(std::int32_t milliseconds) {
+    if (bvlWHEEL1_) {
+        bvlWHEEL1_->SetValue(milliseconds);
+    }
+}
+
+void frmSettings::SetDisplayLengthInterval(std::int32_t milliseconds) {
+    if (messageWindow_) {
+        messageWindow_->TimerDisplayLength.SetInterval(static_cast<std::uint32_t>(milliseconds));
+    }
+}
+
+void frmSettings::SetFrequencyWheel(std::int32_t seconds) {
+    if (bvlWHEEL2_) {
+        bvlWHEEL2_->SetValue(seconds);
+    }
+}
+
+void frmSettings::SetFrequencyInterval(std::int32_t seconds) {
+    if (messageWindow_) {
+        messageWindow_->TimerFrequency.SetInterval(static_cast<std::uint32_t>(seconds));
+    }
+}
+
+}  // namespace murmurex
