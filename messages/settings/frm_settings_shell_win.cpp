@@ -236,10 +236,10 @@ void frmSettings::CreateTrayMenu() {
     if (menuBar_ && mnuPopUp_ != nullptr) {
         ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuSettings,
                       WideFromAnsi(texts::kMenuSettings).c_str());
-        ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);  // mnuSep1
         ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStart, WideFromAnsi(texts::kMenuStart).c_str());
         ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStop, WideFromAnsi(texts::kMenuStop).c_str());
-        ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);  // mnuSep2
         ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuExit, WideFromAnsi(texts::kMenuExit).c_str());
         ::AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuPopUp_),
                       WideFromAnsi(texts::kMenuPopUp).c_str());

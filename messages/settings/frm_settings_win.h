@@ -198,8 +198,8 @@ class frmSettings final : private ShellView,
     win::UniqueFont labelFont_;
     win::UniqueFont frameFont_;
     win::UniqueBrush background_;
-    win::UniqueIcon runningIcon_;
-    win::UniqueIcon stoppedIcon_;
+    win::UniqueIcon runningIcon_;  // imgSubliminal(0)
+    win::UniqueIcon stoppedIcon_;  // imgSubliminal(1)
     HICON currentIcon_ = nullptr;
 
     // Declared before the controls: their wrappers go first, while their parent still exists.
