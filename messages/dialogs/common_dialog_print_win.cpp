@@ -30,47 +30,47 @@ static_assert(page_setup_flags::kEnablePaintHook == PSD_ENABLEPAGEPAINTHOOK);
 
 }  // namespace
 
-void GCommonDialog::AdoptPrinterBlocks(HGLOBAL dev_mode, HGLOBAL dev_names) {
-    dev_mode_.ReleaseDontFreeMemory();
-    dev_names_.ReleaseDontFreeMemory();
-    dev_mode_.Handle(dev_mode);
-    dev_names_.Handle(dev_names);
+void GCommonDialog::AdoptPrinterBlocks(HGLOBAL devMode, HGLOBAL devNames) {
+    devMode_.ReleaseDontFreeMemory();
+    devNames_.ReleaseDontFreeMemory();
+    devMode_.Handle(devMode);
+    devNames_.Handle(devNames);
 }
 
 std::string GCommonDialog::ChosenPrinterName() {
-    const auto* block = static_cast<const std::uint8_t*>(dev_names_.Pointer());
+    const auto* block = static_cast<const std::uint8_t*>(devNames_.Pointer());
     if (block == nullptr) {
         return {};
     }
-    const DeviceNames names = ReadDeviceNames(std::span(block, dev_names_.Size()));
-    dev_names_.UnlockMemory();
+    const DeviceNames names = ReadDeviceNames(std::span(block, devNames_.Size()));
+    devNames_.UnlockMemory();
     return names.device;
 }
 
 bool GCommonDialog::VBPrintDlg(PrintRequest& print, HWND owner, bool hook,
                                DialogNotifications* receiver) {
-    api_return_ = 0;
-    extended_error_ = 0;
-    const std::int32_t record_flags =
+    apiReturn_ = 0;
+    extendedError_ = 0;
+    const std::int32_t recordFlags =
         PrintRecordFlags(print.flags, hook, reinterpret_cast<std::intptr_t>(print.instance));
-    dev_mode_.UnlockMemory();
-    dev_names_.UnlockMemory();
+    devMode_.UnlockMemory();
+    devNames_.UnlockMemory();
 
     PRINTDLGA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
-    request.hDevMode = dev_mode_.Handle();
-    request.hDevNames = dev_names_.Handle();
-    request.Flags = static_cast<DWORD>(record_flags);
-    request.nFromPage = RecordPageNumber(print.from_page);
-    request.nToPage = RecordPageNumber(print.to_page);
-    request.nMinPage = RecordPageNumber(print.min_page);
-    request.nMaxPage = RecordPageNumber(print.max_page);
+    request.hDevMode = devMode_.Handle();
+    request.hDevNames = devNames_.Handle();
+    request.Flags = static_cast<DWORD>(recordFlags);
+    request.nFromPage = RecordPageNumber(print.fromPage);
+    request.nToPage = RecordPageNumber(print.toPage);
+    request.nMinPage = RecordPageNumber(print.minPage);
+    request.nMaxPage = RecordPageNumber(print.maxPage);
     request.nCopies = RecordCopies(print.copies);
-    if (record_flags & (print_flags::kEnablePrintTemplate | print_flags::kEnableSetupTemplate)) {
+    if (recordFlags & (print_flags::kEnablePrintTemplate | print_flags::kEnableSetupTemplate)) {
         request.hInstance = print.instance;
-        request.lpPrintTemplateName = MAKEINTRESOURCEA(print.template_id);
-        request.lpSetupTemplateName = MAKEINTRESOURCEA(print.template_id);
+        request.lpPrintTemplateName = MAKEINTRESOURCEA(print.templateId);
+        request.lpSetupTemplateName = MAKEINTRESOURCEA(print.templateId);
     }
     if (hook) {
         request.lpfnPrintHook = mDialogHook::PrintHookProc;
@@ -85,47 +85,47 @@ bool GCommonDialog::VBPrintDlg(PrintRequest& print, HWND owner, bool hook,
     AdoptPrinterBlocks(request.hDevMode, request.hDevNames);
     const bool chosen = Finish(result);
     if (chosen) {
-        const auto* block = static_cast<const std::uint8_t*>(dev_names_.Pointer());
+        const auto* block = static_cast<const std::uint8_t*>(devNames_.Pointer());
         const DeviceNames names =
-            block ? ReadDeviceNames(std::span(block, dev_names_.Size())) : DeviceNames{};
-        dev_names_.UnlockMemory();
-        print.printer_name = names.device;
-        print.printer_driver = names.driver;
-        print.output_port = names.output_port;
+            block ? ReadDeviceNames(std::span(block, devNames_.Size())) : DeviceNames{};
+        devNames_.UnlockMemory();
+        print.printerName = names.device;
+        print.printerDriver = names.driver;
+        print.outputPort = names.outputPort;
         print.flags =
             WithoutWorkerHook(static_cast<std::int32_t>(request.Flags),
                               print_flags::kEnablePrintHook | print_flags::kEnableSetupHook, hook);
         print.copies = request.nCopies;
-        print.from_page = request.nFromPage;
-        print.to_page = request.nToPage;
+        print.fromPage = request.nFromPage;
+        print.toPage = request.nToPage;
     }
-    if (!print.printer_default) {
-        dev_mode_.FreeMemory();
-        dev_names_.FreeMemory();
+    if (!print.printerDefault) {
+        devMode_.FreeMemory();
+        devNames_.FreeMemory();
     }
     return chosen;
 }
 
 bool GCommonDialog::RunPageSetup(PageSetupRequest& setup, HWND owner, bool hook,
                                  DialogNotifications* receiver) {
-    api_return_ = 0;
-    extended_error_ = 0;
-    const std::int32_t record_flags =
+    apiReturn_ = 0;
+    extendedError_ = 0;
+    const std::int32_t recordFlags =
         PageSetupRecordFlags(setup.flags, hook, reinterpret_cast<std::intptr_t>(setup.instance));
-    dev_mode_.UnlockMemory();
-    dev_names_.UnlockMemory();
+    devMode_.UnlockMemory();
+    devNames_.UnlockMemory();
 
     PAGESETUPDLGA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
-    request.hDevMode = dev_mode_.Handle();
-    request.hDevNames = dev_names_.Handle();
-    request.Flags = static_cast<DWORD>(record_flags);
+    request.hDevMode = devMode_.Handle();
+    request.hDevNames = devNames_.Handle();
+    request.Flags = static_cast<DWORD>(recordFlags);
     request.rtMargin = setup.margins;
-    request.rtMinMargin = setup.minimum_margins;
-    if (record_flags & page_setup_flags::kEnableTemplate) {
+    request.rtMinMargin = setup.minimumMargins;
+    if (recordFlags & page_setup_flags::kEnableTemplate) {
         request.hInstance = setup.instance;
-        request.lpPageSetupTemplateName = MAKEINTRESOURCEA(setup.template_id);
+        request.lpPageSetupTemplateName = MAKEINTRESOURCEA(setup.templateId);
     }
     if (hook) {
         request.lpfnPageSetupHook = mDialogHook::PageSetupHookProc;
@@ -142,12 +142,12 @@ bool GCommonDialog::RunPageSetup(PageSetupRequest& setup, HWND owner, bool hook,
         setup.flags = WithoutWorkerHook(static_cast<std::int32_t>(request.Flags),
                                         page_setup_flags::kEnableHook, hook);
         setup.margins = request.rtMargin;
-        setup.paper_size = request.ptPaperSize;
-        setup.printer_name = ChosenPrinterName();
+        setup.paperSize = request.ptPaperSize;
+        setup.printerName = ChosenPrinterName();
     }
-    if (!setup.printer_default) {
-        dev_mode_.FreeMemory();
-        dev_names_.FreeMemory();
+    if (!setup.printerDefault) {
+        devMode_.FreeMemory();
+        devNames_.FreeMemory();
     }
     return chosen;
 }

@@ -10,8 +10,8 @@
 
 namespace murmurex::dialogs {
 
-cCommonDialog::cCommonDialog(std::string executable_name, DialogNotifications* events)
-    : executable_name_(std::move(executable_name)), events_(events) {}
+cCommonDialog::cCommonDialog(std::string executableName, DialogNotifications* events)
+    : executableName_(std::move(executableName)), events_(events) {}
 
 GCommonDialog& cCommonDialog::Worker() {
     if (!worker_) {
@@ -22,7 +22,7 @@ GCommonDialog& cCommonDialog::Worker() {
 
 bool cCommonDialog::Fail() {
     if (auto error =
-            DialogFailure(Worker().APIReturn(), Worker().ExtendedError(), executable_name_)) {
+            DialogFailure(Worker().APIReturn(), Worker().ExtendedError(), executableName_)) {
         LastHelperError() = std::move(*error);
     }
     return false;
@@ -30,7 +30,7 @@ bool cCommonDialog::Fail() {
 
 bool cCommonDialog::ShowFont() {
     LastHelperError().Clear();
-    explorer_dialog_ = false;
+    explorerDialog_ = false;
     COLORREF colour = FontColor;
     if (!Worker().VBChooseFont(*font_, -1, hwnd, colour, Min, Max, flags, HookDialog, this)) {
         return Fail();
@@ -41,7 +41,7 @@ bool cCommonDialog::ShowFont() {
 
 bool cCommonDialog::ShowColor() {
     LastHelperError().Clear();
-    explorer_dialog_ = false;
+    explorerDialog_ = false;
     if (!Worker().VBChooseColor(Color, hwnd, flags, HookDialog, this, hInstance, TemplateName)) {
         return Fail();
     }
@@ -50,61 +50,61 @@ bool cCommonDialog::ShowColor() {
 
 bool cCommonDialog::ShowPrinter() {
     LastHelperError().Clear();
-    explorer_dialog_ = false;
+    explorerDialog_ = false;
     GCommonDialog::PrintRequest request;
     request.flags = flags;
     request.copies = Copies;
-    request.from_page = FromPage;
-    request.to_page = ToPage;
-    request.min_page = Min;
-    request.max_page = Max;
-    request.printer_default = PrinterDefault;
+    request.fromPage = FromPage;
+    request.toPage = ToPage;
+    request.minPage = Min;
+    request.maxPage = Max;
+    request.printerDefault = PrinterDefault;
     request.instance = hInstance;
-    request.template_id = TemplateName;
+    request.templateId = TemplateName;
     if (!Worker().VBPrintDlg(request, hwnd, HookDialog, this)) {
         return Fail();
     }
     flags = request.flags;
     Copies = request.copies;
-    FromPage = request.from_page;
-    ToPage = request.to_page;
-    printer_name_ = request.printer_name;
-    printer_driver_ = request.printer_driver;
-    printer_port_ = request.output_port;
+    FromPage = request.fromPage;
+    ToPage = request.toPage;
+    printerName_ = request.printerName;
+    printerDriver_ = request.printerDriver;
+    printerPort_ = request.outputPort;
     return true;
 }
 
-bool cCommonDialog::cdLoadLibrary(const std::string& module_name) {
+bool cCommonDialog::cdLoadLibrary(const std::string& moduleName) {
     cdFreeLibrary();
-    loaded_module_.reset(::LoadLibraryA(module_name.c_str()));
-    hInstance = loaded_module_.get();
-    return static_cast<bool>(loaded_module_);
+    loadedModule_.reset(::LoadLibraryA(moduleName.c_str()));
+    hInstance = loadedModule_.get();
+    return static_cast<bool>(loadedModule_);
 }
 
 void cCommonDialog::cdFreeLibrary() {
-    if (loaded_module_) {
-        if (hInstance == loaded_module_.get()) {
+    if (loadedModule_) {
+        if (hInstance == loadedModule_.get()) {
             hInstance = nullptr;
         }
-        loaded_module_.reset();
+        loadedModule_.reset();
     }
 }
 
 bool cCommonDialog::ShowFile(bool save) {
     LastHelperError().Clear();
-    explorer_dialog_ = true;
+    explorerDialog_ = true;
     flags = ShowFileFlags(flags, reinterpret_cast<std::intptr_t>(hInstance));
     GCommonDialog::FileRequest request;
-    request.file_name = FileName;
-    request.file_title = FileTitle;
+    request.fileName = FileName;
+    request.fileTitle = FileTitle;
     request.filter = Filter;
-    request.filter_index = FilterIndex;
+    request.filterIndex = FilterIndex;
     request.flags = flags;
-    request.default_ext = DefaultExt;
-    request.initial_dir = InitDir;
+    request.defaultExt = DefaultExt;
+    request.initialDir = InitDir;
     request.title = DialogTitle;
     request.instance = hInstance;
-    request.template_id = TemplateName;
+    request.templateId = TemplateName;
     const bool chosen = save ? Worker().VBGetSaveFileName2(request, hwnd, HookDialog, this)
                              : Worker().VBGetOpenFileName2(request, hwnd, HookDialog, this);
     if (!chosen) {
@@ -112,9 +112,9 @@ bool cCommonDialog::ShowFile(bool save) {
         FileTitle.clear();
         return Fail();
     }
-    FileName = request.file_name;
-    FileTitle = request.file_title;
-    FilterIndex = request.filter_index;
+    FileName = request.fileName;
+    FileTitle = request.fileTitle;
+    FilterIndex = request.filterIndex;
     flags = request.flags;
     return true;
 }
@@ -128,7 +128,7 @@ bool cCommonDialog::ShowSave() {
 
 bool cCommonDialog::ShowHelp() {
     LastHelperError().Clear();
-    if (auto refused = RefuseHelpCommand(HelpCommand, executable_name_)) {
+    if (auto refused = RefuseHelpCommand(HelpCommand, executableName_)) {
         LastHelperError() = std::move(*refused);
         return false;
     }
@@ -143,20 +143,20 @@ bool cCommonDialog::ShowHelp() {
     char text[512] = {};
     ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                      text, sizeof text, nullptr);
-    LastHelperError().Raise(code, executable_name_ + ".cCommonDialog",
+    LastHelperError().Raise(code, executableName_ + ".cCommonDialog",
                             TrimApiErrorText(std::string_view(text, strnlen(text, sizeof text))));
     return false;
 }
 
 bool cCommonDialog::SetHelpPosition(std::int32_t x, std::int32_t y, std::int32_t width,
-                                    std::int32_t height, std::int32_t show_state) {
+                                    std::int32_t height, std::int32_t showState) {
     HELPWININFOA position{};
     position.wStructSize = sizeof position;
     position.x = x;
     position.y = y;
     position.dx = width;
     position.dy = height;
-    position.wMax = show_state;
+    position.wMax = showState;
     cMemory block;
     if (!block.AllocateMemory(sizeof position, GMEM_MOVEABLE | GMEM_ZEROINIT) ||
         block.Pointer() == nullptr) {
@@ -169,7 +169,7 @@ bool cCommonDialog::SetHelpPosition(std::int32_t x, std::int32_t y, std::int32_t
 
 HWND cCommonDialog::WindowToPlace(HWND dialog) const {
     // An explorer-style hook dialog is a child of the visible frame.
-    return explorer_dialog_ ? ::GetParent(dialog) : dialog;
+    return explorerDialog_ ? ::GetParent(dialog) : dialog;
 }
 
 void cCommonDialog::CentreDialog(HWND dialog, HWND parent) {

@@ -57,10 +57,10 @@ win::UniqueOwnedDc DefaultPrinterContext() {
     request.lStructSize = sizeof request;
     request.Flags = PD_RETURNDEFAULT | PD_RETURNIC;
     const BOOL found = ::PrintDlgA(&request);
-    cMemory dev_mode;
-    cMemory dev_names;
-    dev_mode.Handle(request.hDevMode);
-    dev_names.Handle(request.hDevNames);
+    cMemory devMode;
+    cMemory devNames;
+    devMode.Handle(request.hDevMode);
+    devNames.Handle(request.hDevNames);
     return win::UniqueOwnedDc(found ? request.hDC : nullptr);
 }
 
@@ -77,38 +77,37 @@ std::intptr_t GCommonDialog::DialogHook(HWND dialog, UINT message, WPARAM first,
     }
     const HookAnswer answer = RouteHookMessage(target_, reinterpret_cast<std::uintptr_t>(dialog),
                                                message, first, second, code);
-    if (answer.message_result) {
-        ::SetWindowLongPtrA(dialog, DWLP_MSGRESULT, *answer.message_result);
+    if (answer.messageResult) {
+        ::SetWindowLongPtrA(dialog, DWLP_MSGRESULT, *answer.messageResult);
     }
     return answer.answer;
 }
 
 bool GCommonDialog::Finish(BOOL result) {
-    api_return_ = result;
+    apiReturn_ = result;
     target_ = nullptr;
     if (result == 1) {
         return true;
     }
-    extended_error_ = ::CommDlgExtendedError();
+    extendedError_ = ::CommDlgExtendedError();
     return false;
 }
 
-bool GCommonDialog::VBChooseFont(FontObject& font, std::intptr_t printer_context, HWND owner,
+bool GCommonDialog::VBChooseFont(FontObject& font, std::intptr_t printerContext, HWND owner,
                                  COLORREF& colour, std::int32_t minimum, std::int32_t maximum,
                                  std::int32_t& flags, bool hook, DialogNotifications* receiver) {
-    api_return_ = 0;
-    extended_error_ = 0;
-    const bool context_given = printer_context != -1;
+    apiReturn_ = 0;
+    extendedError_ = 0;
+    const bool contextGiven = printerContext != -1;
     // Printer fonts without a given context list the default printer's fonts; with no printer
     // the context stays 0 and the dialog reports the failure itself.
-    win::UniqueOwnedDc default_printer;
-    if (NeedsRuntimePrinter(flags, context_given)) {
-        default_printer = DefaultPrinterContext();
+    win::UniqueOwnedDc defaultPrinter;
+    if (NeedsRuntimePrinter(flags, contextGiven)) {
+        defaultPrinter = DefaultPrinterContext();
     }
-    const HDC printer =
-        context_given ? reinterpret_cast<HDC>(printer_context) : default_printer.get();
+    const HDC printer = contextGiven ? reinterpret_cast<HDC>(printerContext) : defaultPrinter.get();
     flags =
-        AdjustFontFlags(flags, context_given, static_cast<std::int32_t>(colour), minimum, maximum);
+        AdjustFontFlags(flags, contextGiven, static_cast<std::int32_t>(colour), minimum, maximum);
 
     LOGFONTA description{};
     description.lfHeight = FontHeightForPoints(font.size, ScreenTwipsPerPixelY());
@@ -116,8 +115,8 @@ bool GCommonDialog::VBChooseFont(FontObject& font, std::intptr_t printer_context
     description.lfItalic = font.italic;
     description.lfUnderline = font.underline;
     description.lfStrikeOut = font.strikethru;
-    const std::size_t name_length = std::min(font.name.size(), sizeof description.lfFaceName - 1);
-    std::memcpy(description.lfFaceName, font.name.data(), name_length);
+    const std::size_t nameLength = std::min(font.name.size(), sizeof description.lfFaceName - 1);
+    std::memcpy(description.lfFaceName, font.name.data(), nameLength);
 
     CHOOSEFONTA request{};
     request.lStructSize = sizeof request;
@@ -155,19 +154,19 @@ bool GCommonDialog::VBChooseFont(FontObject& font, std::intptr_t printer_context
 
 bool GCommonDialog::VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& flags, bool hook,
                                   DialogNotifications* receiver, HINSTANCE instance,
-                                  std::int32_t template_id) {
-    api_return_ = 0;
-    extended_error_ = 0;
+                                  std::int32_t templateId) {
+    apiReturn_ = 0;
+    extendedError_ = 0;
     CHOOSECOLORA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
     request.rgbResult = colour;
-    request.lpCustColors = custom_colours_.data();
+    request.lpCustColors = customColours_.data();
     request.Flags = static_cast<DWORD>(
         ColourRecordFlags(flags, hook, reinterpret_cast<std::intptr_t>(instance)));
     if (request.Flags & CC_ENABLETEMPLATE) {
         request.hInstance = reinterpret_cast<HWND>(instance);
-        request.lpTemplateName = MAKEINTRESOURCEA(template_id);
+        request.lpTemplateName = MAKEINTRESOURCEA(templateId);
     }
     if (hook) {
         request.lpfnHook = mDialogHook::ColorHookProc;
@@ -189,31 +188,31 @@ bool GCommonDialog::VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& fl
 
 bool GCommonDialog::RunFileDialog(FileRequest& file, HWND owner, bool hook,
                                   DialogNotifications* receiver, bool save) {
-    api_return_ = 0;
-    extended_error_ = 0;
+    apiReturn_ = 0;
+    extendedError_ = 0;
     const std::intptr_t instance = reinterpret_cast<std::intptr_t>(file.instance);
-    const std::int32_t record_flags = OpenFileRecordFlags(file.flags, hook, instance);
-    const bool multiple = (record_flags & file_flags::kMultipleSelection) != 0;
+    const std::int32_t recordFlags = OpenFileRecordFlags(file.flags, hook, instance);
+    const bool multiple = (recordFlags & file_flags::kMultipleSelection) != 0;
     const std::string filter = FilterForRecord(file.filter);
-    std::string name_buffer = FileNameBuffer(file.file_name, multiple);
-    std::string title_buffer = FileNameBuffer(file.file_title, multiple);
+    std::string nameBuffer = FileNameBuffer(file.fileName, multiple);
+    std::string titleBuffer = FileNameBuffer(file.fileTitle, multiple);
 
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
     request.hInstance = file.instance;
     request.lpstrFilter = file.filter.empty() ? nullptr : filter.c_str();
-    request.nFilterIndex = static_cast<DWORD>(file.filter_index);
-    request.lpstrFile = name_buffer.data();
-    request.nMaxFile = static_cast<DWORD>(name_buffer.size());
-    request.lpstrFileTitle = title_buffer.data();
-    request.nMaxFileTitle = static_cast<DWORD>(title_buffer.size());
-    request.lpstrInitialDir = file.initial_dir.empty() ? nullptr : file.initial_dir.c_str();
+    request.nFilterIndex = static_cast<DWORD>(file.filterIndex);
+    request.lpstrFile = nameBuffer.data();
+    request.nMaxFile = static_cast<DWORD>(nameBuffer.size());
+    request.lpstrFileTitle = titleBuffer.data();
+    request.nMaxFileTitle = static_cast<DWORD>(titleBuffer.size());
+    request.lpstrInitialDir = file.initialDir.empty() ? nullptr : file.initialDir.c_str();
     request.lpstrTitle = file.title.empty() ? nullptr : file.title.c_str();
-    request.lpstrDefExt = file.default_ext.empty() ? nullptr : file.default_ext.c_str();
-    request.Flags = static_cast<DWORD>(record_flags);
-    if (record_flags & file_flags::kEnableTemplate) {
-        request.lpTemplateName = MAKEINTRESOURCEA(file.template_id);
+    request.lpstrDefExt = file.defaultExt.empty() ? nullptr : file.defaultExt.c_str();
+    request.Flags = static_cast<DWORD>(recordFlags);
+    if (recordFlags & file_flags::kEnableTemplate) {
+        request.lpTemplateName = MAKEINTRESOURCEA(file.templateId);
     }
     if (hook) {
         request.lpfnHook = save ? mDialogHook::SaveHookProc : mDialogHook::OpenHookProc;
@@ -228,10 +227,10 @@ bool GCommonDialog::RunFileDialog(FileRequest& file, HWND owner, bool hook,
         return false;
     }
     file.flags = static_cast<std::int32_t>(request.Flags);
-    file.filter_index = static_cast<std::int32_t>(request.nFilterIndex);
-    file.file_name = ReturnedFileName(name_buffer, multiple);
-    file.file_title = ReturnedFileName(title_buffer, false);
-    file.read_only = (request.Flags & OFN_READONLY) != 0;
+    file.filterIndex = static_cast<std::int32_t>(request.nFilterIndex);
+    file.fileName = ReturnedFileName(nameBuffer, multiple);
+    file.fileTitle = ReturnedFileName(titleBuffer, false);
+    file.readOnly = (request.Flags & OFN_READONLY) != 0;
     return true;
 }
 
@@ -258,8 +257,8 @@ bool GCommonDialog::VBGetSaveFileName(FileRequest& request, HWND owner, bool hoo
 }
 
 std::string GCommonDialog::VBGetFileTitle(const std::string& file) {
-    api_return_ = 0;
-    extended_error_ = 0;
+    apiReturn_ = 0;
+    extendedError_ = 0;
     // The answer is 0 on success, the size needed when the buffer is short, negative on a
     // refused name. A path cannot give a title longer than itself, so one retry suffices.
     std::string title(MAX_PATH, '\0');
@@ -269,7 +268,7 @@ std::string GCommonDialog::VBGetFileTitle(const std::string& file) {
         title.assign(static_cast<std::size_t>(answer), '\0');
         answer = ::GetFileTitleA(file.c_str(), title.data(), static_cast<WORD>(title.size()));
     }
-    api_return_ = answer;
+    apiReturn_ = answer;
     if (answer != 0) {
         return {};
     }
