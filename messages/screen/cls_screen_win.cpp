@@ -1,3 +1,5 @@
+// clsScreen itself: creation and the errors it raises, measuring the screen (metrics, display
+// devices, the shared font list), the drawing position and the active form, control and window.
 #include "cls_screen_win.h"
 
 #include <cstring>
