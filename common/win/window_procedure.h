@@ -2,9 +2,14 @@
 // The one shape every window procedure of the program has. The object a window serves is
 // passed as the creation parameter (the last argument of CreateWindowEx); the procedure keeps
 // it in GWLP_USERDATA from WM_NCCREATE until WM_NCDESTROY and hands every message to a member
-// function of it. No exception ever unwinds into the system's dispatcher.
+// function of it. No exception ever unwinds into the system's dispatcher. An object that owns
+// its window derives from OwnedWindow (owned_window.h) and is handed the handle here.
 
 #include <windows.h>
+
+#include <type_traits>
+
+#include "win/owned_window.h"
 
 namespace win {
 
@@ -23,21 +28,33 @@ inline LRESULT DefaultWindowProcedure(HWND window, UINT message, WPARAM wParam,
 }
 
 /// Window procedure for windows served by a T; Handler defaults to T::HandleMessage. The
-/// handler sees WM_NCCREATE (to take the handle) and WM_NCDESTROY (to forget it); after
-/// WM_NCDESTROY no further message reaches the object. A message whose handler throws gets the
-/// default handling.
+/// handler sees WM_NCCREATE and WM_NCDESTROY too; after WM_NCDESTROY no further message reaches
+/// the object. When T is an OwnedWindow, its hWnd() is set before the handler sees WM_NCCREATE
+/// and cleared before it sees WM_NCDESTROY. A message whose handler throws gets the default
+/// handling.
 template <typename T, LRESULT (T::*Handler)(HWND, UINT, WPARAM, LPARAM) = &T::HandleMessage>
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    constexpr bool kOwnsWindow = std::is_base_of_v<OwnedWindow, T>;
     if (message == WM_NCCREATE) {
         // lpCreateParams sits at the same place in CREATESTRUCTA and CREATESTRUCTW.
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         ::SetWindowLongPtrW(window, GWLP_USERDATA,
                             reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        if constexpr (kOwnsWindow) {
+            if (auto* owner = static_cast<T*>(create->lpCreateParams)) {
+                OwnedWindowHandOver::Take(*owner, window);
+            }
+        }
     }
     T* object = WindowObject<T>(window);
     if (message == WM_NCDESTROY) {
         // Cleared first: whatever the handler does, the window no longer names the object.
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if constexpr (kOwnsWindow) {
+            if (object != nullptr) {
+                OwnedWindowHandOver::GiveBack(*object, window);
+            }
+        }
     }
     if (object == nullptr) {
         return DefaultWindowProcedure(window, message, wParam, lParam);

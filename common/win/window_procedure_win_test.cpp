@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -88,6 +90,101 @@ TEST(WindowProcedure, AChosenMemberHandlesAnotherClass) {
     EXPECT_EQ(::SendMessageA(window, kAnswer, 0, 0), 7);
     EXPECT_TRUE(recorder.messages.empty());
     EXPECT_TRUE(::DestroyWindow(window));
+}
+
+// What an owned window heard, kept outside the object so it can be read after the object.
+struct OwnerLog {
+    std::vector<UINT> messages;
+    HWND atNcCreate = nullptr;
+    HWND atCreate = nullptr;
+    HWND atNcDestroy = nullptr;
+    bool objectGone = false;
+    int heardWhenGone = 0;
+};
+
+class Owner : public win::OwnedWindow {
+  public:
+    Owner(OwnerLog& log, bool destroysItsWindow)
+        : log_(log), destroysItsWindow_(destroysItsWindow) {}
+    ~Owner() {
+        if (destroysItsWindow_) {
+            DestroyOwnedWindow();
+        }
+        log_.objectGone = true;
+    }
+
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (log_.objectGone) {
+            ++log_.heardWhenGone;
+        }
+        log_.messages.push_back(message);
+        if (message == WM_NCCREATE) {
+            log_.atNcCreate = hWnd();
+        } else if (message == WM_CREATE) {
+            log_.atCreate = hWnd();
+        } else if (message == WM_NCDESTROY) {
+            log_.atNcDestroy = hWnd();
+        }
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+
+  private:
+    OwnerLog& log_;
+    bool destroysItsWindow_;
+};
+
+constexpr char kOwnerClass[] = "MurmurexOwnedWindowTest";
+
+HWND CreateOwned(Owner& owner) {
+    EXPECT_TRUE(win::RegisterWindowClass(kOwnerClass, win::WindowProcedure<Owner>));
+    return ::CreateWindowExA(0, kOwnerClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             ::GetModuleHandleA(nullptr), &owner);
+}
+
+bool Heard(const OwnerLog& log, UINT message) {
+    return std::find(log.messages.begin(), log.messages.end(), message) != log.messages.end();
+}
+
+TEST(OwnedWindow, HoldsItsWindowFromTheFirstMessageUntilTheWindowIsDestroyed) {
+    OwnerLog log;
+    auto owner = std::make_unique<Owner>(log, false);
+    const HWND window = CreateOwned(*owner);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(log.atNcCreate, window);
+    EXPECT_EQ(log.atCreate, window);
+    EXPECT_EQ(owner->hWnd(), window);
+
+    // Destroyed from outside, as a child goes with its parent: the object lets go of it.
+    ASSERT_TRUE(::DestroyWindow(window));
+    EXPECT_TRUE(Heard(log, WM_NCDESTROY));
+    EXPECT_EQ(log.atNcDestroy, nullptr);
+    EXPECT_EQ(owner->hWnd(), nullptr);
+    const std::size_t heard = log.messages.size();
+    owner.reset();
+    EXPECT_EQ(log.messages.size(), heard);
+}
+
+TEST(OwnedWindow, AnObjectThatGoesFirstTakesItsWindowWithoutHearingTheTeardown) {
+    OwnerLog log;
+    auto owner = std::make_unique<Owner>(log, false);
+    const HWND window = CreateOwned(*owner);
+    ASSERT_NE(window, nullptr);
+    owner.reset();
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(log.heardWhenGone, 0);
+    EXPECT_FALSE(Heard(log, WM_DESTROY));
+}
+
+TEST(OwnedWindow, AnObjectThatDestroysItsWindowItselfHearsTheTeardownWhileWhole) {
+    OwnerLog log;
+    auto owner = std::make_unique<Owner>(log, true);
+    const HWND window = CreateOwned(*owner);
+    ASSERT_NE(window, nullptr);
+    owner.reset();
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_TRUE(Heard(log, WM_DESTROY));
+    EXPECT_EQ(log.messages.back(), static_cast<UINT>(WM_NCDESTROY));
+    EXPECT_EQ(log.heardWhenGone, 0);
 }
 
 TEST(RegisterWindowClass, ASecondRegistrationKeepsTheFirstClass) {

@@ -5,6 +5,7 @@
 #include "button_texts.h"
 #include "canvas_gdi_win.h"
 #include "styled_button_win.h"
+#include "win/offscreen_paint.h"
 #include "win/window_procedure.h"
 
 namespace murmurex {
@@ -34,7 +35,10 @@ win::UniqueFont MakeFont(HWND window, int points, bool bold) {
 
 AboutWindow::AboutWindow(Key) {}
 
-AboutWindow::~AboutWindow() = default;
+AboutWindow::~AboutWindow() {
+    // The window goes first, while the button and fonts it uses still exist.
+    DestroyOwnedWindow();
+}
 
 std::unique_ptr<AboutWindow> AboutWindow::Create(HWND owner) {
     win::WindowClassOptions options;
@@ -78,20 +82,12 @@ HWND AboutWindow::CloseButton() const noexcept {
 }
 
 void AboutWindow::Show() {
-    ::ShowWindow(window_.get(), SW_SHOW);
-    ::UpdateWindow(window_.get());
+    ::ShowWindow(hWnd(), SW_SHOW);
+    ::UpdateWindow(hWnd());
 }
 
 LRESULT AboutWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_NCCREATE:
-            window_.reset(window);
-            break;
-        case WM_NCDESTROY:
-            if (window_.get() == window) {
-                window_.release();
-            }
-            break;
         case WM_CLOSE:
             // The frame's close box hides it as Close does.
             ::ShowWindow(window, SW_HIDE);
@@ -112,39 +108,28 @@ LRESULT AboutWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
 }
 
 void AboutWindow::Paint() {
-    const HWND window = window_.get();
-    win::PaintGuard paint(window);
-    if (paint.dc() == nullptr) {
+    win::OffscreenPaint paint(hWnd());
+    const HDC dc = paint.dc();
+    if (dc == nullptr) {
         return;
     }
-    RECT client{};
-    ::GetClientRect(window, &client);
-    const int width = client.right;
-    const int height = client.bottom;
-    // Drawn off screen and copied once, as the button paints.
-    win::UniqueOwnedDc memory(::CreateCompatibleDC(paint.dc()));
-    win::UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), width, height));
-    if (!memory || !bitmap) {
-        return;
-    }
-    win::SelectGuard selectedBitmap(memory.get(), bitmap.get());
-    GdiCanvas canvas(memory.get());
+    const int width = paint.width();
+    GdiCanvas canvas(dc);
     const Colour text = ::GetSysColor(COLOR_BTNTEXT);
-    canvas.Fill(0, 0, width, height, ::GetSysColor(COLOR_BTNFACE));
+    canvas.Fill(0, 0, width, paint.height(), ::GetSysColor(COLOR_BTNFACE));
     canvas.VerticalGradient(kBandTop, kBandBottom, 0, 0, width, kBandHeight - 1);
     canvas.Line(0, kBandHeight, width, kBandHeight, ::GetSysColor(COLOR_BTNSHADOW));
     using namespace text_format;
     {
-        win::SelectGuard selectedFont(memory.get(), titleFont_.get());
+        win::SelectGuard selectedFont(dc, titleFont_.get());
         canvas.Text({12, 0, width - 12, kBandHeight}, button_texts::kClassName,
                     kVerticalCentre | DT_SINGLELINE, Rgb(255, 255, 255));
     }
-    win::SelectGuard selectedFont(memory.get(), textFont_.get());
+    win::SelectGuard selectedFont(dc, textFont_.get());
     canvas.Text({12, kBandHeight + 10, width - 12, kBandHeight + 28},
                 std::string(button_texts::kVersionPrefix) + button_texts::kVersion, 0, text);
     canvas.Text({12, kBandHeight + 30, width - 12, kClosePlace.top - 4}, button_texts::kAboutCredit,
                 kWordBreak, text);
-    ::BitBlt(paint.dc(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace murmurex

@@ -8,13 +8,14 @@
 #include <memory>
 
 #include "canvas.h"
+#include "win/owned_window.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 
 class StyledButtonWindow;
 
-class AboutWindow {
+class AboutWindow : public win::OwnedWindow {
     struct Key {
         explicit Key() = default;
     };
@@ -35,7 +36,6 @@ class AboutWindow {
     ~AboutWindow();
 
     void Show();
-    HWND hWnd() const noexcept { return window_.get(); }
     /// The Close button's window.
     HWND CloseButton() const noexcept;
 
@@ -47,8 +47,6 @@ class AboutWindow {
     win::UniqueFont titleFont_;
     win::UniqueFont textFont_;
     std::unique_ptr<StyledButtonWindow> close_;
-    // Last: the window goes first, while everything it uses still exists.
-    win::UniqueWindow window_;
 };
 
 }  // namespace murmurex

@@ -36,10 +36,17 @@ std::size_t RowStride(std::size_t width, std::size_t bitsPerPixel) {
     return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
-// One bitmap image: BITMAPINFOHEADER (height counts colour and mask rows), the palette for
-// 8 bits or fewer, the colour rows and the 1-bit mask rows, both bottom-up.
-std::optional<IconImage> DecodeBitmapImage(std::span<const std::uint8_t> bytes) {
-    const Reader r(bytes);
+// What the image's BITMAPINFOHEADER says, checked: a size the button can decode, a depth it
+// reads, and where the palette starts.
+struct BitmapLayout {
+    std::size_t width = 0;
+    std::size_t height = 0;  // the colour rows alone; the header counts the mask rows too
+    std::uint32_t bits = 0;
+    std::uint32_t coloursUsed = 0;
+    std::size_t paletteAt = 0;
+};
+
+std::optional<BitmapLayout> ReadBitmapLayout(const Reader& r) {
     if (!r.Has(0, kInfoHeader) || r.U32(0) < kInfoHeader) {
         return std::nullopt;
     }
@@ -48,7 +55,6 @@ std::optional<IconImage> DecodeBitmapImage(std::span<const std::uint8_t> bytes) 
     const auto doubledHeight = static_cast<std::int32_t>(r.U32(8));
     const std::uint32_t bits = r.U16(14);
     const std::uint32_t compression = r.U32(16);
-    const std::uint32_t coloursUsed = r.U32(32);
     if (width <= 0 || width > kIconImageMaximumSide || doubledHeight <= 0 ||
         doubledHeight / 2 <= 0 || doubledHeight / 2 > kIconImageMaximumSide) {
         return std::nullopt;
@@ -60,27 +66,117 @@ std::optional<IconImage> DecodeBitmapImage(std::span<const std::uint8_t> bytes) 
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
         return std::nullopt;
     }
-    const auto w = static_cast<std::size_t>(width);
-    const auto h = static_cast<std::size_t>(doubledHeight / 2);
-    std::size_t at = headerSize;
-    if (compression == 3) {
-        at += 12;  // the three masks follow a plain 40-byte header
-    }
+    BitmapLayout layout;
+    layout.width = static_cast<std::size_t>(width);
+    layout.height = static_cast<std::size_t>(doubledHeight / 2);
+    layout.bits = bits;
+    layout.coloursUsed = r.U32(32);
+    // With bit fields, the three masks follow a plain 40-byte header.
+    layout.paletteAt = headerSize + (compression == 3 ? 12 : 0);
+    return layout;
+}
+
+// The palette of an image of 8 bits or fewer (empty above); advances `at` past it. Nothing
+// when the entries run past the end.
+std::optional<std::vector<Colour>> ReadPalette(const Reader& r, const BitmapLayout& layout,
+                                               std::size_t& at) {
     std::vector<Colour> palette;
-    if (bits <= 8) {
-        const std::size_t entries =
-            coloursUsed != 0 && coloursUsed < (1u << bits) ? coloursUsed : (1u << bits);
-        if (!r.Has(at, entries * 4)) {
-            return std::nullopt;
-        }
-        for (std::size_t i = 0; i < entries; ++i) {
-            const std::size_t e = at + 4 * i;
-            palette.push_back(Rgb(static_cast<int>(r.U8(e + 2)), static_cast<int>(r.U8(e + 1)),
-                                  static_cast<int>(r.U8(e))));
-        }
-        at += entries * 4;
+    if (layout.bits > 8) {
+        return palette;
     }
-    const std::size_t colourStride = RowStride(w, bits);
+    const std::uint32_t full = 1u << layout.bits;
+    const std::size_t entries =
+        layout.coloursUsed != 0 && layout.coloursUsed < full ? layout.coloursUsed : full;
+    if (!r.Has(at, entries * 4)) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::size_t e = at + 4 * i;
+        palette.push_back(Rgb(static_cast<int>(r.U8(e + 2)), static_cast<int>(r.U8(e + 1)),
+                              static_cast<int>(r.U8(e))));
+    }
+    at += entries * 4;
+    return palette;
+}
+
+// One pixel of a colour row that starts at `row`: its colour, and its alpha for 32 bits.
+void ReadPixel(const Reader& r, std::uint32_t bits, const std::vector<Colour>& palette,
+               std::size_t row, std::size_t x, Colour& colour, std::uint8_t& alpha) {
+    switch (bits) {
+        case 32: {
+            const std::size_t p = row + 4 * x;
+            colour = Rgb(static_cast<int>(r.U8(p + 2)), static_cast<int>(r.U8(p + 1)),
+                         static_cast<int>(r.U8(p)));
+            alpha = static_cast<std::uint8_t>(r.U8(p + 3));
+            break;
+        }
+        case 24: {
+            const std::size_t p = row + 3 * x;
+            colour = Rgb(static_cast<int>(r.U8(p + 2)), static_cast<int>(r.U8(p + 1)),
+                         static_cast<int>(r.U8(p)));
+            break;
+        }
+        default: {
+            const std::size_t bit = x * bits;
+            const std::uint32_t byte = r.U8(row + bit / 8);
+            const std::uint32_t shift = 8 - bits - static_cast<std::uint32_t>(bit % 8);
+            const std::size_t index = (byte >> shift) & ((1u << bits) - 1);
+            colour = index < palette.size() ? palette[index] : 0;
+            break;
+        }
+    }
+}
+
+// The colour rows (bottom-up in the file) into the image, top row first; answers whether any
+// pixel has an alpha other than zero.
+bool ReadColourRows(const Reader& r, const BitmapLayout& layout, const std::vector<Colour>& palette,
+                    std::size_t at, std::size_t stride, IconImage& image) {
+    const std::size_t w = layout.width;
+    const std::size_t h = layout.height;
+    bool anyAlpha = false;
+    for (std::size_t row = 0; row < h; ++row) {
+        const std::size_t source = at + (h - 1 - row) * stride;
+        for (std::size_t x = 0; x < w; ++x) {
+            Colour colour = 0;
+            std::uint8_t alpha = 255;
+            ReadPixel(r, layout.bits, palette, source, x, colour, alpha);
+            anyAlpha = anyAlpha || (layout.bits == 32 && alpha != 0);
+            image.colours[row * w + x] = colour;
+            image.alpha[row * w + x] = alpha;
+        }
+    }
+    return anyAlpha;
+}
+
+// The 1-bit mask rows (bottom-up in the file) as the image's coverage.
+void ReadMaskRows(const Reader& r, std::size_t at, std::size_t stride, IconImage& image) {
+    const auto w = static_cast<std::size_t>(image.width);
+    const auto h = static_cast<std::size_t>(image.height);
+    for (std::size_t row = 0; row < h; ++row) {
+        const std::size_t source = at + (h - 1 - row) * stride;
+        for (std::size_t x = 0; x < w; ++x) {
+            const bool transparent = ((r.U8(source + x / 8) >> (7 - x % 8)) & 1) != 0;
+            image.alpha[row * w + x] = transparent ? 0 : 255;
+        }
+    }
+}
+
+// One bitmap image: BITMAPINFOHEADER (height counts colour and mask rows), the palette for
+// 8 bits or fewer, the colour rows and the 1-bit mask rows, both bottom-up.
+std::optional<IconImage> DecodeBitmapImage(std::span<const std::uint8_t> bytes) {
+    const Reader r(bytes);
+    const std::optional<BitmapLayout> layout = ReadBitmapLayout(r);
+    if (!layout) {
+        return std::nullopt;
+    }
+    std::size_t at = layout->paletteAt;
+    const std::optional<std::vector<Colour>> palette = ReadPalette(r, *layout, at);
+    if (!palette) {
+        return std::nullopt;
+    }
+    const std::size_t w = layout->width;
+    const std::size_t h = layout->height;
+    const std::size_t colourStride = RowStride(w, layout->bits);
     const std::size_t maskStride = RowStride(w, 1);
     if (!r.Has(at, colourStride * h)) {
         return std::nullopt;
@@ -90,57 +186,18 @@ std::optional<IconImage> DecodeBitmapImage(std::span<const std::uint8_t> bytes) 
     const bool hasMask = r.Has(maskAt, maskStride * h);
 
     IconImage image;
-    image.width = width;
+    image.width = static_cast<int>(w);
     image.height = static_cast<int>(h);
     image.colours.resize(w * h);
     image.alpha.resize(w * h);
-    bool anyAlpha = false;
-    for (std::size_t row = 0; row < h; ++row) {
-        const std::size_t source = at + (h - 1 - row) * colourStride;
-        for (std::size_t x = 0; x < w; ++x) {
-            Colour colour = 0;
-            std::uint8_t alpha = 255;
-            switch (bits) {
-                case 32: {
-                    const std::size_t p = source + 4 * x;
-                    colour = Rgb(static_cast<int>(r.U8(p + 2)), static_cast<int>(r.U8(p + 1)),
-                                 static_cast<int>(r.U8(p)));
-                    alpha = static_cast<std::uint8_t>(r.U8(p + 3));
-                    anyAlpha = anyAlpha || alpha != 0;
-                    break;
-                }
-                case 24: {
-                    const std::size_t p = source + 3 * x;
-                    colour = Rgb(static_cast<int>(r.U8(p + 2)), static_cast<int>(r.U8(p + 1)),
-                                 static_cast<int>(r.U8(p)));
-                    break;
-                }
-                default: {
-                    const std::size_t bit = x * bits;
-                    const std::uint32_t byte = r.U8(source + bit / 8);
-                    const std::uint32_t shift = 8 - bits - static_cast<std::uint32_t>(bit % 8);
-                    const std::size_t index = (byte >> shift) & ((1u << bits) - 1);
-                    colour = index < palette.size() ? palette[index] : 0;
-                    break;
-                }
-            }
-            image.colours[row * w + x] = colour;
-            image.alpha[row * w + x] = alpha;
-        }
-    }
+    const bool anyAlpha = ReadColourRows(r, *layout, *palette, at, colourStride, image);
     // A 32-bit image with every alpha zero is an old-style image: the mask decides, and
     // without a mask it is opaque.
-    if (bits == 32 && !anyAlpha && !hasMask) {
+    if (layout->bits == 32 && !anyAlpha && !hasMask) {
         std::fill(image.alpha.begin(), image.alpha.end(), std::uint8_t{255});
     }
-    if (hasMask && (bits != 32 || !anyAlpha)) {
-        for (std::size_t row = 0; row < h; ++row) {
-            const std::size_t source = maskAt + (h - 1 - row) * maskStride;
-            for (std::size_t x = 0; x < w; ++x) {
-                const bool transparent = ((r.U8(source + x / 8) >> (7 - x % 8)) & 1) != 0;
-                image.alpha[row * w + x] = transparent ? 0 : 255;
-            }
-        }
+    if (hasMask && (layout->bits != 32 || !anyAlpha)) {
+        ReadMaskRows(r, maskAt, maskStride, image);
     }
     return image;
 }

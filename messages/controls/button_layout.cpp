@@ -3,13 +3,14 @@
 #include <cmath>
 
 #include "portable/round_half_even.h"
+#include "portable/twips.h"
 
 namespace murmurex {
 
 int ButtonMinimumPixels(int dotsPerInch) noexcept {
-    // 1440 twips to the inch; a part pixel still has to fit the whole minimum.
-    const int dpi = dotsPerInch > 0 ? dotsPerInch : 96;
-    return (kButtonMinimumTwips * dpi + 1439) / 1440;
+    // Rounded up, not to even: the minimum is the least size, so a part pixel counts whole.
+    const int dpi = UsableDpi(dotsPerInch);
+    return (kButtonMinimumTwips * dpi + kTwipsPerInch - 1) / kTwipsPerInch;
 }
 
 PixelRect CaptionMeasureRect(int width, int height) noexcept {

@@ -15,7 +15,8 @@ add_library(controls_button_logic STATIC
   ${_button_dir}/button_paint_gradient.cpp
   ${_button_dir}/button_paint_theme.cpp
   ${_button_dir}/button_property_bag.cpp
-  ${_button_dir}/styled_button.cpp)
+  ${_button_dir}/styled_button.cpp
+  ${_button_dir}/styled_button_paint.cpp)
 target_include_directories(controls_button_logic PUBLIC ${_button_dir})
 target_link_libraries(controls_button_logic PUBLIC common_portable PRIVATE project_options)
 
@@ -36,6 +37,7 @@ if(WIN32)
   add_library(controls_button STATIC
     ${_button_dir}/canvas_gdi_win.cpp
     ${_button_dir}/styled_button_win.cpp
+    ${_button_dir}/styled_button_services_win.cpp
     ${_button_dir}/about_win.cpp
     ${_button_dir}/button_icon_win.cpp
     ${_button_dir}/button_paint_theme_win.cpp)

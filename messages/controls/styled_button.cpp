@@ -2,11 +2,6 @@
 
 #include <utility>
 
-#include "button_icon.h"
-#include "button_paint.h"
-#include "button_paint_edges.h"
-#include "button_paint_gradient.h"
-#include "button_paint_shades.h"
 #include "button_texts.h"
 
 namespace murmurex {
@@ -458,115 +453,6 @@ void StyledButton::ApplyLayout(int width, int height, const PixelRect& measured)
                                                textMargin_, props_.rightToLeft);
     captionRect_ = layout.rect;
     captionFormat_ = layout.format;
-}
-
-ButtonState StyledButton::PaintState() const noexcept {
-    ButtonState state = state_;
-    if (view_.DesignMode() && props_.style != 5) {
-        state = ButtonState::Hot;
-    }
-    if (IsCheckButton() && props_.value) {
-        state = ButtonState::Pressed;
-    }
-    if (!props_.enabled) {
-        state = ButtonState::Disabled;
-    }
-    return state;
-}
-
-void StyledButton::Paint(Canvas& canvas, int width, int height) {
-    canvas.Fill(0, 0, width, height, surfaceColour_);
-    if (!isShown_) {
-        return;
-    }
-    textMargin_ = 3;
-    const ButtonState state = PaintState();
-    if (state == ButtonState::Disabled) {
-        surfaceColour_ = system_.buttonFace;
-    }
-    const int paintState = static_cast<int>(state);
-    ButtonPaintInput input;
-    input.width = width;
-    input.height = height;
-    input.state = paintState;
-    input.focused = focused_;
-    input.showFocus = props_.showFocus;
-    input.displayAsDefault = view_.DisplayAsDefault();
-    input.useCustomColors = props_.useCustomColors;
-    input.backColor = props_.backColor;
-    input.highlightColor = props_.highlightColor;
-    input.buttonFace = system_.buttonFace;
-    input.highlight = system_.highlight;
-    input.buttonShadow = system_.buttonShadow;
-    input.window = system_.window;
-    const Colour base = props_.useCustomColors ? props_.backColor : system_.buttonFace;
-    const Colour accent = props_.useCustomColors ? props_.highlightColor : system_.highlight;
-    switch (props_.style) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-            surfaceColour_ = PaintEdgeStyle(canvas, props_.style, input);
-            break;
-        case 5:
-            PaintStyle5(canvas, input);
-            break;
-        case 6:
-            PaintThemed(canvas, input);
-            break;
-        case 7:
-            textMargin_ = 4;
-            PaintStyle7(
-                canvas, width, height,
-                Style7ShadesFor(paintState, focused_, system_.buttonFace, system_.highlight));
-            break;
-        case 8:
-            textMargin_ = 4;
-            PaintStyle8(canvas, width, height, Style8ShadesFor(paintState, system_.buttonFace));
-            break;
-        case 9:
-            textMargin_ = 6;
-            PaintStyle9(canvas, width, height, Style9ShadesFor(paintState, base, accent));
-            break;
-        default:
-            // Style 10, and any style number without a painter of its own, shows the settings
-            // window's artwork.
-            textMargin_ = 7;
-            PaintStyle10(canvas, width, height, ChooseStyle10Variant(paintState, focused_));
-            break;
-    }
-
-    ButtonIconRequest icon;
-    icon.icon = props_.icon.bytes;
-    icon.iconSize = props_.iconSize;
-    icon.iconAlign = props_.iconAlign;
-    icon.width = width;
-    icon.height = height;
-    icon.textMargin = textMargin_;
-    icon.style = props_.style;
-    icon.paintState = paintState;
-    icon.useMaskColor = props_.useMaskColor;
-    icon.maskColor = props_.maskColor;
-    PaintButtonIcon(canvas, icon);
-
-    Colour text = system_.buttonText;
-    if (state == ButtonState::Disabled) {
-        text = system_.grayText;
-    } else if (props_.useCustomColors) {
-        text = state == ButtonState::Normal ? props_.fontColor : props_.fontHighlightColor;
-    }
-    canvas.Text(captionRect_, props_.caption, captionFormat_, text);
-}
-
-void StyledButton::PaintThemed(Canvas& canvas, const ButtonPaintInput& input) {
-    const std::unique_ptr<ButtonTheme> theme = view_.OpenTheme();
-    surfaceColour_ = system_.buttonFace;
-    if (PaintThemeStyle(canvas, theme.get(), input, props_.roundedBordersByTheme) ==
-        ThemedPaint::NoTheme) {
-        // Visual styles are off: this paint shows the plain face, later ones the fallback.
-        props_.style = props_.nonThemeStyle;
-    }
 }
 
 char AccessKeyOf(std::string_view caption) noexcept {

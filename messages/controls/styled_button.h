@@ -213,7 +213,13 @@ class StyledButton {
     void Raise(const std::function<void()>& handler);
     void DetectHoverTracking();
     void ClickNotification();
+    // The paint's steps: what the painters are told, the background and frame of the
+    // style, the icon, and the caption's colour.
+    ButtonPaintInput PaintInputFor(int width, int height, ButtonState state) const;
+    void PaintFace(Canvas& canvas, const ButtonPaintInput& input);
     void PaintThemed(Canvas& canvas, const ButtonPaintInput& input);
+    void PaintIcon(Canvas& canvas, const ButtonPaintInput& input) const;
+    Colour CaptionColour(ButtonState state) const noexcept;
     void CreateToolTip();
     void GiveToolTipBack();
     bool IsCheckButton() const noexcept { return props_.buttonType == 1; }

@@ -1,92 +1,21 @@
 #include "styled_button_win.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
-#include <vector>
 
 #include "about_win.h"
-#include "button_icon_win.h"
-#include "button_paint_theme_win.h"
 #include "button_texts.h"
 #include "canvas_gdi_win.h"
+#include "win/offscreen_paint.h"
 #include "win/window_procedure.h"
 
 namespace murmurex {
 namespace {
-
-struct ModuleTraits {
-    using handle_type = HMODULE;
-    static handle_type invalid() noexcept { return nullptr; }
-    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
-};
-using UniqueModule = win::UniqueHandle<ModuleTraits>;
-
-// Looks for an export in a module, loading (and freeing again) a module not yet loaded.
-bool ModuleExports(const char* module, const char* function) {
-    if (HMODULE loaded = ::GetModuleHandleA(module)) {
-        return ::GetProcAddress(loaded, function) != nullptr;
-    }
-    const UniqueModule library(::LoadLibraryA(module));
-    return library && ::GetProcAddress(library.get(), function) != nullptr;
-}
-
-// A colour as the tooltip needs it: a system-colour reference resolved, plain RGB kept.
-// False when it names no colour (the tip then keeps the platform's own).
-bool ResolveColour(Colour colour, COLORREF& resolved) {
-    const Colour kind = colour & 0xFF000000u;
-    if (kind == 0) {
-        resolved = colour;
-        return true;
-    }
-    if (kind != 0x80000000u || (colour & 0x00FFFF00u) != 0) {
-        return false;
-    }
-    const int index = static_cast<int>(colour & 0xFF);
-    if (::GetSysColorBrush(index) == nullptr) {
-        return false;
-    }
-    resolved = ::GetSysColor(index);
-    return true;
-}
-
-LPCSTR CursorFor(std::int16_t shape) {
-    switch (shape) {
-        case 1:
-            return IDC_ARROW;
-        case 2:
-            return IDC_CROSS;
-        case 3:
-            return IDC_IBEAM;
-        case 5:
-        case 15:
-            return IDC_SIZEALL;
-        case 6:
-            return IDC_SIZENESW;
-        case 7:
-            return IDC_SIZENS;
-        case 8:
-            return IDC_SIZENWSE;
-        case 9:
-            return IDC_SIZEWE;
-        case 10:
-            return IDC_UPARROW;
-        case 11:
-            return IDC_WAIT;
-        case 12:
-            return IDC_NO;
-        case 13:
-            return IDC_APPSTARTING;
-        case 14:
-            return IDC_HELP;
-        default:
-            return nullptr;  // the class's arrow
-    }
-}
 
 ButtonKey KeyOf(WPARAM key) {
     switch (key) {
@@ -109,48 +38,14 @@ ButtonKey KeyOf(WPARAM key) {
 
 }  // namespace
 
-SystemColours CurrentSystemColours() {
-    SystemColours colours;
-    colours.buttonFace = ::GetSysColor(COLOR_BTNFACE);
-    colours.highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-    colours.buttonText = ::GetSysColor(COLOR_BTNTEXT);
-    colours.infoBackground = ::GetSysColor(COLOR_INFOBK);
-    colours.infoText = ::GetSysColor(COLOR_INFOTEXT);
-    colours.grayText = ::GetSysColor(COLOR_GRAYTEXT);
-    colours.buttonShadow = ::GetSysColor(COLOR_BTNSHADOW);
-    colours.window = ::GetSysColor(COLOR_WINDOW);
-    return colours;
-}
-
-win::UniqueRegion CreateButtonRegion(const ButtonRegion& shape) {
-    win::UniqueRegion region;
-    switch (shape.kind) {
-        case ButtonRegion::Kind::Polygon: {
-            std::vector<POINT> points;
-            for (const PixelPoint& point : shape.points) {
-                points.push_back(POINT{point.x, point.y});
-            }
-            region.reset(
-                ::CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
-            break;
-        }
-        case ButtonRegion::Kind::RoundRectangle:
-            region.reset(::CreateRoundRectRgn(shape.bounds.left, shape.bounds.top,
-                                              shape.bounds.right, shape.bounds.bottom,
-                                              shape.ellipse, shape.ellipse));
-            break;
-        case ButtonRegion::Kind::Rectangle:
-            region.reset(::CreateRectRgn(shape.bounds.left, shape.bounds.top, shape.bounds.right,
-                                         shape.bounds.bottom));
-            break;
-    }
-    return region;
-}
-
 StyledButtonWindow::StyledButtonWindow(Key, const SystemColours& colours)
     : button_(*this, colours) {}
 
-StyledButtonWindow::~StyledButtonWindow() = default;
+StyledButtonWindow::~StyledButtonWindow() {
+    // The window goes first: its last messages (focus, tooltip, About) still reach a whole
+    // button.
+    DestroyOwnedWindow();
+}
 
 std::unique_ptr<StyledButtonWindow> StyledButtonWindow::Create(HWND parent, int controlId,
                                                                RECT placement,
@@ -192,39 +87,35 @@ std::unique_ptr<StyledButtonWindow> StyledButtonWindow::Create(HWND parent, int 
 }
 
 LRESULT StyledButtonWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Each group answers the messages it ends; the rest go on to the default handling.
+    std::optional<LRESULT> answer = HandleWindowMessage(message, wParam, lParam);
+    if (!answer) {
+        answer = HandleMouseMessage(message, lParam);
+    }
+    if (!answer) {
+        answer = HandleKeyboardMessage(message, wParam);
+    }
+    return answer ? *answer : ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::optional<LRESULT> StyledButtonWindow::HandleWindowMessage(UINT message, WPARAM wParam,
+                                                               LPARAM lParam) {
     switch (message) {
-        case WM_NCCREATE:
-            // Owned from the first message, so everything the creation sends finds the handle.
-            window_.reset(window);
-            break;
-        case WM_NCDESTROY:
-            // Destroyed with its parent: the handle is gone, nothing left to release.
-            if (window_.get() == window) {
-                window_.release();
-            }
-            break;
         case WM_PAINT:
             Paint();
             return 0;
         case WM_ERASEBKGND:
             return 1;
-        case WM_WINDOWPOSCHANGING: {
-            // Never smaller than the minimum in either direction.
-            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-            const int minimum = ButtonMinimumPixels(dpi_);
-            if ((position->flags & SWP_NOSIZE) == 0) {
-                position->cx = std::max(position->cx, minimum);
-                position->cy = std::max(position->cy, minimum);
-            }
-            break;
-        }
+        case WM_WINDOWPOSCHANGING:
+            KeepMinimumSize(*reinterpret_cast<WINDOWPOS*>(lParam));
+            return std::nullopt;
         case WM_SHOWWINDOW:
             // Shown means the button's own visible flag: under a hidden parent the platform
             // sets the flag with this message alone, and no position change follows.
             if (lParam == 0) {
                 ShowChanged(wParam != FALSE);
             }
-            break;
+            return std::nullopt;
         case WM_WINDOWPOSCHANGED: {
             const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
             if ((position->flags & SWP_SHOWWINDOW) != 0) {
@@ -236,29 +127,36 @@ LRESULT StyledButtonWindow::HandleMessage(HWND window, UINT message, WPARAM wPar
             }
             return 0;
         }
-        case WM_MOUSEMOVE:
-            button_.PointerMoved();
-            break;
-        case WM_MOUSELEAVE:
-            button_.PointerLeft();
-            return 0;
         case WM_THEMECHANGED:
         case WM_SYSCOLORCHANGE:
             button_.ThemeChanged();
-            break;
+            return std::nullopt;
+        case WM_ENABLE:
+        case BM_SETSTYLE:
+            // BM_SETSTYLE: a dialog names its default push button this way, so the ambient
+            // value changed.
+            Repaint();
+            return 0;
+        case WM_DESTROY:
+            RemoveToolTip();
+            about_.reset();
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<LRESULT> StyledButtonWindow::HandleMouseMessage(UINT message, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+            button_.PointerMoved();
+            return std::nullopt;
+        case WM_MOUSELEAVE:
+            button_.PointerLeft();
+            return 0;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            if (::GetFocus() != window) {
-                ::SetFocus(window);
-            }
-            ::SetCapture(window);
-            if (message == WM_LBUTTONDBLCLK) {
-                secondOfDouble_ = true;
-                button_.DoubleClick();
-            } else {
-                secondOfDouble_ = false;
-                button_.MouseDown(1);
-            }
+            PressLeftButton(message == WM_LBUTTONDBLCLK);
             return 0;
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK:
@@ -273,10 +171,23 @@ LRESULT StyledButtonWindow::HandleMessage(HWND window, UINT message, WPARAM wPar
             return 0;
         case WM_RBUTTONUP:
             ReleaseClick(2, lParam);
-            break;  // the default turns it into a context-menu request
+            return std::nullopt;  // the default turns it into a context-menu request
         case WM_MBUTTONUP:
             ReleaseClick(4, lParam);
             return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT && cursor_ != nullptr) {
+                ::SetCursor(::LoadCursorA(nullptr, cursor_));
+                return TRUE;
+            }
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<LRESULT> StyledButtonWindow::HandleKeyboardMessage(UINT message, WPARAM wParam) {
+    switch (message) {
         case WM_GETDLGCODE:
             // Arrows and Tab come here: the button moves the focus itself.
             return DLGC_WANTARROWS | DLGC_WANTTAB;
@@ -292,27 +203,32 @@ LRESULT StyledButtonWindow::HandleMessage(HWND window, UINT message, WPARAM wPar
         case WM_KILLFOCUS:
             button_.FocusChanged(false);
             return 0;
-        case WM_ENABLE:
-            Repaint();
-            return 0;
-        case BM_SETSTYLE:
-            // A dialog names its default push button this way: the ambient value changed.
-            Repaint();
-            return 0;
-        case WM_SETCURSOR:
-            if (LOWORD(lParam) == HTCLIENT && cursor_ != nullptr) {
-                ::SetCursor(::LoadCursorA(nullptr, cursor_));
-                return TRUE;
-            }
-            break;
-        case WM_DESTROY:
-            RemoveToolTip();
-            about_.reset();
-            break;
         default:
-            break;
+            return std::nullopt;
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void StyledButtonWindow::KeepMinimumSize(WINDOWPOS& position) const {
+    // Never smaller than the minimum in either direction.
+    const int minimum = ButtonMinimumPixels(dpi_);
+    if ((position.flags & SWP_NOSIZE) == 0) {
+        position.cx = std::max(position.cx, minimum);
+        position.cy = std::max(position.cy, minimum);
+    }
+}
+
+void StyledButtonWindow::PressLeftButton(bool secondOfDouble) {
+    const HWND window = hWnd();
+    if (::GetFocus() != window) {
+        ::SetFocus(window);
+    }
+    ::SetCapture(window);
+    secondOfDouble_ = secondOfDouble;
+    if (secondOfDouble) {
+        button_.DoubleClick();
+    } else {
+        button_.MouseDown(1);
+    }
 }
 
 void StyledButtonWindow::ShowChanged(bool shown) {
@@ -324,7 +240,7 @@ void StyledButtonWindow::ShowChanged(bool shown) {
 }
 
 void StyledButtonWindow::ReleaseClick(int button, LPARAM lParam) {
-    const HWND window = window_.get();
+    const HWND window = hWnd();
     lastRelease_ = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     if (button == 1 && ::GetCapture() == window) {
         ::ReleaseCapture();
@@ -335,7 +251,7 @@ void StyledButtonWindow::ReleaseClick(int button, LPARAM lParam) {
     RECT client{};
     ::GetClientRect(window, &client);
     const bool over = ::PtInRect(&client, lastRelease_) != FALSE;
-    if (button == 1 && over && !secondOfDouble_ && window_) {
+    if (button == 1 && over && !secondOfDouble_ && hWnd() != nullptr) {
         button_.HostClick();
     }
     if (button == 1) {
@@ -365,42 +281,26 @@ void StyledButtonWindow::SyncFont() {
 }
 
 void StyledButtonWindow::Paint() {
-    const HWND window = window_.get();
-    win::PaintGuard paint(window);
+    // Drawn off screen first, so the many single pixels never flicker.
+    win::OffscreenPaint paint(hWnd());
     if (paint.dc() == nullptr) {
         return;
     }
-    RECT client{};
-    ::GetClientRect(window, &client);
-    const int width = client.right;
-    const int height = client.bottom;
-    // Drawn off screen first, so the many single pixels never flicker.
-    win::UniqueOwnedDc memory(::CreateCompatibleDC(paint.dc()));
-    win::UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), width, height));
-    if (!memory || !bitmap) {
-        GdiCanvas direct(paint.dc());
-        button_.Paint(direct, width, height);
-        return;
-    }
-    {
-        win::SelectGuard selectedBitmap(memory.get(), bitmap.get());
-        SyncFont();
-        win::SelectGuard selectedFont(memory.get(), font_.get());
-        GdiCanvas canvas(memory.get());
-        button_.Paint(canvas, width, height);
-        ::BitBlt(paint.dc(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
-    }
+    SyncFont();
+    win::SelectGuard selectedFont(paint.dc(), font_.get());
+    GdiCanvas canvas(paint.dc());
+    button_.Paint(canvas, paint.width(), paint.height());
 }
 
 void StyledButtonWindow::Repaint() {
-    if (window_) {
-        ::InvalidateRect(window_.get(), nullptr, FALSE);
-        ::UpdateWindow(window_.get());
+    if (hWnd() != nullptr) {
+        ::InvalidateRect(hWnd(), nullptr, FALSE);
+        ::UpdateWindow(hWnd());
     }
 }
 
 void StyledButtonWindow::Relayout() {
-    const HWND window = window_.get();
+    const HWND window = hWnd();
     if (window == nullptr) {
         return;
     }
@@ -441,12 +341,12 @@ void StyledButtonWindow::RequestLeaveNotification() {
     TRACKMOUSEEVENT track{};
     track.cbSize = sizeof track;
     track.dwFlags = TME_LEAVE;
-    track.hwndTrack = window_.get();
+    track.hwndTrack = hWnd();
     ::TrackMouseEvent(&track);
 }
 
 void StyledButtonWindow::ProcessPendingLeave() {
-    const HWND window = window_.get();
+    const HWND window = hWnd();
     MSG pending{};
     if (::PeekMessageA(&pending, window, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE) != FALSE) {
         button_.PointerLeft();
@@ -462,7 +362,7 @@ void StyledButtonWindow::ProcessPendingLeave() {
 }
 
 void StyledButtonWindow::MoveFocus(bool forward) {
-    const HWND window = window_.get();
+    const HWND window = hWnd();
     const HWND root = ::GetAncestor(window, GA_ROOT);
     const HWND next = ::GetNextDlgTabItem(root, window, forward ? FALSE : TRUE);
     if (next != nullptr && next != window) {
@@ -470,83 +370,15 @@ void StyledButtonWindow::MoveFocus(bool forward) {
     }
 }
 
-void StyledButtonWindow::ShowToolTip(const ToolTipLook& look) {
-    RemoveToolTip();
-    const HWND window = window_.get();
-    const DWORD style = WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | (look.balloon ? TTS_BALLOON : 0);
-    toolTip_.reset(::CreateWindowExA(WS_EX_TOPMOST, button_texts::kToolTipClass, nullptr, style,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     window, nullptr, ::GetModuleHandleA(nullptr), nullptr));
-    if (!toolTip_) {
-        return;
-    }
-    std::string text = look.text;
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = window;
-    tool.uId = 0;
-    ::GetClientRect(window, &tool.rect);
-    tool.lpszText = text.data();
-    ::SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (look.setTitle) {
-        ::SendMessageA(toolTip_.get(), TTM_SETTITLEA, static_cast<WPARAM>(look.icon),
-                       reinterpret_cast<LPARAM>(look.title.c_str()));
-    }
-    COLORREF colour = 0;
-    if (look.setTextColour && ResolveColour(look.textColour, colour)) {
-        ::SendMessageA(toolTip_.get(), TTM_SETTIPTEXTCOLOR, colour, 0);
-    }
-    if (look.setBackColour && ResolveColour(look.backColour, colour)) {
-        ::SendMessageA(toolTip_.get(), TTM_SETTIPBKCOLOR, colour, 0);
-    }
-}
-
-void StyledButtonWindow::RemoveToolTip() {
-    if (!toolTip_) {
-        return;
-    }
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = window_.get();
-    tool.uId = 0;
-    ::SendMessageA(toolTip_.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    toolTip_.reset();
-}
-
-void StyledButtonWindow::ApplyMousePointer(std::int16_t shape) {
-    cursor_ = CursorFor(shape);
-}
-
 void StyledButtonWindow::SetHostEnabled(bool enabled) {
-    if (window_) {
-        ::EnableWindow(window_.get(), enabled ? TRUE : FALSE);
+    if (hWnd() != nullptr) {
+        ::EnableWindow(hWnd(), enabled ? TRUE : FALSE);
     }
-}
-
-bool StyledButtonWindow::HasLeaveTracking() {
-    return ModuleExports("User32", "TrackMouseEvent") ||
-           ModuleExports("Comctl32", "_TrackMouseEvent");
-}
-
-bool StyledButtonWindow::DisplayAsDefault() const {
-    const HWND window = window_.get();
-    const HWND parent = window != nullptr ? ::GetParent(window) : nullptr;
-    if (parent == nullptr) {
-        return false;
-    }
-    // The host answers as a dialog does: its default push button's id, flagged as present.
-    const auto answer = static_cast<DWORD>(::SendMessageA(parent, DM_GETDEFID, 0, 0));
-    return HIWORD(answer) == DC_HASDEFID && LOWORD(answer) == ::GetDlgCtrlID(window);
-}
-
-std::unique_ptr<ButtonTheme> StyledButtonWindow::OpenTheme() {
-    return window_ ? OpenButtonTheme(window_.get()) : nullptr;
 }
 
 void StyledButtonWindow::About() {
     if (!about_) {
-        about_ = murmurex::AboutWindow::Create(window_.get());
+        about_ = murmurex::AboutWindow::Create(hWnd());
     }
     if (about_) {
         about_->Show();
@@ -555,60 +387,6 @@ void StyledButtonWindow::About() {
 
 HWND StyledButtonWindow::AboutWindow() const noexcept {
     return about_ ? about_->hWnd() : nullptr;
-}
-
-bool StyledButtonWindow::PaintIconGrayscale(HDC dc, HICON icon, int x, int y, int width,
-                                            int height) {
-    return murmurex::PaintIconGrayscale(dc, icon, x, y, width, height);
-}
-
-int StyledButtonWindow::OpenLink(const std::string& link) {
-    const HINSTANCE result = ::ShellExecuteA(nullptr, button_texts::kOpenVerb, link.c_str(),
-                                             nullptr, nullptr, SW_SHOWNORMAL);
-    return static_cast<int>(reinterpret_cast<INT_PTR>(result));
-}
-
-namespace {
-
-struct AccessKeySearch {
-    char key = 0;
-    StyledButtonWindow* found = nullptr;
-};
-
-BOOL CALLBACK FindAccessKey(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<AccessKeySearch*>(data);
-    char name[32] = {};
-    if (::GetClassNameA(window, name, sizeof name) == 0 ||
-        ::lstrcmpiA(name, button_texts::kClassName) != 0 || !::IsWindowVisible(window) ||
-        !::IsWindowEnabled(window)) {
-        return TRUE;
-    }
-    auto* button = win::WindowObject<StyledButtonWindow>(window);
-    if (button != nullptr && AccessKeyOf(button->Button().Properties().caption) == search->key) {
-        search->found = button;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
-bool TranslateButtonAccessKey(const MSG& message) {
-    if (message.message != WM_SYSCHAR || message.hwnd == nullptr) {
-        return false;
-    }
-    char key = static_cast<char>(message.wParam & 0xFF);
-    if (key >= 'a' && key <= 'z') {
-        key = static_cast<char>(key - 'a' + 'A');
-    }
-    AccessKeySearch search{key, nullptr};
-    ::EnumChildWindows(::GetAncestor(message.hwnd, GA_ROOT), FindAccessKey,
-                       reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr) {
-        return false;
-    }
-    search.found->Button().AccessKey();
-    return true;
 }
 
 }  // namespace murmurex

@@ -19,16 +19,18 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "styled_button.h"
+#include "win/owned_window.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 
 class AboutWindow;
 
-class StyledButtonWindow final : private ButtonView {
+class StyledButtonWindow final : public win::OwnedWindow, private ButtonView {
     struct Key {
         explicit Key() = default;
     };
@@ -47,7 +49,6 @@ class StyledButtonWindow final : private ButtonView {
     ~StyledButtonWindow() override;
 
     StyledButton& Button() noexcept { return button_; }
-    HWND hWnd() const noexcept { return window_.get(); }
     /// The tooltip window while the pointer is over the button; null otherwise.
     HWND ToolTipWindow() const noexcept { return toolTip_.get(); }
     /// The About window once About has run; null before.
@@ -64,6 +65,12 @@ class StyledButtonWindow final : private ButtonView {
 
   private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The message groups; each answers what it ends and leaves the rest to the default.
+    std::optional<LRESULT> HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> HandleMouseMessage(UINT message, LPARAM lParam);
+    std::optional<LRESULT> HandleKeyboardMessage(UINT message, WPARAM wParam);
+    void KeepMinimumSize(WINDOWPOS& position) const;
+    void PressLeftButton(bool secondOfDouble);
     void Paint();
     void SyncFont();
     void ReleaseClick(int button, LPARAM lParam);
@@ -92,8 +99,6 @@ class StyledButtonWindow final : private ButtonView {
     LPCSTR cursor_ = nullptr;
     win::UniqueWindow toolTip_;
     std::unique_ptr<murmurex::AboutWindow> about_;
-    // Last: the window goes first, while everything it uses still exists.
-    win::UniqueWindow window_;
 };
 
 /// Alt + a caption's access key (WM_SYSCHAR) clicks the visible, enabled styled button of the

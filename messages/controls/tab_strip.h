@@ -7,7 +7,7 @@
 // button shows. A view (the Win32 windows, or a test) is told whenever an element is created
 // or changes, and reads the new state back.
 //
-// Lengths are twips (1/1440 inch). Colours are 0x00BBGGRR.
+// Lengths are twips (a twentieth of a point; portable/twips.h). Colours are 0x00BBGGRR.
 
 #include <cstdint>
 #include <deque>

@@ -2,9 +2,11 @@
 
 #include <windowsx.h>
 
-#include <cmath>
+#include <algorithm>
 
+#include "portable/twips.h"
 #include "tab_pictures.h"
+#include "win/offscreen_paint.h"
 #include "win/window_procedure.h"
 
 namespace murmurex {
@@ -139,8 +141,8 @@ TabMenuWindow::TabMenuWindow(Key) : pictures_(std::make_unique<Pictures>()) {}
 
 TabMenuWindow::~TabMenuWindow() = default;
 
-int TabMenuWindow::Pixels(float twips) const noexcept {
-    return static_cast<int>(std::lround(twips * static_cast<float>(dpi_) / 1440.0f));
+int TabMenuWindow::Pixels(double twips) const noexcept {
+    return TwipsToPixels(twips, dpi_);
 }
 
 void TabMenuWindow::Move(int x, int y, int width) {
@@ -370,48 +372,45 @@ void TabMenuWindow::PaintSeparator(HWND window) {
 }
 
 void TabMenuWindow::PaintElement(Element& element, HWND window) {
-    win::PaintGuard paint(window);
-    RECT client{};
-    ::GetClientRect(window, &client);
     // Composed off screen and copied in one go: no flicker between background and picture.
-    win::UniqueOwnedDc buffer(::CreateCompatibleDC(paint.dc()));
-    win::UniqueBitmap canvas(::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
-    win::UniqueOwnedDc scratch(::CreateCompatibleDC(paint.dc()));
-    if (!buffer || !canvas || !scratch) {
+    win::OffscreenPaint paint(window);
+    const HDC dc = paint.dc();
+    if (dc == nullptr) {
         return;
     }
-    win::SelectGuard selectCanvas(buffer.get(), canvas.get());
-    ::SetStretchBltMode(buffer.get(), COLORONCOLOR);
+    win::UniqueOwnedDc scratch(::CreateCompatibleDC(dc));
+    ::SetStretchBltMode(dc, COLORONCOLOR);
     const int height = Pixels(kTabHeight);
-    Stretch(buffer.get(), scratch.get(), pictures_->Get(TabPictureId::Background), 0, 0,
-            client.right, height);
-
+    Stretch(dc, scratch.get(), pictures_->Get(TabPictureId::Background), 0, 0, paint.width(),
+            height);
     if (element.kind == TabKind::Tab) {
-        const TabButton* tab = strip_->Tab(element.index);
-        const TabPictureId picture = tab->Picture() == TabPicture::Over ? TabPictureId::TabOver
-                                     : tab->Picture() == TabPicture::Down
-                                         ? TabPictureId::TabDown
-                                         : TabPictureId::Background;
-        const int imageWidth = Pixels(kTabImageWidth);
-        Stretch(buffer.get(), scratch.get(), pictures_->Get(picture), 0, 0, imageWidth, height);
-        RECT label{0, Pixels(kTabLabelTop), imageWidth,
-                   Pixels(kTabLabelTop) + Pixels(kTabLabelHeight)};
-        win::SelectGuard selectFont(buffer.get(), font_.get());
-        ::SetBkMode(buffer.get(), TRANSPARENT);
-        ::SetTextColor(buffer.get(), tab->CaptionColour());  // 0x00BBGGRR, as COLORREF is
-        ::DrawTextA(buffer.get(), tab->Caption().c_str(), static_cast<int>(tab->Caption().size()),
-                    &label, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        PaintTab(*strip_->Tab(element.index), dc, scratch.get());
     } else {
-        const TabButtonMenu* menu = strip_->Menu(element.index);
-        const TabPictureId picture = menu->Picture() == TabPicture::Over ? TabPictureId::MenuOver
-                                     : menu->Picture() == TabPicture::Down
-                                         ? TabPictureId::MenuDown
-                                         : TabPictureId::MenuNormal;
-        // Shown at its own size, not stretched.
-        Stretch(buffer.get(), scratch.get(), pictures_->Get(picture), 0, 0,
-                Pixels(kTabMenuImageWidth), height, false);
+        PaintMenuButton(*strip_->Menu(element.index), dc, scratch.get());
     }
-    ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+}
+
+void TabMenuWindow::PaintTab(const TabButton& tab, HDC dc, HDC scratch) {
+    const TabPictureId picture = tab.Picture() == TabPicture::Over   ? TabPictureId::TabOver
+                                 : tab.Picture() == TabPicture::Down ? TabPictureId::TabDown
+                                                                     : TabPictureId::Background;
+    const int imageWidth = Pixels(kTabImageWidth);
+    Stretch(dc, scratch, pictures_->Get(picture), 0, 0, imageWidth, Pixels(kTabHeight));
+    RECT label{0, Pixels(kTabLabelTop), imageWidth, Pixels(kTabLabelTop) + Pixels(kTabLabelHeight)};
+    win::SelectGuard selectFont(dc, font_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, tab.CaptionColour());  // 0x00BBGGRR, as COLORREF is
+    ::DrawTextA(dc, tab.Caption().c_str(), static_cast<int>(tab.Caption().size()), &label,
+                DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void TabMenuWindow::PaintMenuButton(const TabButtonMenu& menu, HDC dc, HDC scratch) {
+    const TabPictureId picture = menu.Picture() == TabPicture::Over   ? TabPictureId::MenuOver
+                                 : menu.Picture() == TabPicture::Down ? TabPictureId::MenuDown
+                                                                      : TabPictureId::MenuNormal;
+    // Shown at its own size, not stretched.
+    Stretch(dc, scratch, pictures_->Get(picture), 0, 0, Pixels(kTabMenuImageWidth),
+            Pixels(kTabHeight), false);
 }
 
 }  // namespace murmurex

@@ -61,9 +61,8 @@ class TabMenuWindow final : private TabMenuView {
     /// The child window of tab / menu element `index` (templates are 1); null if none.
     HWND TabWindow(int index) const noexcept;
     HWND MenuWindow(int index) const noexcept;
-    /// Pixels for a length in twips on this strip's display.
-    int Pixels(float twips) const noexcept;
-    int Pixels(int twips) const noexcept { return ::MulDiv(twips, dpi_, 1440); }
+    /// Pixels for a length in twips on this strip's display, halves to even.
+    int Pixels(double twips) const noexcept;
 
   private:
     struct Element;
@@ -75,6 +74,8 @@ class TabMenuWindow final : private TabMenuView {
                           LPARAM lParam);
     void PaintStrip();
     void PaintElement(Element& element, HWND window);
+    void PaintTab(const TabButton& tab, HDC dc, HDC scratch);
+    void PaintMenuButton(const TabButtonMenu& menu, HDC dc, HDC scratch);
     void PaintSeparator(HWND window);
     void Sync(Element& element);
     Element* Find(TabKind kind, int index) noexcept;

@@ -7,6 +7,7 @@
 #include "canvas_gdi_win.h"
 #include "styled_button.h"
 #include "styled_button_win.h"
+#include "win/offscreen_paint.h"
 #include "win/window_procedure.h"
 
 namespace murmurex::gallery {
@@ -216,14 +217,6 @@ void GalleryWindow::Build() {
 
 LRESULT GalleryWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_NCCREATE:
-            window_.reset(window);
-            break;
-        case WM_NCDESTROY:
-            if (window_.get() == window) {
-                window_.release();
-            }
-            break;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
@@ -236,21 +229,13 @@ LRESULT GalleryWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, L
 }
 
 void GalleryWindow::Paint() {
-    const HWND window = window_.get();
-    win::PaintGuard paint(window);
-    if (paint.dc() == nullptr) {
-        return;
-    }
-    RECT client{};
-    ::GetClientRect(window, &client);
     // The whole gallery off screen, then one copy: hundreds of pixels per button.
-    win::UniqueOwnedDc memory(::CreateCompatibleDC(paint.dc()));
-    win::UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
-    if (!memory || !bitmap) {
+    win::OffscreenPaint paint(hWnd());
+    const HDC dc = paint.dc();
+    if (dc == nullptr) {
         return;
     }
-    const HDC dc = memory.get();
-    win::SelectGuard selectedBitmap(dc, bitmap.get());
+    const RECT& client = paint.client();
     win::SelectGuard selectedFont(dc, font_.get());
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
     ::SetBkMode(dc, TRANSPARENT);
@@ -283,7 +268,6 @@ void GalleryWindow::Paint() {
         cell->button.Paint(canvas, width, height);
         ::RestoreDC(dc, saved);
     }
-    ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
 }
 
 }  // namespace murmurex::gallery

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "button_icon_image.h"
+#include "win/owned_window.h"
 #include "win/unique_handle.h"
 
 namespace murmurex::gallery {
@@ -50,7 +51,8 @@ RECT IconCell(int index);
 /// The icon every icon cell shows.
 IconImage Picture();
 
-class GalleryWindow {
+// Needs nothing of its own while its window goes, so the base destroys the window.
+class GalleryWindow : public win::OwnedWindow {
     struct Key {
         explicit Key() = default;
     };
@@ -62,7 +64,6 @@ class GalleryWindow {
     GalleryWindow& operator=(const GalleryWindow&) = delete;
     ~GalleryWindow();
 
-    HWND hWnd() const noexcept { return window_.get(); }
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     struct Cell;
@@ -73,7 +74,6 @@ class GalleryWindow {
 
     win::UniqueFont font_;
     std::vector<std::unique_ptr<Cell>> cells_;
-    win::UniqueWindow window_;
 };
 
 }  // namespace murmurex::gallery

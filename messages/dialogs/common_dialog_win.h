@@ -38,36 +38,36 @@ struct FontObject {
 
 class GCommonDialog {
   public:
-    std::int64_t APIReturn() const noexcept { return api_return_; }
-    std::int64_t ExtendedError() const noexcept { return extended_error_; }
-    COLORREF CustomColor(int index) const { return custom_colours_.at(index); }
-    void CustomColor(int index, COLORREF colour) { custom_colours_.at(index) = colour; }
+    std::int64_t APIReturn() const noexcept { return apiReturn_; }
+    std::int64_t ExtendedError() const noexcept { return extendedError_; }
+    COLORREF CustomColor(int index) const { return customColours_.at(index); }
+    void CustomColor(int index, COLORREF colour) { customColours_.at(index) = colour; }
 
     /// Routes a hooked dialog's message to the notification target.
     std::intptr_t DialogHook(HWND dialog, UINT message, WPARAM first, LPARAM second);
 
-    /// `printer_context` -1 means none. `flags` is adjusted in place even on a cancel.
-    bool VBChooseFont(FontObject& font, std::intptr_t printer_context, HWND owner, COLORREF& colour,
+    /// `printerContext` -1 means none. `flags` is adjusted in place even on a cancel.
+    bool VBChooseFont(FontObject& font, std::intptr_t printerContext, HWND owner, COLORREF& colour,
                       std::int32_t minimum, std::int32_t maximum, std::int32_t& flags, bool hook,
                       DialogNotifications* receiver);
     /// A template is used only with the template flag and an instance above 0.
     bool VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& flags, bool hook,
                        DialogNotifications* receiver, HINSTANCE instance = nullptr,
-                       std::int32_t template_id = 0);
+                       std::int32_t templateId = 0);
 
     /// What the open and save dialogs take and give back.
     struct FileRequest {
-        std::string file_name;
-        std::string file_title;
+        std::string fileName;
+        std::string fileTitle;
         std::string filter;
-        std::int32_t filter_index = 1;
+        std::int32_t filterIndex = 1;
         std::int32_t flags = 0;
-        std::string default_ext;
-        std::string initial_dir;
+        std::string defaultExt;
+        std::string initialDir;
         std::string title;
-        bool read_only = false;
+        bool readOnly = false;
         HINSTANCE instance = nullptr;
-        std::int32_t template_id = 0;  ///< a dialog resource of `instance`
+        std::int32_t templateId = 0;  ///< a dialog resource of `instance`
     };
     /// The open and save dialogs with the request's template (when its flag and an instance
     /// above 0 are set).
@@ -88,17 +88,17 @@ class GCommonDialog {
     struct PrintRequest {
         std::int32_t flags = 0;
         std::int32_t copies = 0;
-        std::int32_t from_page = 0;
-        std::int32_t to_page = 0;
-        std::int32_t min_page = 0;
-        std::int32_t max_page = 0;
+        std::int32_t fromPage = 0;
+        std::int32_t toPage = 0;
+        std::int32_t minPage = 0;
+        std::int32_t maxPage = 0;
         /// Keep the chosen printer and its settings for the next print or page-setup dialog.
-        bool printer_default = false;
+        bool printerDefault = false;
         HINSTANCE instance = nullptr;
-        std::int32_t template_id = 0;
-        std::string printer_name;  ///< filled on success
-        std::string printer_driver;
-        std::string output_port;
+        std::int32_t templateId = 0;
+        std::string printerName;  ///< filled on success
+        std::string printerDriver;
+        std::string outputPort;
     };
     bool VBPrintDlg(PrintRequest& request, HWND owner, bool hook, DialogNotifications* receiver);
 
@@ -107,12 +107,12 @@ class GCommonDialog {
     struct PageSetupRequest {
         std::int32_t flags = 0;
         RECT margins{};
-        RECT minimum_margins{};
-        POINT paper_size{};  ///< filled on success
-        bool printer_default = false;
+        RECT minimumMargins{};
+        POINT paperSize{};  ///< filled on success
+        bool printerDefault = false;
         HINSTANCE instance = nullptr;
-        std::int32_t template_id = 0;
-        std::string printer_name;  ///< filled on success
+        std::int32_t templateId = 0;
+        std::string printerName;  ///< filled on success
     };
     /// With the request's template.
     bool VBPageSetupDlg2(PageSetupRequest& request, HWND owner, bool hook,
@@ -128,23 +128,23 @@ class GCommonDialog {
     bool RunPageSetup(PageSetupRequest& request, HWND owner, bool hook,
                       DialogNotifications* receiver);
     // The printer blocks come back from the dialog, possibly moved: take them over again.
-    void AdoptPrinterBlocks(HGLOBAL dev_mode, HGLOBAL dev_names);
+    void AdoptPrinterBlocks(HGLOBAL devMode, HGLOBAL devNames);
     std::string ChosenPrinterName();
 
-    std::int64_t api_return_ = 0;
-    std::int64_t extended_error_ = 0;
-    std::array<COLORREF, 16> custom_colours_{};
+    std::int64_t apiReturn_ = 0;
+    std::int64_t extendedError_ = 0;
+    std::array<COLORREF, 16> customColours_{};
     DialogNotifications* target_ = nullptr;
     // The printer's settings and names while a printer default is kept.
-    cMemory dev_mode_;
-    cMemory dev_names_;
+    cMemory devMode_;
+    cMemory devNames_;
 };
 
 class cCommonDialog : public DialogNotifications {
   public:
-    /// `executable_name` is the program's name without folders or extension (error sources);
+    /// `executableName` is the program's name without folders or extension (error sources);
     /// `events` receives the notifications of hooked dialogs (may be null).
-    explicit cCommonDialog(std::string executable_name, DialogNotifications* events = nullptr);
+    explicit cCommonDialog(std::string executableName, DialogNotifications* events = nullptr);
 
     // Properties.
     bool CancelError = false;
@@ -178,12 +178,12 @@ class cCommonDialog : public DialogNotifications {
     /// A dialog resource of `hInstance`, used with the dialogs' template flags.
     std::int32_t TemplateName = 0;
 
-    const std::string& PrinterName() const noexcept { return printer_name_; }
-    const std::string& PrinterDriver() const noexcept { return printer_driver_; }
-    const std::string& PrinterOutputPort() const noexcept { return printer_port_; }
+    const std::string& PrinterName() const noexcept { return printerName_; }
+    const std::string& PrinterDriver() const noexcept { return printerDriver_; }
+    const std::string& PrinterOutputPort() const noexcept { return printerPort_; }
 
     /// Loads a module for templates and makes it `hInstance`; answers whether it loaded.
-    bool cdLoadLibrary(const std::string& module_name);
+    bool cdLoadLibrary(const std::string& moduleName);
     /// Frees the module `cdLoadLibrary` loaded and clears `hInstance`.
     void cdFreeLibrary();
 
@@ -219,7 +219,7 @@ class cCommonDialog : public DialogNotifications {
     bool ShowHelp();
     /// Positions the help window through the help engine.
     bool SetHelpPosition(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
-                         std::int32_t show_state);
+                         std::int32_t showState);
 
     /// Centres the dialog (or, for an explorer file dialog, its frame) in the parent's window,
     /// else in the work area, else on the whole screen.
@@ -243,15 +243,15 @@ class cCommonDialog : public DialogNotifications {
     bool ShowFile(bool save);
     HWND WindowToPlace(HWND dialog) const;
 
-    std::string executable_name_;
+    std::string executableName_;
     DialogNotifications* events_;
     std::unique_ptr<GCommonDialog> worker_;
     std::shared_ptr<FontObject> font_ = std::make_shared<FontObject>();
-    bool explorer_dialog_ = false;
-    std::string printer_name_;
-    std::string printer_driver_;
-    std::string printer_port_;
-    win::UniqueHandle<LoadedModuleTraits> loaded_module_;
+    bool explorerDialog_ = false;
+    std::string printerName_;
+    std::string printerDriver_;
+    std::string printerPort_;
+    win::UniqueHandle<LoadedModuleTraits> loadedModule_;
 };
 
 }  // namespace murmurex::dialogs

@@ -28,10 +28,10 @@ class PressingOwner : public DialogNotifications {
     explicit PressingOwner(int button) : button_(button) {}
     int inits = 0;
     int closes = 0;
-    bool slot_filled_while_open = false;
+    bool slotFilledWhileOpen = false;
     std::intptr_t InitDialog(std::uintptr_t dialog) override {
         ++inits;
-        slot_filled_while_open = mDialogHook::Slot() != nullptr;
+        slotFilledWhileOpen = mDialogHook::Slot() != nullptr;
         ::PostMessageA(reinterpret_cast<HWND>(dialog), WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
                        0);
         return 0;
@@ -66,7 +66,7 @@ TEST(CommonDialogWin, CancelledFontDialogLeavesTheFontAndRaisesNothing) {
     const auto font = dialog.Font();
     EXPECT_FALSE(dialog.ShowFont());
     EXPECT_EQ(owner.inits, 1);
-    EXPECT_TRUE(owner.slot_filled_while_open);
+    EXPECT_TRUE(owner.slotFilledWhileOpen);
     EXPECT_EQ(mDialogHook::Slot(), nullptr);
     EXPECT_EQ(dialog.flags, 0x41);
     EXPECT_EQ(dialog.FontName(), "DejaVu Sans");
@@ -114,9 +114,9 @@ TEST(CommonDialogWin, CentreDialogWithoutParentUsesTheWorkArea) {
                                                ::GetModuleHandleA(nullptr), nullptr));
     ::MoveWindow(window.get(), 0, 0, 100, 100, FALSE);
     dialog.CentreDialog(window.get(), parent.get());
-    const Rect in_parent = dialog.GetDialogSize(window.get());
-    EXPECT_EQ(in_parent.left, 150);
-    EXPECT_EQ(in_parent.top, 100);
+    const Rect inParent = dialog.GetDialogSize(window.get());
+    EXPECT_EQ(inParent.left, 150);
+    EXPECT_EQ(inParent.top, 100);
 }
 
 // Presses OK on an explorer-style file dialog (the hook's dialog is a child of the frame);
@@ -227,7 +227,7 @@ TEST(CommonDialogWin, CancelledSaveDialogClearsTheFileName) {
 class DialogWatcher {
   public:
     explicit DialogWatcher(std::function<void(HWND)> work)
-        : dialog_thread_(::GetCurrentThreadId()), thread_([this, work] {
+        : dialogThread_(::GetCurrentThreadId()), thread_([this, work] {
               for (int i = 0; i < 200 && !done_; ++i) {
                   if (HWND dialog = ShownDialog()) {
                       ::Sleep(200);  // let it finish its own start-up
@@ -251,7 +251,7 @@ class DialogWatcher {
     HWND ShownDialog() const {
         HWND found = nullptr;
         ::EnumThreadWindows(
-            dialog_thread_,
+            dialogThread_,
             [](HWND window, LPARAM data) -> BOOL {
                 char name[16] = {};
                 ::GetClassNameA(window, name, sizeof name);
@@ -265,7 +265,7 @@ class DialogWatcher {
         return found;
     }
 
-    DWORD dialog_thread_;
+    DWORD dialogThread_;
     std::atomic<bool> done_{false};
     std::atomic<bool> worked_{false};
     std::thread thread_;
@@ -290,8 +290,8 @@ TEST(CommonDialogWin, OpenDialogFilledAndConfirmedByTheUser) {
     dialog.Filter = "Phrase lists (*.lst)|*.lst|All files (*.*)|*.*";
     dialog.FilterIndex = 1;
     // The wrapper speaks ANSI (code page 1252 here); the temporary folder's own name is ASCII.
-    const std::string ansi_folder = temp.path().string() + "\\Listes d'\xE9t\xE9";
-    dialog.InitDir = ansi_folder;
+    const std::string ansiFolder = temp.path().string() + "\\Listes d'\xE9t\xE9";
+    dialog.InitDir = ansiFolder;
     ASSERT_NE(::GetFileAttributesA(dialog.InitDir.c_str()), INVALID_FILE_ATTRIBUTES)
         << dialog.InitDir;
     dialog.DialogTitle = "Choose a list";
@@ -299,7 +299,7 @@ TEST(CommonDialogWin, OpenDialogFilledAndConfirmedByTheUser) {
     watcher.Stop();
     ASSERT_TRUE(watcher.Worked()) << "no dialog showed";
     ASSERT_TRUE(chosen) << "error " << LastHelperError().number;
-    EXPECT_EQ(dialog.FileName, ansi_folder + "\\Calm and Quiet.LST");
+    EXPECT_EQ(dialog.FileName, ansiFolder + "\\Calm and Quiet.LST");
     EXPECT_EQ(dialog.FileTitle, "Calm and Quiet.LST");
     EXPECT_EQ(dialog.FilterIndex, 1);
     EXPECT_EQ(LastHelperError().number, 0);

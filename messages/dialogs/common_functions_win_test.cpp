@@ -89,10 +89,10 @@ TEST(CommonFunctionsWin, ReadIniCutsALongValueToTheBuffer) {
     EXPECT_EQ(h.functions.ReadINI("Main", "Long", file), value.substr(0, 254));
     EXPECT_EQ(h.functions.ReadINI("main", "LONG", file).size(), 254u);
 
-    std::string short_key = "Short";
-    std::string short_value = "caf\xE9 au lait";
-    EXPECT_TRUE(h.functions.WriteINI(section, short_key, short_value, file));
-    EXPECT_EQ(h.functions.ReadINI("Main", "Short", file), short_value);
+    std::string shortKey = "Short";
+    std::string shortValue = "caf\xE9 au lait";
+    EXPECT_TRUE(h.functions.WriteINI(section, shortKey, shortValue, file));
+    EXPECT_EQ(h.functions.ReadINI("Main", "Short", file), shortValue);
     EXPECT_EQ(h.functions.ReadINI("Main", "Absent", file), "");
     EXPECT_EQ(h.functions.ReadINI("Other", "Short", file), "");
     std::string missing = Ansi(temp.path()) + "\\missing.ini";

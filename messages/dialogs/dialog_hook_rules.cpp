@@ -4,7 +4,7 @@ namespace murmurex::dialogs {
 
 HookAnswer RouteHookMessage(DialogNotifications* target, std::uintptr_t dialog,
                             std::uint32_t message, std::uintptr_t first, std::intptr_t second,
-                            std::int32_t notify_code) {
+                            std::int32_t notifyCode) {
     namespace m = hook_messages;
     if (target == nullptr) {
         return {};
@@ -19,7 +19,7 @@ HookAnswer RouteHookMessage(DialogNotifications* target, std::uintptr_t dialog,
             target->WMCommand(dialog, first, second);
             return {};
         case m::kNotify:
-            switch (notify_code) {
+            switch (notifyCode) {
                 case m::kTypeChanged:
                     return {target->TypeChange(dialog), std::nullopt};
                 case m::kFileOk:

@@ -37,13 +37,13 @@ inline constexpr std::int32_t kTypeChanged = -607;
 /// What the hook answers, and the dialog's message result to set when there is one.
 struct HookAnswer {
     std::intptr_t answer = 0;
-    std::optional<std::intptr_t> message_result;
+    std::optional<std::intptr_t> messageResult;
 };
 
-/// Routes one hook message. `notify_code` is read from the notification header for message 78
+/// Routes one hook message. `notifyCode` is read from the notification header for message 78
 /// and ignored otherwise. Without a target nothing is raised and the answer is 0.
 HookAnswer RouteHookMessage(DialogNotifications* target, std::uintptr_t dialog,
                             std::uint32_t message, std::uintptr_t first, std::intptr_t second,
-                            std::int32_t notify_code);
+                            std::int32_t notifyCode);
 
 }  // namespace murmurex::dialogs

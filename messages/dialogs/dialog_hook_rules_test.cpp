@@ -50,11 +50,11 @@ TEST(DialogHook, RefusedOkKeepsTheDialogOpen) {
     owner.confirm = false;
     const HookAnswer refused = RouteHookMessage(&owner, 5, 78, 0, 0, -606);
     EXPECT_EQ(refused.answer, 1);
-    EXPECT_EQ(refused.message_result, 1);
+    EXPECT_EQ(refused.messageResult, 1);
     owner.confirm = true;
     const HookAnswer accepted = RouteHookMessage(&owner, 5, 78, 0, 0, -606);
     EXPECT_EQ(accepted.answer, 0);
-    EXPECT_EQ(accepted.message_result, 0);
+    EXPECT_EQ(accepted.messageResult, 0);
 }
 
 TEST(DialogHook, OtherMessagesAndNoTargetRaiseNothing) {

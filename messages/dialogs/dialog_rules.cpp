@@ -11,16 +11,16 @@ namespace {
 constexpr std::size_t kSingleFileBuffer = 260;
 constexpr std::size_t kMultipleFileBuffer = 8192;
 
-std::string SourceFor(std::string_view executable_name) {
-    return std::string(executable_name) + std::string(dialog_texts::kSourceSuffix);
+std::string SourceFor(std::string_view executableName) {
+    return std::string(executableName) + std::string(dialog_texts::kSourceSuffix);
 }
 
 }  // namespace
 
-std::int32_t AdjustFontFlags(std::int32_t flags, bool printer_context_given, std::int32_t colour,
+std::int32_t AdjustFontFlags(std::int32_t flags, bool printerContextGiven, std::int32_t colour,
                              std::int32_t minimum, std::int32_t maximum) {
     using namespace font_flags;
-    if (printer_context_given) {
+    if (printerContextGiven) {
         flags |= kPrinterFonts;
     }
     if ((flags & kPrinterFonts) == 0) {
@@ -37,19 +37,19 @@ std::int32_t AdjustFontFlags(std::int32_t flags, bool printer_context_given, std
     return flags | kInitFromDescription;
 }
 
-std::int32_t FontRecordFlags(std::int32_t adjusted_flags, bool hook_requested) {
-    return hook_requested ? adjusted_flags | font_flags::kEnableHook : adjusted_flags;
+std::int32_t FontRecordFlags(std::int32_t adjustedFlags, bool hookRequested) {
+    return hookRequested ? adjustedFlags | font_flags::kEnableHook : adjustedFlags;
 }
 
-bool NeedsRuntimePrinter(std::int32_t flags, bool printer_context_given) {
-    return !printer_context_given && (flags & font_flags::kPrinterFonts) != 0;
+bool NeedsRuntimePrinter(std::int32_t flags, bool printerContextGiven) {
+    return !printerContextGiven && (flags & font_flags::kPrinterFonts) != 0;
 }
 
-std::int32_t FontHeightForPoints(double points, double twips_per_pixel_y) {
-    if (twips_per_pixel_y <= 0) {
+std::int32_t FontHeightForPoints(double points, double twipsPerPixelY) {
+    if (twipsPerPixelY <= 0) {
         return 0;  // no measure of the screen: let the dialog pick the height
     }
-    return static_cast<std::int32_t>(-RoundHalfEven(points * 20.0 / twips_per_pixel_y));
+    return static_cast<std::int32_t>(-RoundHalfEven(points * 20.0 / twipsPerPixelY));
 }
 
 std::int32_t TenthsOfPoint(double points) {
@@ -60,24 +60,24 @@ std::int32_t WholePoints(double points) {
     return static_cast<std::int32_t>(RoundHalfEven(points));
 }
 
-DialogOutcome ClassifyDialogResult(std::int64_t api_return, std::int64_t extended_error) {
-    if (api_return == 1) {
+DialogOutcome ClassifyDialogResult(std::int64_t apiReturn, std::int64_t extendedError) {
+    if (apiReturn == 1) {
         return DialogOutcome::Chosen;
     }
     // A dialog that could not open answers 0 as a cancel does; only the extended error tells.
-    if (api_return == 0 && extended_error == 0) {
+    if (apiReturn == 0 && extendedError == 0) {
         return DialogOutcome::Cancelled;
     }
     return DialogOutcome::Failed;
 }
 
-std::optional<HelperError> DialogFailure(std::int64_t api_return, std::int64_t extended_error,
-                                         std::string_view executable_name) {
-    if (ClassifyDialogResult(api_return, extended_error) != DialogOutcome::Failed) {
+std::optional<HelperError> DialogFailure(std::int64_t apiReturn, std::int64_t extendedError,
+                                         std::string_view executableName) {
+    if (ClassifyDialogResult(apiReturn, extendedError) != DialogOutcome::Failed) {
         return std::nullopt;
     }
     HelperError error;
-    error.Raise(extended_error | dialog_texts::kDialogErrorBits, SourceFor(executable_name), "");
+    error.Raise(extendedError | dialog_texts::kDialogErrorBits, SourceFor(executableName), "");
     return error;
 }
 
@@ -89,10 +89,10 @@ std::string FilterForRecord(std::string_view filter) {
     return text;
 }
 
-std::int32_t OpenFileRecordFlags(std::int32_t flags, bool hook_requested, std::intptr_t instance) {
+std::int32_t OpenFileRecordFlags(std::int32_t flags, bool hookRequested, std::intptr_t instance) {
     using namespace file_flags;
     flags &= ~kEnableHook;
-    if (hook_requested) {
+    if (hookRequested) {
         flags |= kExplorer | kEnableHook;
     }
     if (flags & kMultipleSelection) {
@@ -111,30 +111,30 @@ std::int32_t ShowFileFlags(std::int32_t flags, std::intptr_t instance) {
     return flags;
 }
 
-std::string FileNameBuffer(std::string_view current, bool multiple_selection) {
-    const std::size_t size = multiple_selection ? kMultipleFileBuffer : kSingleFileBuffer;
+std::string FileNameBuffer(std::string_view current, bool multipleSelection) {
+    const std::size_t size = multipleSelection ? kMultipleFileBuffer : kSingleFileBuffer;
     std::string buffer(current.substr(0, size - 1));
     buffer.resize(size, '\0');
     return buffer;
 }
 
-std::string ReturnedFileName(std::string_view buffer, bool multiple_selection) {
-    if (!multiple_selection) {
+std::string ReturnedFileName(std::string_view buffer, bool multipleSelection) {
+    if (!multipleSelection) {
         return std::string(buffer.substr(0, buffer.find('\0')));
     }
     const std::size_t end = buffer.find(std::string_view("\0\0", 2));
     return std::string(buffer.substr(0, end));
 }
 
-MultiFileName ParseMultiFileName(std::string_view file_name) {
+MultiFileName ParseMultiFileName(std::string_view fileName) {
     std::vector<std::string> pieces;
     std::size_t start = 0;
-    while (start < file_name.size()) {
-        const std::size_t end = std::min(file_name.find('\0', start), file_name.size());
+    while (start < fileName.size()) {
+        const std::size_t end = std::min(fileName.find('\0', start), fileName.size());
         if (end == start) {
             break;  // the double NUL ends the list
         }
-        pieces.emplace_back(file_name.substr(start, end - start));
+        pieces.emplace_back(fileName.substr(start, end - start));
         start = end + 1;
     }
     MultiFileName result;
@@ -161,13 +161,13 @@ MultiFileName ParseMultiFileName(std::string_view file_name) {
 }
 
 std::optional<HelperError> RefuseHelpCommand(std::int64_t command,
-                                             std::string_view executable_name) {
+                                             std::string_view executableName) {
     constexpr std::int64_t kHelpSetPopupPosition = 513;
     if (command != kHelpSetPopupPosition && command != kHelpSetWindowPosition) {
         return std::nullopt;
     }
     HelperError error;
-    error.Raise(dialog_texts::kInvalidHelpCommandNumber, SourceFor(executable_name),
+    error.Raise(dialog_texts::kInvalidHelpCommandNumber, SourceFor(executableName),
                 dialog_texts::kInvalidHelpCommand);
     return error;
 }
@@ -177,10 +177,10 @@ std::optional<Point> CentredPosition(const Rect& reference, std::int32_t width,
     if (reference.right < 1 || reference.bottom < 1) {
         return std::nullopt;
     }
-    const std::int32_t reference_width = reference.right - reference.left;
-    const std::int32_t reference_height = reference.bottom - reference.top;
-    return Point{reference.left + (reference_width - width) / 2,
-                 reference.top + (reference_height - height) / 2};
+    const std::int32_t referenceWidth = reference.right - reference.left;
+    const std::int32_t referenceHeight = reference.bottom - reference.top;
+    return Point{reference.left + (referenceWidth - width) / 2,
+                 reference.top + (referenceHeight - height) / 2};
 }
 
 }  // namespace murmurex::dialogs

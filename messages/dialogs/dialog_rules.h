@@ -38,18 +38,18 @@ inline constexpr std::int32_t kExplorer = 0x80000;
 }  // namespace file_flags
 
 /// The font dialog's flags as the caller reads them back (the record adds the hook bit).
-/// `printer_context_given` is False when the caller passed -1 ("none").
-std::int32_t AdjustFontFlags(std::int32_t flags, bool printer_context_given, std::int32_t colour,
+/// `printerContextGiven` is False when the caller passed -1 ("none").
+std::int32_t AdjustFontFlags(std::int32_t flags, bool printerContextGiven, std::int32_t colour,
                              std::int32_t minimum, std::int32_t maximum);
 
 /// The flags placed in the font request record.
-std::int32_t FontRecordFlags(std::int32_t adjusted_flags, bool hook_requested);
+std::int32_t FontRecordFlags(std::int32_t adjustedFlags, bool hookRequested);
 
 /// Whether the printer context must come from the run-time printer object.
-bool NeedsRuntimePrinter(std::int32_t flags, bool printer_context_given);
+bool NeedsRuntimePrinter(std::int32_t flags, bool printerContextGiven);
 
 /// A font's height in the font description: minus the size in pixels, rounded half to even.
-std::int32_t FontHeightForPoints(double points, double twips_per_pixel_y);
+std::int32_t FontHeightForPoints(double points, double twipsPerPixelY);
 
 /// The request record's point size, in tenths of a point.
 std::int32_t TenthsOfPoint(double points);
@@ -60,31 +60,31 @@ std::int32_t WholePoints(double points);
 /// What a dialog call came to.
 enum class DialogOutcome { Chosen, Cancelled, Failed };
 
-/// `api_return` is the dialog call's result (1 chosen), `extended_error` the library's
+/// `apiReturn` is the dialog call's result (1 chosen), `extendedError` the library's
 /// extended error read after a result other than 1.
-DialogOutcome ClassifyDialogResult(std::int64_t api_return, std::int64_t extended_error);
+DialogOutcome ClassifyDialogResult(std::int64_t apiReturn, std::int64_t extendedError);
 
 /// The error a show member raises when its worker answered False, or nothing on a cancel.
-std::optional<HelperError> DialogFailure(std::int64_t api_return, std::int64_t extended_error,
-                                         std::string_view executable_name);
+std::optional<HelperError> DialogFailure(std::int64_t apiReturn, std::int64_t extendedError,
+                                         std::string_view executableName);
 
 /// The filter as the open-file record takes it: "|" and ":" become NUL separators and two
 /// NULs end the text.
 std::string FilterForRecord(std::string_view filter);
 
 /// The flags of the open-file record.
-std::int32_t OpenFileRecordFlags(std::int32_t flags, bool hook_requested, std::intptr_t instance);
+std::int32_t OpenFileRecordFlags(std::int32_t flags, bool hookRequested, std::intptr_t instance);
 
 /// The flags `ShowOpen` and `ShowSave` hand on: the template flag goes when no instance is set.
 std::int32_t ShowFileFlags(std::int32_t flags, std::intptr_t instance);
 
 /// The file-name buffer: the current value padded with NULs to 8192 characters with multiple
 /// selection, else 260 (a longer value is cut to leave one NUL).
-std::string FileNameBuffer(std::string_view current, bool multiple_selection);
+std::string FileNameBuffer(std::string_view current, bool multipleSelection);
 
 /// The returned file name: cut at the first NUL, or (multiple selection) the whole list up to
 /// its terminating double NUL.
-std::string ReturnedFileName(std::string_view buffer, bool multiple_selection);
+std::string ReturnedFileName(std::string_view buffer, bool multipleSelection);
 
 /// A multiple selection split into its folder and names.
 struct MultiFileName {
@@ -92,11 +92,10 @@ struct MultiFileName {
     std::vector<std::string> names;
     std::int32_t count = 0;
 };
-MultiFileName ParseMultiFileName(std::string_view file_name);
+MultiFileName ParseMultiFileName(std::string_view fileName);
 
 /// `ShowHelp`'s check: 513 and 515 are refused with error 13705.
-std::optional<HelperError> RefuseHelpCommand(std::int64_t command,
-                                             std::string_view executable_name);
+std::optional<HelperError> RefuseHelpCommand(std::int64_t command, std::string_view executableName);
 
 /// The help command that positions the help window, which only `SetHelpPosition` sends.
 inline constexpr std::int64_t kHelpSetWindowPosition = 515;

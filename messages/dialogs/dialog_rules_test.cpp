@@ -95,9 +95,9 @@ TEST(FileDialog, NameBufferIsPaddedToItsSize) {
     EXPECT_EQ(single.size(), 260u);
     EXPECT_EQ(single.substr(0, 12), "C:\\caf\xE9.txt\0"s);
     EXPECT_EQ(FileNameBuffer("", true), std::string(8192, '\0'));
-    const std::string too_long = FileNameBuffer(std::string(300, 'x'), false);
-    EXPECT_EQ(too_long.size(), 260u);
-    EXPECT_EQ(too_long.back(), '\0');
+    const std::string tooLong = FileNameBuffer(std::string(300, 'x'), false);
+    EXPECT_EQ(tooLong.size(), 260u);
+    EXPECT_EQ(tooLong.back(), '\0');
 }
 
 TEST(FileDialog, ReturnedNameIsCutUnlessSeveralWereChosen) {

@@ -19,11 +19,11 @@ struct HelperError {
         source.clear();
         description.clear();
     }
-    void Raise(std::int64_t error_number, std::string_view error_source,
-               std::string_view error_description) {
-        number = error_number;
-        source.assign(error_source);
-        description.assign(error_description);
+    void Raise(std::int64_t errorNumber, std::string_view errorSource,
+               std::string_view errorDescription) {
+        number = errorNumber;
+        source.assign(errorSource);
+        description.assign(errorDescription);
     }
 };
 

@@ -28,10 +28,10 @@ constexpr std::int32_t kReturnDefault = 0x400;
 class BoxAnswerer {
   public:
     explicit BoxAnswerer(int button)
-        : dialog_thread_(::GetCurrentThreadId()), button_(button), thread_([this] {
+        : dialogThread_(::GetCurrentThreadId()), button_(button), thread_([this] {
               while (!done_) {
                   ::EnumThreadWindows(
-                      dialog_thread_,
+                      dialogThread_,
                       [](HWND window, LPARAM data) -> BOOL {
                           char name[16] = {};
                           ::GetClassNameA(window, name, sizeof name);
@@ -60,7 +60,7 @@ class BoxAnswerer {
     }
 
   private:
-    DWORD dialog_thread_;
+    DWORD dialogThread_;
     int button_;
     std::atomic<bool> done_{false};
     std::atomic<int> answered_{0};
@@ -76,7 +76,7 @@ TEST(PrintDialogWin, WithoutAPrinterTheFailureRuleRaisesTheExtendedError) {
     EXPECT_EQ(worker.APIReturn(), 0);
     const std::int64_t extended = worker.ExtendedError();
     EXPECT_EQ(extended, PDERR_NODEFAULTPRN);
-    EXPECT_EQ(request.printer_name, "");
+    EXPECT_EQ(request.printerName, "");
 
     cCommonDialog dialog("Messages");
     dialog.flags = kReturnDefault;
@@ -142,12 +142,12 @@ TEST(FileTitleWin, TheNameWithoutItsFolders) {
 // Records the dialog the hook sees (the template's own dialog) and presses Cancel on the frame.
 class TemplateOwner : public DialogNotifications {
   public:
-    bool template_text_found = false;
+    bool templateTextFound = false;
     std::intptr_t InitDialog(std::uintptr_t dialog) override {
         const HWND child = reinterpret_cast<HWND>(dialog);
         char text[64] = {};
         ::GetDlgItemTextA(child, 1234, text, sizeof text);
-        template_text_found = std::strcmp(text, "Phrases of the chosen list") == 0;
+        templateTextFound = std::strcmp(text, "Phrases of the chosen list") == 0;
         ::PostMessageA(::GetParent(child), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return 0;
     }
@@ -175,7 +175,7 @@ TEST(DialogTemplatesWin, ALoadedModulesTemplateJoinsTheOpenDialog) {
     dialog.flags = 0x40;
     EXPECT_FALSE(dialog.ShowOpen());
     EXPECT_EQ(LastHelperError().number, 0);
-    EXPECT_TRUE(owner.template_text_found) << "the template's text was not in the dialog";
+    EXPECT_TRUE(owner.templateTextFound) << "the template's text was not in the dialog";
 
     dialog.cdFreeLibrary();
     EXPECT_EQ(dialog.hInstance, nullptr);
@@ -191,7 +191,7 @@ TEST(DialogTemplatesWin, WithoutAnInstanceTheTemplateFlagGoesAndTheDialogStillOp
     dialog.flags = 0x40;
     EXPECT_FALSE(dialog.ShowSave());  // cancelled by the owner, not refused by the platform
     EXPECT_EQ(LastHelperError().number, 0);
-    EXPECT_FALSE(owner.template_text_found);
+    EXPECT_FALSE(owner.templateTextFound);
     EXPECT_EQ(dialog.flags & 0x40, 0);
 }
 

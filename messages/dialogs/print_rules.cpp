@@ -23,16 +23,16 @@ std::string TextAt(std::span<const std::uint8_t> block, std::size_t offset) {
 
 }  // namespace
 
-std::int32_t KeepTemplateOnlyWithInstance(std::int32_t flags, std::int32_t template_flag,
+std::int32_t KeepTemplateOnlyWithInstance(std::int32_t flags, std::int32_t templateFlag,
                                           std::intptr_t instance) {
-    return instance > 0 ? flags : flags & ~template_flag;
+    return instance > 0 ? flags : flags & ~templateFlag;
 }
 
-std::int32_t PrintRecordFlags(std::int32_t flags, bool hook_requested, std::intptr_t instance) {
+std::int32_t PrintRecordFlags(std::int32_t flags, bool hookRequested, std::intptr_t instance) {
     using namespace print_flags;
     flags &= ~(kEnablePrintHook | kEnableSetupHook | kEnablePrintTemplateHandle |
                kEnableSetupTemplateHandle | kReturnDc | kReturnIc);
-    if (hook_requested) {
+    if (hookRequested) {
         // The setup dialog calls its own hook.
         flags |= (flags & kPrintSetup) ? kEnableSetupHook : kEnablePrintHook;
     }
@@ -40,28 +40,28 @@ std::int32_t PrintRecordFlags(std::int32_t flags, bool hook_requested, std::intp
     return KeepTemplateOnlyWithInstance(flags, kEnableSetupTemplate, instance);
 }
 
-std::int32_t PageSetupRecordFlags(std::int32_t flags, bool hook_requested, std::intptr_t instance) {
+std::int32_t PageSetupRecordFlags(std::int32_t flags, bool hookRequested, std::intptr_t instance) {
     using namespace page_setup_flags;
     flags &= ~(kEnableHook | kEnablePaintHook | kEnableTemplateHandle);
-    if (hook_requested) {
+    if (hookRequested) {
         flags |= kEnableHook;
     }
     return KeepTemplateOnlyWithInstance(flags, kEnableTemplate, instance);
 }
 
-std::int32_t ColourRecordFlags(std::int32_t flags, bool hook_requested, std::intptr_t instance) {
+std::int32_t ColourRecordFlags(std::int32_t flags, bool hookRequested, std::intptr_t instance) {
     using namespace colour_flags;
     flags &= ~(kEnableHook | kEnableTemplateHandle);
     flags |= kRgbInit;
-    if (hook_requested) {
+    if (hookRequested) {
         flags |= kEnableHook;
     }
     return KeepTemplateOnlyWithInstance(flags, kEnableTemplate, instance);
 }
 
-std::int32_t WithoutWorkerHook(std::int32_t record_flags, std::int32_t hook_flag,
-                               bool hook_requested) {
-    return hook_requested ? record_flags & ~hook_flag : record_flags;
+std::int32_t WithoutWorkerHook(std::int32_t recordFlags, std::int32_t hookFlag,
+                               bool hookRequested) {
+    return hookRequested ? recordFlags & ~hookFlag : recordFlags;
 }
 
 std::uint16_t RecordPageNumber(std::int32_t value) noexcept {

@@ -41,9 +41,9 @@ inline constexpr std::int32_t kEnableTemplate = 0x20;
 inline constexpr std::int32_t kEnableTemplateHandle = 0x40;
 }  // namespace colour_flags
 
-/// `template_flag` stays only with a module instance above 0: without one the dialog library
+/// `templateFlag` stays only with a module instance above 0: without one the dialog library
 /// has nowhere to load the template from and refuses the whole dialog.
-std::int32_t KeepTemplateOnlyWithInstance(std::int32_t flags, std::int32_t template_flag,
+std::int32_t KeepTemplateOnlyWithInstance(std::int32_t flags, std::int32_t templateFlag,
                                           std::intptr_t instance);
 
 /// The flags of the print record. The caller's hook and template-handle bits never pass (the
@@ -51,18 +51,17 @@ std::int32_t KeepTemplateOnlyWithInstance(std::int32_t flags, std::int32_t templ
 /// the print hook (the setup hook for the setup dialog); the template flags stay only with an
 /// instance above 0. The device context is never asked for: nothing here draws on the printer, and
 /// a context would leak.
-std::int32_t PrintRecordFlags(std::int32_t flags, bool hook_requested, std::intptr_t instance);
+std::int32_t PrintRecordFlags(std::int32_t flags, bool hookRequested, std::intptr_t instance);
 
 /// The flags of the page-setup record, by the same rules as the print record.
-std::int32_t PageSetupRecordFlags(std::int32_t flags, bool hook_requested, std::intptr_t instance);
+std::int32_t PageSetupRecordFlags(std::int32_t flags, bool hookRequested, std::intptr_t instance);
 
 /// The flags of the colour record: the colour always initialises the dialog.
-std::int32_t ColourRecordFlags(std::int32_t flags, bool hook_requested, std::intptr_t instance);
+std::int32_t ColourRecordFlags(std::int32_t flags, bool hookRequested, std::intptr_t instance);
 
 /// The flags the caller reads back: the record's flags without the bits the worker added for
 /// its own hook.
-std::int32_t WithoutWorkerHook(std::int32_t record_flags, std::int32_t hook_flag,
-                               bool hook_requested);
+std::int32_t WithoutWorkerHook(std::int32_t recordFlags, std::int32_t hookFlag, bool hookRequested);
 
 /// A page number or limit as the print record holds it: 0 to 65535.
 std::uint16_t RecordPageNumber(std::int32_t value) noexcept;
@@ -74,7 +73,7 @@ std::uint16_t RecordCopies(std::int32_t copies) noexcept;
 struct DeviceNames {
     std::string driver;
     std::string device;
-    std::string output_port;
+    std::string outputPort;
 };
 
 /// Reads a device-names block: four 16-bit offsets (in characters from the block's start) of

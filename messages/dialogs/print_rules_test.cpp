@@ -80,7 +80,7 @@ TEST(DeviceNames, ReadsDriverPrinterAndPort) {
     const DeviceNames names = ReadDeviceNames(block);
     EXPECT_EQ(names.driver, "winspool");
     EXPECT_EQ(names.device, "Caf\xE9 Laser 2nd Floor");
-    EXPECT_EQ(names.output_port, "LPT1:");
+    EXPECT_EQ(names.outputPort, "LPT1:");
 }
 
 TEST(DeviceNames, OffsetsOutsideTheBlockGiveEmptyTexts) {
@@ -90,7 +90,7 @@ TEST(DeviceNames, OffsetsOutsideTheBlockGiveEmptyTexts) {
     const DeviceNames names = ReadDeviceNames(block);
     EXPECT_EQ(names.driver, "winspool");
     EXPECT_EQ(names.device, "");
-    EXPECT_EQ(names.output_port, "");
+    EXPECT_EQ(names.outputPort, "");
     EXPECT_EQ(ReadDeviceNames(std::span<const std::uint8_t>(block.data(), 5)).driver, "");
 }
 

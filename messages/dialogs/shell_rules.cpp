@@ -13,8 +13,8 @@ constexpr std::int32_t kShowHidden = 0;
 // The automation object-error base plus 1048: failures the table names no number for.
 constexpr std::int64_t kDefaultErrorBase = 0x80040418;
 
-bool StartsWithNoCase(std::string_view text, std::string_view lower_prefix) {
-    return AnsiLower(text.substr(0, lower_prefix.size())) == lower_prefix;
+bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
+    return AnsiLower(text.substr(0, lowerPrefix.size())) == lowerPrefix;
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ std::optional<std::int32_t> Launch(ShellService& shell, std::uintptr_t owner,
     return static_cast<std::int32_t>(shell.Execute(request));
 }
 
-bool ShellEx(ShellService& shell, std::string_view application_title, const std::string& file,
+bool ShellEx(ShellService& shell, std::string_view applicationTitle, const std::string& file,
              std::int32_t show, const std::string& parameters, const std::string& directory,
              const std::string& verb, std::uintptr_t owner, HelperError& record) {
     record.Clear();
@@ -108,7 +108,7 @@ bool ShellEx(ShellService& shell, std::string_view application_title, const std:
     }
     const ShellFailure failure = ShellFailureFor(answer);
     record.Raise(failure.number,
-                 std::string(application_title) + std::string(helper_texts::kShellSourceSuffix),
+                 std::string(applicationTitle) + std::string(helper_texts::kShellSourceSuffix),
                  failure.message);
     return false;
 }

@@ -48,8 +48,8 @@ std::optional<std::int32_t> Launch(ShellService& shell, std::uintptr_t owner,
                                    std::string_view target, std::int32_t kind);
 
 /// Runs the shell's execute operation. Answers True on success; on failure answers False and
-/// leaves the translated error in `record` (source: `application_title` + ".GShell").
-bool ShellEx(ShellService& shell, std::string_view application_title, const std::string& file,
+/// leaves the translated error in `record` (source: `applicationTitle` + ".GShell").
+bool ShellEx(ShellService& shell, std::string_view applicationTitle, const std::string& file,
              std::int32_t show, const std::string& parameters, const std::string& directory,
              const std::string& verb, std::uintptr_t owner, HelperError& record);
 

@@ -47,9 +47,6 @@ struct ScreenServices {
     std::string executableName;
 };
 
-/// The system's text for an error code, without its trailing line break.
-std::string GetApiErrorText(DWORD code);
-
 class clsScreen {
     struct Key {
         explicit Key() = default;
@@ -230,6 +227,8 @@ class clsScreen {
     ScreenResult<std::string> DeviceText(const std::vector<std::string>& list, std::int32_t index,
                                          std::string_view member) const;
     void ForgetReplacedCursor(HCURSOR previous);
+    // Puts the arrow back as the class cursor wherever one of ours is still in use.
+    void PutBackClassCursors();
     /// Raises a failed step with its source (nothing when it left no error code); answers
     /// whether the step failed.
     bool RaiseStep(const SurfaceOutcome& outcome, std::string_view drawSource,

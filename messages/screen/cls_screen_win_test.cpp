@@ -13,6 +13,7 @@
 #include "cls_screen.h"
 #include "resolution_results_test.h"
 #include "screen_rules.h"
+#include "win/api_error_text.h"
 
 namespace murmurex {
 namespace {
@@ -220,7 +221,7 @@ TEST(ScreenConstruction, MissingDesktopWindowShowsTheCriticalBoxAndFails) {
     EXPECT_EQ(recorder.shown[0].icon, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(raised.number, ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_EQ(raised.source, Source("RefreshDisplayInfo(WindowFromDC)"));
-    EXPECT_EQ(raised.description, GetApiErrorText(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(raised.description, win::GetApiErrorText(ERROR_INVALID_WINDOW_HANDLE));
     EXPECT_FALSE(raised.description.empty());
 
     // With no error code left by the platform the object is still refused, not half made.

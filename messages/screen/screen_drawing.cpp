@@ -6,6 +6,7 @@
 
 #include "pie_points.h"
 #include "portable/round_half_even.h"
+#include "portable/twips.h"
 #include "screen_texts.h"
 
 namespace murmurex {
@@ -39,12 +40,15 @@ std::string_view HelperStepSource(SurfaceStep step) {
 
 namespace {
 
-// A picture's size in 0.01 mm as whole pixels: through twips, as the screen measures them.
+constexpr double kHimetricPerInch = 2540.0;
+
+// A picture's size in 0.01 mm as whole pixels, through twips. Divided by the screen object's
+// measured twips per pixel, not converted at a DPI: that is what the drawing members promise.
 std::int32_t HimetricToPixels(std::int32_t himetric, float twipsPerPixel) {
     if (twipsPerPixel <= 0) {
         return 0;
     }
-    const double twips = static_cast<double>(himetric) * 1440.0 / 2540.0;
+    const double twips = static_cast<double>(himetric) * kTwipsPerInch / kHimetricPerInch;
     return RoundHalfEven(twips / twipsPerPixel);
 }
 

@@ -5,7 +5,7 @@
 namespace murmurex {
 namespace {
 
-// 1440 twips per inch over 25.4 mm per inch.
+// Twips per inch over 25.4 mm per inch, to the one decimal the screen's measure is defined by.
 constexpr double kTwipsPerMillimetre = 56.7;
 
 constexpr std::array<ScreenSize, 7> kResolutions = {{
@@ -120,14 +120,6 @@ bool IsMouseIconFile(std::string_view path) noexcept {
 bool IsCursorFile(std::string_view path) noexcept {
     const std::string tail = LastFourUpper(path);
     return tail == ".CUR" || tail == ".ANI";
-}
-
-std::string TrimApiErrorText(std::string_view raw) {
-    std::string_view text = raw.substr(0, raw.find('\0'));
-    if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n") {
-        text.remove_suffix(2);
-    }
-    return std::string(text);
 }
 
 std::string ExecutableNameFromPath(std::string_view modulePath) {

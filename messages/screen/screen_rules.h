@@ -79,9 +79,6 @@ inline constexpr std::array<std::int32_t, 15> kSystemCursorOrder = {
 /// The answer for a class cursor that is none of the system cursors.
 inline constexpr std::int32_t kCustomCursor = 1;
 
-/// A system error text cut at its first NUL, without a trailing CR LF.
-std::string TrimApiErrorText(std::string_view raw);
-
 /// The program's name from its module path: no folders, no extension.
 std::string ExecutableNameFromPath(std::string_view modulePath);
 

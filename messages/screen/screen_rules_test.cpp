@@ -93,12 +93,7 @@ TEST(ScreenErrors, NumberZeroRaisesNothing) {
     EXPECT_EQ(error.description, "The handle is invalid.");
 }
 
-TEST(ScreenErrors, ApiTextAndExecutableName) {
-    EXPECT_EQ(TrimApiErrorText("Access is denied.\r\n"), "Access is denied.");
-    EXPECT_EQ(TrimApiErrorText(std::string_view("Bad.\r\n\0junk\r\n", 13)), "Bad.");
-    EXPECT_EQ(TrimApiErrorText("Two lines.\r\nSecond.\r\n"), "Two lines.\r\nSecond.");
-    EXPECT_EQ(TrimApiErrorText("Only a feed.\n"), "Only a feed.\n");
-
+TEST(ScreenErrors, ExecutableNameFromItsPath) {
     EXPECT_EQ(ExecutableNameFromPath("C:\\Program Files\\Murmurex\\Messages.exe"), "Messages");
     EXPECT_EQ(ExecutableNameFromPath("C:\\tools.v2\\Messages"), "Messages");
     EXPECT_EQ(ExecutableNameFromPath("/opt/app/archive.tar.gz"), "archive.tar");

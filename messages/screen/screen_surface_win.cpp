@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cls_screen_win.h"
+#include "win/api_error_text.h"
 
 namespace murmurex {
 namespace {
@@ -27,12 +27,12 @@ constexpr DWORD kMaxPictureFileBytes = 256u * 1024u * 1024u;
 SurfaceOutcome LastError(SurfaceStep step) {
     const DWORD code = ::GetLastError();
     return SurfaceOutcome::Failure(step, static_cast<std::int32_t>(code),
-                                   code != 0 ? GetApiErrorText(code) : std::string());
+                                   code != 0 ? win::GetApiErrorText(code) : std::string());
 }
 
 SurfaceOutcome ResultFailure(SurfaceStep step, HRESULT result) {
     return SurfaceOutcome::Failure(step, static_cast<std::int32_t>(result),
-                                   GetApiErrorText(static_cast<DWORD>(result)));
+                                   win::GetApiErrorText(static_cast<DWORD>(result)));
 }
 
 RECT ToRect(const ScreenBox& box) {
@@ -209,7 +209,7 @@ SurfaceOutcome GdiScreenContext::DrawPicture(const ScreenPicture& picture, Scree
     const auto* com = dynamic_cast<const ComPicture*>(&picture);
     if (com == nullptr) {
         return SurfaceOutcome::Failure(SurfaceStep::Draw, ERROR_INVALID_HANDLE,
-                                       GetApiErrorText(ERROR_INVALID_HANDLE));
+                                       win::GetApiErrorText(ERROR_INVALID_HANDLE));
     }
     ::SetLastError(0);
     win::UniqueOwnedDc memory(::CreateCompatibleDC(dc_.get()));
@@ -230,7 +230,7 @@ SurfaceOutcome GdiScreenContext::DrawPicture(const ScreenPicture& picture, Scree
         BITMAP description{};
         if (::GetObjectA(bitmap, sizeof description, &description) == 0) {
             return SurfaceOutcome::Failure(SurfaceStep::Draw, ERROR_INVALID_HANDLE,
-                                           GetApiErrorText(ERROR_INVALID_HANDLE));
+                                           win::GetApiErrorText(ERROR_INVALID_HANDLE));
         }
         sourceWidth = description.bmWidth;
         sourceHeight = description.bmHeight;
@@ -334,7 +334,7 @@ SurfaceOutcome ApplyStyle(HDC dc, const DrawingStyle& style, DcSelections& selec
 SurfaceOutcome ApplyFont(HDC dc, const FontFields& font, DcSelections& selections) {
     if (HoldsNul(font.name)) {
         return SurfaceOutcome::Failure(SurfaceStep::CreateFont, ERROR_INVALID_PARAMETER,
-                                       GetApiErrorText(ERROR_INVALID_PARAMETER));
+                                       win::GetApiErrorText(ERROR_INVALID_PARAMETER));
     }
     const int height = -::MulDiv(font.size, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
     ::SetLastError(0);
@@ -398,7 +398,7 @@ bool GdiScreenSurface::FileExists(std::string_view path) {
 SurfaceOutcome GdiScreenSurface::LoadPicture(std::string_view path, PictureObject& picture) {
     if (HoldsNul(path)) {
         return SurfaceOutcome::Failure(SurfaceStep::LoadPicture, ERROR_INVALID_NAME,
-                                       GetApiErrorText(ERROR_INVALID_NAME));
+                                       win::GetApiErrorText(ERROR_INVALID_NAME));
     }
     ::SetLastError(0);
     win::UniqueFile file(::CreateFileA(std::string(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -412,7 +412,7 @@ SurfaceOutcome GdiScreenSurface::LoadPicture(std::string_view path, PictureObjec
     }
     if (size.QuadPart <= 0 || size.QuadPart > kMaxPictureFileBytes) {
         return SurfaceOutcome::Failure(SurfaceStep::LoadPicture, ERROR_INVALID_DATA,
-                                       GetApiErrorText(ERROR_INVALID_DATA));
+                                       win::GetApiErrorText(ERROR_INVALID_DATA));
     }
     const auto bytes = static_cast<DWORD>(size.QuadPart);
     win::UniqueHandle<GlobalMemoryTraits> memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
