@@ -203,13 +203,13 @@ void MessageLabel::Paint(HDC dc) const {
 frmMessage::frmMessage(Key) {}
 
 frmMessage::~frmMessage() {
-    if (window_) {
-        // The window may outlive this object by a few messages while it is destroyed.
-        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+    if (hWnd() != nullptr) {
+        // Its teardown messages need nothing of this object; the screen goes after the window.
+        ::SetWindowLongPtrW(hWnd(), GWLP_USERDATA, 0);
     }
     TimerFrequency.SetEnabled(false);
     TimerDisplayLength.SetEnabled(false);
-    window_.reset();
+    DestroyOwnedWindow();
     screen_.reset();  // Unload: the screen object goes with the window
 }
 
@@ -242,20 +242,20 @@ std::unique_ptr<frmMessage> frmMessage::Create(HINSTANCE instance) {
 
 void frmMessage::Load() {
     {
-        const auto dc = win::GetWindowDcOwned(window_.get());
+        const auto dc = win::GetWindowDcOwned(hWnd());
         dpiX_ = ::GetDeviceCaps(dc.get(), LOGPIXELSX);
         dpiY_ = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
     }
-    ::GetWindowRect(window_.get(), &geometry_);
+    ::GetWindowRect(hWnd(), &geometry_);
     geometry_.right = geometry_.left + TwipsToPixels(kInitialClientSize, dpiX_);
     geometry_.bottom = geometry_.top + TwipsToPixels(kInitialClientSize, dpiY_);
     geometryPending_ = true;
     ApplyGeometry();
-    lblMessage.Attach(window_.get(), dpiX_, dpiY_);
+    lblMessage.Attach(hWnd(), dpiX_, dpiY_);
 
     screen_ = clsScreen::Create();
     cycle_.Load(SecondsSinceMidnight());
-    modTransparent::MakeTransparent(window_.get(), kColourKey);
+    modTransparent::MakeTransparent(hWnd(), kColourKey);
     if (screen_) {
         cycle_.SetScreenSize(screen_->Width(), screen_->Height());
     } else {
@@ -267,16 +267,16 @@ void frmMessage::Load() {
 
 void frmMessage::Show() {
     ApplyGeometry();
-    ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
+    ::ShowWindow(hWnd(), SW_SHOWNOACTIVATE);
 }
 
 bool frmMessage::Visible() const noexcept {
-    return ::IsWindowVisible(window_.get()) != FALSE;
+    return ::IsWindowVisible(hWnd()) != FALSE;
 }
 
 void frmMessage::SetVisible(bool visible) {
     ApplyGeometry();
-    ::ShowWindow(window_.get(), visible ? SW_SHOWNOACTIVATE : SW_HIDE);
+    ::ShowWindow(hWnd(), visible ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
 void frmMessage::ApplyGeometry() {
@@ -288,7 +288,7 @@ void frmMessage::ApplyGeometry() {
     // window's surface, which a move alone does not.
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
     RECT current{};
-    if (::GetWindowRect(window_.get(), &current)) {
+    if (::GetWindowRect(hWnd(), &current)) {
         if (current.left == geometry_.left && current.top == geometry_.top) {
             flags |= SWP_NOMOVE;
         }
@@ -303,8 +303,8 @@ void frmMessage::ApplyGeometry() {
     // The old pixels are worthless (the whole window is repainted), and a redraw or erase
     // here would only be repeated: the step's repaint draws the window once, in its new place.
     flags |= SWP_NOCOPYBITS | SWP_NOREDRAW | SWP_DEFERERASE;
-    ::SetWindowPos(window_.get(), nullptr, geometry_.left, geometry_.top,
-                   geometry_.right - geometry_.left, geometry_.bottom - geometry_.top, flags);
+    ::SetWindowPos(hWnd(), nullptr, geometry_.left, geometry_.top, geometry_.right - geometry_.left,
+                   geometry_.bottom - geometry_.top, flags);
 }
 
 void frmMessage::SetLabelVisible(bool visible) {
@@ -339,25 +339,24 @@ void frmMessage::SetWindowTop(float twips) {
 void frmMessage::MakeTopmost() {
     // Already topmost and first in the z-order: the call would change nothing, and under
     // Wine even an empty SetWindowPos costs milliseconds of the flash.
-    const bool topmost = (::GetWindowLongA(window_.get(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    if (topmost && ::GetWindow(window_.get(), GW_HWNDPREV) == nullptr) {
+    const bool topmost = (::GetWindowLongA(hWnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (topmost && ::GetWindow(hWnd(), GW_HWNDPREV) == nullptr) {
         return;
     }
     // Never activates: the user's keystrokes stay where they were going. A failure is ignored.
-    ::SetWindowPos(window_.get(), HWND_TOPMOST, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void frmMessage::Repaint() {
     ApplyGeometry();
-    ::InvalidateRect(window_.get(), nullptr, FALSE);
-    ::UpdateWindow(window_.get());
+    ::InvalidateRect(hWnd(), nullptr, FALSE);
+    ::UpdateWindow(hWnd());
 }
 
 void frmMessage::Paint() {
-    win::PaintGuard paint(window_.get());
+    win::PaintGuard paint(hWnd());
     RECT client{};
-    ::GetClientRect(window_.get(), &client);
+    ::GetClientRect(hWnd(), &client);
     // Pure white is the key: the whole background becomes see-through.
     ::SetBkColor(paint.dc(), static_cast<COLORREF>(kColourKey));
     ::ExtTextOutA(paint.dc(), 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
@@ -372,9 +371,6 @@ void frmMessage::Paint() {
 
 LRESULT frmMessage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_NCCREATE:
-            window_.reset(window);  // owned from the first message the creation sends
-            break;
         case kTimerMessage:
             if (wParam == kFrequencyTimerId) {
                 TimerFrequency.Dispatch(lParam, [this] { cycle_.TimerFrequency_Timer(); });
@@ -392,8 +388,7 @@ LRESULT frmMessage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_CLOSE:
             return 0;  // the settings window decides when this window goes
         case WM_NCDESTROY:
-            // Destroyed from outside: forget the handle rather than destroy it twice.
-            window_.release();
+            // Destroyed from outside: no timer may post to a window that is gone.
             TimerFrequency.SetEnabled(false);
             TimerDisplayLength.SetEnabled(false);
             break;

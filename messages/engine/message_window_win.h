@@ -19,6 +19,7 @@
 #include "message_cycle.h"
 #include "portable/twips.h"
 #include "settings_store.h"
+#include "win/owned_window.h"
 #include "win/unique_handle.h"
 #include "window_timers_win.h"
 
@@ -92,7 +93,10 @@ class MessageLabel {
     std::function<void(bool)> visibilityListener_;
 };
 
-class frmMessage final : private MessageView, private CycleTimers, private ScreenForm {
+class frmMessage final : public win::OwnedWindow,
+                         private MessageView,
+                         private CycleTimers,
+                         private ScreenForm {
     struct Key {
         explicit Key() = default;
     };
@@ -123,7 +127,6 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     bool Visible() const noexcept;
     void SetVisible(bool visible);
 
-    HWND hWnd() const noexcept { return window_.get(); }
     /// The cycle itself, for callers that step it directly.
     MessageCycle& Cycle() noexcept { return cycle_; }
     /// Told each time a paint puts the label on the screen (true) or takes it off; for
@@ -179,7 +182,7 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     }
 
     // ScreenForm
-    HWND FormWindow() const override { return window_.get(); }
+    HWND FormWindow() const override { return hWnd(); }
 
     UniformRandom random_;
     MessageCycle cycle_{*this, *this, random_};
@@ -192,7 +195,6 @@ class frmMessage final : private MessageView, private CycleTimers, private Scree
     bool labelOnScreen_ = false;
     std::function<void(bool)> paintListener_;
     FormRegistration registration_{*this};
-    win::UniqueWindow window_;
 };
 
 }  // namespace murmurex

@@ -189,8 +189,8 @@ void frmSettings::FocusPhraseBox() {
 
 MessageAnswer frmSettings::ShowMessage(std::string_view text, MessageKind kind) {
     const std::wstring title = WideFromAnsi(shell_texts::kAppTitle);
-    const int answer = ::MessageBoxW(window_.get(), WideFromAnsi(text).c_str(), title.c_str(),
-                                     MessageBoxFlags(kind));
+    const int answer =
+        ::MessageBoxW(hWnd(), WideFromAnsi(text).c_str(), title.c_str(), MessageBoxFlags(kind));
     switch (answer) {
         case IDYES:
             return MessageAnswer::Yes;

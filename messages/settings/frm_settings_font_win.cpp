@@ -10,7 +10,7 @@
 namespace murmurex {
 
 void frmSettings::cmdEditFont_Click() {
-    Dialog.hwnd = window_.get();
+    Dialog.hwnd = hWnd();
     Dialog.flags = 1;  // screen fonts only
     Dialog.FontSize(RoundHalfEven(previewFont_.Size));
     Dialog.FontName(previewFont_.Name);
@@ -31,7 +31,7 @@ void frmSettings::cmdEditFont_Click() {
 
     settings_.FontChosen(Dialog.FontName(), Dialog.FontSize(), Dialog.FontBold(),
                          Dialog.FontItalic());
-    ::InvalidateRect(window_.get(), nullptr, TRUE);
+    ::InvalidateRect(hWnd(), nullptr, TRUE);
 }
 
 }  // namespace murmurex

@@ -43,7 +43,7 @@ bool frmSettings::ReplacePendingDataFile() {
 }
 
 bool frmSettings::BuildTabStrip() {
-    tabMenu_ = TabMenuWindow::Create(window_.get(), 0, 0, PixelsX(settings_layout::kClientWidth),
+    tabMenu_ = TabMenuWindow::Create(hWnd(), 0, 0, PixelsX(settings_layout::kClientWidth),
                                      settings_window::kTabMenuId);
     if (!tabMenu_) {
         return false;
@@ -60,7 +60,7 @@ bool frmSettings::BuildTabStrip() {
 
 bool frmSettings::CreateTray() {
     tray_ = TrayIcon::Create();
-    trayOwner_ = std::make_unique<WindowTrayOwner>(window_.get());
+    trayOwner_ = std::make_unique<WindowTrayOwner>(hWnd());
     return tray_ != nullptr;
 }
 
@@ -107,7 +107,7 @@ bool frmSettings::SizeHelpBox() {
     }
     ::ShowWindow(rtfHelp_->hWnd(), SW_HIDE);
     RECT outer{};
-    ::GetWindowRect(window_.get(), &outer);
+    ::GetWindowRect(hWnd(), &outer);
     const int width = outer.right - outer.left - PixelsX(450);
     const int height = outer.bottom - outer.top - PixelsY(1700);
     ::SetWindowPos(rtfHelp_->hWnd(), nullptr, 0, 0, width, height,
@@ -135,11 +135,11 @@ bool frmSettings::ApplySettingsFile() {
 }
 
 void frmSettings::ShowFirstRunHint() {
-    ::ShowWindow(window_.get(), SW_SHOW);
-    ::UpdateWindow(window_.get());
+    ::ShowWindow(hWnd(), SW_SHOW);
+    ::UpdateWindow(hWnd());
     ProcessPendingMessages();
     const std::wstring title = WideFromAnsi(texts::kAppTitle);
-    ::MessageBoxW(window_.get(), WideFromAnsi(texts::kFirstRunHint).c_str(), title.c_str(),
+    ::MessageBoxW(hWnd(), WideFromAnsi(texts::kFirstRunHint).c_str(), title.c_str(),
                   MB_OK | MB_ICONINFORMATION);
 }
 
@@ -199,23 +199,23 @@ bool frmSettings::MessageTimerEnabled() const {
 // ---- ShellView: settings window and tray ---------------------------------------------------
 
 void frmSettings::SetSettingsVisible(bool visible) {
-    ::ShowWindow(window_.get(), visible ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(hWnd(), visible ? SW_SHOW : SW_HIDE);
 }
 
 bool frmSettings::SettingsVisible() const {
-    return ::IsWindowVisible(window_.get()) != FALSE;
+    return ::IsWindowVisible(hWnd()) != FALSE;
 }
 
 void frmSettings::BringSettingsToFront() {
-    ::SetWindowPos(window_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    ::SetForegroundWindow(window_.get());
-    ::SetFocus(window_.get());
+    ::SetWindowPos(hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(hWnd());
+    ::SetFocus(hWnd());
 }
 
 void frmSettings::SetWindowIcon(ShellIcon icon) {
     currentIcon_ = icon == ShellIcon::Running ? runningIcon_.get() : stoppedIcon_.get();
-    ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
-    ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
+    ::SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
+    ::SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
     if (trayOwner_) {
         trayOwner_->SetIcon(currentIcon_);
     }
@@ -268,12 +268,12 @@ TrayMenuChoice frmSettings::OpenTrayMenu(TrayMenuChecks checks) {
         (at.x - screen.left) < (screen.right - screen.left) / 2 ? TPM_LEFTALIGN : TPM_RIGHTALIGN;
     // Without the foreground the menu never closes when the user clicks elsewhere; the posted
     // null message lets the menu's loop end cleanly.
-    ::SetForegroundWindow(window_.get());
+    ::SetForegroundWindow(hWnd());
     menuOpen_ = true;
-    const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(mnuPopUp_, align, at.x, at.y, 0, window_.get(), nullptr));
+    const UINT chosen =
+        static_cast<UINT>(::TrackPopupMenu(mnuPopUp_, align, at.x, at.y, 0, hWnd(), nullptr));
     menuOpen_ = false;
-    ::PostMessageW(window_.get(), WM_NULL, 0, 0);
+    ::PostMessageW(hWnd(), WM_NULL, 0, 0);
     switch (chosen) {
         case kMenuSettings:
             return TrayMenuChoice::Settings;
@@ -291,7 +291,7 @@ TrayMenuChoice frmSettings::OpenTrayMenu(TrayMenuChecks checks) {
 void frmSettings::SetMessagePageVisible(bool visible) {
     const int show = visible ? SW_SHOW : SW_HIDE;
     messagePageVisible_ = visible;
-    ::InvalidateRect(window_.get(), nullptr, TRUE);
+    ::InvalidateRect(hWnd(), nullptr, TRUE);
     for (HWND control :
          {Label1_, Label2_, txtEditWord_, txtEditCat_, lblDuration_, lblFrequency_, Picture1_}) {
         ::ShowWindow(control, show);
@@ -342,7 +342,7 @@ void frmSettings::ShowPage(SettingsPage page) {
 
 bool frmSettings::AskExitQuestion() {
     const std::wstring title = WideFromAnsi(texts::kAppTitle);
-    return ::MessageBoxW(window_.get(), WideFromAnsi(texts::kExitQuestion).c_str(), title.c_str(),
+    return ::MessageBoxW(hWnd(), WideFromAnsi(texts::kExitQuestion).c_str(), title.c_str(),
                          MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

@@ -84,7 +84,7 @@ std::unique_ptr<frmSettings> frmSettings::Create(HINSTANCE instance, const std::
     }
     form->CreateControls();
     form->shell_.Form_Load(commandLine);
-    ::SetTimer(form->window_.get(), kWatchdogTimer, kWatchdogMs, nullptr);
+    ::SetTimer(form->hWnd(), kWatchdogTimer, kWatchdogMs, nullptr);
     return form;
 }
 
@@ -97,9 +97,12 @@ frmSettings::frmSettings(Key, std::filesystem::path appPath)
       }) {}
 
 frmSettings::~frmSettings() {
-    if (window_) {
-        ::KillTimer(window_.get(), kWatchdogTimer);
+    if (hWnd() != nullptr) {
+        ::KillTimer(hWnd(), kWatchdogTimer);
     }
+    // Destroyed while every member is still whole: the controls' notifications of the teardown
+    // reach a complete object, and the controls' wrappers find their windows already gone.
+    DestroyOwnedWindow();
 }
 
 bool frmSettings::CreateWindowOnScreen(HINSTANCE instance) {
@@ -146,7 +149,7 @@ HWND frmSettings::MakeStatic(int id, TwipsRect twips, const char* text, DWORD st
     const RECT at = Pixels(twips);
     const std::wstring wide = WideFromAnsi(text);
     HWND control =
-        CreateChildControl(window_.get(), id, at, L"STATIC", WS_VISIBLE | style, 0, wide.c_str());
+        CreateChildControl(hWnd(), id, at, L"STATIC", WS_VISIBLE | style, 0, wide.c_str());
     if (control != nullptr && labelFont_) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
     }
@@ -155,7 +158,7 @@ HWND frmSettings::MakeStatic(int id, TwipsRect twips, const char* text, DWORD st
 
 HWND frmSettings::MakeEditBox(int id, TwipsRect twips, const char* tip) {
     const RECT at = Pixels(twips);
-    HWND edit = CreateChildControl(window_.get(), id, at, L"EDIT",
+    HWND edit = CreateChildControl(hWnd(), id, at, L"EDIT",
                                    WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
     AddTip(edit, tip);
@@ -165,7 +168,7 @@ HWND frmSettings::MakeEditBox(int id, TwipsRect twips, const char* tip) {
 std::unique_ptr<StyledButtonWindow> frmSettings::MakeButton(int id, TwipsRect twips,
                                                             const char* name, const char* caption,
                                                             std::function<void()> click) {
-    auto button = StyledButtonWindow::Create(window_.get(), id, Pixels(twips), name);
+    auto button = StyledButtonWindow::Create(hWnd(), id, Pixels(twips), name);
     if (button) {
         button->Button().SetStyle(10);
         button->Button().SetCaption(caption);
@@ -182,7 +185,7 @@ void frmSettings::AddTip(HWND control, const char* tip) {
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = window_.get();
+    info.hwnd = hWnd();
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = text.data();
     ::SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
@@ -210,8 +213,8 @@ void frmSettings::CreateDesignFontsAndTips() {
 
     toolTip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.get(),
-                                     nullptr, ::GetModuleHandleW(nullptr), nullptr));
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr,
+                                     ::GetModuleHandleW(nullptr), nullptr));
     if (toolTip_) {
         ::SendMessageW(toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
     }
@@ -226,7 +229,7 @@ void frmSettings::CreateLabelsAndLists() {
     lblVersion_ = MakeStatic(kVersionId, kVersion, "", SS_CENTER);
     ::ShowWindow(lblVersion_, SW_HIDE);
 
-    const HWND window = window_.get();
+    const HWND window = hWnd();
     lstMessageCategories_ = CheckListView::Create(window, kCategoriesId, Pixels(kCategories));
     lstPhrases_ = CheckListView::Create(window, kPhrasesId, Pixels(kPhrases));
     if (lstMessageCategories_) {
@@ -262,7 +265,7 @@ void frmSettings::CreateButtons() {
 // The frames' contents; they come after the page's other controls, so they sit above their
 // frame.
 void frmSettings::CreateTimingAndFontFrames() {
-    const HWND window = window_.get();
+    const HWND window = hWnd();
     lblDuration_ = MakeStatic(kDurationLabelId, kDurationLabel,
                               DurationCaption(kWheelDesignValue).c_str(), SS_CENTER);
     lblFrequency_ = MakeStatic(kFrequencyLabelId, kFrequencyLabel,
@@ -292,24 +295,17 @@ void frmSettings::CreateStopButtonAndHelpBox() {
     // cmdStop: a plain button at the bottom edge, practically out of sight.
     const RECT at = Pixels(kStop);
     const std::wstring text = WideFromAnsi(texts::kStop);
-    cmdStop_ = CreateChildControl(window_.get(), kStopId, at, L"BUTTON",
+    cmdStop_ = CreateChildControl(hWnd(), kStopId, at, L"BUTTON",
                                   WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, text.c_str());
     AddTip(cmdStop_, texts::kTipStop);
 
-    rtfHelp_ = RichTextBox::Create(window_.get(), kHelpBoxId, Pixels(kHelpBox));
+    rtfHelp_ = RichTextBox::Create(hWnd(), kHelpBoxId, Pixels(kHelpBox));
 }
 
 // ---- window procedure ---------------------------------------------------------------------
 
 LRESULT frmSettings::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_NCCREATE:
-            window_.reset(window);
-            break;
-        case WM_NCDESTROY:
-            // The system destroys the window itself; the handle only has to be forgotten.
-            (void)window_.release();
-            break;
         case WM_MOUSEMOVE:
             // The tray icon's notifications: the mouse message over the icon in X.
             shell_.TrayNotification(GET_X_LPARAM(lParam));
@@ -415,13 +411,13 @@ void frmSettings::OnCommand(int id, int code) {
 void frmSettings::Form_Resize() {
     // The page background reaches the bottom whatever the window's height.
     RECT outer{};
-    ::GetWindowRect(window_.get(), &outer);
+    ::GetWindowRect(hWnd(), &outer);
     pageBackground_.bottom = pageBackground_.top + (outer.bottom - outer.top);
-    ::InvalidateRect(window_.get(), nullptr, TRUE);
+    ::InvalidateRect(hWnd(), nullptr, TRUE);
 }
 
 void frmSettings::Paint() {
-    win::PaintGuard paint(window_.get());
+    win::PaintGuard paint(hWnd());
     const HDC dc = paint.dc();
     ::FillRect(dc, &pageBackground_, background_.get());
     if (!messagePageVisible_) {
@@ -452,7 +448,7 @@ void frmSettings::Unload() {
         return;
     }
     ended_ = true;
-    ::KillTimer(window_.get(), kWatchdogTimer);
+    ::KillTimer(hWnd(), kWatchdogTimer);
     messageWindow_.reset();
     if (tray_ && trayOwner_) {
         // The icon goes first: a program that ended must not leave it behind.

@@ -28,6 +28,7 @@
 #include "tab_strip_win.h"
 #include "tray_win.h"
 #include "wheel_win.h"
+#include "win/owned_window.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
@@ -38,7 +39,8 @@ void ProcessPendingMessages();
 /// The settings window's class name, for tests that look it up.
 inline constexpr char kSettingsWindowClass[] = "MurmurexSettingsWindow";
 
-class frmSettings final : private ShellView,
+class frmSettings final : public win::OwnedWindow,
+                          private ShellView,
                           private SettingsVisibility,
                           private SettingsControls,
                           private LibraryPage {
@@ -57,7 +59,6 @@ class frmSettings final : private ShellView,
     frmSettings& operator=(const frmSettings&) = delete;
     ~frmSettings() override;
 
-    HWND hWnd() const noexcept { return window_.get(); }
     /// The message window, or null before it is created and after unload.
     frmMessage* MessageWindow() noexcept { return messageWindow_.get(); }
     /// True once the program has asked to end (the message loop stops).
@@ -202,8 +203,6 @@ class frmSettings final : private ShellView,
     win::UniqueIcon stoppedIcon_;  // imgSubliminal(1)
     HICON currentIcon_ = nullptr;
 
-    // Declared before the controls: their wrappers go first, while their parent still exists.
-    win::UniqueWindow window_;
     win::UniqueWindow toolTip_;
     win::UniqueMenu menuBar_;
     HMENU mnuPopUp_ = nullptr;
