@@ -1,0 +1,314 @@
+// The per-user MSI through a user's life: installed silently, the program started from its
+// Start-menu shortcut seeds its library, the user adds a phrase and a category, a newer MSI
+// replaces the program and keeps them, an older one is refused, and the uninstall takes the
+// program, shortcut and Run value while the user's files stay.
+
+#include <windows.h>
+// After windows.h, which they need.
+#include <msi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "com_ptr_win.h"
+#include "win/ui_test_support_win.h"
+#include "win/unique_handle.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using resmelder::com::ComPtr;
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValueName[] = L"Murmurex";
+constexpr char kMessageClass[] = "MurmurexMessageWindow";
+constexpr int kInstallFailure = 1603;
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+fs::path KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR raw = nullptr;
+    const HRESULT found = ::SHGetKnownFolderPath(id, 0, nullptr, &raw);
+    std::unique_ptr<wchar_t, decltype(&::CoTaskMemFree)> owned(raw, ::CoTaskMemFree);
+    return SUCCEEDED(found) ? fs::path(raw) : fs::path();
+}
+
+fs::path InstallFolder() {
+    return KnownFolder(FOLDERID_LocalAppData) / L"Programs" / L"Murmurex";
+}
+
+fs::path StartMenuShortcut() {
+    return KnownFolder(FOLDERID_Programs) / L"Murmurex.lnk";
+}
+
+fs::path WindowsPath(const wchar_t* path) {
+    return fs::path(path).make_preferred();
+}
+
+// msiexec with its log in a file; answers its exit code.
+DWORD RunMsiexec(const std::wstring& arguments, const fs::path& log) {
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring commandLine = L"\"" + (fs::path(system) / L"msiexec.exe").wstring() + L"\" " +
+                               arguments + L" /l*v \"" + log.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info)) {
+        return ::GetLastError();
+    }
+    win::UniqueKernelHandle process(info.hProcess);
+    win::UniqueKernelHandle thread(info.hThread);
+    if (::WaitForSingleObject(process.get(), 180000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), WAIT_TIMEOUT);
+        return WAIT_TIMEOUT;
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+// The installed products of the upgrade code, as Installed apps lists them.
+std::vector<std::wstring> InstalledProducts() {
+    std::vector<std::wstring> products;
+    wchar_t code[39] = {};
+    for (DWORD i = 0; ::MsiEnumRelatedProductsW(UPGRADE_CODE, 0, i, code) == ERROR_SUCCESS; ++i) {
+        products.emplace_back(code);
+    }
+    return products;
+}
+
+std::wstring ProductVersion(const std::wstring& product) {
+    wchar_t version[64] = {};
+    DWORD length = 64;
+    // The property name as a wide text: the header spells it in the build's character type.
+    ::MsiGetProductInfoW(product.c_str(), L"VersionString", version, &length);
+    return version;
+}
+
+std::optional<std::wstring> RunValue() {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValueName, RRF_RT_REG_SZ, nullptr, value,
+                       &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(value);
+}
+
+struct Shortcut {
+    fs::path target;
+    fs::path workingFolder;
+};
+
+// What the shell reads from the .lnk file when the user clicks it.
+std::optional<Shortcut> ReadShortcut(const fs::path& file) {
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> persist;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  link.PutVoid())) ||
+        FAILED(link.As(IID_IPersistFile, persist)) ||
+        FAILED(persist->Load(file.c_str(), STGM_READ))) {
+        return std::nullopt;
+    }
+    wchar_t target[MAX_PATH] = {};
+    wchar_t folder[MAX_PATH] = {};
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetWorkingDirectory(folder, MAX_PATH);
+    return Shortcut{target, folder};
+}
+
+bool SamePath(const fs::path& a, const fs::path& b) {
+    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+HWND FindMessageWindow(DWORD processId) {
+    struct Search {
+        DWORD process;
+        HWND found;
+    } search{processId, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            char name[64] = {};
+            ::GetClassNameA(window, name, sizeof name);
+            if (owner == wanted->process && std::string(name) == kMessageClass) {
+                wanted->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, double milliseconds) {
+    const double end = win::test::ElapsedMs() + milliseconds;
+    while (!condition()) {
+        if (win::test::ElapsedMs() >= end) {
+            return false;
+        }
+        ::Sleep(50);
+    }
+    return true;
+}
+
+class PackageMsi : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(WindowsPath(PACKAGE_MSI))) << "run package_contents first";
+        ASSERT_TRUE(fs::exists(WindowsPath(NEWER_MSI))) << "run package_msi_newer first";
+        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        log_ = fs::temp_directory_path() / L"murmurex msi test.log";
+        RemoveEveryTrace();
+    }
+    void TearDown() override {
+        if (HasFailure()) {
+            std::cout << "last msiexec log:\n" << ReadBytes(log_) << "\n";
+        }
+        RemoveEveryTrace();
+        ::CoUninitialize();
+    }
+
+    // Leaves the account as before: every Murmurex product removed, and whatever survived
+    // (the user's library, a Run value, the shortcut) deleted.
+    void RemoveEveryTrace() {
+        for (const std::wstring& product : InstalledProducts()) {
+            RunMsiexec(L"/x " + product + L" /qn", log_);
+        }
+        std::error_code ignored;
+        fs::remove_all(InstallFolder(), ignored);
+        fs::remove(StartMenuShortcut(), ignored);
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValueName);
+    }
+
+    DWORD Msiexec(const std::wstring& arguments) { return RunMsiexec(arguments, log_); }
+
+    // Starts the program as the shortcut does, waits until it has seeded its library and
+    // shows its message window, then closes it as the other program tests do.
+    void StartFromShortcutAndClose(const Shortcut& shortcut) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::wstring commandLine = L"\"" + shortcut.target.wstring() + L"\"";
+        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                     nullptr, shortcut.workingFolder.c_str(), &startup, &info));
+        win::UniqueKernelHandle process(info.hProcess);
+        win::UniqueKernelHandle thread(info.hThread);
+        HWND window = nullptr;
+        const bool started = WaitFor(
+            [&] { return (window = FindMessageWindow(info.dwProcessId)) != nullptr; }, 20000);
+        EXPECT_TRUE(started) << "the installed program showed no message window";
+        if (started) {
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(process.get(), 99);
+            ::WaitForSingleObject(process.get(), 5000);
+            ADD_FAILURE() << "the program did not end when closed";
+        }
+    }
+
+    fs::path log_;
+};
+
+TEST_F(PackageMsi, InstallRunUpgradeRefuseAnOlderOneAndUninstallKeepingTheUsersFiles) {
+    const fs::path folder = InstallFolder();
+    const fs::path sample = folder / L"Sample library";
+    const std::wstring package = L"\"" + WindowsPath(PACKAGE_MSI).wstring() + L"\"";
+    const std::wstring newer = L"\"" + WindowsPath(NEWER_MSI).wstring() + L"\"";
+
+    // Installed silently: the program, its pages and the sample copy; no library yet.
+    ASSERT_EQ(Msiexec(L"/i " + package + L" /qn"), 0u);
+    for (const wchar_t* name : {L"Messages.exe", L"Help.rtf", L"About.rtf", L"Sample library\\_._",
+                                L"Sample library\\__.__", L"Sample library\\Lists\\Calm.lst"}) {
+        EXPECT_TRUE(fs::is_regular_file(folder / name)) << fs::path(name).string();
+    }
+    EXPECT_FALSE(fs::exists(folder / L"Lists"));
+    EXPECT_FALSE(fs::exists(folder / L"_._"));
+    ASSERT_EQ(InstalledProducts().size(), 1u);
+    EXPECT_EQ(ProductVersion(InstalledProducts()[0]), PACKAGE_VERSION);
+    EXPECT_EQ(RunValue(), L"\"" + (folder / L"Messages.exe").wstring() + L"\"");
+    const std::optional<Shortcut> shortcut = ReadShortcut(StartMenuShortcut());
+    ASSERT_TRUE(shortcut) << "no Start-menu shortcut";
+    EXPECT_TRUE(SamePath(shortcut->target, folder / L"Messages.exe")) << shortcut->target;
+    EXPECT_TRUE(SamePath(shortcut->workingFolder, folder) ||
+                SamePath(shortcut->workingFolder, folder / L""))
+        << shortcut->workingFolder;
+
+    // The first start makes the user's library from the sample copy.
+    StartFromShortcutAndClose(*shortcut);
+    for (const wchar_t* name : {L"_._", L"__.__", L"Lists\\Calm.lst", L"Lists\\Sleep.lst"}) {
+        EXPECT_EQ(ReadBytes(folder / name), ReadBytes(sample / name)) << fs::path(name).string();
+        EXPECT_FALSE(ReadBytes(folder / name).empty()) << fs::path(name).string();
+    }
+
+    // The user adds a phrase and a category, as the program writes them (code page 1252).
+    const fs::path calm = folder / L"Lists" / L"Calm.lst";
+    const fs::path own = folder / L"Lists" / L"Mes id\u00e9es \u00e0 moi.lst";
+    WriteBytes(calm, ReadBytes(calm) + "\r\n1I keep my own pace, \xE0 mon rythme");
+    WriteBytes(own, "1Une phrase \xE0 moi\r\n0Pas encore");
+    const std::string calmBytes = ReadBytes(calm);
+    const std::string ownBytes = ReadBytes(own);
+
+    // The newer package replaces the older one and leaves the user's files as they are.
+    ASSERT_EQ(Msiexec(L"/i " + newer + L" /qn"), 0u);
+    ASSERT_EQ(InstalledProducts().size(), 1u) << "the older product was not removed";
+    EXPECT_EQ(ProductVersion(InstalledProducts()[0]), NEWER_VERSION);
+    EXPECT_TRUE(fs::is_regular_file(folder / L"Messages.exe"));
+    EXPECT_TRUE(RunValue().has_value());
+    EXPECT_EQ(ReadBytes(calm), calmBytes);
+    EXPECT_EQ(ReadBytes(own), ownBytes);
+
+    // Going back to the older package is refused, and the newer one stays.
+    EXPECT_EQ(Msiexec(L"/i " + package + L" /qn"), static_cast<DWORD>(kInstallFailure));
+    ASSERT_EQ(InstalledProducts().size(), 1u);
+    EXPECT_EQ(ProductVersion(InstalledProducts()[0]), NEWER_VERSION);
+
+    // Uninstalled as Installed apps does it: the program's own things go, the user's stay.
+    ASSERT_EQ(Msiexec(L"/x " + InstalledProducts()[0] + L" /qn"), 0u);
+    EXPECT_TRUE(InstalledProducts().empty());
+    EXPECT_FALSE(fs::exists(folder / L"Messages.exe"));
+    EXPECT_FALSE(fs::exists(folder / L"Help.rtf"));
+    EXPECT_FALSE(fs::exists(sample));
+    EXPECT_FALSE(fs::exists(StartMenuShortcut()));
+    EXPECT_FALSE(RunValue().has_value());
+    EXPECT_EQ(ReadBytes(calm), calmBytes);
+    EXPECT_EQ(ReadBytes(own), ownBytes);
+    EXPECT_TRUE(fs::is_regular_file(folder / L"_._"));
+    EXPECT_TRUE(fs::is_regular_file(folder / L"__.__"));
+}
+
+TEST_F(PackageMsi, WithAutostartZeroNothingStartsAtSignIn) {
+    const std::wstring package = L"\"" + WindowsPath(PACKAGE_MSI).wstring() + L"\"";
+    ASSERT_EQ(Msiexec(L"/i " + package + L" /qn AUTOSTART=0"), 0u);
+    EXPECT_TRUE(fs::is_regular_file(InstallFolder() / L"Messages.exe"));
+    EXPECT_FALSE(RunValue().has_value());
+    ASSERT_EQ(InstalledProducts().size(), 1u);
+    EXPECT_TRUE(fs::exists(StartMenuShortcut()));
+    EXPECT_EQ(Msiexec(L"/x " + InstalledProducts()[0] + L" /qn"), 0u);
+    EXPECT_FALSE(fs::exists(InstallFolder() / L"Messages.exe"));
+}
+
+}  // namespace
