@@ -5,7 +5,8 @@ check_msi.py MSI VERSION UPGRADE_CODE SAMPLE_DIR PROGRAM_DIR
 
 The tables must say: per-user (ALLUSERS=2, MSIINSTALLPERUSER=1), the product version and
 upgrade code, the Run value only when AUTOSTART is 1, the Start-menu shortcut, the major
-upgrade with its refusal of an older version, and no file of the user's library among the
+upgrade with its refusal of an older version, the program started at the end of an
+interactive install only, and no file of the user's library among the
 package's files (the package installs only the sample copy). The files it carries are those
 of SAMPLE_DIR and PROGRAM_DIR (the unpacked ZIP), byte for byte.
 """
@@ -112,8 +113,25 @@ def check_upgrades(msi, version, upgrade_code, properties):
               f"no refusal of an older version: {conditions}")
     secure = properties.get("SecureCustomProperties", "").split(";")
     check(all(row["ActionProperty"] in secure for row in rows), "upgrade properties not secure")
-    sequence = {row["Action"] for row in table(msi, "InstallExecuteSequence")}
-    check("RemoveExistingProducts" in sequence, "the older product is never removed")
+    sequence = {row["Action"]: row for row in table(msi, "InstallExecuteSequence")}
+
+    def step(action):
+        return int(sequence[action]["Sequence"]) if action in sequence else -1
+
+    check(0 < step("RemoveExistingProducts") < step("InstallInitialize"),
+          "the older product is not removed before the newer one is installed")
+    return sequence
+
+
+def check_start_after_interactive_install(msi, sequence):
+    actions = {row["Action"]: row for row in table(msi, "CustomAction")}
+    start = actions.get("StartMurmurex", {})
+    check(start.get("Source") == "MessagesExe" and int(start.get("Type", 0)) & 0x3F == 18,
+          f"the end of an install does not start the program: {start}")
+    row = sequence.get("StartMurmurex", {})
+    check(int(row.get("Sequence", 0)) > int(sequence["InstallFinalize"]["Sequence"]) and
+          row.get("Condition") == "UILevel >= 5 AND NOT Installed AND NOT REMOVE",
+          f"the program is started on a silent install or an uninstall: {row}")
 
 
 def check_files(msi, files, sample_dir, program_dir):
@@ -144,7 +162,8 @@ def main():
     properties = check_properties(msi, version, upgrade_code)
     files = installed_paths(msi)
     check_run_value_and_shortcut(msi, files)
-    check_upgrades(msi, version, upgrade_code, properties)
+    sequence = check_upgrades(msi, version, upgrade_code, properties)
+    check_start_after_interactive_install(msi, sequence)
     check_files(msi, files, pathlib.Path(sample_dir), pathlib.Path(program_dir))
     for failure in failures:
         print("check_msi:", failure)
