@@ -16,6 +16,8 @@ using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
 
+// A name with a blank and an accent, the same on every platform.
+const fs::path kOwnListName(u8"Mes cat\u00e9gories.lst");
 const char kCalm[] = "1Breathe out slowly\r\n0Rest é";
 const char kOwnList[] = "1Ma phrase à moi";
 const char kSelection[] = "1Calm\r\n1Mes catégories";
@@ -26,15 +28,18 @@ fs::path MakeInstalledFolder(const TempFolder& folder) {
     const fs::path sample = folder.path() / "Sample library";
     WriteBytes(folder.path() / "Messages.exe", "MZ");
     WriteBytes(sample / "Lists" / "Calm.lst", kCalm);
-    WriteBytes(sample / "Lists" / "Mes catégories.lst", kOwnList);
+    WriteBytes(sample / "Lists" / kOwnListName, kOwnList);
     WriteBytes(sample / "_._", kSelection);
     WriteBytes(sample / "__.__", kSettings);
     MakeReadOnly(sample / "Lists" / "Calm.lst");
     return folder.path();
 }
 
-std::vector<std::string> SortedEntries(const fs::path& folder) {
-    std::vector<std::string> names = FolderEntries(folder);
+std::vector<fs::path> SortedEntries(const fs::path& folder) {
+    std::vector<fs::path> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -44,14 +49,13 @@ TEST(LibrarySeed, WithNoLibraryEverySampleFileIsCopiedAndStaysEditable) {
     const fs::path app = MakeInstalledFolder(folder);
     EXPECT_EQ(SeedLibraryFromSample(app), LibrarySeeding::Seeded);
     EXPECT_EQ(ReadBytes(app / "Lists" / "Calm.lst"), kCalm);
-    EXPECT_EQ(ReadBytes(app / "Lists" / "Mes catégories.lst"), kOwnList);
+    EXPECT_EQ(ReadBytes(app / "Lists" / kOwnListName), kOwnList);
     EXPECT_EQ(ReadBytes(app / "_._"), kSelection);
     EXPECT_EQ(ReadBytes(app / "__.__"), kSettings);
     // Nothing else appears: no copy in flight is left behind.
-    EXPECT_EQ(SortedEntries(app), (std::vector<std::string>{"Lists", "Messages.exe",
-                                                            "Sample library", "_._", "__.__"}));
-    EXPECT_EQ(SortedEntries(app / "Lists"),
-              (std::vector<std::string>{"Calm.lst", "Mes catégories.lst"}));
+    EXPECT_EQ(SortedEntries(app),
+              (std::vector<fs::path>{"Lists", "Messages.exe", "Sample library", "_._", "__.__"}));
+    EXPECT_EQ(SortedEntries(app / "Lists"), (std::vector<fs::path>{"Calm.lst", kOwnListName}));
     // The sample's read-only file becomes the user's, who may add phrases to it.
     const fs::perms perms = fs::status(app / "Lists" / "Calm.lst").permissions();
     EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
@@ -98,7 +102,7 @@ TEST(LibrarySeed, AFailingCopyLeavesWhatWasMadeAndGoesOn) {
     };
     EXPECT_EQ(SeedLibraryFromSample(app, failsOnCalmAndSettings), LibrarySeeding::PartlySeeded);
     EXPECT_EQ(calls, 4);
-    EXPECT_EQ(ReadBytes(app / "Lists" / "Mes catégories.lst"), kOwnList);
+    EXPECT_EQ(ReadBytes(app / "Lists" / kOwnListName), kOwnList);
     EXPECT_EQ(ReadBytes(app / "_._"), kSelection);
     EXPECT_FALSE(fs::exists(app / "Lists" / "Calm.lst"));
     EXPECT_FALSE(fs::exists(app / "__.__"));
@@ -127,7 +131,7 @@ TEST(LibrarySeed, CopyToNewFileRefusesAMissingOrFolderSource) {
     EXPECT_FALSE(CopyToNewFile(folder.path() / "absent", folder.path() / "target"));
     fs::create_directory(folder.path() / "a folder");
     EXPECT_FALSE(CopyToNewFile(folder.path() / "a folder", folder.path() / "target"));
-    EXPECT_EQ(SortedEntries(folder.path()), std::vector<std::string>{"a folder"});
+    EXPECT_EQ(SortedEntries(folder.path()), std::vector<fs::path>{"a folder"});
 }
 
 }  // namespace
