@@ -79,12 +79,12 @@ target_compile_definitions(package_win_test PRIVATE
   PACKAGE_DIR=L"Z:${MURMUREX_PACKAGE_UNPACKED}")
 set_tests_properties(package_win_test PROPERTIES FIXTURES_REQUIRED murmurex_package)
 
-# The MSI's tables and files, read back with msitools; then a newer MSI from the same source
+# The MSI's tables, read back with msitools; then a newer MSI from the same source
 # and the same files, which the installer test upgrades to.
 add_test(NAME package_msi_tables
          COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/cmake/package/check_msi.py
                  ${MURMUREX_MSI} ${PROJECT_VERSION} ${MURMUREX_MSI_UPGRADE_CODE}
-                 ${PROJECT_SOURCE_DIR}/samples/library ${MURMUREX_PACKAGE_UNPACKED})
+                 ${PROJECT_SOURCE_DIR}/samples/library)
 set_tests_properties(package_msi_tables PROPERTIES
   LABELS "package" FIXTURES_REQUIRED murmurex_package)
 
@@ -113,7 +113,8 @@ murmurex_add_test(package_msi_win_test
                   SOURCES ${PROJECT_SOURCE_DIR}/cmake/package/package_msi_win_test.cpp
                   LIBS common_win msi ole32 shell32 uuid advapi32 RESOURCE_LOCK wine_display
                   TIMEOUT 900)
-target_include_directories(package_msi_win_test PRIVATE ${PROJECT_SOURCE_DIR}/resmelder/com)
+target_include_directories(package_msi_win_test PRIVATE ${PROJECT_SOURCE_DIR}/resmelder/com
+                           ${PROJECT_SOURCE_DIR}/messages/settings)
 target_compile_definitions(package_msi_win_test PRIVATE
   PACKAGE_MSI=L"Z:${MURMUREX_MSI}" NEWER_MSI=L"Z:${MURMUREX_NEWER_MSI}"
   PACKAGE_VERSION=L"${PROJECT_VERSION}" NEWER_VERSION=L"${MURMUREX_NEWER_VERSION}"

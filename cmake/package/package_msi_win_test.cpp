@@ -12,36 +12,29 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "com_ptr_win.h"
-#include "win/ui_test_support_win.h"
+#include "program_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using murmurex::program_test::ReadFile;
+using murmurex::program_test::TopWindows;
+using murmurex::program_test::WaitFor;
+using murmurex::program_test::WriteFile;
 using resmelder::com::ComPtr;
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValueName[] = L"Murmurex";
 constexpr char kMessageClass[] = "MurmurexMessageWindow";
 constexpr int kInstallFailure = 1603;
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 fs::path KnownFolder(REFKNOWNFOLDERID id) {
     PWSTR raw = nullptr;
@@ -140,40 +133,6 @@ bool SamePath(const fs::path& a, const fs::path& b) {
     return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-HWND FindMessageWindow(DWORD processId) {
-    struct Search {
-        DWORD process;
-        HWND found;
-    } search{processId, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            char name[64] = {};
-            ::GetClassNameA(window, name, sizeof name);
-            if (owner == wanted->process && std::string(name) == kMessageClass) {
-                wanted->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, double milliseconds) {
-    const double end = win::test::ElapsedMs() + milliseconds;
-    while (!condition()) {
-        if (win::test::ElapsedMs() >= end) {
-            return false;
-        }
-        ::Sleep(50);
-    }
-    return true;
-}
-
 class PackageMsi : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -185,7 +144,7 @@ class PackageMsi : public ::testing::Test {
     }
     void TearDown() override {
         if (HasFailure()) {
-            std::cout << "last msiexec log:\n" << ReadBytes(log_) << "\n";
+            std::cout << "last msiexec log:\n" << ReadFile(log_) << "\n";
         }
         RemoveEveryTrace();
         ::CoUninitialize();
@@ -216,12 +175,13 @@ class PackageMsi : public ::testing::Test {
                                      nullptr, shortcut.workingFolder.c_str(), &startup, &info));
         win::UniqueKernelHandle process(info.hProcess);
         win::UniqueKernelHandle thread(info.hThread);
-        HWND window = nullptr;
+        std::vector<HWND> windows;
         const bool started = WaitFor(
-            [&] { return (window = FindMessageWindow(info.dwProcessId)) != nullptr; }, 20000);
+            [&] { return !(windows = TopWindows(info.dwProcessId, kMessageClass)).empty(); },
+            20000);
         EXPECT_TRUE(started) << "the installed program showed no message window";
         if (started) {
-            ::PostMessageW(window, WM_CLOSE, 0, 0);
+            ::PostMessageW(windows[0], WM_CLOSE, 0, 0);
         }
         if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
             ::TerminateProcess(process.get(), 99);
@@ -260,17 +220,17 @@ TEST_F(PackageMsi, InstallRunUpgradeRefuseAnOlderOneAndUninstallKeepingTheUsersF
     // The first start makes the user's library from the sample copy.
     StartFromShortcutAndClose(*shortcut);
     for (const wchar_t* name : {L"_._", L"__.__", L"Lists\\Calm.lst", L"Lists\\Sleep.lst"}) {
-        EXPECT_EQ(ReadBytes(folder / name), ReadBytes(sample / name)) << fs::path(name).string();
-        EXPECT_FALSE(ReadBytes(folder / name).empty()) << fs::path(name).string();
+        EXPECT_EQ(ReadFile(folder / name), ReadFile(sample / name)) << fs::path(name).string();
+        EXPECT_FALSE(ReadFile(folder / name).empty()) << fs::path(name).string();
     }
 
     // The user adds a phrase and a category, as the program writes them (code page 1252).
     const fs::path calm = folder / L"Lists" / L"Calm.lst";
     const fs::path own = folder / L"Lists" / L"Mes id\u00e9es \u00e0 moi.lst";
-    WriteBytes(calm, ReadBytes(calm) + "\r\n1I keep my own pace, \xE0 mon rythme");
-    WriteBytes(own, "1Une phrase \xE0 moi\r\n0Pas encore");
-    const std::string calmBytes = ReadBytes(calm);
-    const std::string ownBytes = ReadBytes(own);
+    WriteFile(calm, ReadFile(calm) + "\r\n1I keep my own pace, \xE0 mon rythme");
+    WriteFile(own, "1Une phrase \xE0 moi\r\n0Pas encore");
+    const std::string calmBytes = ReadFile(calm);
+    const std::string ownBytes = ReadFile(own);
 
     // The newer package replaces the older one and leaves the user's files as they are.
     ASSERT_EQ(Msiexec(L"/i " + newer + L" /qn"), 0u);
@@ -278,8 +238,8 @@ TEST_F(PackageMsi, InstallRunUpgradeRefuseAnOlderOneAndUninstallKeepingTheUsersF
     EXPECT_EQ(ProductVersion(InstalledProducts()[0]), NEWER_VERSION);
     EXPECT_TRUE(fs::is_regular_file(folder / L"Messages.exe"));
     EXPECT_TRUE(RunValue().has_value());
-    EXPECT_EQ(ReadBytes(calm), calmBytes);
-    EXPECT_EQ(ReadBytes(own), ownBytes);
+    EXPECT_EQ(ReadFile(calm), calmBytes);
+    EXPECT_EQ(ReadFile(own), ownBytes);
 
     // Going back to the older package is refused, and the newer one stays.
     EXPECT_EQ(Msiexec(L"/i " + package + L" /qn"), static_cast<DWORD>(kInstallFailure));
@@ -294,8 +254,8 @@ TEST_F(PackageMsi, InstallRunUpgradeRefuseAnOlderOneAndUninstallKeepingTheUsersF
     EXPECT_FALSE(fs::exists(sample));
     EXPECT_FALSE(fs::exists(StartMenuShortcut()));
     EXPECT_FALSE(RunValue().has_value());
-    EXPECT_EQ(ReadBytes(calm), calmBytes);
-    EXPECT_EQ(ReadBytes(own), ownBytes);
+    EXPECT_EQ(ReadFile(calm), calmBytes);
+    EXPECT_EQ(ReadFile(own), ownBytes);
     EXPECT_TRUE(fs::is_regular_file(folder / L"_._"));
     EXPECT_TRUE(fs::is_regular_file(folder / L"__.__"));
 }
