@@ -9,9 +9,11 @@ upgrade with its refusal of an older version, the program started at the end of 
 interactive install only, and no file of the user's library among the package's files (it
 installs only the sample copy of SAMPLE_DIR).
 """
+import os
 import pathlib
 import subprocess
 import sys
+import tempfile
 
 RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
 DOWNGRADE_MESSAGE = "A newer version of Murmurex is already installed."
@@ -28,8 +30,10 @@ def check(condition, what):
 
 def table(msi, name):
     """The rows of one table as dictionaries (msiinfo export: names, types, keys, rows)."""
-    text = subprocess.run(["msiinfo", "export", msi, name], check=True, capture_output=True,
-                          text=True).stdout
+    # The export also writes a table's binary streams (icons) as files where it stands.
+    with tempfile.TemporaryDirectory() as scratch:
+        text = subprocess.run(["msiinfo", "export", os.path.abspath(msi), name], check=True,
+                              capture_output=True, text=True, cwd=scratch).stdout
     lines = text.splitlines()
     columns = lines[0].split("\t")
     return [dict(zip(columns, line.split("\t"))) for line in lines[3:] if line]
@@ -64,6 +68,11 @@ def check_properties(msi, version, upgrade_code):
                          ("ProductName", "Murmurex"), ("ProductVersion", version),
                          ("UpgradeCode", upgrade_code)):
         check(properties.get(name) == wanted, f"property {name} is {properties.get(name)!r}")
+    # Word count bit 8: the package needs no elevation, so Windows asks for no administrator.
+    summary = subprocess.run(["msiinfo", "suminfo", msi], check=True, capture_output=True,
+                             text=True).stdout
+    source = [line.split()[1] for line in summary.splitlines() if line.startswith("Source:")]
+    check(source and int(source[0]) & 8, f"the package asks for elevation: {source}")
     icons = {row["Name"] for row in table(msi, "Icon")}
     check(properties.get("ARPPRODUCTICON") in icons, "the uninstall entry has no icon")
     directories = {row["Directory"]: row for row in table(msi, "Directory")}

@@ -89,12 +89,17 @@ std::vector<std::wstring> InstalledProducts() {
     return products;
 }
 
+// A property of the installed product ("VersionString", "ProductIcon"), as a wide name: the
+// header spells the names in the build's character type.
+std::wstring ProductInfo(const std::wstring& product, const wchar_t* property) {
+    wchar_t value[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    ::MsiGetProductInfoW(product.c_str(), property, value, &length);
+    return value;
+}
+
 std::wstring ProductVersion(const std::wstring& product) {
-    wchar_t version[64] = {};
-    DWORD length = 64;
-    // The property name as a wide text: the header spells it in the build's character type.
-    ::MsiGetProductInfoW(product.c_str(), L"VersionString", version, &length);
-    return version;
+    return ProductInfo(product, L"VersionString");
 }
 
 std::optional<std::wstring> RunValue() {
@@ -209,6 +214,9 @@ TEST_F(PackageMsi, InstallRunUpgradeRefuseAnOlderOneAndUninstallKeepingTheUsersF
     EXPECT_FALSE(fs::exists(folder / L"_._"));
     ASSERT_EQ(InstalledProducts().size(), 1u);
     EXPECT_EQ(ProductVersion(InstalledProducts()[0]), PACKAGE_VERSION);
+    // Installed apps shows the program's icon, kept by the installer.
+    const fs::path icon = ProductInfo(InstalledProducts()[0], L"ProductIcon");
+    EXPECT_TRUE(fs::is_regular_file(icon)) << icon;
     EXPECT_EQ(RunValue(), L"\"" + (folder / L"Messages.exe").wstring() + L"\"");
     const std::optional<Shortcut> shortcut = ReadShortcut(StartMenuShortcut());
     ASSERT_TRUE(shortcut) << "no Start-menu shortcut";
