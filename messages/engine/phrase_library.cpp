@@ -13,8 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kSelectionFileName = "_._";
-constexpr std::string_view kListsFolder = "Lists";
 constexpr std::string_view kCategoryExtension = ".lst";
 constexpr int kSelectionWriteAttempts = 101;
 

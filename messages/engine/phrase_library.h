@@ -16,6 +16,10 @@
 
 namespace murmurex {
 
+/// The selection file and the folder of category files, beside the program.
+inline constexpr std::string_view kSelectionFileName = "_._";
+inline constexpr std::string_view kListsFolder = "Lists";
+
 /// Writes a whole file, replacing it; true on success. The default replaces atomically.
 using FileWriter = std::function<bool(const std::filesystem::path& path, std::string_view bytes)>;
 

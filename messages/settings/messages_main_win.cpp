@@ -1,5 +1,6 @@
-// Messages.exe: one copy per user session. It creates the settings window, whose start-up
-// builds everything else, and runs the message loop until the program is ended.
+// Messages.exe: one copy per user session. It seeds an installed copy's library, creates the
+// settings window, whose start-up builds everything else, and runs the message loop until the
+// program is ended.
 
 #include <windows.h>
 
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "frm_settings_win.h"
+#include "library_seed.h"
 #include "styled_button_win.h"
 #include "win/unique_handle.h"
 
@@ -54,7 +56,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 0;
     }
 
-    auto settings = frmSettings::Create(instance, CommandLineText(), ExecutableFolder());
+    // An installed copy makes the user's library from its sample copy at the first start;
+    // from then on the library is the user's and is never seeded again.
+    const std::filesystem::path appPath = ExecutableFolder();
+    SeedLibraryFromSample(appPath);
+
+    auto settings = frmSettings::Create(instance, CommandLineText(), appPath);
     if (!settings) {
         return 1;
     }

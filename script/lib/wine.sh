@@ -12,7 +12,8 @@ wine_env() {
   export WINESERVER
   export WINEDEBUG=-all
   # No Mono or Gecko installers: nothing here needs them and their dialogs would hang a headless run.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No winemenubuilder: a shortcut an installer writes stays in the prefix, off the host's menus.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export WINEARCH=win64
   mkdir -p "$(dirname "$WINEPREFIX")"
   (

@@ -1,0 +1,13 @@
+# Run by cpack once it has staged the ZIP's files: builds the MSI from the same stripped
+# program, pages and sample library, beside the ZIP.
+set(WIXL ${CPACK_MURMUREX_WIXL})
+set(MSIBUILD ${CPACK_MURMUREX_MSIBUILD})
+set(UPGRADE_CODE ${CPACK_MURMUREX_UPGRADE_CODE})
+set(WXS_IN ${CPACK_MURMUREX_WXS_IN})
+set(ICON_FILE ${CPACK_MURMUREX_ICON_FILE})
+set(VERSION ${CPACK_PACKAGE_VERSION})
+set(PROGRAM_DIR ${CPACK_TEMPORARY_DIRECTORY})
+set(SAMPLE_DIR ${CPACK_TEMPORARY_DIRECTORY})
+set(OUTPUT ${CPACK_MURMUREX_MSI})
+set(WORK_DIR ${CPACK_MURMUREX_MSI_WORK_DIR})
+include(${CMAKE_CURRENT_LIST_DIR}/build_msi.cmake)
