@@ -89,7 +89,28 @@ std::size_t StringBlockPlace(std::uint16_t id) {
     return id % StringBlock::kStrings;
 }
 
+namespace {
+
+// The lowest language whose block holds string `id`; none when no block does.
+std::optional<std::uint16_t> LanguageHolding(const ExeResource& tree, std::uint16_t id) {
+    const ResourceId name = ResourceId::Number(StringBlockName(id));
+    std::optional<std::uint16_t> found;
+    for (const ResourceLeaf& leaf : tree.Leaves()) {
+        if (leaf.key.type == kStringType && leaf.key.name == name && !leaf.leaf->IsFileBacked() &&
+            (!found || leaf.key.language < *found) &&
+            !StringBlock::Parse(leaf.leaf->Data()).strings[StringBlockPlace(id)].empty()) {
+            found = leaf.key.language;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
 std::uint16_t StringLanguageFor(const ExeResource& tree, std::uint16_t id) {
+    if (const auto holding = LanguageHolding(tree, id)) {
+        return *holding;
+    }
     if (const ExeResource* own =
             tree.FindLeaf(kStringType, ResourceId::Number(StringBlockName(id)), std::nullopt)) {
         return own->Id();
@@ -130,7 +151,11 @@ bool SetTableString(ExeResource& tree, std::uint16_t id, std::uint16_t language,
 std::optional<std::u16string> GetTableString(const ExeResource& tree, std::uint16_t id,
                                              std::optional<std::uint16_t> language, LogBase* log) {
     const std::uint16_t blockName = StringBlockName(id);
-    const ExeResource* leaf = tree.FindLeaf(kStringType, ResourceId::Number(blockName), language);
+    if (!language) {
+        language = LanguageHolding(tree, id);
+    }
+    const ExeResource* leaf =
+        language ? tree.FindLeaf(kStringType, ResourceId::Number(blockName), language) : nullptr;
     if (leaf == nullptr || leaf->IsFileBacked()) {
         return std::nullopt;
     }

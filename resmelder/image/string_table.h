@@ -44,8 +44,8 @@ struct TableString {
     std::u16string text;
 };
 
-/// The language a string edit goes to when none is given: that of the string's block (its
-/// lowest), else that of the first block of the table, else neutral (0).
+/// The language a string edit goes to when none is given: the lowest whose block holds the
+/// string, else the lowest of its block, else that of the table's first block, else neutral.
 std::uint16_t StringLanguageFor(const ExeResource& tree, std::uint16_t id);
 
 /// Sets string `id` in `language`: the other fifteen of its block are kept, the block is made
@@ -53,8 +53,8 @@ std::uint16_t StringLanguageFor(const ExeResource& tree, std::uint16_t id);
 /// False, logged, when the text is too long or the block cannot be stored.
 bool SetTableString(ExeResource& tree, std::uint16_t id, std::uint16_t language,
                     std::u16string_view text, LogBase* log);
-/// String `id` in `language` (the block's lowest language when none is given); none when the
-/// block is missing or holds no such string. A block cut short is logged.
+/// String `id` in `language` (the lowest language holding it when none is given); none when
+/// the block is missing or holds no such string. A block cut short is logged.
 std::optional<std::u16string> GetTableString(const ExeResource& tree, std::uint16_t id,
                                              std::optional<std::uint16_t> language, LogBase* log);
 /// Every string every block holds, by block in directory order, then by ID. Blocks whose
