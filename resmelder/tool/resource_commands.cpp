@@ -240,6 +240,72 @@ int ApplyAll(const std::string& in, const std::string& out, std::vector<Resource
     });
 }
 
+// What --type, --lang and --encoding have set for the edits after them.
+struct EditDefaults {
+    std::optional<ResourceId> type;
+    std::optional<std::uint16_t> language;
+    TextEncoding encoding = TextEncoding::kAnsi;
+};
+
+// How many values an option of edit takes; 0 for an argument that is not one of its options.
+std::size_t EditOptionValues(const std::string& option) {
+    if (option == "--add-string" || option == "--add-file" || option == "--set-string") {
+        return 2;
+    }
+    const bool single = option == "-o" || option == "--type" || option == "--lang" ||
+                        option == "--delete" || option == "--encoding";
+    return single ? 1 : 0;
+}
+
+// One option of edit (other than -o) with its values: a default for the edits after it, or
+// an edit. False, with `problem`, when a value is not usable.
+bool ReadEditOption(const std::string& option, CommandArguments values, EditDefaults& defaults,
+                    std::vector<ResourceEdit>& edits, std::string& problem) {
+    const std::string& first = values[0];
+    if (option == "--type") {
+        defaults.type = ReadType(first, problem);
+        return defaults.type.has_value();
+    }
+    if (option == "--lang") {
+        defaults.language = ReadLanguage(first, problem);
+        return defaults.language.has_value();
+    }
+    if (option == "--encoding") {
+        const auto read = ReadEncoding(first, problem);
+        defaults.encoding = read.value_or(defaults.encoding);
+        return read.has_value();
+    }
+    if (option == "--set-string") {
+        auto edit = ReadStringEdit(first, values[1], defaults.language, problem);
+        if (edit) {
+            edits.push_back({ResourceEdit::Kind::kSetString,
+                             std::nullopt,
+                             ResourceId::Number(0),
+                             defaults.language,
+                             {},
+                             defaults.encoding,
+                             std::move(*edit)});
+        }
+        return edit.has_value();
+    }
+    const auto name = ReadName(first, problem);
+    if (!name) {
+        return false;
+    }
+    if (option == "--delete") {
+        if (name->IsNumber() && !defaults.type) {
+            problem = "deleting a numbered name needs --type";
+            return false;
+        }
+        edits.push_back({ResourceEdit::Kind::kDelete, defaults.type, *name, defaults.language, {}});
+        return true;
+    }
+    const auto kind =
+        option == "--add-string" ? ResourceEdit::Kind::kAddString : ResourceEdit::Kind::kAddFile;
+    edits.push_back({kind, defaults.type, *name, defaults.language, values[1], defaults.encoding});
+    return true;
+}
+
 int RunOneEdit(CommandArguments given, ToolSession& session, ResourceEdit::Kind kind,
                const CommandHelp& help) {
     CommandArgs args;
@@ -332,80 +398,24 @@ int RunEdit(CommandArguments args, ToolSession& session) {
     }
     std::vector<ResourceEdit> edits;
     std::optional<std::string> out;
-    std::optional<ResourceId> type;
-    std::optional<std::uint16_t> language;
-    TextEncoding encoding = TextEncoding::kAnsi;
+    EditDefaults defaults;
     std::string problem;
     std::size_t i = 1;
-    // The values after an option, or none when the command line ends first.
-    const auto values = [&](std::size_t n) -> std::optional<CommandArguments> {
-        if (args.size() - i - 1 < n) {
-            return std::nullopt;
-        }
-        const CommandArguments taken = args.subspan(i + 1, n);
-        i += n + 1;
-        return taken;
-    };
     while (i < args.size()) {
-        const std::string option = args[i];
-        const bool pairs =
-            option == "--add-string" || option == "--add-file" || option == "--set-string";
-        const bool single = option == "-o" || option == "--type" || option == "--lang" ||
-                            option == "--delete" || option == "--encoding";
-        const auto taken = values(pairs ? 2 : single ? 1 : 0);
-        if (!taken) {
-            return session.Usage("option " + option + " needs more values", help::kEdit);
-        }
-        if (taken->empty()) {
+        const std::string& option = args[i];
+        const std::size_t count = EditOptionValues(option);
+        if (count == 0) {
             return session.Usage("unexpected argument: " + option, help::kEdit);
         }
-        const std::string& first = (*taken)[0];
+        if (args.size() - i - 1 < count) {
+            return session.Usage("option " + option + " needs more values", help::kEdit);
+        }
+        const CommandArguments values = args.subspan(i + 1, count);
+        i += count + 1;
         if (option == "-o") {
-            out = first;
-        } else if (option == "--type") {
-            type = ReadType(first, problem);
-            if (!type) {
-                return session.Usage(problem, help::kEdit);
-            }
-        } else if (option == "--lang") {
-            language = ReadLanguage(first, problem);
-            if (!language) {
-                return session.Usage(problem, help::kEdit);
-            }
-        } else if (option == "--encoding") {
-            const auto read = ReadEncoding(first, problem);
-            if (!read) {
-                return session.Usage(problem, help::kEdit);
-            }
-            encoding = *read;
-        } else if (option == "--set-string") {
-            auto edit = ReadStringEdit(first, (*taken)[1], language, problem);
-            if (!edit) {
-                return session.Usage(problem, help::kEdit);
-            }
-            edits.push_back({ResourceEdit::Kind::kSetString,
-                             std::nullopt,
-                             ResourceId::Number(0),
-                             language,
-                             {},
-                             encoding,
-                             std::move(*edit)});
-        } else {
-            const auto name = ReadName(first, problem);
-            if (!name) {
-                return session.Usage(problem, help::kEdit);
-            }
-            if (option == "--delete") {
-                if (name->IsNumber() && !type) {
-                    return session.Usage("deleting a numbered name needs --type", help::kEdit);
-                }
-                edits.push_back({ResourceEdit::Kind::kDelete, type, *name, language, {}});
-            } else if (option == "--add-string") {
-                edits.push_back(
-                    {ResourceEdit::Kind::kAddString, type, *name, language, (*taken)[1], encoding});
-            } else {
-                edits.push_back({ResourceEdit::Kind::kAddFile, type, *name, language, (*taken)[1]});
-            }
+            out = values[0];
+        } else if (!ReadEditOption(option, values, defaults, edits, problem)) {
+            return session.Usage(problem, help::kEdit);
         }
     }
     if (!out) {
