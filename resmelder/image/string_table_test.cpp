@@ -42,53 +42,34 @@ class StringTableTest : public testpe::FolderTest {
     Logger log_;
 };
 
-TEST_F(StringTableTest, OneStringChangesAndItsFifteenNeighboursStay) {
-    const StringBlock before = Full(u"Zeile ");
-    auto image = Image({{3, 0x407, before}});
+TEST_F(StringTableTest, OneStringChangesAndBlocksAreMadeAndRemoved) {
+    StringBlock expected = Full(u"Zeile ");
+    auto image = Image({{3, 0x407, expected}});
     ASSERT_TRUE(image);
     ExeResource& tree = *image->Resources();
-    // ID 37 is place 5 of block 3 (IDs 32 to 47).
+    // ID 37 is place 5 of block 3 (IDs 32 to 47); the other fifteen stay as they were.
     EXPECT_EQ(StringLanguageFor(tree, 37), 0x407);
     ASSERT_TRUE(SetTableString(tree, 37, 0x407, u"Gr\u00FC\u00DFe, \u4E16\u754C", &log_));
+    expected.strings[5] = u"Gr\u00FC\u00DFe, \u4E16\u754C";
     const ExeResource* leaf = tree.FindLeaf(kStrings, ResourceId::Number(3), 0x407);
     ASSERT_NE(leaf, nullptr);
-    const StringBlock after = StringBlock::Parse(leaf->Data());
-    EXPECT_FALSE(after.cutShort);
-    for (std::size_t i = 0; i < StringBlock::kStrings; ++i) {
-        EXPECT_EQ(after.strings[i], i == 5 ? u"Gr\u00FC\u00DFe, \u4E16\u754C" : before.strings[i])
-            << i;
-    }
-    EXPECT_EQ(GetTableString(tree, 37, std::nullopt, &log_), u"Gr\u00FC\u00DFe, \u4E16\u754C");
-    EXPECT_EQ(GetTableString(tree, 32, 0x407, &log_), u"Zeile a");
+    EXPECT_EQ(StringBlock::Parse(leaf->Data()).strings, expected.strings);
+    EXPECT_EQ(GetTableString(tree, 37, std::nullopt, &log_), expected.strings[5]);
     EXPECT_EQ(GetTableString(tree, 32, 0x409, &log_), std::nullopt) << "no block in 0x409";
-    EXPECT_EQ(tree.Leaves().size(), 1u);
-}
 
-TEST_F(StringTableTest, BlocksAreMadeWhenMissingAndRemovedWhenEmpty) {
-    StringBlock one;
-    one.strings[1] = u"one";
-    auto image = Image({{1, 0x409, one}});
-    ASSERT_TRUE(image);
-    ExeResource& tree = *image->Resources();
-    // A new block joins the table's language; an image without a table starts neutral.
-    EXPECT_EQ(StringLanguageFor(tree, 65535), 0x409);
-    ASSERT_TRUE(SetTableString(tree, 65535, 0x409, u"last", &log_));
-    ASSERT_TRUE(SetTableString(tree, 0, 0x409, u"zero", &log_));
+    // A new block joins the table's language, and goes when its one string is cleared.
+    EXPECT_EQ(StringLanguageFor(tree, 65535), 0x407);
+    ASSERT_TRUE(SetTableString(tree, 65535, 0x407, u"last", &log_));
     const std::vector<TableString> strings = TableStrings(tree, &log_);
-    ASSERT_EQ(strings.size(), 3u);
-    EXPECT_EQ(strings[0].id, 0);
-    EXPECT_EQ(strings[1].text, u"one");
-    EXPECT_EQ(strings[2].id, 65535);
-    EXPECT_NE(tree.FindLeaf(kStrings, ResourceId::Number(4096), 0x409), nullptr);
-
-    ASSERT_TRUE(SetTableString(tree, 65535, 0x409, u"", &log_));
-    EXPECT_EQ(tree.FindLeaf(kStrings, ResourceId::Number(4096), 0x409), nullptr);
-    ASSERT_TRUE(SetTableString(tree, 0, 0x409, u"", &log_));
-    EXPECT_NE(tree.FindLeaf(kStrings, ResourceId::Number(1), 0x409), nullptr) << "one is left";
-    ASSERT_TRUE(SetTableString(tree, 1, 0x409, u"", &log_));
+    ASSERT_EQ(strings.size(), 17u);
+    EXPECT_EQ(strings.back().id, 65535);
+    ASSERT_TRUE(SetTableString(tree, 65535, 0x407, u"", &log_));
+    EXPECT_EQ(tree.FindLeaf(kStrings, ResourceId::Number(4096), 0x407), nullptr);
+    for (std::uint16_t id = 32; id < 48; ++id) {
+        ASSERT_TRUE(SetTableString(tree, id, 0x407, u"", &log_));
+    }
     EXPECT_TRUE(tree.Leaves().empty()) << "the type went with its last block";
-    EXPECT_EQ(StringLanguageFor(tree, 1), 0);
-
+    EXPECT_EQ(StringLanguageFor(tree, 1), 0) << "a first table is neutral";
     EXPECT_FALSE(SetTableString(tree, 5, 0, std::u16string(0x10000, u'x'), &log_));
     EXPECT_NE(testpe::LogText(log_).find("longer than 65535"), std::string::npos);
     EXPECT_TRUE(tree.Leaves().empty());

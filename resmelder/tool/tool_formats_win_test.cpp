@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -36,23 +37,12 @@ std::string Utf8(const std::wstring& wide) {
 }
 
 // A program file loaded for its resources only, as the shell and resource editors read it.
-class ResourceModule {
-  public:
-    explicit ResourceModule(const fs::path& path)
-        : module_(::LoadLibraryExW(path.c_str(), nullptr,
-                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-    ResourceModule(const ResourceModule&) = delete;
-    ResourceModule& operator=(const ResourceModule&) = delete;
-    ~ResourceModule() {
-        if (module_ != nullptr) {
-            ::FreeLibrary(module_);
-        }
-    }
-    HMODULE get() const { return module_; }
-
-  private:
-    HMODULE module_;
-};
+using ResourceModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)>;
+ResourceModule LoadForResources(const fs::path& path) {
+    return {::LoadLibraryExW(path.c_str(), nullptr,
+                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE),
+            &::FreeLibrary};
+}
 
 class ToolFormatsWinTest : public ::testing::Test {
   protected:
@@ -98,7 +88,7 @@ TEST_F(ToolFormatsWinTest, LoadStringFindsTheEditedStringAndItsFifteenNeighbours
               0)
         << err_.str();
     {
-        ResourceModule module(probe_);
+        const ResourceModule module = LoadForResources(probe_);
         ASSERT_NE(module.get(), nullptr) << ::GetLastError();
         for (UINT id = 32; id < 48; ++id) {
             EXPECT_EQ(LoadedString(module.get(), id),
@@ -114,7 +104,7 @@ TEST_F(ToolFormatsWinTest, LoadStringFindsTheEditedStringAndItsFifteenNeighbours
         Run({"edit", P(probe_), "--set-string", "1", "", "--set-string", "2", "", "-o", P(probe_)}),
         0)
         << err_.str();
-    ResourceModule module(probe_);
+    const ResourceModule module = LoadForResources(probe_);
     EXPECT_EQ(::FindResourceW(module.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(6)), nullptr);
     EXPECT_EQ(LoadedString(module.get(), 1), L"");
     EXPECT_EQ(LoadedString(module.get(), 47), L"Zeile 47");
@@ -202,7 +192,7 @@ TEST_F(ToolFormatsWinTest, FindResourceFindsEveryEntryOfAMergedResFile) {
     ASSERT_TRUE(entries) << problem;
     ASSERT_GE(entries->size(), 9u);
 
-    ResourceModule module(probe_);
+    const ResourceModule module = LoadForResources(probe_);
     ASSERT_NE(module.get(), nullptr) << ::GetLastError();
     for (const ResFileEntry& entry : *entries) {
         const ResourceKey& key = entry.key;
