@@ -1,12 +1,11 @@
-// Compiled resource files: read (names upper-cased, padding followed), written back from a
-// tree, and refused when damaged, with the damaged entry's offset.
+// Compiled resource files: read (names upper-cased, padding followed) and refused when
+// damaged, with the damaged entry's offset. Whole programs go through .res files and windres
+// in tool_formats_test.
 
 #include <gtest/gtest.h>
 
-#include "image/exe_image.h"
-#include "image/folder_test.h"
 #include "image/res_file.h"
-#include "support/log.h"
+#include "image/test_pe.h"
 
 namespace resmelder {
 namespace {
@@ -58,12 +57,7 @@ Bytes ResFile(const std::vector<Bytes>& entries) {
     return file;
 }
 
-class ResFileTest : public testpe::FolderTest {
-  protected:
-    ResFileTest() : FolderTest("resmelder_resfile_") {}
-};
-
-TEST_F(ResFileTest, EntriesAreReadWithTheirNamesUpperCasedAndWrittenBack) {
+TEST(ResFileTest, EntriesAreReadWithTheirNamesUpperCased) {
     const Bytes file =
         ResFile({Entry(u"My Type", 0, u"Gr\u00FC\u00DFe Caf\u00E9", 0x407, Bytes{1, 2, 3}),
                  Entry({}, 6, u"Odd", 0x409, Bytes(5, 7)), Entry({}, 0, {}, 0, {})});
@@ -78,25 +72,9 @@ TEST_F(ResFileTest, EntriesAreReadWithTheirNamesUpperCasedAndWrittenBack) {
     EXPECT_EQ((*entries)[1].offset,
               32u + Entry(u"My Type", 0, u"Gr\u00FC\u00DFe Caf\u00E9", 0, Bytes{1, 2, 3}).size());
     EXPECT_EQ((*entries)[1].key.type, ResourceId::Number(6));
-
-    // Put into an image and written back, they read the same.
-    testpe::Options o;
-    o.sections = {{".text", Bytes(0x100, 0xC3)}, {".rsrc", {}, 0, 0x40000040, true}};
-    testpe::WriteFile(dir_ / "in.exe", testpe::Build(o));
-    Logger log;
-    auto image = ExeImage::Load(Path("in.exe"), &log);
-    ASSERT_TRUE(image && image->Resources());
-    for (const ResFileEntry& entry : *entries) {
-        ASSERT_TRUE(image->Resources()->PutBytes(entry.key, entry.data, &log));
-    }
-    const auto reread = ParseResFile(BuildResFile(*image->Resources()), problem);
-    ASSERT_TRUE(reread) << problem;
-    ASSERT_EQ(reread->size(), 2u);
-    EXPECT_EQ((*reread)[0].key.name, (*entries)[0].key.name);
-    EXPECT_TRUE(std::ranges::equal((*reread)[1].data, (*entries)[1].data));
 }
 
-TEST_F(ResFileTest, DamagedFilesAreRefusedNamingTheEntry) {
+TEST(ResFileTest, DamagedFilesAreRefusedNamingTheEntry) {
     const Bytes good = Entry({}, 10, u"A", 0, Bytes{1, 2, 3, 4});
     Bytes pastEnd = good;
     pastEnd[0] = 0x40;  // data size 64, with four bytes there
