@@ -126,9 +126,8 @@ void PrintOverview(std::span<const CommandHelp* const> commands, std::ostream& o
     }
     out << "\n";
     PrintKeyForms(out);
-    out << "\nThe TEXT of add-string is stored in the ANSI code page unless --encoding says "
-           "otherwise;\n"
-           "text the code page cannot hold is refused. OUT may be IN itself: it is\n"
+    out << "\nThe TEXT of add-string is stored in the ANSI code page unless --encoding says\n"
+           "otherwise; text the code page cannot hold is refused. OUT may be IN itself: it is\n"
            "replaced only when the new file is complete, and an edit in place waits for another\n"
            "edit of the same file to finish. A failure prints one line saying what failed and\n"
            "why; --verbose adds the full log. After --, arguments that begin with - are names,\n"
