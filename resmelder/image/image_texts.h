@@ -70,4 +70,11 @@ constexpr const char* kTooManyNumeric = "Too many numeric resource entries in on
 constexpr const char* kResourceFileShort =
     "Resource file ended early; the rest of its entry is zeros";
 
+// String tables.
+constexpr const char* kStringBlockCutShort =
+    "String block ends before its sixteen strings do; read up to its end";
+constexpr const char* kStringTooLong = "The string is longer than 65535 UTF-16 units";
+constexpr const char* kStringBlockFromFile =
+    "The string block is read from a file when written; its strings cannot be edited";
+
 }  // namespace resmelder::image_texts

@@ -125,6 +125,18 @@ const char* UsualResourceTypeName(std::uint16_t number) {
 }
 
 std::optional<ResourceId> ParseResourceType(std::string_view utf8) {
+    // A user's type called "ICON" or "123" can only be reached by saying it is a name.
+    constexpr std::string_view kNamePrefix = "name:";
+    if (utf8.size() > kNamePrefix.size() &&
+        EqualsIgnoringAsciiCase(utf8.substr(0, kNamePrefix.size()), kNamePrefix)) {
+        const std::string_view text = utf8.substr(kNamePrefix.size());
+        std::u16string wide;
+        // The loader reads a "#" text as a number, so no such type can be looked up.
+        if (text.front() == '#' || !EncodingConvert::Utf8ToUtf16(text, wide)) {
+            return std::nullopt;
+        }
+        return ResourceId::Text(wide);
+    }
     if (AllDigits(utf8)) {
         const auto number = Parse16(utf8, 10);
         return number ? std::optional(ResourceId::Number(*number)) : std::nullopt;
@@ -139,6 +151,16 @@ std::optional<ResourceId> ParseResourceType(std::string_view utf8) {
         }
     }
     return ResourceId::Parse(utf8);
+}
+
+std::string TypeAsTyped(const ResourceId& type) {
+    if (type.IsNumber()) {
+        const char* usual = UsualResourceTypeName(type.Number());
+        return usual != nullptr ? usual : std::to_string(type.Number());
+    }
+    const std::string text = type.ToString();
+    const auto reread = ParseResourceType(text);
+    return reread && *reread == type ? text : "name:" + text;
 }
 
 std::optional<std::uint16_t> ParseResourceLanguage(std::string_view text) {

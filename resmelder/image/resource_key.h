@@ -87,8 +87,12 @@ std::span<const ResourceTypeName> UsualResourceTypes();
 const char* UsualResourceTypeName(std::uint16_t number);
 
 /// A type as typed: a decimal number, "#N", a usual name in any case (also with "RT_" in
-/// front), or else a text type of the user's. None when empty or not a valid number.
+/// front), "name:TEXT" for the text type TEXT even where it reads as one of those, or else a
+/// text type of the user's. None when empty, not a valid number or not UTF-8.
 std::optional<ResourceId> ParseResourceType(std::string_view utf8);
+/// The type as ParseResourceType reads it back: a usual name, a number, the text, or
+/// "name:TEXT" for a text type that would otherwise read as a number or a usual name.
+std::string TypeAsTyped(const ResourceId& type);
 /// A language as typed: decimal, or hexadecimal after "0x"; 0 to 65535.
 std::optional<std::uint16_t> ParseResourceLanguage(std::string_view text);
 

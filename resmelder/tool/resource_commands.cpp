@@ -9,6 +9,7 @@
 #include "image/pending_output.h"
 #include "support/encoding.h"
 #include "support/file_sys.h"
+#include "tool/string_commands.h"
 #include "tool/tool_args.h"
 #include "tool/tool_commands.h"
 #include "tool/tool_failure.h"
@@ -18,10 +19,58 @@ namespace resmelder {
 namespace {
 
 constexpr std::array<std::string_view, 3> kFindOptions = {"--type", "--name", "--lang"};
-constexpr std::array<std::string_view, 4> kEditOptions = {"--type", "--name", "--lang", "-o"};
+constexpr std::array<std::string_view, 5> kEditOptions = {"--type", "--name", "--lang", "-o",
+                                                          "--encoding"};
 
-std::string Ansi(const std::string& utf8) {
-    return XString::FromUtf8(utf8).Ansi();
+// How the text of add-string is stored.
+enum class TextEncoding { kAnsi, kUtf8, kUtf16 };
+
+std::optional<TextEncoding> ReadEncoding(const std::string& value, std::string& problem) {
+    if (value == "ansi") {
+        return TextEncoding::kAnsi;
+    }
+    if (value == "utf-8") {
+        return TextEncoding::kUtf8;
+    }
+    if (value == "utf-16") {
+        return TextEncoding::kUtf16;
+    }
+    problem = "--encoding " + value + " is not one of ansi, utf-8 and utf-16";
+    return std::nullopt;
+}
+
+// The text's bytes in the encoding asked for (UTF-16 little-endian, no terminator); false,
+// logged, when the text is not UTF-8 or the ANSI code page cannot hold it: a character is
+// never stored as "?" or a look-alike.
+bool EncodeText(const std::string& utf8, TextEncoding encoding, std::vector<std::uint8_t>& bytes,
+                LogBase& log) {
+    std::u16string wide;
+    if (!EncodingConvert::Utf8ToUtf16(utf8, wide)) {
+        log.LogError(tool_texts::kTextNotUtf8);
+        return false;
+    }
+    std::string ansi;
+    switch (encoding) {
+        case TextEncoding::kUtf8:
+            bytes.assign(utf8.begin(), utf8.end());
+            return true;
+        case TextEncoding::kUtf16:
+            bytes.clear();
+            for (const char16_t unit : wide) {
+                bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+                bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+            }
+            return true;
+        case TextEncoding::kAnsi:
+            break;
+    }
+    if (!EncodingConvert::Utf16ToAnsi(wide, ansi)) {
+        log.LogError(tool_texts::kTextNotAnsi);
+        log.LogDataLong("codePage", static_cast<std::int32_t>(EncodingConvert::AnsiCodePage()));
+        return false;
+    }
+    bytes.assign(ansi.begin(), ansi.end());
+    return true;
 }
 
 // A node's name or id as the options accept it: a numbered name as "#N", other numbers
@@ -32,7 +81,9 @@ std::string Column(const ExeResource& node, std::size_t depth) {
     }
     std::string utf8;
     EncodingConvert::Utf16ToUtf8(node.Name16(), utf8);
-    return utf8;
+    // A type of the user's called like a number or a usual type is typed "name:TEXT".
+    const auto reread = depth == 0 ? ParseResourceType(utf8) : std::nullopt;
+    return reread && reread->IsNumber() ? "name:" + utf8 : utf8;
 }
 
 // Every leaf at any depth, so that an unusual tree is shown as it is.
@@ -137,14 +188,19 @@ int Find(CommandArguments given, ToolSession& session, bool toFile) {
 
 // One edit of a command line.
 struct ResourceEdit {
-    enum class Kind { kAddString, kAddFile, kDelete } kind;
+    enum class Kind { kAddString, kAddFile, kDelete, kSetString } kind;
     std::optional<ResourceId> type;
     ResourceId name;
     std::optional<std::uint16_t> language;
-    std::string value;  // the ANSI text, or the UTF-8 name of the data file
+    std::string value;  // the UTF-8 text, or the UTF-8 name of the data file
+    TextEncoding encoding = TextEncoding::kAnsi;
+    StringEdit string = {};  // set-string's edit
 };
 
 bool Apply(const ResourceEdit& edit, ExeImage& image, LogBase& log, std::string& doing) {
+    if (edit.kind == ResourceEdit::Kind::kSetString) {
+        return ApplyStringEdit(image, edit.string, log, doing);
+    }
     ExeResource* tree = image.Resources();
     const ResourceKey key{edit.type.value_or(ResourceId::Number(resource_type::kRcdata)), edit.name,
                           edit.language.value_or(kDefaultResourceLanguage)};
@@ -160,9 +216,9 @@ bool Apply(const ResourceEdit& edit, ExeImage& image, LogBase& log, std::string&
         return false;
     }
     if (edit.kind == ResourceEdit::Kind::kAddString) {
-        return tree->PutBytes(
-            key, {reinterpret_cast<const std::uint8_t*>(edit.value.data()), edit.value.size()},
-            &log);
+        std::vector<std::uint8_t> bytes;
+        return EncodeText(edit.value, edit.encoding, bytes, log) &&
+               tree->PutBytes(key, bytes, &log);
     }
     // The entry is read when written; a file that cannot be read now is an error here rather
     // than an empty entry.
@@ -184,6 +240,72 @@ int ApplyAll(const std::string& in, const std::string& out, std::vector<Resource
     });
 }
 
+// What --type, --lang and --encoding have set for the edits after them.
+struct EditDefaults {
+    std::optional<ResourceId> type;
+    std::optional<std::uint16_t> language;
+    TextEncoding encoding = TextEncoding::kAnsi;
+};
+
+// How many values an option of edit takes; 0 for an argument that is not one of its options.
+std::size_t EditOptionValues(const std::string& option) {
+    if (option == "--add-string" || option == "--add-file" || option == "--set-string") {
+        return 2;
+    }
+    const bool single = option == "-o" || option == "--type" || option == "--lang" ||
+                        option == "--delete" || option == "--encoding";
+    return single ? 1 : 0;
+}
+
+// One option of edit (other than -o) with its values: a default for the edits after it, or
+// an edit. False, with `problem`, when a value is not usable.
+bool ReadEditOption(const std::string& option, CommandArguments values, EditDefaults& defaults,
+                    std::vector<ResourceEdit>& edits, std::string& problem) {
+    const std::string& first = values[0];
+    if (option == "--type") {
+        defaults.type = ReadType(first, problem);
+        return defaults.type.has_value();
+    }
+    if (option == "--lang") {
+        defaults.language = ReadLanguage(first, problem);
+        return defaults.language.has_value();
+    }
+    if (option == "--encoding") {
+        const auto read = ReadEncoding(first, problem);
+        defaults.encoding = read.value_or(defaults.encoding);
+        return read.has_value();
+    }
+    if (option == "--set-string") {
+        auto edit = ReadStringEdit(first, values[1], defaults.language, problem);
+        if (edit) {
+            edits.push_back({ResourceEdit::Kind::kSetString,
+                             std::nullopt,
+                             ResourceId::Number(0),
+                             defaults.language,
+                             {},
+                             defaults.encoding,
+                             std::move(*edit)});
+        }
+        return edit.has_value();
+    }
+    const auto name = ReadName(first, problem);
+    if (!name) {
+        return false;
+    }
+    if (option == "--delete") {
+        if (name->IsNumber() && !defaults.type) {
+            problem = "deleting a numbered name needs --type";
+            return false;
+        }
+        edits.push_back({ResourceEdit::Kind::kDelete, defaults.type, *name, defaults.language, {}});
+        return true;
+    }
+    const auto kind =
+        option == "--add-string" ? ResourceEdit::Kind::kAddString : ResourceEdit::Kind::kAddFile;
+    edits.push_back({kind, defaults.type, *name, defaults.language, values[1], defaults.encoding});
+    return true;
+}
+
 int RunOneEdit(CommandArguments given, ToolSession& session, ResourceEdit::Kind kind,
                const CommandHelp& help) {
     CommandArgs args;
@@ -200,23 +322,44 @@ int RunOneEdit(CommandArguments given, ToolSession& session, ResourceEdit::Kind 
     if (kind == ResourceEdit::Kind::kDelete && key.name->IsNumber() && !key.type) {
         return session.Usage("deleting a numbered name needs --type", help);
     }
-    std::string value;
-    if (kind != ResourceEdit::Kind::kDelete) {
-        value = kind == ResourceEdit::Kind::kAddString ? Ansi(args.operands[1]) : args.operands[1];
+    TextEncoding encoding = TextEncoding::kAnsi;
+    if (const std::string* typed = args.Option("--encoding")) {
+        if (kind != ResourceEdit::Kind::kAddString) {
+            return session.Usage("--encoding is for the text of add-string", help);
+        }
+        const auto read = ReadEncoding(*typed, problem);
+        if (!read) {
+            return session.Usage(problem, help);
+        }
+        encoding = *read;
     }
+    std::string value = kind != ResourceEdit::Kind::kDelete ? args.operands[1] : std::string();
     return ApplyAll(args.operands[0], *out,
-                    {{kind, key.type, *key.name, key.language, std::move(value)}}, session);
+                    {{kind, key.type, *key.name, key.language, std::move(value), encoding}},
+                    session);
 }
 
 }  // namespace
 
-int RunList(CommandArguments args, ToolSession& session) {
-    if (args.size() == 1 && args[0] == "--types") {
+int RunList(CommandArguments given, ToolSession& session) {
+    std::vector<std::string> args(given.begin(), given.end());
+    const bool strings = TakeFlag(args, "--strings");
+    const bool json = TakeFlag(args, "--json");
+    if (args.size() == 1 && args[0] == "--types" && !strings && !json) {
         PrintKeyForms(session.Out());
         return 0;
     }
-    if (args.size() != 1 || args[0].starts_with("-")) {
-        return session.Usage(args.empty() ? "missing FILE" : "unexpected arguments", help::kList);
+    if (args.size() != 1 || args[0].starts_with("-") || (strings && json)) {
+        return session.Usage(args.empty()      ? "missing FILE"
+                             : strings && json ? "--strings and --json do not go together"
+                                               : "unexpected arguments",
+                             help::kList);
+    }
+    if (strings) {
+        return ListStrings(args[0], session);
+    }
+    if (json) {
+        return ListJson(args[0], session);
     }
     auto image = session.Open(args[0]);
     if (!image) {
@@ -255,61 +398,24 @@ int RunEdit(CommandArguments args, ToolSession& session) {
     }
     std::vector<ResourceEdit> edits;
     std::optional<std::string> out;
-    std::optional<ResourceId> type;
-    std::optional<std::uint16_t> language;
+    EditDefaults defaults;
     std::string problem;
     std::size_t i = 1;
-    // The values after an option, or none when the command line ends first.
-    const auto values = [&](std::size_t n) -> std::optional<CommandArguments> {
-        if (args.size() - i - 1 < n) {
-            return std::nullopt;
-        }
-        const CommandArguments taken = args.subspan(i + 1, n);
-        i += n + 1;
-        return taken;
-    };
     while (i < args.size()) {
-        const std::string option = args[i];
-        const bool adds = option == "--add-string" || option == "--add-file";
-        const auto taken = values(
-            option == "-o" || option == "--type" || option == "--lang" || option == "--delete" ? 1
-            : adds                                                                             ? 2
-                                                                                               : 0);
-        if (!taken) {
-            return session.Usage("option " + option + " needs more values", help::kEdit);
-        }
-        if (taken->empty()) {
+        const std::string& option = args[i];
+        const std::size_t count = EditOptionValues(option);
+        if (count == 0) {
             return session.Usage("unexpected argument: " + option, help::kEdit);
         }
-        const std::string& first = (*taken)[0];
+        if (args.size() - i - 1 < count) {
+            return session.Usage("option " + option + " needs more values", help::kEdit);
+        }
+        const CommandArguments values = args.subspan(i + 1, count);
+        i += count + 1;
         if (option == "-o") {
-            out = first;
-        } else if (option == "--type") {
-            type = ReadType(first, problem);
-            if (!type) {
-                return session.Usage(problem, help::kEdit);
-            }
-        } else if (option == "--lang") {
-            language = ReadLanguage(first, problem);
-            if (!language) {
-                return session.Usage(problem, help::kEdit);
-            }
-        } else {
-            const auto name = ReadName(first, problem);
-            if (!name) {
-                return session.Usage(problem, help::kEdit);
-            }
-            if (option == "--delete") {
-                if (name->IsNumber() && !type) {
-                    return session.Usage("deleting a numbered name needs --type", help::kEdit);
-                }
-                edits.push_back({ResourceEdit::Kind::kDelete, type, *name, language, {}});
-            } else if (option == "--add-string") {
-                edits.push_back(
-                    {ResourceEdit::Kind::kAddString, type, *name, language, Ansi((*taken)[1])});
-            } else {
-                edits.push_back({ResourceEdit::Kind::kAddFile, type, *name, language, (*taken)[1]});
-            }
+            out = values[0];
+        } else if (!ReadEditOption(option, values, defaults, edits, problem)) {
+            return session.Usage(problem, help::kEdit);
         }
     }
     if (!out) {

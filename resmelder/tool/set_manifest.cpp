@@ -1,9 +1,11 @@
-// set-manifest: the program's manifest, resource MANIFEST #1 (#2 for a DLL).
+// set-manifest: the program's manifest, resource MANIFEST #1 (#2 for a DLL), from a file or
+// with the execution level it asks for edited in place.
 
 #include <algorithm>
 #include <array>
 
 #include "image/image_texts.h"
+#include "image/manifest_level.h"
 #include "tool/tool_args.h"
 #include "tool/tool_commands.h"
 #include "tool/tool_failure.h"
@@ -12,7 +14,7 @@
 namespace resmelder {
 namespace {
 
-constexpr std::array<std::string_view, 2> kOptions = {"--lang", "-o"};
+constexpr std::array<std::string_view, 3> kOptions = {"--lang", "-o", "--execution-level"};
 // Far beyond any real manifest; the whole file is read to check it.
 constexpr std::size_t kMaxManifestBytes = 4u << 20;
 // The program's own manifest, and the one the loader reads for a DLL it loads.
@@ -35,51 +37,106 @@ bool LooksLikeXml(std::span<const std::uint8_t> bytes) {
     return first != bytes.end() && *first == '<';
 }
 
-}  // namespace
+// The command line: IN, the manifest file (unless only the level is set), the options.
+struct ManifestCommand {
+    std::string in;
+    std::string out;
+    std::optional<std::string> manifestFile;
+    std::optional<std::uint16_t> language;
+    std::optional<ExecutionRequest> request;
+};
 
-int RunSetManifest(CommandArguments given, ToolSession& session) {
+bool ReadCommand(CommandArguments given, ManifestCommand& command, std::string& problem) {
+    std::vector<std::string> flagged(given.begin(), given.end());
+    const bool uiAccess = TakeFlag(flagged, "--ui-access");
     CommandArgs args;
-    std::string problem;
-    if (!SplitArgs(given, kOptions, args, problem)) {
-        return session.Usage(problem, help::kSetManifest);
+    if (!SplitArgs(flagged, kOptions, args, problem)) {
+        return false;
     }
-    if (args.operands.size() != 2) {
-        return session.Usage(args.operands.size() < 2 ? "missing arguments" : "too many arguments",
-                             help::kSetManifest);
+    if (const std::string* level = args.Option("--execution-level")) {
+        const auto parsed = ParseExecutionLevel(*level);
+        if (!parsed) {
+            problem = "--execution-level " + *level +
+                      " is not one of asInvoker, highestAvailable and requireAdministrator";
+            return false;
+        }
+        command.request = ExecutionRequest{*parsed, uiAccess};
+    } else if (uiAccess) {
+        problem = "--ui-access goes with --execution-level";
+        return false;
+    }
+    const std::size_t least = command.request ? 1 : 2;
+    if (args.operands.size() < least || args.operands.size() > 2) {
+        problem = args.operands.size() < least ? "missing arguments" : "too many arguments";
+        return false;
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kSetManifest);
+        problem = "missing -o OUT";
+        return false;
     }
-    std::optional<std::uint16_t> language;
     if (const std::string* lang = args.Option("--lang")) {
-        language = ReadLanguage(*lang, problem);
-        if (!language) {
-            return session.Usage(problem, help::kSetManifest);
+        command.language = ReadLanguage(*lang, problem);
+        if (!command.language) {
+            return false;
         }
     }
-    const std::string& in = args.operands[0];
-    const std::string& manifestFile = args.operands[1];
+    command.in = args.operands[0];
+    command.out = *out;
+    if (args.operands.size() == 2) {
+        command.manifestFile = args.operands[1];
+    }
+    return true;
+}
+
+ResourceId ManifestName(const ExeImage& image) {
+    return ResourceId::Number(IsDll(image) ? kLibraryManifest : kProgramManifest);
+}
+
+// The manifest asking for `request`; false, logged with the reason, when it cannot be edited.
+bool EditLevel(std::span<const std::uint8_t> manifest, const ExecutionRequest& request,
+               LogBase& log, std::vector<std::uint8_t>& edited) {
+    std::string problem;
+    auto result = SetExecutionLevel(manifest, request, problem);
+    if (!result) {
+        log.LogError((std::string(tool_texts::kManifestNotEditable) + ": " + problem).c_str());
+        return false;
+    }
+    edited = std::move(*result);
+    return true;
+}
+
+// set-manifest IN FILE: the file's manifest (its level set first when asked) in place of
+// the manifest in every language.
+int PutManifestFile(const ManifestCommand& command, ToolSession& session) {
+    const std::string& file = *command.manifestFile;
     std::vector<std::uint8_t> manifest;
-    if (!session.ReadSmallFile(manifestFile, kMaxManifestBytes, manifest)) {
-        return session.Fail("cannot read the manifest " + manifestFile, in);
+    if (!session.ReadSmallFile(file, kMaxManifestBytes, manifest)) {
+        return session.Fail("cannot read the manifest " + file, command.in);
     }
     if (!LooksLikeXml(manifest)) {
         session.Log().LogError(tool_texts::kNotAManifest);
-        session.Log().LogData("filename", manifestFile.c_str());
-        return session.Fail("cannot use " + manifestFile + " as a manifest", in);
+        session.Log().LogData("filename", file.c_str());
+        return session.Fail("cannot use " + file + " as a manifest", command.in);
     }
-    return session.EditAndWrite(in, *out, [&](ExeImage& image, std::string& doing) {
+    if (command.request) {
+        std::vector<std::uint8_t> edited;
+        if (!EditLevel(manifest, *command.request, session.Log(), edited)) {
+            return session.Fail("cannot set the execution level in " + file, command.in);
+        }
+        manifest = std::move(edited);
+    }
+    std::optional<std::uint16_t> language = command.language;
+    return session.EditAndWrite(command.in, command.out, [&](ExeImage& image, std::string& doing) {
         const ResourceId type = ResourceId::Number(resource_type::kManifest);
-        const ResourceId name =
-            ResourceId::Number(IsDll(image) ? kLibraryManifest : kProgramManifest);
+        const ResourceId name = ManifestName(image);
         ExeResource* tree = image.Resources();
         if (!language) {
             const ExeResource* old = tree ? tree->FindLeaf(type, name, std::nullopt) : nullptr;
             language = old != nullptr ? old->Id() : kNeutralLanguage;
         }
         const ResourceKey key{type, name, *language};
-        doing = "cannot put the manifest into " + Describe(key) + " of " + in;
+        doing = "cannot put the manifest into " + Describe(key) + " of " + command.in;
         if (tree == nullptr) {
             session.Log().LogError(image_texts::kNoTreeForBytes);
             return false;
@@ -88,6 +145,54 @@ int RunSetManifest(CommandArguments given, ToolSession& session) {
         tree->DeleteLeaves(type, name, std::nullopt);
         return tree->PutBytes(key, manifest, &session.Log());
     });
+}
+
+// set-manifest IN --execution-level: the level edited in the manifest of the language given,
+// else in every language there is; a minimal manifest where there is none.
+int SetLevelInPlace(const ManifestCommand& command, ToolSession& session) {
+    return session.EditAndWrite(command.in, command.out, [&](ExeImage& image, std::string& doing) {
+        const ResourceId type = ResourceId::Number(resource_type::kManifest);
+        const ResourceId name = ManifestName(image);
+        ExeResource* tree = image.Resources();
+        doing = "cannot set the execution level of " + command.in;
+        if (tree == nullptr) {
+            session.Log().LogError(image_texts::kNoTreeForBytes);
+            return false;
+        }
+        std::vector<ResourceKey> keys;
+        for (const ResourceLeaf& leaf : tree->Leaves()) {
+            if (leaf.key.type == type && leaf.key.name == name &&
+                (!command.language || leaf.key.language == *command.language)) {
+                keys.push_back(leaf.key);
+            }
+        }
+        if (keys.empty()) {
+            return tree->PutBytes({type, name, command.language.value_or(kNeutralLanguage)},
+                                  MinimalManifest(*command.request), &session.Log());
+        }
+        for (const ResourceKey& key : keys) {
+            doing = "cannot set the execution level in " + Describe(key) + " of " + command.in;
+            const ExeResource* leaf = tree->FindLeaf(type, name, key.language);
+            std::vector<std::uint8_t> edited;
+            if (!EditLevel(leaf->Data(), *command.request, session.Log(), edited) ||
+                !tree->PutBytes(key, edited, &session.Log())) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+}  // namespace
+
+int RunSetManifest(CommandArguments given, ToolSession& session) {
+    ManifestCommand command;
+    std::string problem;
+    if (!ReadCommand(given, command, problem)) {
+        return session.Usage(problem, help::kSetManifest);
+    }
+    return command.manifestFile ? PutManifestFile(command, session)
+                                : SetLevelInPlace(command, session);
 }
 
 }  // namespace resmelder

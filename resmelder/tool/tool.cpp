@@ -29,6 +29,11 @@ const Command kCommands[] = {
     {"set-manifest", RunSetManifest, &help::kSetManifest},
     {"set-icon", RunSetIcon, &help::kSetIcon},
     {"set-version", RunSetVersion, &help::kSetVersion},
+    {"get-version", RunGetVersion, &help::kGetVersion},
+    {"set-string", RunSetString, &help::kSetString},
+    {"get-string", RunGetString, &help::kGetString},
+    {"add-res", RunAddRes, &help::kAddRes},
+    {"export-res", RunExportRes, &help::kExportRes},
 };
 
 const Command* FindCommand(std::string_view name) {

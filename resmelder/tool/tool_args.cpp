@@ -56,12 +56,20 @@ bool SplitArgs(std::span<const std::string> args, std::span<const std::string_vi
     return true;
 }
 
+bool TakeFlag(std::vector<std::string>& args, std::string_view flag) {
+    const auto end = std::find(args.begin(), args.end(), "--");
+    const auto kept = std::remove(args.begin(), end, flag);
+    const bool found = kept != end;
+    args.erase(kept, end);
+    return found;
+}
+
 std::optional<ResourceId> ReadType(const std::string& value, std::string& problem) {
     auto type = ParseResourceType(value);
     if (!type) {
         problem = "--type " + value +
                   " is not a resource type (a number up to 65535, a name such as ICON, or a "
-                  "name of your own)";
+                  "name of your own, written name:TEXT when it reads as a number or such a name)";
     }
     return type;
 }
@@ -107,15 +115,7 @@ bool ReadKeyOptions(const CommandArgs& args, KeyOptions& key, std::string& probl
 }
 
 std::string Describe(const ResourceKey& key) {
-    std::string type;
-    if (!key.type.IsNumber()) {
-        type = key.type.ToString();
-    } else if (const char* usual = UsualResourceTypeName(key.type.Number())) {
-        type = usual;
-    } else {
-        type = std::to_string(key.type.Number());
-    }
-    return type + "/" + key.name.ToString() + "/" + std::to_string(key.language);
+    return TypeAsTyped(key.type) + "/" + key.name.ToString() + "/" + std::to_string(key.language);
 }
 
 }  // namespace resmelder

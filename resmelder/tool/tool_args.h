@@ -31,6 +31,10 @@ struct CommandArgs {
 bool SplitArgs(std::span<const std::string> args, std::span<const std::string_view> valued,
                CommandArgs& parsed, std::string& problem);
 
+/// Takes every `flag` (an option without a value) out of `args`, up to a "--"; answers
+/// whether it was there.
+bool TakeFlag(std::vector<std::string>& args, std::string_view flag);
+
 /// The type, name and language options of a command; each is absent when not given.
 struct KeyOptions {
     std::optional<ResourceId> type;

@@ -22,5 +22,14 @@ int RunEdit(CommandArguments args, ToolSession& session);
 int RunSetManifest(CommandArguments args, ToolSession& session);
 int RunSetIcon(CommandArguments args, ToolSession& session);
 int RunSetVersion(CommandArguments args, ToolSession& session);
+int RunGetVersion(CommandArguments args, ToolSession& session);
+int RunSetString(CommandArguments args, ToolSession& session);
+int RunGetString(CommandArguments args, ToolSession& session);
+int RunAddRes(CommandArguments args, ToolSession& session);
+int RunExportRes(CommandArguments args, ToolSession& session);
+
+// The other forms of list: the string table, and everything as JSON.
+int ListStrings(const std::string& file, ToolSession& session);
+int ListJson(const std::string& file, ToolSession& session);
 
 }  // namespace resmelder

@@ -12,6 +12,7 @@
 #include "image/icon_file.h"
 #include "image/icon_file_test_support.h"
 #include "image/test_pe.h"
+#include "support/encoding.h"
 #include "support/log.h"
 #include "tool/tool.h"
 
@@ -179,8 +180,9 @@ TEST_F(ToolCommandsTest, CommandLinesThatCannotRunSayWhy) {
 }
 
 TEST_F(ToolCommandsTest, EveryCommandHasHelpWithAnExample) {
-    for (const char* command : {"list", "get", "extract", "add-string", "add-file", "delete",
-                                "edit", "set-manifest", "set-icon"}) {
+    for (const char* command :
+         {"list", "get", "extract", "add-string", "add-file", "delete", "edit", "set-manifest",
+          "set-icon", "set-string", "get-string", "add-res", "export-res", "get-version"}) {
         SCOPED_TRACE(command);
         for (const auto& args : std::vector<std::vector<std::string>>{
                  {command, "--help"}, {"help", command}, {command, P("in.exe"), "-h"}}) {
@@ -199,8 +201,8 @@ TEST_F(ToolCommandsTest, EveryCommandHasHelpWithAnExample) {
         EXPECT_NE(out_.str().find(line), std::string::npos) << line;
     }
     ASSERT_EQ(Run({"list", "--types"}), 0);
-    for (const char* line :
-         {"CURSOR        1\n", "ANIICON       22\n", "--name N", "--lang L", "0x409"}) {
+    for (const char* line : {"CURSOR        1\n", "ANIICON       22\n", "--name N", "--lang L",
+                             "0x409", "name:TEXT", "(name:ICON)"}) {
         EXPECT_NE(out_.str().find(line), std::string::npos) << line;
     }
 }
@@ -262,8 +264,8 @@ TEST_F(ToolCommandsTest, SetManifestRefusesWhatIsNotAManifest) {
                               " as a manifest (the file is not a manifest)\n");
     EXPECT_EQ(Run({"set-manifest", P("in.exe"), P("empty.xml"), "-o", P("in.exe")}), 1);
     EXPECT_EQ(Run({"set-manifest", P("in.exe"), P("none.xml"), "-o", P("in.exe")}), 1);
-    EXPECT_EQ(err_.str(),
-              "resmelder: cannot open " + P("none.xml") + " (" + testpe::MissingFileReason() + ")\n");
+    EXPECT_EQ(err_.str(), "resmelder: cannot open " + P("none.xml") + " (" +
+                              testpe::MissingFileReason() + ")\n");
     EXPECT_EQ(Run({"set-manifest", P("in.exe"), P(""), "-o", P("in.exe")}), 1);
     EXPECT_NE(FirstLine().find("is not a regular file"), std::string::npos) << err_.str();
     EXPECT_EQ(testpe::ReadFile(dir_ / "in.exe"), before);
@@ -435,6 +437,65 @@ TEST_F(ToolCommandsTest, SetIconOnWinesOwnPrograms) {
             EXPECT_TRUE(std::ranges::equal(kept->Data(), groups[i].leaf->Data()));
         }
     }
+}
+
+// A type of the user's called ICON or 123 is reached as name:ICON and name:123, and listed
+// that way; plain ICON and 123 stay the numbered types.
+TEST_F(ToolCommandsTest, TypesNamedLikeUsualTypesOrNumbersAreTypedAsNames) {
+    ASSERT_EQ(Run({"edit", P("in.exe"), "--type", "name:Icon", "--add-string", "A", "named icon",
+                   "--type", "NAME:123", "--add-string", "B", "named number", "--type", "123",
+                   "--add-string", "C", "numbered", "-o", P("out.exe")}),
+              0)
+        << err_.str();
+    const std::string list = List("out.exe");
+    EXPECT_NE(list.find("name:123\tB\t1\t12\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("name:ICON\tA\t1\t10\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("\n123\tC\t1\t8\n"), std::string::npos) << list;
+    EXPECT_EQ(Get({P("out.exe"), "a", "--type", "name:icon"}), "named icon");
+    EXPECT_EQ(Get({P("out.exe"), "B", "--type", "name:123"}), "named number");
+    EXPECT_EQ(Get({P("out.exe"), "C", "--type", "123"}), "numbered");
+    EXPECT_EQ(Run({"get", P("out.exe"), "A", "--type", "ICON"}), 1);
+    EXPECT_EQ(FirstLine(),
+              "resmelder: cannot get ICON/A from " + P("out.exe") + " (no such resource)");
+    EXPECT_EQ(Run({"get", P("out.exe"), "B", "--type", "name:123", "--lang", "7"}), 1);
+    EXPECT_EQ(FirstLine(),
+              "resmelder: cannot get name:123/B/7 from " + P("out.exe") + " (no such resource)");
+    EXPECT_EQ(Run({"get", P("out.exe"), "A", "--type", "name:#3"}), 2);
+}
+
+// Text the ANSI code page cannot hold is refused, never stored with "?" or a look-alike in
+// its place (the platform's converter would make A of A-macron, 8 of infinity and A of a
+// full-width A); --encoding keeps it whole.
+TEST_F(ToolCommandsTest, TextTheAnsiCodePageCannotHoldIsRefusedOrStoredAsAsked) {
+    struct Cp1252 {
+        Cp1252() { EncodingConvert::SetAnsiCodePage(1252); }
+        ~Cp1252() { EncodingConvert::SetAnsiCodePage(0); }
+    } codePage;
+    const Bytes before = testpe::ReadFile(dir_ / "in.exe");
+    for (const char* text : {"\xC4\x80", "\xE2\x88\x9E", "\xEF\xBC\xA1", "\xE4\xB8\x96"}) {
+        EXPECT_EQ(
+            Run({"add-string", P("in.exe"), "Note", std::string("x ") + text, "-o", P("in.exe")}),
+            1);
+        EXPECT_EQ(err_.str(),
+                  "resmelder: cannot add RCDATA/NOTE/1 to " + P("in.exe") +
+                      " (the text has characters the ANSI code page cannot hold; --encoding "
+                      "utf-8 or utf-16 stores it whole)\n");
+    }
+    EXPECT_EQ(testpe::ReadFile(dir_ / "in.exe"), before);
+    ASSERT_EQ(
+        Run({"add-string", P("in.exe"), "Note", "Caf\xC3\xA9 \xE2\x82\xAC", "-o", P("in.exe")}), 0);
+    EXPECT_EQ(Get({P("in.exe"), "note"}), "Caf\xE9 \x80") << "what fits stays ANSI";
+    ASSERT_EQ(Run({"edit", P("in.exe"), "--encoding", "utf-8", "--add-string", "U8",
+                   "\xC4\x80\xE4\xB8\x96", "--encoding", "utf-16", "--add-string", "U16",
+                   "\xC4\x80\xF0\x9F\x98\x80", "-o", P("in.exe")}),
+              0)
+        << err_.str();
+    EXPECT_EQ(Get({P("in.exe"), "u8"}), "\xC4\x80\xE4\xB8\x96");
+    EXPECT_EQ(Get({P("in.exe"), "u16"}), std::string("\x00\x01\x3D\xD8\x00\xDE", 6));
+    EXPECT_EQ(Run({"add-string", P("in.exe"), "N", "t", "--encoding", "latin1", "-o", P("in.exe")}),
+              2);
+    EXPECT_EQ(Run({"add-file", P("in.exe"), "N", "t", "--encoding", "utf-8", "-o", P("in.exe")}),
+              2);
 }
 
 }  // namespace

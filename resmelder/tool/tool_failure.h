@@ -23,6 +23,14 @@ constexpr const char* kGroupUnreadable =
 constexpr const char* kVersionUnreadable = "The version resource is not well-formed";
 constexpr const char* kVersionTooLong =
     "The version resource would be longer than its 16-bit lengths can say";
+constexpr const char* kNoSuchString = "No such string";
+constexpr const char* kTextNotAnsi =
+    "The text has characters the ANSI code page cannot hold; --encoding utf-8 or utf-16 "
+    "stores it whole";
+constexpr const char* kTextNotUtf8 = "The text is not UTF-8";
+constexpr const char* kNotAResFile = "Not a compiled resource file";
+constexpr const char* kManifestNotEditable = "The manifest cannot be edited safely";
+constexpr const char* kNoVersion = "The file has no version resource";
 }  // namespace tool_texts
 
 /// What failed and why, in one line without the program's name: `doing` says what was

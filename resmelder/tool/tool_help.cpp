@@ -8,12 +8,16 @@ namespace resmelder {
 namespace help {
 
 const CommandHelp kList = {
-    "resmelder list FILE\n"
+    "resmelder list FILE [--strings | --json]\n"
     "resmelder list --types",
     "Prints every resource of FILE, one a line: type, name, language and size, separated by\n"
     "tabs. Names and languages are printed as --name and --lang accept them (a numbered name\n"
-    "as #N), types as their number or their own name. With --types, prints the values\n"
-    "--type, --name and --lang accept.",
+    "as #N), types as their number or their own name (name:TEXT where the name alone would\n"
+    "read as a number or a usual type). With --strings, prints the string table instead: ID,\n"
+    "language and text, with line breaks, tabs and backslashes as \\n, \\r, \\t and \\\\.\n"
+    "With --json, prints one JSON document: machine, sections, and every resource with its\n"
+    "type, name, language, size and code page. With --types, prints the values --type,\n"
+    "--name and --lang accept.",
     "resmelder list app.exe"};
 
 const CommandHelp kGet = {
@@ -30,10 +34,11 @@ const CommandHelp kExtract = {
     "resmelder extract app.exe #1 version.bin --type VERSION"};
 
 const CommandHelp kAddString = {
-    "resmelder add-string IN NAME TEXT [--type T] [--lang L] -o OUT",
-    "Adds TEXT, converted to the ANSI code page, as resource NAME (type RCDATA and language 1\n"
-    "unless given). A resource of the same type, name and language is replaced. --name N may\n"
-    "stand for NAME.",
+    "resmelder add-string IN NAME TEXT [--type T] [--lang L] [--encoding E] -o OUT",
+    "Adds TEXT as resource NAME (type RCDATA and language 1 unless given), in the ANSI code\n"
+    "page, or as UTF-8 or UTF-16 (little-endian) with --encoding utf-8 or utf-16. Text the\n"
+    "ANSI code page cannot hold is refused, never stored with ? in its place. A resource of\n"
+    "the same type, name and language is replaced. --name N may stand for NAME.",
     "resmelder add-string app.exe Greeting \"Hello, world\" -o app.exe"};
 
 const CommandHelp kAddFile = {
@@ -50,21 +55,28 @@ const CommandHelp kDelete = {
     "resmelder delete app.exe Greeting -o app.exe"};
 
 const CommandHelp kEdit = {
-    "resmelder edit IN [--type T] [--lang L]\n"
-    "               [--add-string NAME TEXT | --add-file NAME DATAFILE | --delete NAME]...\n"
-    "               -o OUT",
-    "Makes several edits in the order given and writes OUT once. --type and --lang apply to\n"
-    "the edits after them; before the first of each, adds go to type RCDATA and language 1,\n"
-    "and deletes reach every type and every language.",
+    "resmelder edit IN [--type T] [--lang L] [--encoding E]\n"
+    "               [--add-string NAME TEXT | --add-file NAME DATAFILE | --delete NAME |\n"
+    "                --set-string ID TEXT]... -o OUT",
+    "Makes several edits in the order given and writes OUT once. --type, --lang and\n"
+    "--encoding apply to the edits after them; before the first of each, adds go to type\n"
+    "RCDATA and language 1 in the ANSI code page, and deletes reach every type and every\n"
+    "language. --set-string sets a string of the string table, as set-string does.",
     "resmelder edit app.exe --add-string Title \"My App\" --type MANIFEST --add-file #1 "
     "app.manifest -o app.exe"};
 
 const CommandHelp kSetManifest = {
-    "resmelder set-manifest IN FILE [--lang L] -o OUT",
+    "resmelder set-manifest IN FILE [--lang L] -o OUT\n"
+    "resmelder set-manifest IN [FILE] --execution-level LEVEL [--ui-access] [--lang L] -o OUT",
     "Puts the manifest FILE into resource MANIFEST #1, or #2 when IN is a DLL, replacing the\n"
     "manifest there in every language. It keeps the language of the manifest it replaces;\n"
-    "a first manifest takes language 0 (neutral) unless --lang is given.",
-    "resmelder set-manifest app.exe app.manifest -o app.exe"};
+    "a first manifest takes language 0 (neutral) unless --lang is given.\n"
+    "--execution-level asInvoker, highestAvailable or requireAdministrator sets the level the\n"
+    "manifest asks for (requestedExecutionLevel, uiAccess \"true\" with --ui-access, else\n"
+    "\"false\"), keeping every other part of it: in FILE, or without FILE in the manifest\n"
+    "of IN (in language L, or in every language), or in a minimal new manifest when IN has\n"
+    "none. A manifest that cannot be edited safely is refused.",
+    "resmelder set-manifest app.exe --execution-level requireAdministrator -o app.exe"};
 
 const CommandHelp kSetIcon = {
     "resmelder set-icon IN ICOFILE [--lang L] -o OUT",
@@ -97,7 +109,8 @@ void PrintCommandHelp(const CommandHelp& help, std::ostream& out) {
 
 void PrintKeyForms(std::ostream& out) {
     out << "--type T   a number (0 to 65535), #N, a name of your own, or one of these names\n"
-           "           (in any case, also with RT_ in front):\n";
+           "           (in any case, also with RT_ in front); name:TEXT is the name TEXT of\n"
+           "           your own even where it reads as a number or one of these (name:ICON):\n";
     for (const auto& type : UsualResourceTypes()) {
         out << "             " << std::left << std::setw(14) << type.name << type.number << '\n';
     }
@@ -113,8 +126,8 @@ void PrintOverview(std::span<const CommandHelp* const> commands, std::ostream& o
     }
     out << "\n";
     PrintKeyForms(out);
-    out << "\nThe TEXT of add-string is converted to the ANSI code page. OUT may be IN itself: it "
-           "is\n"
+    out << "\nThe TEXT of add-string is stored in the ANSI code page unless --encoding says\n"
+           "otherwise; text the code page cannot hold is refused. OUT may be IN itself: it is\n"
            "replaced only when the new file is complete, and an edit in place waits for another\n"
            "edit of the same file to finish. A failure prints one line saying what failed and\n"
            "why; --verbose adds the full log. After --, arguments that begin with - are names,\n"

@@ -30,6 +30,11 @@ extern const CommandHelp kEdit;
 extern const CommandHelp kSetManifest;
 extern const CommandHelp kSetIcon;
 extern const CommandHelp kSetVersion;  // in set_version.cpp
+extern const CommandHelp kGetVersion;  // in json_listing.cpp
+extern const CommandHelp kSetString;   // in string_commands.cpp
+extern const CommandHelp kGetString;   // in string_commands.cpp
+extern const CommandHelp kAddRes;      // in res_commands.cpp
+extern const CommandHelp kExportRes;   // in res_commands.cpp
 }  // namespace help
 
 }  // namespace resmelder
