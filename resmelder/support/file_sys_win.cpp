@@ -155,10 +155,6 @@ std::span<const std::uint8_t> FileMapping::Bytes() const {
     return {static_cast<const std::uint8_t*>(impl_->view.get()), impl_->size};
 }
 
-void FileMapping::Unmap() {
-    impl_.reset();
-}
-
 namespace file_backend {
 
 bool HasWideRoute() {
