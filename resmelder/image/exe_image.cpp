@@ -17,22 +17,22 @@ using image_support::FailForSection;
 using image_support::Load32;
 
 ExeSection::ExeSection(std::span<const std::uint8_t> header) {
-    std::memcpy(raw_.data(), header.data(), std::min(header.size(), raw_.size()));
+    std::memcpy(headerBytes_.data(), header.data(), std::min(header.size(), headerBytes_.size()));
 }
 
 std::string ExeSection::Name() const {
-    const auto* begin = reinterpret_cast<const char*>(raw_.data());
+    const auto* begin = reinterpret_cast<const char*>(headerBytes_.data());
     return std::string(begin, strnlen(begin, 8));
 }
 
 std::uint32_t ExeSection::Get(std::size_t at) const {
     std::uint32_t v = 0;
-    std::memcpy(&v, raw_.data() + at, 4);
+    std::memcpy(&v, headerBytes_.data() + at, 4);
     return v;
 }
 
 void ExeSection::Set(std::size_t at, std::uint32_t v) {
-    std::memcpy(raw_.data() + at, &v, 4);
+    std::memcpy(headerBytes_.data() + at, &v, 4);
 }
 
 ExeImage::~ExeImage() {

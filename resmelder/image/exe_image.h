@@ -53,12 +53,12 @@ class ExeSection : public VantrixObject {
     void SetSizeOfRawData(std::uint32_t v) { Set(16, v); }
     void SetPointerToRawData(std::uint32_t v) { Set(20, v); }
     void SetCharacteristics(std::uint32_t v) { Set(36, v); }
-    const std::array<std::uint8_t, 40>& Bytes() const { return raw_; }
+    const std::array<std::uint8_t, 40>& Bytes() const { return headerBytes_; }
 
   private:
     std::uint32_t Get(std::size_t at) const;
     void Set(std::size_t at, std::uint32_t v);
-    std::array<std::uint8_t, 40> raw_{};
+    std::array<std::uint8_t, 40> headerBytes_{};
 };
 
 class ExeImage : public VantrixObject {
