@@ -10,12 +10,15 @@
 namespace resmelder::com::test {
 namespace {
 
-// A copy of the library in a folder with a space and accents, as an installed copy may have;
-// a registered type library must be there to be unregistered again.
+// A folder with a space and accents, as an installed copy's may have.
+std::wstring ServerFolder() {
+    return ScratchDir() + L"R\u00e9sum\u00e9 Tools\\";
+}
+
+// A copy of the library there: a registered type library must exist to be unregistered.
 std::wstring ServerCopy() {
-    const std::wstring folder = ScratchDir() + L"R\u00e9sum\u00e9 Tools\\";
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring copy = folder + L"Resmelder.dll";
+    ::CreateDirectoryW(ServerFolder().c_str(), nullptr);
+    const std::wstring copy = ServerFolder() + L"Resmelder.dll";
     EXPECT_TRUE(::CopyFileW(LibraryPath().c_str(), copy.c_str(), FALSE));
     return copy;
 }
@@ -49,7 +52,15 @@ ServerIdentity Identity(std::string_view script, bool withTypeLib) {
     return server;
 }
 
-using RegistrationIdentityTest = ComTest;
+class RegistrationIdentityTest : public ComTest {
+  protected:
+    // The copy is as large as the library: it does not stay behind.
+    void TearDown() override {
+        ::DeleteFileW((ServerFolder() + L"Resmelder.dll").c_str());
+        ::RemoveDirectoryW(ServerFolder().c_str());
+        ComTest::TearDown();
+    }
+};
 
 TEST_F(RegistrationIdentityTest, ThePathGivenFillsTheScriptAndNamesTheTypeLibrary) {
     const ServerIdentity server = Identity(kScript, true);
