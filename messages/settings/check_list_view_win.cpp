@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace murmurex {
@@ -28,6 +28,9 @@ std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId,
     if (window == nullptr) {
         return nullptr;
     }
+    // The rows' texts are asked for in UTF-16 whatever the parent's character set: an ANSI
+    // answer would turn every letter outside the code page into "?".
+    ListView_SetUnicodeFormat(window, TRUE);
     ListView_SetExtendedListViewStyle(window, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     // The ticks come from the model too.
     ListView_SetCallbackMask(window, LVIS_STATEIMAGEMASK);
@@ -90,24 +93,9 @@ void CheckListView::Toggle(int index) {
     }
 }
 
-void CheckListView::FillRow(LVITEMA& item) const {
-    if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-        const std::string& text = model_.List(item.iItem);
-        const std::size_t length =
-            std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
-        std::memcpy(item.pszText, text.data(), length);
-        item.pszText[length] = '\0';
-    }
-    if ((item.mask & LVIF_STATE) != 0) {
-        item.state =
-            (item.state & ~LVIS_STATEIMAGEMASK) | CheckStateOf(model_.IsTicked(item.iItem));
-        item.stateMask |= LVIS_STATEIMAGEMASK;
-    }
-}
-
 void CheckListView::FillRow(LVITEMW& item) const {
     if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-        const std::wstring text = WideFromAnsi(model_.List(item.iItem));
+        const std::wstring text = WideFromUtf8(model_.List(item.iItem));
         const std::size_t length =
             std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
         std::wmemcpy(item.pszText, text.data(), length);
@@ -122,11 +110,6 @@ void CheckListView::FillRow(LVITEMW& item) const {
 
 void CheckListView::OnNotify(const NMHDR& header) {
     switch (header.code) {
-        case LVN_GETDISPINFOA:
-            // The format depends on the parent's answer to WM_NOTIFYFORMAT: serve both.
-            FillRow(
-                const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item);
-            return;
         case LVN_GETDISPINFOW:
             FillRow(
                 const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);

@@ -41,7 +41,6 @@ class CheckListView {
     win::UniqueWindow window_;
     void ShowSelection();
     void Toggle(int index);
-    void FillRow(LVITEMA& item) const;
     void FillRow(LVITEMW& item) const;
 
     CheckList model_;
