@@ -96,11 +96,11 @@ bool SaveCategorySelection(CheckList& categories, const fs::path& appPath, const
             pump();
         }
         // Built after the pump: a handler that ran inside it may have changed a tick.
-        const std::optional<std::string> lines = FormatFlaggedLines(categories);
+        std::optional<std::string> lines = FormatFlaggedLines(categories);
         if (categories.IsEmpty() || !lines) {
             break;
         }
-        saved = write(path, EncodeTextFile(*lines));
+        saved = write(path, EncodeTextFile(std::move(*lines)));
     }
     categories.SetListIndex(remembered);
     return saved;
@@ -143,8 +143,8 @@ bool SavePhrases(const CheckList& categories, const CheckList& phrases, const fs
         // A category whose last phrase goes loses its file.
         return DeleteFileAt(path);
     }
-    const std::optional<std::string> lines = FormatFlaggedLines(phrases);
-    return lines && write(path, EncodeTextFile(*lines));
+    std::optional<std::string> lines = FormatFlaggedLines(phrases);
+    return lines && write(path, EncodeTextFile(std::move(*lines)));
 }
 
 PhrasePool BuildPhrasePool(const fs::path& appPath) {

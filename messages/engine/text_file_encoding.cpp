@@ -112,16 +112,14 @@ std::string DecodeTextFile(std::string bytes, const AnsiCodePage& codePage) {
     return codePage.ToUtf8(bytes);
 }
 
-std::string EncodeTextFile(std::string_view text, const AnsiCodePage& codePage) {
+std::string EncodeTextFile(std::string text, const AnsiCodePage& codePage) {
     if (IsAscii(text)) {
-        return std::string(text);
+        return text;
     }
     if (std::optional<std::string> ansi = codePage.FromUtf8(text)) {
         return std::move(*ansi);
     }
-    std::string bytes(kUtf8ByteOrderMark);
-    bytes += text;
-    return bytes;
+    return text.insert(0, kUtf8ByteOrderMark);
 }
 
 }  // namespace murmurex

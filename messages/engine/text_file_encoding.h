@@ -37,6 +37,6 @@ std::string DecodeTextFile(std::string bytes, const AnsiCodePage& codePage = Sys
 
 /// `text` as a text file's bytes: the code page's when every character fits, otherwise UTF-8
 /// after a byte-order mark.
-std::string EncodeTextFile(std::string_view text, const AnsiCodePage& codePage = SystemCodePage());
+std::string EncodeTextFile(std::string text, const AnsiCodePage& codePage = SystemCodePage());
 
 }  // namespace murmurex
