@@ -20,17 +20,21 @@ constexpr std::array<char16_t, 32> kWesternHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, std::uint32_t character) {
+// Writes `character` (below U+10000) as UTF-8 at `out`; answers how many bytes it took.
+std::size_t PutUtf8(char* out, std::uint32_t character) noexcept {
     if (character < 0x80) {
-        out += static_cast<char>(character);
-    } else if (character < 0x800) {
-        out += static_cast<char>(0xC0 | (character >> 6));
-        out += static_cast<char>(0x80 | (character & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (character >> 12));
-        out += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (character & 0x3F));
+        out[0] = static_cast<char>(character);
+        return 1;
     }
+    if (character < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (character >> 6));
+        out[1] = static_cast<char>(0x80 | (character & 0x3F));
+        return 2;
+    }
+    out[0] = static_cast<char>(0xE0 | (character >> 12));
+    out[1] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (character & 0x3F));
+    return 3;
 }
 
 std::uint32_t WesternCharacter(unsigned char byte) noexcept {
@@ -85,11 +89,13 @@ class WesternCodePageImpl final : public AnsiCodePage {
     }
 
     std::string ToUtf8(std::string_view bytes) const override {
-        std::string text;
-        text.reserve(bytes.size() + bytes.size() / 2);
+        // Each byte becomes at most three: written in place, then cut to what was used.
+        std::string text(bytes.size() * 3, '\0');
+        std::size_t used = 0;
         for (char byte : bytes) {
-            AppendUtf8(text, WesternCharacter(static_cast<unsigned char>(byte)));
+            used += PutUtf8(text.data() + used, WesternCharacter(static_cast<unsigned char>(byte)));
         }
+        text.resize(used);
         return text;
     }
 };

@@ -70,6 +70,15 @@ TEST(UnicodeText, CaseBlindInEveryScriptAsThePlatformUpperCases) {
     EXPECT_EQ(TextNoCaseHash("\u0250x"), TextNoCaseHash("\u2c6fX"));
     EXPECT_EQ(TextNoCaseHash("\u0391\u039b\u03a6\u0391"),
               TextNoCaseHash("\u03b1\u03bb\u03c6\u03b1"));
+    // Long runs of ASCII around other letters, at every alignment.
+    const std::string mixed = "Je suis tr\u00e8s calme, \u03b1\u03bb\u03c6\u03b1 and zebra-quiet ";
+    const std::string upper = "JE SUIS TR\u00c8S CALME, \u0391\u039b\u03a6\u0391 AND ZEBRA-QUIET ";
+    for (std::size_t cut = 0; cut < 10; ++cut) {
+        EXPECT_TRUE(TextEqualNoCase(mixed.substr(cut), upper.substr(cut))) << cut;
+        EXPECT_EQ(TextNoCaseHash(mixed.substr(cut)), TextNoCaseHash(upper.substr(cut))) << cut;
+        EXPECT_FALSE(TextEqualNoCase(mixed.substr(cut), upper.substr(cut, upper.size() - cut - 1)));
+    }
+    EXPECT_FALSE(TextEqualNoCase("zebra-quiet [", "ZEBRA-QUIET {"));  // [ and { are no pair
     EXPECT_FALSE(TextEqualNoCase("\u00d7", "\u00f7"));
     EXPECT_FALSE(TextEqualNoCase("\u03c3", "\u03c2"));  // final sigma is a letter of its own
     EXPECT_FALSE(TextEqualNoCase("Calm", "Calm "));
