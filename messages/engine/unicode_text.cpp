@@ -210,13 +210,4 @@ std::uint64_t TextNoCaseHash(std::string_view text) noexcept {
     return hasher.Finish();
 }
 
-bool IsUtf8(std::string_view text) noexcept {
-    for (std::size_t at = 0; at < text.size();) {
-        if ((NextCharacter(text, at) & kStrayByte) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace murmurex

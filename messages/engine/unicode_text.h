@@ -15,8 +15,4 @@ bool TextEqualNoCase(std::string_view a, std::string_view b) noexcept;
 /// A hash of the upper-cased text: texts equal under TextEqualNoCase hash alike.
 std::uint64_t TextNoCaseHash(std::string_view text) noexcept;
 
-/// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or values past
-/// U+10FFFF).
-bool IsUtf8(std::string_view text) noexcept;
-
 }  // namespace murmurex
