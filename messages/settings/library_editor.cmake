@@ -14,6 +14,8 @@ if(WIN32)
   murmurex_add_test(library_scripts_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/library_scripts_win_test.cpp
                     LIBS common_win RESOURCE_LOCK wine_display)
   add_dependencies(library_scripts_win_test Messages)
+  # The flashed phrase is compared with the message window tests' rendering.
+  target_include_directories(library_scripts_win_test PRIVATE ${PROJECT_SOURCE_DIR}/messages/engine)
   target_compile_definitions(library_scripts_win_test PRIVATE
     MESSAGES_EXE_PATH=L"Z:${CMAKE_BINARY_DIR}/messages/Messages.exe")
 endif()

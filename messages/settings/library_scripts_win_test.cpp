@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ink_test_support_win.h"
 #include "program_test_support_win.h"
 #include "win/unique_handle.h"
 
@@ -35,67 +36,6 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr char kWork[] = "0Caf\xE9 au lait";
 // Arial 36 bold, red, a phrase every second shown for 1000 ms.
 constexpr char kSettings[] = "Arial\r\n36\r\nTrue\r\nFalse\r\n255\r\n1000\r\n1";
-constexpr std::uint32_t kRed = 0x00FF0000;  // 0x00RRGGBB as captured
-
-// The pixels of one colour in a rectangle of a capture, relative to their bounding box.
-std::vector<std::pair<int, int>> InkOf(const win::test::ScreenCapture& capture, RECT area) {
-    std::vector<std::pair<int, int>> ink;
-    int left = area.right;
-    int top = area.bottom;
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            if (capture.At(x, y) == kRed) {
-                ink.emplace_back(x, y);
-                left = std::min(left, x);
-                top = std::min(top, y);
-            }
-        }
-    }
-    for (auto& [x, y] : ink) {
-        x -= left;
-        y -= top;
-    }
-    return ink;
-}
-
-// `text` drawn as the settings file asks (Arial 36 bold, without smoothing, red on white).
-win::test::ScreenCapture Rendered(const std::wstring& text) {
-    win::test::ScreenCapture image;
-    image.width = 1200;
-    image.height = 200;
-    const auto screen = win::GetWindowDcOwned(nullptr);
-    win::UniqueOwnedDc dc(::CreateCompatibleDC(screen.get()));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    win::UniqueBitmap bitmap(
-        ::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    LOGFONTW font{};
-    font.lfHeight = -::MulDiv(36, ::GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = NONANTIALIASED_QUALITY;
-    ::lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
-    win::UniqueFont made(::CreateFontIndirectW(&font));
-    {
-        win::SelectGuard selectedBitmap(dc.get(), bitmap.get());
-        win::SelectGuard selectedFont(dc.get(), made.get());
-        RECT all{0, 0, image.width, image.height};
-        ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        ::SetBkMode(dc.get(), TRANSPARENT);
-        ::SetTextColor(dc.get(), RGB(255, 0, 0));
-        ::TextOutW(dc.get(), 50, 50, text.c_str(), static_cast<int>(text.size()));
-        ::GdiFlush();
-    }
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    image.pixels.assign(pixels, pixels + image.width * image.height);
-    return image;
-}
 
 class LibraryScriptsProgram : public ::testing::Test {
   protected:
@@ -160,32 +100,27 @@ class LibraryScriptsProgram : public ::testing::Test {
         PumpMessages(200);
     }
 
-    // Waits for the program's message box and presses `button` (Yes is pressed only where the
-    // box asks a question); answers the box's text, or nothing when none came.
+    // Waits for the program's message box, presses `button` (or OK where it has none) and
+    // answers the box's text; empty when no box came.
     std::wstring Answer(int button) {
         HWND box = nullptr;
-        const auto shown = [&] {
-            for (HWND candidate : TopWindows(processId_, "#32770")) {
-                if (::IsWindowVisible(candidate) && TextOf(candidate) == kTitle) {
-                    box = candidate;
+        WaitFor(
+            [&] {
+                for (HWND shown : TopWindows(processId_, "#32770")) {
+                    box = ::IsWindowVisible(shown) && TextOf(shown) == kTitle ? shown : box;
                 }
-            }
-            return box != nullptr;
-        };
-        if (!WaitFor(shown, 5000)) {
-            return L"";
-        }
+                return box != nullptr;
+            },
+            5000);
         std::wstring text;
-        for (HWND child : VisibleChildren(box, "Static")) {
+        for (HWND child : box != nullptr ? VisibleChildren(box, "Static") : std::vector<HWND>{}) {
             text += TextOf(child);
         }
-        HWND pressed = ::GetDlgItem(box, button);
-        if (pressed == nullptr) {
-            pressed = ::GetDlgItem(box, IDOK);
+        if (box != nullptr) {
+            HWND pressed = ::GetDlgItem(box, button);
+            Click(CentreOf(pressed != nullptr ? pressed : ::GetDlgItem(box, IDOK)));
+            WaitFor([&] { return !::IsWindow(box); }, 15000);
         }
-        Click(CentreOf(pressed));
-        WaitFor([&] { return !::IsWindow(box); }, 15000);
-        PumpMessages(150);
         return text;
     }
 
@@ -313,22 +248,19 @@ TEST_F(LibraryScriptsProgram, GreekAndJapaneseReachTheFilesTheListsAndTheFlash) 
 
     // Started, the flashed phrase is the Greek one, letter for letter as Arial draws it.
     ClickButton(L"&Start");
-    const auto expected = Rendered(kGreek);
-    const auto expectedInk = InkOf(expected, RECT{0, 0, expected.width, expected.height});
-    ASSERT_FALSE(expectedInk.empty());
-    HWND message = nullptr;
+    const auto expected = murmurex::ink_test::RenderedInk(L"Arial", 36, true, false, kGreek);
+    ASSERT_FALSE(expected.pixels.empty());
     win::test::ScreenCapture last;
     const bool flashed = WaitFor(
         [&] {
             const auto found = TopWindows(processId_, kMessageClass);
-            message = found.empty() ? nullptr : found.front();
             RECT area{};
-            if (message == nullptr || !::IsWindowVisible(message) ||
-                !::GetWindowRect(message, &area)) {
+            if (found.empty() || !::IsWindowVisible(found.front()) ||
+                !::GetWindowRect(found.front(), &area)) {
                 return false;
             }
             last = win::test::CaptureScreen();
-            return InkOf(last, area) == expectedInk;
+            return murmurex::ink_test::RedInkIn(last, area).pixels == expected.pixels;
         },
         8000);
     if (!flashed) {
