@@ -33,9 +33,10 @@ bool IsDeviceName(std::string_view name) noexcept {
         return false;
     }
     const std::string_view number = stem.substr(3);
-    // 1 to 9, or superscript one, two or three.
+    // 1 to 9, or superscript one, two or three (in UTF-8, spelled out byte by byte so that no
+    // compiler's own source encoding changes them).
     static constexpr std::array<std::string_view, 12> kNumbers = {
-        "1", "2", "3", "4", "5", "6", "7", "8", "9", "\u00B9", "\u00B2", "\u00B3"};
+        "1", "2", "3", "4", "5", "6", "7", "8", "9", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
     for (std::string_view digit : kNumbers) {
         if (number == digit) {
             return true;
