@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ink_test_support_win.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
@@ -145,9 +146,31 @@ TEST_F(MessageWindowTest, LabelStaysOnTheScreenAndTheWindowFitsIt) {
         RECT window{};
         ::GetWindowRect(form->hWnd(), &window);
         EXPECT_EQ(window.bottom - window.top, label.bottom - label.top + 10);  // + 150 twips
-        EXPECT_EQ(window.right - window.left, width + 3);                      // + 50 twips
+        EXPECT_EQ(window.right - window.left, width + 4);  // to the label's right edge
         form->Cycle().TimerDisplayLength_Timer();
     }
+}
+
+TEST_F(MessageWindowTest, AnItalicBoldLastLetterKeepsEveryColumnOfItsInk) {
+    // Bold italic Times New Roman (or its metric twin): the final "f" reaches past its advance.
+    form->lblMessage.SetFont({"Times New Roman", 48.0f, true, true});
+    form->lblMessage.SetForeColor(0x000000FF);
+    form->Phrases() = PhrasePool::FromList({"Half-life of fluff"});
+    form->TimerDisplayLength.SetInterval(1000);
+    form->Paused() = false;
+    form->Show();
+    form->Cycle().TimerFrequency_Timer();
+    PumpMessages(100);
+
+    // The window shows every pixel of ink a rendering with room to spare has.
+    RECT window{};
+    ::GetWindowRect(form->hWnd(), &window);
+    const auto shown = ink_test::RedInkIn(win::test::CaptureScreen(), window);
+    const auto whole =
+        ink_test::RenderedInk(L"Times New Roman", 48, true, true, L"Half-life of fluff");
+    ASSERT_FALSE(whole.pixels.empty());
+    EXPECT_EQ(shown.pixels, whole.pixels);
+    EXPECT_LT(shown.right, window.right);
 }
 
 TEST_F(MessageWindowTest, TimersAlternateForReal) {

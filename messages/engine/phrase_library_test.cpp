@@ -118,7 +118,7 @@ TEST_F(PhraseLibrary, PoolSkipsForeignSelectionLinesButReadsOn) {
 TEST_F(PhraseLibrary, PoolTakesHandEditedLinesWholeAndNoEmptyPhrase) {
     Selection("1Odd");
     Category("Odd", "1a\r\n\r\nHello there\r\n1\r\n0\r\n0\xC9t\xE9\r\n1\xE9T\xC9\r\n");
-    EXPECT_EQ(BuildPhrasePool(app()).Items(), (Items{"a", "Hello there", "\xC9t\xE9"}));
+    EXPECT_EQ(BuildPhrasePool(app()).Items(), (Items{"a", "Hello there", "\u00c9t\u00e9"}));
 }
 
 TEST_F(PhraseLibrary, PoolNeverReadsOutsideTheListsFolder) {
@@ -195,12 +195,12 @@ TEST_F(PhraseLibrary, FillWithoutFolderLeavesTheListEmpty) {
 
 TEST_F(PhraseLibrary, SelectionTicksByNameWithoutRegardToCase) {
     CheckList list =
-        ListOf({{"Calm", false}, {"Work", true}, {"Sleep", false}, {"Caf\xE9", false}});
-    Selection("1calm\r\n0WORK\r\n1Missing\r\n1CAF\xC9");
+        ListOf({{"Calm", false}, {"Work", true}, {"Sleep", false}, {"Caf\u00e9", false}});
+    Selection("1calm\r\n0WORK\r\n1Missing\r\n1CAF\xC9");  // the code page's bytes
     LoadCategorySelection(list, app());
     EXPECT_EQ(
         list.Entries(),
-        ListOf({{"Calm", true}, {"Work", false}, {"Sleep", false}, {"Caf\xE9", true}}).Entries());
+        ListOf({{"Calm", true}, {"Work", false}, {"Sleep", false}, {"Caf\u00e9", true}}).Entries());
 }
 
 TEST_F(PhraseLibrary, SelectionStopsAtTheFirstLineWithoutADigit) {
@@ -352,7 +352,7 @@ TEST_F(PhraseLibrary, HandEditedFileSurvivesALoadAndSave) {
                                          {"", false},
                                          {"Hello", false},
                                          {"", true},
-                                         {"\xE9t\xE9", false},
+                                         {"\u00e9t\u00e9", false},
                                          {"", false}})
                                      .Entries());
     ASSERT_TRUE(SavePhrases(Selecting("Odd"), phrases, app()));

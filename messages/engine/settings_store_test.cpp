@@ -279,6 +279,19 @@ TEST_F(SettingsStoreTest, AChosenFontIsStoredAndSaved) {
               "Times New Roman\r\n14\r\nFalse\r\nTrue\r\n\r\n\r\n");
 }
 
+TEST_F(SettingsStoreTest, AFontNameTheCodePageLacksIsKeptWholeAndOthersStayAnsi) {
+    // Code page 1252 holds "Garamond Pro \u00c9" but no Japanese.
+    store.LoadSettings();
+    store.FontChosen("Garamond Pro \u00c9", 12, false, false);
+    EXPECT_EQ(ReadBytes(folder.path() / "__.__"),
+              "Garamond Pro \xC9\r\n12\r\nFalse\r\nFalse\r\n\r\n\r\n");
+    store.FontChosen("\u30e1\u30a4\u30ea\u30aa", 12, false, false);
+    EXPECT_EQ(ReadBytes(folder.path() / "__.__"),
+              "\xEF\xBB\xBF\u30e1\u30a4\u30ea\u30aa\r\n12\r\nFalse\r\nFalse\r\n\r\n\r\n");
+    store.LoadSettings();
+    EXPECT_EQ(controls.previewName, "\u30e1\u30a4\u30ea\u30aa");
+}
+
 TEST(SettingsStoreWrite, AFailedWriteKeepsTheOldFileAndTheNextChangeTriesAgain) {
     TempFolder folder;
     FakeControls controls;
