@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "testing/stopwatch.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 namespace {
 
-using win::test::ElapsedMs;
+using test_support::NowMs;
 using win::test::PumpMessages;
 
 int Pixels(float twips) {
@@ -48,7 +49,7 @@ class MessageWindowTest : public ::testing::Test {
         ASSERT_NE(form, nullptr);
         events.clear();
         form->lblMessage.SetVisibilityListener([this](bool shown) {
-            events.push_back({shown, ElapsedMs()});
+            events.push_back({shown, NowMs()});
         });
     }
 
@@ -158,7 +159,7 @@ TEST_F(MessageWindowTest, TimersAlternateForReal) {
     form->Show();
     bool bothOn = false;
     form->Begin();
-    const double start = ElapsedMs();
+    const double start = NowMs();
     PumpMessages(2300, [&] {
         bothOn = bothOn || (form->TimerFrequency.Enabled() && form->TimerDisplayLength.Enabled());
     });
