@@ -3,7 +3,6 @@
 // against a reference builder that tests duplicates by a linear scan of the pool so far, and
 // checks both build the same pool.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -11,7 +10,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "ansi_text.h"
@@ -19,11 +17,12 @@
 #include "phrase_format.h"
 #include "phrase_library.h"
 #include "phrase_pool.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kCategories = 200;
 constexpr int kPhrasesPerCategory = 500;
@@ -155,16 +154,11 @@ std::vector<std::string> BuildLinear(const fs::path& app) {
     return pool;
 }
 
-double Milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 }  // namespace
 
 int main() {
-    const fs::path app =
-        fs::temp_directory_path() /
-        ("murmurex-pool-bench-" + std::to_string(Clock::now().time_since_epoch().count()));
+    const test_support::TestFolder folder("murmurex-pool-bench");
+    const fs::path& app = folder.path();
     GenerateLibrary(app);
 
     // Wall time is what counts; CPU time shows how much of it a busy machine took away.
@@ -173,21 +167,18 @@ int main() {
     murmurex::PhrasePool pool;
     for (int run = 0; run < kRuns; ++run) {
         const std::clock_t cpuStart = std::clock();
-        const auto start = Clock::now();
+        const test_support::Stopwatch watch;
         pool = murmurex::BuildPhrasePool(app);
-        times.push_back(Milliseconds(Clock::now() - start));
+        times.push_back(watch.ElapsedMs());
         cpuTimes.push_back(1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
     }
     std::sort(times.begin(), times.end());
     std::sort(cpuTimes.begin(), cpuTimes.end());
     const double hashed = times[times.size() / 2];
 
-    const auto start = Clock::now();
+    const test_support::Stopwatch watch;
     const std::vector<std::string> reference = BuildLinear(app);
-    const double linear = Milliseconds(Clock::now() - start);
-
-    std::error_code ec;
-    fs::remove_all(app, ec);
+    const double linear = watch.ElapsedMs();
 
     const bool same = pool.Items() == reference;
 #ifndef NDEBUG
