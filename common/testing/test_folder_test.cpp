@@ -18,7 +18,7 @@ TEST(TestFolderTest, EachFolderIsFreshAndKeepsItsLabel) {
     const TestFolder first(label);
     const TestFolder second(label);
     EXPECT_NE(first.path(), second.path());
-    EXPECT_EQ(first.path().parent_path(), fs::temp_directory_path());
+    EXPECT_EQ(first.path(), fs::temp_directory_path() / first.path().filename());
     EXPECT_EQ(first.path().filename().u8string().rfind(label.u8string() + u8"-", 0), 0u);
     EXPECT_TRUE(fs::is_directory(first.path()));
     EXPECT_TRUE(fs::is_empty(second.path()));
