@@ -52,6 +52,7 @@ class TestFolder {
     TestFolder(const TestFolder&) = delete;
     TestFolder& operator=(const TestFolder&) = delete;
     ~TestFolder() {
+        LeaveIfCurrent();
         MakeRemovable();
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
@@ -63,6 +64,16 @@ class TestFolder {
     }
 
   private:
+    // Windows keeps the current folder of a process (a file dialog moves there) from going.
+    void LeaveIfCurrent() const noexcept {
+        std::error_code ec;
+        const auto current = std::filesystem::current_path(ec);
+        const auto inside = current.lexically_relative(path_);
+        if (!ec && !inside.empty() && *inside.begin() != "..") {
+            std::filesystem::current_path(path_.parent_path(), ec);
+        }
+    }
+
     // Read-only files and folders a test left behind would block the removal. Links are
     // left alone: their targets lie outside the folder.
     void MakeRemovable() const noexcept {

@@ -1,5 +1,5 @@
 // The tests' folder of their own: a fresh name each time, even under one label, and nothing
-// left behind, read-only contents included.
+// left behind, read-only contents and the current folder included.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,6 +34,20 @@ TEST(TestFolderTest, EverythingInItGoesWithIt) {
     fs::permissions(*folder / "inner" / "deeper", fs::perms::owner_write, fs::perm_options::remove);
     folder.reset();
     EXPECT_FALSE(fs::exists(path));
+}
+
+// Windows keeps a process's current folder; a file dialog moves it into the test's folder.
+TEST(TestFolderTest, GoesEvenWhenItHoldsTheCurrentFolder) {
+    const fs::path before = fs::current_path();
+    fs::path path;
+    {
+        const TestFolder folder("current");
+        path = folder.path();
+        fs::create_directories(folder / "inner");
+        fs::current_path(folder / "inner");
+    }
+    EXPECT_FALSE(fs::exists(path));
+    fs::current_path(before);
 }
 
 }  // namespace
