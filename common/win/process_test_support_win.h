@@ -63,7 +63,7 @@ inline StartedProcess StartProcess(const std::wstring& commandLine,
                           nullptr, folder, &startup, &info)) {
         return {};
     }
-    UniqueKernelHandle thread(info.hThread);
+    UniqueKernelHandle thread(info.hThread);  // not needed: closed at once
     return StartedProcess{UniqueKernelHandle(info.hProcess), info.dwProcessId};
 }
 
