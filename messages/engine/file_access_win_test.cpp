@@ -10,15 +10,15 @@
 
 #include "file_access.h"
 #include "phrase_library.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::TestFolder;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 using Items = std::vector<std::string>;
 
@@ -38,7 +38,7 @@ CheckList Selecting(const std::string& name) {
 }
 
 TEST(FileAccessWin, ReplaceSwapsTheFileInPlace) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path target = folder.path() / L"Calm.lst";
     WriteBytes(target, "1Old phrase that is longer");
     ASSERT_TRUE(ReplaceFileAtomically(target, "1a\r\n0b"));
@@ -55,7 +55,7 @@ TEST(FileAccessWin, ReplaceSwapsTheFileInPlace) {
 }
 
 TEST(FileAccessWin, ReadOnlyFileIsNeitherReplacedNorDeleted) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path target = folder.path() / L"Calm.lst";
     WriteBytes(target, "1Keep");
     ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -69,7 +69,7 @@ TEST(FileAccessWin, ReadOnlyFileIsNeitherReplacedNorDeleted) {
 }
 
 TEST(FileAccessWin, FileHeldWithoutSharingIsLeftWhole) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = folder.path();
     const fs::path target = app / L"Lists" / L"Calm.lst";
     WriteBytes(target, "1Relax\r\n0Rest");
@@ -94,7 +94,7 @@ TEST(FileAccessWin, FileHeldWithoutSharingIsLeftWhole) {
 }
 
 TEST(FileAccessWin, SelectionFileHeldOpenGivesUpAfterRetries) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = folder.path();
     WriteBytes(SelectionFilePath(app), "1Calm");
     win::UniqueFile held(::CreateFileW(SelectionFilePath(app).c_str(), GENERIC_READ, 0, nullptr,
@@ -111,7 +111,7 @@ TEST(FileAccessWin, SelectionFileHeldOpenGivesUpAfterRetries) {
 }
 
 TEST(FileAccessWin, CategoryNamesInAnyScriptRoundTripThroughTheFileName) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = folder.path();
     const std::string name = "Caf\u00e9 \u00c0 la cr\u00e8me";
     fs::create_directories(app / L"Lists");
@@ -138,7 +138,7 @@ TEST(FileAccessWin, CategoryNamesInAnyScriptRoundTripThroughTheFileName) {
 }
 
 TEST(FileAccessWin, NamesInAnyScriptAreListedAndDevicesAreNotRead) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path lists = folder.path() / L"Lists";
     WriteBytes(lists / L"Calm.lst", "1Relax");
     WriteBytes(lists / L"Focus.LST", "1Think");

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "ink_test_support_win.h"
+#include "testing/stopwatch.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 namespace {
 
-using win::test::ElapsedMs;
+using test_support::NowMs;
 using win::test::PumpMessages;
 
 int Pixels(float twips) {
@@ -49,7 +50,7 @@ class MessageWindowTest : public ::testing::Test {
         ASSERT_NE(form, nullptr);
         events.clear();
         form->lblMessage.SetVisibilityListener([this](bool shown) {
-            events.push_back({shown, ElapsedMs()});
+            events.push_back({shown, NowMs()});
         });
     }
 
@@ -181,7 +182,7 @@ TEST_F(MessageWindowTest, TimersAlternateForReal) {
     form->Show();
     bool bothOn = false;
     form->Begin();
-    const double start = ElapsedMs();
+    const double start = NowMs();
     PumpMessages(2300, [&] {
         bothOn = bothOn || (form->TimerFrequency.Enabled() && form->TimerDisplayLength.Enabled());
     });

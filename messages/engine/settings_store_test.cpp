@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "file_access.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 namespace murmurex {
 namespace {
 
+using test_support::TestFolder;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 
 // The settings window's stand-in: records every call in order and, like the real wheels
@@ -124,7 +124,7 @@ class SettingsStoreTest : public ::testing::Test {
         };
     }
 
-    TempFolder folder;
+    TestFolder folder;
     FakeControls controls;
     int writes = 0;
     SettingsStore store{folder.path(), controls, FakeSystemColours, CountingWriter()};
@@ -293,7 +293,7 @@ TEST_F(SettingsStoreTest, AFontNameTheCodePageLacksIsKeptWholeAndOthersStayAnsi)
 }
 
 TEST(SettingsStoreWrite, AFailedWriteKeepsTheOldFileAndTheNextChangeTriesAgain) {
-    TempFolder folder;
+    TestFolder folder;
     FakeControls controls;
     bool failing = true;
     int attempts = 0;
@@ -326,7 +326,7 @@ TEST(SettingsStoreWrite, AFailedWriteKeepsTheOldFileAndTheNextChangeTriesAgain) 
 }
 
 TEST(SettingsStoreWrite, TheDefaultWriterReplacesTheFileBesideTheProgram) {
-    TempFolder folder;
+    TestFolder folder;
     FakeControls controls;
     SettingsStore store(folder.path(), controls, FakeSystemColours);
     controls.store = &store;

@@ -12,16 +12,16 @@
 #include "file_access.h"
 #include "library_editor_texts.h"
 #include "phrase_format.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 namespace murmurex {
 namespace {
 
 namespace fs = std::filesystem;
 namespace texts = library_editor_texts;
+using test_support::TestFolder;
 using testing::MakeReadOnly;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 
 struct Shown {
@@ -133,12 +133,12 @@ class LibraryEditing : public ::testing::Test {
     // Names are UTF-8, as the program holds them.
     fs::path List(const std::string& name) const {
         const std::string file = name + ".lst";
-        return folder_.Lists() / fs::path(std::u8string(file.begin(), file.end()));
+        return (folder_ / "Lists") / fs::path(std::u8string(file.begin(), file.end()));
     }
     fs::path Selection() const { return folder_.path() / "_._"; }
     // The category files' names as the folder spells them, as UTF-8.
     std::vector<std::string> ListFiles() const {
-        std::vector<std::string> names = ListFileNames(folder_.Lists(), "lst");
+        std::vector<std::string> names = ListFileNames(folder_ / "Lists", "lst");
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -163,7 +163,7 @@ class LibraryEditing : public ::testing::Test {
         return names;
     }
 
-    TempFolder folder_;
+    TestFolder folder_;
     FakePage page_;
     DiskLibrary disk_{folder_.path(), {}};
     ScriptedFiles files_{disk_};
@@ -236,10 +236,11 @@ TEST(LibraryNames, NewCategoriesNeverEndInADotOrASpace) {
 }
 
 TEST(LibraryNames, TheReaderLeavesOutEveryDeviceFile) {
-    TempFolder folder;
+    TestFolder folder;
     for (const char* name :
          {"CON .lst", "CONIN$.lst", "COM\u00b9.lst", "conout$.lst", "Calm.lst", "COM10.lst"}) {
-        WriteBytes(folder.Lists() / fs::path(std::u8string(name, name + std::strlen(name))), "1x");
+        WriteBytes((folder / "Lists") / fs::path(std::u8string(name, name + std::strlen(name))),
+                   "1x");
     }
     CheckList list;
     FillComboWithFiles(list, folder.path(), "Lists", "lst");
@@ -521,14 +522,14 @@ TEST_F(LibraryEditing, AnUnreadableCategoryFileIsNeverWrittenOver) {
 }
 
 TEST_F(LibraryEditing, TheFirstCategoryOfALibraryWithoutItsFolderGetsTheFolder) {
-    TempFolder empty;
+    TestFolder empty;
     FakePage page;
     DiskLibrary disk(empty.path(), {});
     LibraryEditor editor(page, disk);
     page.categoryBox = "First";
     editor.cmdAddCat_Click();
     EXPECT_TRUE(page.shown.empty());
-    EXPECT_TRUE(fs::exists(empty.Lists() / "First.lst"));
+    EXPECT_TRUE(fs::exists(empty / "Lists" / "First.lst"));
     EXPECT_EQ(ReadBytes(empty.path() / "_._"), "0First");
 }
 
