@@ -47,16 +47,6 @@ TEST(RegistrationScopeTest, PerUserWritesTheMachineLayoutUnderTheUsersClasses) {
     EXPECT_EQ(user.Dump(), shared);
 }
 
-TEST(RegistrationScopeTest, KeysUnderOtherRootsStayWhereTheScriptPutsThem) {
-    auto parsed = ParseRegistrationScript("HKLM { Vendor = s 'v' }\nHKCU { Mine }", {});
-    ASSERT_TRUE(parsed.script.has_value()) << parsed.error;
-    FakeRegistry user;
-    PerUserClassesRegistry perUser(user);
-    ASSERT_TRUE(RunRegister(*parsed.script, perUser));
-    const std::set<std::string> expected = {"2:Vendor", "2:Vendor [] = v", "1:Mine"};
-    EXPECT_EQ(user.Dump(), expected);
-}
-
 TEST(RegistrationScopeTest, OnlyTheWordUserInAnyCaseAsksForPerUser) {
     for (const wchar_t* yes : {L"user", L"USER", L"User", L"uSeR"}) {
         EXPECT_TRUE(IsPerUserInstallCommand(yes)) << static_cast<int>(yes[0]);
