@@ -1,7 +1,8 @@
 #pragma once
-// What the planted-library tests share: stand-ins for system libraries (planted_library_win.cpp,
-// built once per name into one folder) put beside a program in a folder of its own, and the
-// marker files they leave beside themselves when anything loads them. For tests only.
+// What the planted-library tests share: a folder of its own holding stand-ins for system
+// libraries (planted_library_win.cpp, built under each name into one folder), programs started
+// from it as a user starts them, and the marker files the stand-ins leave beside themselves
+// when anything loads them. For tests only.
 
 #include <windows.h>
 
@@ -9,36 +10,50 @@
 #include <string>
 #include <vector>
 
+#include "win/unique_handle.h"
+
 namespace win::test {
 
-/// The names the stand-ins are built under: the libraries the programs load at run time.
-inline constexpr const wchar_t* kPlantedLibraries[] = {L"msftedit.dll", L"riched20.dll",
-                                                       L"uxtheme.dll", L"winmm.dll"};
-
-/// A fresh, empty folder in the temporary folder whose name has blanks and accents, as a
-/// user's Downloads subfolder may: "planted été <label> <process>".
-inline std::filesystem::path FreshPlantedFolder(const std::wstring& label) {
+/// A fresh folder in the temporary folder, named with blanks and accents as a user's may be
+/// ("planted été <label> <process>"), with every stand-in from `built` copied into it.
+inline std::filesystem::path PlantedFolder(const std::filesystem::path& built,
+                                           const std::wstring& label) {
+    namespace fs = std::filesystem;
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    const std::filesystem::path folder =
-        std::filesystem::path(temp) /
-        (L"planted \u00e9t\u00e9 " + label + L" " + std::to_wstring(::GetCurrentProcessId()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const fs::path folder = fs::path(temp) / (L"planted \u00e9t\u00e9 " + label + L" " +
+                                              std::to_wstring(::GetCurrentProcessId()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const wchar_t* name : {L"msftedit.dll", L"riched20.dll", L"uxtheme.dll", L"winmm.dll"}) {
+        fs::copy_file(built / name, folder / name);
+    }
     return folder;
 }
 
-/// Copies every stand-in from `built` into `folder`; false when one could not be copied.
-inline bool PlantLibraries(const std::filesystem::path& built,
-                           const std::filesystem::path& folder) {
-    std::error_code error;
-    for (const wchar_t* name : kPlantedLibraries) {
-        if (!std::filesystem::copy_file(built / name, folder / name,
-                                        std::filesystem::copy_options::overwrite_existing, error)) {
-            return false;
-        }
+/// Starts `program` by its path with its own folder as the current one, as a user does; its
+/// output goes to `output` when one is named. Null when it did not start.
+inline UniqueKernelHandle StartFromItsFolder(const std::filesystem::path& program,
+                                             const std::wstring& arguments,
+                                             const std::filesystem::path& output = {}) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueFile file;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!output.empty()) {
+        file.reset(::CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = file.get();
     }
-    return true;
+    PROCESS_INFORMATION info{};
+    std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, file ? TRUE : FALSE, 0,
+                          nullptr, program.parent_path().c_str(), &startup, &info)) {
+        return {};
+    }
+    UniqueKernelHandle thread(info.hThread);
+    return UniqueKernelHandle(info.hProcess);
 }
 
 /// The marker files in `folder`: one "<name>.loaded" for each stand-in something loaded.
