@@ -78,6 +78,9 @@ WindowTimer::~WindowTimer() {
 }
 
 bool WindowTimer::Attach(HWND target, UINT message, WPARAM id) noexcept {
+    // The fine clock's library loads now: loaded when a countdown first nears its end, it
+    // would make that tick late by the time the load takes.
+    static_cast<void>(TimerPeriod());
     target_ = target;
     message_ = message;
     id_ = id;
