@@ -4,6 +4,7 @@
 #include <vsstyle.h>
 
 #include "canvas_gdi_win.h"
+#include "win/system_library.h"
 #include "win/unique_handle.h"
 
 #include <utility>
@@ -15,10 +16,32 @@ static_assert(kThemePushButtonPart == BP_PUSHBUTTON);
 static_assert(kThemeDefaultedState == PBS_DEFAULTED);
 static_assert(PBS_NORMAL == 1 && PBS_HOT == 2 && PBS_PRESSED == 3 && PBS_DISABLED == 4);
 
+// uxtheme, taken from the system folder when a button first asks for its theme; without the
+// library or any of these functions there is no theme, and style 6 falls back to its plain face.
+struct ThemeFunctions {
+    win::SystemLibrary library{L"uxtheme.dll"};
+    decltype(::OpenThemeData)* open = library.Find<decltype(::OpenThemeData)>("OpenThemeData");
+    decltype(::CloseThemeData)* close = library.Find<decltype(::CloseThemeData)>("CloseThemeData");
+    decltype(::DrawThemeBackground)* drawBackground =
+        library.Find<decltype(::DrawThemeBackground)>("DrawThemeBackground");
+    decltype(::GetThemeBackgroundRegion)* backgroundRegion =
+        library.Find<decltype(::GetThemeBackgroundRegion)>("GetThemeBackgroundRegion");
+
+    bool Complete() const noexcept {
+        return open != nullptr && close != nullptr && drawBackground != nullptr &&
+               backgroundRegion != nullptr;
+    }
+};
+
+const ThemeFunctions& Theme() noexcept {
+    static const ThemeFunctions functions;
+    return functions;
+}
+
 struct ThemeTraits {
     using handle_type = HTHEME;
     static handle_type invalid() noexcept { return nullptr; }
-    void close(handle_type h) const noexcept { ::CloseThemeData(h); }
+    void close(handle_type h) const noexcept { Theme().close(h); }
 };
 using UniqueTheme = win::UniqueHandle<ThemeTraits>;
 
@@ -29,7 +52,7 @@ class UxButtonTheme final : public ButtonTheme {
     void ApplyBackgroundRegion(int part, int state, const PixelRect& rect) override {
         const RECT area{rect.left, rect.top, rect.right, rect.bottom};
         HRGN made = nullptr;
-        if (FAILED(::GetThemeBackgroundRegion(theme_.get(), nullptr, part, state, &area, &made)) ||
+        if (FAILED(Theme().backgroundRegion(theme_.get(), nullptr, part, state, &area, &made)) ||
             made == nullptr) {
             return;
         }
@@ -52,7 +75,7 @@ class UxButtonTheme final : public ButtonTheme {
             return false;
         }
         const RECT area{rect.left, rect.top, rect.right, rect.bottom};
-        return ::DrawThemeBackground(theme_.get(), gdi->dc(), part, state, &area, nullptr) == S_OK;
+        return Theme().drawBackground(theme_.get(), gdi->dc(), part, state, &area, nullptr) == S_OK;
     }
 
   private:
@@ -63,7 +86,10 @@ class UxButtonTheme final : public ButtonTheme {
 }  // namespace
 
 std::unique_ptr<ButtonTheme> OpenButtonTheme(HWND window) {
-    UniqueTheme theme(::OpenThemeData(window, L"Button"));
+    if (!Theme().Complete()) {
+        return nullptr;
+    }
+    UniqueTheme theme(Theme().open(window, L"Button"));
     if (!theme) {
         return nullptr;
     }

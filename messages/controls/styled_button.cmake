@@ -42,8 +42,9 @@ if(WIN32)
     ${_button_dir}/button_icon_win.cpp
     ${_button_dir}/button_paint_theme_win.cpp)
   target_include_directories(controls_button PUBLIC ${_button_dir})
+  # uxtheme is taken at run time from the system folder, never imported.
   target_link_libraries(controls_button PUBLIC controls_button_logic common_win user32 gdi32
-                                        comctl32 shell32 uxtheme PRIVATE project_options)
+                                        comctl32 shell32 PRIVATE project_options)
 
   # Real windows, real input: they take the pointer and the foreground window.
   murmurex_add_test(styled_button_win_test

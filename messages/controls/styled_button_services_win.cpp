@@ -11,24 +11,19 @@
 #include "button_icon_win.h"
 #include "button_paint_theme_win.h"
 #include "button_texts.h"
+#include "win/system_library.h"
 #include "win/window_procedure.h"
 
 namespace murmurex {
 namespace {
 
-struct ModuleTraits {
-    using handle_type = HMODULE;
-    static handle_type invalid() noexcept { return nullptr; }
-    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
-};
-using UniqueModule = win::UniqueHandle<ModuleTraits>;
-
-// Looks for an export in a module, loading (and freeing again) a module not yet loaded.
-bool ModuleExports(const char* module, const char* function) {
-    if (HMODULE loaded = ::GetModuleHandleA(module)) {
+// Looks for an export in a module, loading (and freeing again) a module not yet loaded; only
+// the system folder's copy is ever loaded.
+bool ModuleExports(const wchar_t* module, const char* function) {
+    if (HMODULE loaded = ::GetModuleHandleW(module)) {
         return ::GetProcAddress(loaded, function) != nullptr;
     }
-    const UniqueModule library(::LoadLibraryA(module));
+    const win::UniqueLibrary library = win::LoadSystemLibrary(module);
     return library && ::GetProcAddress(library.get(), function) != nullptr;
 }
 
@@ -174,8 +169,8 @@ void StyledButtonWindow::ApplyMousePointer(std::int16_t shape) {
 }
 
 bool StyledButtonWindow::HasLeaveTracking() {
-    return ModuleExports("User32", "TrackMouseEvent") ||
-           ModuleExports("Comctl32", "_TrackMouseEvent");
+    return ModuleExports(L"User32", "TrackMouseEvent") ||
+           ModuleExports(L"Comctl32", "_TrackMouseEvent");
 }
 
 bool StyledButtonWindow::DisplayAsDefault() const {

@@ -21,6 +21,7 @@
 #include "styled_button_win.h"
 #include "tab_strip_win.h"
 #include "tray_win.h"
+#include "win/system_library.h"
 #include "win/unique_handle.h"
 #include "win/window_procedure.h"
 
@@ -225,6 +226,8 @@ std::string LogPathFrom(int argc, char** argv) {
 }  // namespace murmurex
 
 int main(int argc, char** argv) {
+    // Before anything can load a library: none may come from the demo's own folder.
+    win::RestrictLibrarySearchToSystem();
     murmurex::Demo demo(murmurex::LogPathFrom(argc, argv));
     if (!demo.Create()) {
         return 1;

@@ -16,8 +16,9 @@ if(WIN32)
   target_sources(engine_window PRIVATE ${CMAKE_CURRENT_LIST_DIR}/text_ink_win.cpp)
   target_include_directories(engine_window PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   # The settings file's duration and frequency ranges bound the two timers.
+  # winmm is taken at run time from the system folder, never imported.
   target_link_libraries(engine_window PUBLIC engine_cycle engine_settings screen common_win user32
-                                      gdi32 winmm PRIVATE project_options)
+                                      gdi32 PRIVATE project_options)
 
   murmurex_add_test(window_timers_win_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/window_timers_win_test.cpp LIBS engine_window)

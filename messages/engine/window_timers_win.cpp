@@ -4,9 +4,25 @@
 
 #include <algorithm>
 
+#include "win/system_library.h"
+
 namespace murmurex {
 
 namespace {
+
+// winmm, from the system folder when the first timer needs the fine clock; without it the
+// timers keep the default resolution.
+struct TimerPeriodFunctions {
+    win::SystemLibrary library{L"winmm.dll"};
+    decltype(::timeBeginPeriod)* begin =
+        library.Find<decltype(::timeBeginPeriod)>("timeBeginPeriod");
+    decltype(::timeEndPeriod)* end = library.Find<decltype(::timeEndPeriod)>("timeEndPeriod");
+};
+
+const TimerPeriodFunctions& TimerPeriod() noexcept {
+    static const TimerPeriodFunctions functions;
+    return functions;
+}
 
 // The coarse stage ends this long before the deadline: more than one default system tick
 // (15.6 ms) plus the coalescing window, so the fine stage always has time left to run.
@@ -28,14 +44,16 @@ std::int64_t Now() noexcept {
 }  // namespace
 
 void TimerResolutionHold::Acquire() noexcept {
-    if (!held_ && ::timeBeginPeriod(1) == TIMERR_NOERROR) {
+    const TimerPeriodFunctions& period = TimerPeriod();
+    if (!held_ && period.begin != nullptr && period.end != nullptr &&
+        period.begin(1) == TIMERR_NOERROR) {
         held_ = true;
     }
 }
 
 void TimerResolutionHold::Release() noexcept {
     if (held_) {
-        ::timeEndPeriod(1);
+        TimerPeriod().end(1);
         held_ = false;
     }
 }
@@ -60,6 +78,9 @@ WindowTimer::~WindowTimer() {
 }
 
 bool WindowTimer::Attach(HWND target, UINT message, WPARAM id) noexcept {
+    // The fine clock's library loads now: loaded when a countdown first nears its end, it
+    // would make that tick late by the time the load takes.
+    static_cast<void>(TimerPeriod());
     target_ = target;
     message_ = message;
     id_ = id;

@@ -10,6 +10,7 @@
 #include "frm_settings_win.h"
 #include "library_seed.h"
 #include "styled_button_win.h"
+#include "win/system_library.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -50,6 +51,9 @@ std::string CommandLineText() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace murmurex;
+
+    // Before anything can load a library: none may come from the program's own folder.
+    win::RestrictLibrarySearchToSystem();
 
     win::UniqueKernelHandle instanceMutex(::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -1,6 +1,7 @@
 #include "rich_text_win.h"
 
 #include "child_control_win.h"
+#include "win/system_library.h"
 
 #include <richedit.h>
 
@@ -31,12 +32,15 @@ DWORD CALLBACK ReadChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* giv
     return 0;
 }
 
-// The rich edit library stays loaded for the program's life: its windows need it.
+// The rich edit library stays loaded for the program's life: its windows need it. Only the
+// system folder's copy ever loads.
 const wchar_t* RichEditClass() {
-    if (::LoadLibraryW(L"msftedit.dll") != nullptr) {
+    static const win::SystemLibrary msftedit(L"msftedit.dll");
+    if (msftedit.Loaded()) {
         return MSFTEDIT_CLASS;
     }
-    if (::LoadLibraryW(L"riched20.dll") != nullptr) {
+    static const win::SystemLibrary riched20(L"riched20.dll");
+    if (riched20.Loaded()) {
         return RICHEDIT_CLASSW;
     }
     return nullptr;

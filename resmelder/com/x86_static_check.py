@@ -8,7 +8,8 @@ undecorated;
 that its resources are the 64-bit build's: the same entries (type, name, language), each
 byte for byte, except the type library, which must be the same library built for 32-bit
 Windows (SYSKIND win32 against win64, the same names and identities); and that it imports
-only from DLLs every 32-bit Windows has, and only functions those DLLs export (checked
+only from the known DLLs every program of ours may import at load time (KNOWN_DLLS of
+cmake/check_imports.py), and only functions those DLLs export (checked
 against Wine's 64-bit builds of them in DIR, when given; msvcrt.dll, whose i386 build has
 entry points of its own, by name only). EXE32, when given, must be a PE32 i386
 program with the same import rule.
@@ -20,17 +21,15 @@ import sys
 
 import pefile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake"))
+from check_imports import KNOWN_DLLS  # noqa: E402  (the one list of load-time imports)
+
 MACHINE_I386 = 0x14C
 PE32_MAGIC = 0x10B
 IMAGE_FILE_DLL = 0x2000
 EXPORTS = {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer",
            "DllInstall"}
 RT_TYPELIB = "TYPELIB"
-# DLLs of the system folder of every 32-bit Windows (and of SysWOW64 on 64-bit Windows). The
-# mingw runtime DLLs (libgcc_s_dw2-1.dll, libstdc++-6.dll, libwinpthread-1.dll) are not.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll",
-               "oleaut32.dll", "msvcrt.dll", "shell32.dll", "comctl32.dll", "comdlg32.dll",
-               "shlwapi.dll", "version.dll", "uxtheme.dll", "ws2_32.dll", "riched20.dll"}
 # Identities the type library must carry (LIBID, CLSID, IID), as stored: little-endian GUIDs.
 GUIDS = ["0F62E527-C92F-4A6F-8B61-555C07F065C7", "83A6D900-7CC7-4A9A-9B1A-5E3BADC0B9E1",
          "F360290F-C146-40A6-B598-A254E424C022"]
@@ -111,8 +110,10 @@ def import_problems(pe, label, wine_dir):
     problems = []
     for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
         dll = entry.dll.decode().lower()
-        if dll not in SYSTEM_DLLS:
-            problems.append(f"{label} imports from {dll}, which 32-bit Windows lacks")
+        # Known DLLs come from the system folder (SysWOW64 on 64-bit Windows) whatever lies
+        # beside the DLL or its host; the mingw runtime DLLs are not among them.
+        if dll not in KNOWN_DLLS:
+            problems.append(f"{label} imports from {dll}, which is not a known DLL")
             continue
         # msvcrt's i386 build has entry points its x64 build lacks (_setjmp3, __p__fmode):
         # Wine's 64-bit copy cannot vouch for them, so msvcrt is checked by name only.

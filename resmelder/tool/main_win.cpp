@@ -9,8 +9,11 @@
 
 #include "support/xstring.h"
 #include "tool/tool.h"
+#include "win/system_library.h"
 
 int wmain(int argc, wchar_t** argv) {
+    // Before anything can load a library: none may come from the tool's own folder.
+    win::RestrictLibrarySearchToSystem();
     _setmode(_fileno(stdout), _O_BINARY);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
