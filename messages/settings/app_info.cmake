@@ -27,6 +27,13 @@ if(WIN32)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/version.rc.in
                  ${CMAKE_CURRENT_BINARY_DIR}/version.rc @ONLY)
 
+  # The manifest of every program with windows (Messages.exe, controls-demo.exe): common
+  # controls 6, per-monitor DPI awareness, the supported systems.
+  add_library(program_manifest INTERFACE)
+  target_sources(program_manifest INTERFACE ${CMAKE_CURRENT_LIST_DIR}/program_manifest.rc)
+  set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/program_manifest.rc APPEND PROPERTY
+               OBJECT_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/program.manifest)
+
   # Resource scripts go into the executable itself (one inside a static library would be
   # dropped): a target that links this compiles them in.
   add_library(messages_resources INTERFACE)
