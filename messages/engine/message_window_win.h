@@ -67,6 +67,8 @@ class MessageLabel {
     friend class frmMessage;
 
     void Attach(HWND owner, int dpiX, int dpiY);
+    // The font keeps its points at the new DPI; the caption is measured again.
+    void SetDpi(int dpiX, int dpiY);
     void Measure();
     // Only a label on the screen has pixels to redraw: a hidden one was invalidated when it
     // went, and paints nothing until it shows again.
@@ -76,7 +78,7 @@ class MessageLabel {
     void Paint(HDC dc) const;
 
     HWND owner_ = nullptr;
-    // The screen's dots per inch along each axis: the label's twips become pixels with them.
+    // The DPI of the phrase's monitor along each axis: twips and points become pixels with them.
     int dpiX_ = kDefaultDpi;
     int dpiY_ = kDefaultDpi;
     bool visible_ = false;
@@ -152,6 +154,7 @@ class frmMessage final : public win::OwnedWindow,
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Load();
+    static int PhraseMonitorDpi();
     // Geometry set by a step is applied in one call, not four, before the label shows: each
     // window move costs a round trip to the display server, and the step must stay short.
     // It does not redraw: a step always ends by repainting the whole window, and the other
@@ -187,7 +190,7 @@ class frmMessage final : public win::OwnedWindow,
     UniformRandom random_;
     MessageCycle cycle_{*this, *this, random_};
     std::unique_ptr<clsScreen> screen_;
-    // The screen's dots per inch along each axis, read once at load.
+    // The DPI of the monitor the phrase appears on, read at load and when its scaling changes.
     int dpiX_ = kDefaultDpi;
     int dpiY_ = kDefaultDpi;
     RECT geometry_{0, 0, 0, 0};  // pixels, screen coordinates
