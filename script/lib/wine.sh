@@ -79,6 +79,31 @@ wine_fonts_once() {
   rm -f "$WINEPREFIX/drive_c/murmurex-fonts.reg"
 }
 
+# A copy of the prefix BASE whose programs see DPI dots per inch (the LogPixels Wine reports),
+# made once with cp -a; BASE keeps its own DPI. Prints the copy's path.
+wine_dpi_prefix() {
+  local base="$1" dpi="$2"
+  local copy="$base-dpi$dpi"
+  wine_env "$base"
+  (
+    flock 9
+    if [[ ! -f "$copy/.murmurex-dpi-$dpi" ]]; then
+      rm -rf "$copy"
+      cp -a "$base" "$copy"
+      # The base's server may not have written its registry yet: the copy sets its fonts again.
+      rm -f "$copy"/.murmurex-fonts-*
+      wine_env "$copy"
+      DISPLAY= "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+        /d "$dpi" /f >/dev/null 2>&1
+      # Wine reads the DPI when its server starts: this one ends, and writes the registry.
+      "$WINESERVER" -k >/dev/null 2>&1
+      "$WINESERVER" -w
+      touch "$copy/.murmurex-dpi-$dpi"
+    fi
+  ) 9>"$copy.dpi-lock" >&2
+  echo "$copy"
+}
+
 # Keeps one server alive between the many short test processes; harmless when one already runs.
 wine_keep_server() {
   "$WINESERVER" -p"${1:-30}" >/dev/null 2>&1 </dev/null || true

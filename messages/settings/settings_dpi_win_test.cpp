@@ -1,0 +1,334 @@
+// Messages.exe at the DPI its Wine prefix reports (96 in the usual prefix; 144 and 192 in
+// copies of it, see CMakeLists.txt): started from its own folder for a first run, its settings
+// window must have every control at its design place scaled by that DPI, every label's text
+// inside its label, and the flashed phrase sized for the DPI. A WM_DPICHANGED, the one way to
+// move the window to another DPI here, must lay it out again, fonts included.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "frm_settings_parts_win.h"
+#include "program_test_support_win.h"
+#include "settings_layout.h"
+#include "win/ui_test_support_win.h"
+#include "win/unique_handle.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace murmurex;
+using namespace murmurex::program_test;
+using namespace murmurex::settings_layout;
+using namespace murmurex::settings_window;
+
+constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
+constexpr char kMessageClass[] = "MurmurexMessageWindow";
+// Arial 28 bold, 300 ms on screen, a phrase every second.
+constexpr char kSettings[] = "Arial\r\n28\r\nTrue\r\nFalse\r\n255\r\n300\r\n1";
+constexpr char kCalm[] = "1I am calm";
+
+struct DesignControl {
+    int id;
+    const char* name;
+    TwipsRect place;
+};
+
+const DesignControl kControls[] = {
+    {kTabMenuId, "TabMenu1", TwipsRect{0, 0, kClientWidth, kTabStripHeight}},
+    {kLabel1Id, "Label1", kLabel1},
+    {kCategoriesId, "lstMessageCategories", kCategories},
+    {kEditCatId, "txtEditCat", kEditCat},
+    {kAddCatId, "cmdAddCat", kAddCat},
+    {kEditCatButtonId, "cmdEditCat", kEditCatButton},
+    {kDeleteCatId, "cmdDeleteCat", kDeleteCat},
+    {kLabel2Id, "Label2", kLabel2},
+    {kPhrasesId, "lstPhrases", kPhrases},
+    {kEditWordId, "txtEditWord", kEditWord},
+    {kAddId, "cmdAdd", kAdd},
+    {kEditId, "cmdEdit", kEdit},
+    {kDeleteId, "cmdDelete", kDelete},
+    {kDurationLabelId, "lblDuration", kDurationLabel},
+    {kDurationWheelId, "bvlWHEEL1", kDurationWheel},
+    {kFrequencyLabelId, "lblFrequency", kFrequencyLabel},
+    {kFrequencyWheelId, "bvlWHEEL2", kFrequencyWheel},
+    {kEditFontId, "cmdEditFont", kEditFont},
+    {kColourPickerId, "ColorPicker1", kColourPicker},
+    {kPicture1Id, "Picture1", kPicture1},
+    {kStartId, "cmdStart", kStart},
+    {kCloseId, "cmdClose", kClose},
+    {kVersionId, "lblVersion", kVersion},
+    // At the bottom edge, practically out of sight: it reaches below the client area.
+    {kStopId, "cmdStop", kStop},
+};
+const int kLabels[] = {kLabel1Id, kLabel2Id, kDurationLabelId, kFrequencyLabelId, kVersionId};
+
+// The DPI this run was started at (the prefix's LogPixels), as ctest says.
+int ExpectedDpi() {
+    const char* value = std::getenv("MURMUREX_EXPECTED_DPI");
+    return value != nullptr ? std::atoi(value) : 96;
+}
+
+int ScreenDpi() {
+    const auto screen = win::GetWindowDcOwned(nullptr);
+    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+double Scaled(int twips, int dpi) {
+    return twips * dpi / 1440.0;
+}
+
+RECT PlaceInClient(HWND parent, HWND control) {
+    RECT place{};
+    ::GetWindowRect(control, &place);
+    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+// The box around what differs from the colour at the top left of `area` (screen pixels).
+RECT InkIn(const win::test::ScreenCapture& screen, RECT area) {
+    const std::uint32_t background = screen.At(area.left, area.top);
+    RECT ink{area.right, area.bottom, area.left, area.top};
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const std::uint32_t pixel = screen.At(x, y);
+            int spread = 0;
+            for (int shift : {0, 8, 16}) {
+                const int a = static_cast<int>((pixel >> shift) & 0xFF);
+                const int b = static_cast<int>((background >> shift) & 0xFF);
+                spread = std::max(spread, std::abs(a - b));
+            }
+            if (spread > 64) {
+                ink = RECT{std::min(ink.left, static_cast<LONG>(x)),
+                           std::min(ink.top, static_cast<LONG>(y)),
+                           std::max(ink.right, static_cast<LONG>(x + 1)),
+                           std::max(ink.bottom, static_cast<LONG>(y + 1))};
+            }
+        }
+    }
+    return ink;
+}
+
+class SettingsDpiTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder_ = FreshProgramFolder(L"dpi", test, MESSAGES_EXE_PATH);
+        WriteFile(folder_ / "Lists" / "Calm.lst", kCalm);
+        WriteFile(folder_ / "_._", "1Calm");
+        WriteFile(folder_ / "__.__", kSettings);
+        shots_ = fs::path(MESSAGES_SCREENSHOT_DIR);
+        fs::create_directories(shots_);
+        StartFirstRun();
+    }
+
+    void TearDown() override {
+        if (process_) {
+            ::PostMessageW(settings_, WM_CLOSE, 0, 0);
+            if (::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) {
+                ::TerminateProcess(process_.get(), 99);
+            }
+        }
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+
+    // As a user starts it: by its path, from its folder; the first-run hint answered.
+    void StartFirstRun() {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::wstring commandLine = L"\"" + (folder_ / L"Messages.exe").wstring() + L"\" firstrun";
+        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                     nullptr, folder_.c_str(), &startup, &info));
+        ::CloseHandle(info.hThread);
+        process_.reset(info.hProcess);
+        processId_ = info.dwProcessId;
+        HWND hint = nullptr;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const auto settings = TopWindows(processId_, kSettingsClass);
+                const auto message = TopWindows(processId_, kMessageClass);
+                settings_ = settings.empty() ? nullptr : settings.front();
+                message_ = message.empty() ? nullptr : message.front();
+                for (HWND dialog : TopWindows(processId_, "#32770")) {
+                    hint = ::IsWindowVisible(dialog) ? dialog : hint;
+                }
+                return settings_ != nullptr && message_ != nullptr && hint != nullptr;
+            },
+            20000))
+            << "no settings window with its first-run hint";
+        ::PostMessageW(hint, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hint) || !::IsWindowVisible(hint); }, 5000));
+    }
+
+    HWND Control(int id) const { return ::GetDlgItem(settings_, id); }
+
+    // Every control at its design place scaled by `dpi`, within the pixel or two that
+    // rounding may cost, and inside the client area.
+    void ExpectLaidOutAt(int dpi) const {
+        RECT client{};
+        ::GetClientRect(settings_, &client);
+        for (const DesignControl& control : kControls) {
+            const HWND window = Control(control.id);
+            ASSERT_NE(window, nullptr) << control.name;
+            const RECT place = PlaceInClient(settings_, window);
+            EXPECT_NEAR(place.left, Scaled(control.place.left, dpi), 2.0) << control.name;
+            EXPECT_NEAR(place.top, Scaled(control.place.top, dpi), 2.0) << control.name;
+            EXPECT_NEAR(place.right, Scaled(control.place.right, dpi), 2.0) << control.name;
+            EXPECT_NEAR(place.bottom, Scaled(control.place.bottom, dpi), 2.0) << control.name;
+            EXPECT_GE(place.left, 0) << control.name;
+            EXPECT_GE(place.top, 0) << control.name;
+            EXPECT_LE(place.right, client.right) << control.name;
+            if (control.id != kStopId) {
+                EXPECT_LE(place.bottom, client.bottom) << control.name;
+            }
+        }
+    }
+
+    // Each label's text fits inside it on one line, in the design's Arial 9.75 points at `dpi`.
+    // A font belongs to its process, so the label's own cannot be measured from here: its text
+    // is measured in the design font in a DC of the label, and the ink the label drew on the
+    // screen must be that text on one line (a wrong size or a wrapped line is another shape).
+    void ExpectLabelsFitAt(int dpi) const {
+        LOGFONTW design{};
+        design.lfHeight = -static_cast<LONG>(std::lround(9.75 * dpi / 72.0));
+        design.lfCharSet = DEFAULT_CHARSET;
+        ::lstrcpynW(design.lfFaceName, L"Arial", LF_FACESIZE);
+        const win::UniqueFont font(::CreateFontIndirectW(&design));
+        const auto screen = win::test::CaptureScreen();
+        for (int id : kLabels) {
+            const HWND label = Control(id);
+            ASSERT_NE(label, nullptr) << id;
+            const std::wstring text = TextOf(label);
+            const std::string name(text.begin(), text.end());
+            const auto dc = win::GetWindowDcOwned(label);
+            win::SelectGuard selected(dc.get(), font.get());
+            SIZE extent{};
+            ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+            RECT inside{};
+            ::GetClientRect(label, &inside);
+            EXPECT_LE(extent.cx, inside.right) << "\"" << name << "\" is wider than its label";
+            EXPECT_LE(extent.cy, inside.bottom) << "\"" << name << "\" is higher than its label";
+            if (!::IsWindowVisible(label)) {
+                continue;
+            }
+            const RECT ink = InkIn(screen, UncoveredPart(label));
+            EXPECT_LE(ink.right - ink.left, extent.cx) << "\"" << name << "\" drawn wider";
+            EXPECT_GE(ink.right - ink.left, extent.cx * 9 / 10 - 2)
+                << "\"" << name << "\" drawn narrower";
+            EXPECT_LE(ink.bottom - ink.top, extent.cy) << "\"" << name << "\" drawn on two lines";
+        }
+    }
+
+    // The label's screen rectangle above any control that reaches into it from below (the
+    // design lets the timing labels overlap their wheels).
+    RECT UncoveredPart(HWND label) const {
+        RECT part{};
+        ::GetWindowRect(label, &part);
+        for (const DesignControl& control : kControls) {
+            RECT other{};
+            const HWND window = Control(control.id);
+            if (window != label && ::IsWindowVisible(window) && ::GetWindowRect(window, &other) &&
+                other.top > part.top && other.top < part.bottom && other.left < part.right &&
+                other.right > part.left) {
+                part.bottom = other.top;
+            }
+        }
+        return part;
+    }
+
+    void SaveScreen(const std::string& name) const {
+        win::test::SaveBitmapFile(win::test::CaptureScreen(), shots_ / name);
+    }
+
+    fs::path folder_;
+    fs::path shots_;
+    win::UniqueKernelHandle process_;
+    DWORD processId_ = 0;
+    HWND settings_ = nullptr;
+    HWND message_ = nullptr;
+};
+
+TEST_F(SettingsDpiTest, EveryControlSitsAtItsDesignPlaceAndEveryLabelFitsAtTheScreensDpi) {
+    const int dpi = ExpectedDpi();
+    ASSERT_EQ(ScreenDpi(), dpi) << "the prefix is not at the DPI this run asked for";
+    RECT client{};
+    ::GetClientRect(settings_, &client);
+    EXPECT_NEAR(client.right, Scaled(kClientWidth, dpi), 2.0);
+    EXPECT_NEAR(client.bottom, Scaled(kClientHeight, dpi), 2.0);
+    ExpectLaidOutAt(dpi);
+    EXPECT_EQ(TextOf(Control(kDurationLabelId)), L"Duration: 300 Millisecond(s)");
+    ExpectLabelsFitAt(dpi);
+    SaveScreen("settings-dpi-" + std::to_string(dpi) + ".bmp");
+
+    // Start: the phrase's window is as high as its 28-point bold line at this DPI, plus the
+    // 150 twips below it.
+    win::UniqueFont phraseFont(::CreateFontW(-static_cast<int>(std::lround(28.0 * dpi / 72)), 0, 0,
+                                             0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                                             0, 0, L"Arial"));
+    const auto screen = win::GetWindowDcOwned(nullptr);
+    TEXTMETRICW metrics{};
+    {
+        win::SelectGuard selected(screen.get(), phraseFont.get());
+        ::GetTextMetricsW(screen.get(), &metrics);
+    }
+    Click(CentreOf(Control(kStartId)));
+    // Shown first at its small design size; the phrase's step sizes it.
+    RECT flash{};
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            ::GetWindowRect(message_, &flash);
+            return ::IsWindowVisible(message_) && flash.bottom - flash.top > Scaled(90, dpi) + 2;
+        },
+        8000));
+    EXPECT_NEAR(flash.bottom - flash.top, metrics.tmHeight + Scaled(150, dpi),
+                0.1 * metrics.tmHeight);
+    SaveScreen("settings-dpi-" + std::to_string(dpi) + "-flash.bmp");
+}
+
+TEST_F(SettingsDpiTest, DpiChangeTakesTheSuggestedPlaceAndLaysOutControlsAndFontsAgain) {
+    const int dpi = ExpectedDpi() * 3 / 2;
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(settings_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(settings_, GWL_EXSTYLE));
+    RECT before{};
+    ::GetWindowRect(settings_, &before);
+    // What the system suggests for the window's new monitor: the client scaled, the frame as
+    // that DPI draws it, the corner where it was.
+    RECT suggested{0, 0, static_cast<LONG>(Scaled(kClientWidth, dpi)),
+                   static_cast<LONG>(Scaled(kClientHeight, dpi))};
+    ASSERT_TRUE(::AdjustWindowRectExForDpi(&suggested, style, FALSE, exStyle, dpi));
+    ::OffsetRect(&suggested, before.left - suggested.left, before.top - suggested.top);
+
+    // The rectangle is read in the program's own memory, as the system's message would be.
+    void* remote = ::VirtualAllocEx(process_.get(), nullptr, sizeof suggested,
+                                    MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(remote, nullptr);
+    SIZE_T written = 0;
+    ASSERT_TRUE(
+        ::WriteProcessMemory(process_.get(), remote, &suggested, sizeof suggested, &written));
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(settings_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                      reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 10000,
+                                      &answer));
+    ::VirtualFreeEx(process_.get(), remote, 0, MEM_RELEASE);
+    PumpMessages(300);
+
+    RECT after{};
+    ::GetWindowRect(settings_, &after);
+    EXPECT_TRUE(::EqualRect(&after, &suggested))
+        << after.left << "," << after.top << " " << after.right - after.left << "x"
+        << after.bottom - after.top;
+    ExpectLaidOutAt(dpi);
+    ExpectLabelsFitAt(dpi);
+    SaveScreen("settings-dpi-changed-to-" + std::to_string(dpi) + ".bmp");
+}
+
+}  // namespace
