@@ -334,7 +334,11 @@ LRESULT frmSettings::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
             Form_Resize();
             break;
         case WM_DPICHANGED:
-            OnDpiChanged(LOWORD(wParam), HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            // Moved to a monitor of another DPI: the suggested place comes with it.
+            if (lParam != 0) {
+                OnDpiChanged(LOWORD(wParam), HIWORD(wParam),
+                             *reinterpret_cast<const RECT*>(lParam));
+            }
             return 0;
         case WM_PAINT:
             Paint();
