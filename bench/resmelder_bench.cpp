@@ -20,16 +20,14 @@
 #include "image/exe_image.h"
 #include "image/test_pe.h"
 #include "support/log.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
 
 namespace fs = std::filesystem;
 using namespace resmelder;
 using testpe::Bytes;
 
 namespace {
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 long StatusKb(const char* field) {
     std::ifstream in("/proc/self/status");
@@ -97,9 +95,11 @@ testpe::Options Image(std::size_t textBytes, int resources) {
                   {".rsrc", {}, 0, 0x40000040, true},
                   {".reloc", Bytes(0x2000, 2), 0, 0x42000040}};
     for (int i = 0; i < resources; ++i) {
+        // One string for both ends: iterators of two temporaries make no range.
+        const std::string number = std::to_string(i);
         o.leaves.push_back({std::uint16_t{10},
                             std::u16string(u"RES") + std::u16string(1, char16_t(u'A' + i % 26)) +
-                                std::u16string(std::to_string(i).begin(), std::to_string(i).end()),
+                                std::u16string(number.begin(), number.end()),
                             0x409, Bytes(64 + i % 200, static_cast<std::uint8_t>(i))});
     }
     o.checksum = true;
@@ -111,7 +111,7 @@ testpe::Options Image(std::size_t textBytes, int resources) {
 double AddManyAndWrite(const fs::path& dir, int count) {
     const fs::path in = dir / "small.exe";
     std::unique_ptr<ExeImage> image;
-    const auto start = std::chrono::steady_clock::now();
+    const test_support::Stopwatch watch;
     Logger log;
     image = ExeImage::Load(XString::FromUtf8(in.string()), &log);
     const std::uint8_t payload[16] = {};
@@ -121,7 +121,7 @@ double AddManyAndWrite(const fs::path& dir, int count) {
     if (!image->Write(XString::FromUtf8((dir / "many.exe").string()), &log)) {
         std::printf("write failed\n");
     }
-    return Seconds(start);
+    return watch.ElapsedSeconds();
 }
 
 struct Samples {
@@ -200,12 +200,10 @@ void operator delete[](void* p, std::size_t) noexcept {
 }
 
 int main(int argc, char** argv) {
-    const fs::path dir = fs::temp_directory_path() / "resmelder_bench";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const test_support::TestFolder folder("resmelder_bench");
+    const fs::path& dir = folder.path();
     if (argc > 1 && std::string(argv[1]) == "--scaling-only") {
         Scaling(dir);
-        fs::remove_all(dir);
         return 0;
     }
     const fs::path source = dir / "big.exe";
@@ -217,7 +215,7 @@ int main(int argc, char** argv) {
     }
 
     // The floor: read everything, write everything.
-    const auto floorStart = std::chrono::steady_clock::now();
+    const test_support::Stopwatch floorWatch;
     {
         std::ifstream in(source, std::ios::binary);
         std::vector<char> all(fs::file_size(source));
@@ -225,7 +223,7 @@ int main(int argc, char** argv) {
         std::ofstream out(dir / "copy.exe", std::ios::binary);
         out.write(all.data(), static_cast<std::streamsize>(all.size()));
     }
-    const double floor = Seconds(floorStart);
+    const double floor = floorWatch.ElapsedSeconds();
 
     // Free memory the allocator kept from building the source and the copy goes back, so
     // that what the edit takes shows as new anonymous pages.
@@ -238,7 +236,7 @@ int main(int argc, char** argv) {
     sampler->Restart();
     const std::size_t heapBefore = heapLive;
     heapPeak = heapBefore;
-    const auto start = std::chrono::steady_clock::now();
+    const test_support::Stopwatch watch;
     {
         Logger log;
         auto image = ExeImage::Load(XString::FromUtf8(source.string()), &log);
@@ -251,7 +249,7 @@ int main(int argc, char** argv) {
         }
         sampler->Sample();
     }
-    const double ours = Seconds(start);
+    const double ours = watch.ElapsedSeconds();
     const long peak = StatusKb("VmHWM:");
     const long anonPeak = sampler->PeakKb();
     sampler.reset();  // the scaling figures are taken without it
@@ -270,6 +268,5 @@ int main(int argc, char** argv) {
         anonMb, static_cast<double>(heapEdit) / 1048576.0);
 
     Scaling(dir);
-    fs::remove_all(dir);
     return 0;
 }

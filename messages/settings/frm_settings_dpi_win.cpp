@@ -39,7 +39,7 @@ win::UniqueFont settings_window::PointFont(const LabelFont& font, int dpi) {
     logFont.lfItalic = font.Italic ? TRUE : FALSE;
     logFont.lfCharSet = DEFAULT_CHARSET;
     logFont.lfQuality = DEFAULT_QUALITY;
-    const std::wstring name = WideFromAnsi(font.Name);
+    const std::wstring name = WideFromUtf8(font.Name);
     lstrcpynW(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
     return win::UniqueFont(::CreateFontIndirectW(&logFont));
 }

@@ -18,6 +18,7 @@
 #include "frm_settings_parts_win.h"
 #include "program_test_support_win.h"
 #include "settings_layout.h"
+#include "testing/test_folder.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
@@ -30,7 +31,6 @@ using namespace murmurex::settings_layout;
 using namespace murmurex::settings_window;
 
 constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
-constexpr char kMessageClass[] = "MurmurexMessageWindow";
 // Arial 28 bold, 300 ms on screen, a phrase every second: the widest duration label of the
 // design's examples.
 constexpr char kSettings[] = "Arial\r\n28\r\nTrue\r\nFalse\r\n255\r\n300\r\n1";
@@ -112,56 +112,30 @@ RECT InkIn(const win::test::ScreenCapture& screen, RECT area) {
 
 class SettingsDpiTest : public ::testing::Test {
   protected:
+    // As a user starts it: by its path, from its folder, for a first run; the hint answered.
     void SetUp() override {
-        const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        folder_ = FreshProgramFolder(L"dpi", test, MESSAGES_EXE_PATH);
+        InstallProgram(folder_.path(), MESSAGES_EXE_PATH);
         WriteFile(folder_ / "Lists" / "Calm.lst", kCalm);
         WriteFile(folder_ / "_._", "1Calm");
         WriteFile(folder_ / "__.__", kSettings);
-        shots_ = fs::path(MESSAGES_SCREENSHOT_DIR);
         fs::create_directories(shots_);
-        StartFirstRun();
-    }
-
-    void TearDown() override {
-        if (process_) {
-            ::PostMessageW(settings_, WM_CLOSE, 0, 0);
-            if (::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) {
-                ::TerminateProcess(process_.get(), 99);
-            }
-        }
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-
-    // As a user starts it: by its path, from its folder; the first-run hint answered.
-    void StartFirstRun() {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::wstring commandLine = L"\"" + (folder_ / L"Messages.exe").wstring() + L"\" firstrun";
-        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                     nullptr, folder_.c_str(), &startup, &info));
-        ::CloseHandle(info.hThread);
-        process_.reset(info.hProcess);
-        processId_ = info.dwProcessId;
+        win::test::StartedProcess started = StartProgram(folder_.path(), L"firstrun");
+        ASSERT_TRUE(started);
+        process_ = std::move(started.process);
         HWND hint = nullptr;
         ASSERT_TRUE(WaitFor(
             [&] {
-                const auto settings = TopWindows(processId_, kSettingsClass);
-                const auto message = TopWindows(processId_, kMessageClass);
-                settings_ = settings.empty() ? nullptr : settings.front();
-                message_ = message.empty() ? nullptr : message.front();
-                for (HWND dialog : TopWindows(processId_, "#32770")) {
-                    hint = ::IsWindowVisible(dialog) ? dialog : hint;
-                }
-                return settings_ != nullptr && message_ != nullptr && hint != nullptr;
+                settings_ = FindTopWindow(started.id, kSettingsClass);
+                hint = FindTopWindow(started.id, "#32770");
+                return settings_ != nullptr && hint != nullptr && ::IsWindowVisible(hint);
             },
             20000))
             << "no settings window with its first-run hint";
         ::PostMessageW(hint, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hint) || !::IsWindowVisible(hint); }, 5000));
     }
+
+    void TearDown() override { win::test::EndProcess(process_.get(), settings_, 5000); }
 
     HWND Control(int id) const { return ::GetDlgItem(settings_, id); }
 
@@ -226,12 +200,11 @@ class SettingsDpiTest : public ::testing::Test {
         win::test::SaveBitmapFile(win::test::CaptureScreen(), shots_ / name);
     }
 
-    fs::path folder_;
-    fs::path shots_;
+    const test_support::TestFolder folder_{ProgramFolderLabel(
+        L"dpi \u00e9t\u00e9", ::testing::UnitTest::GetInstance()->current_test_info()->name())};
+    const fs::path shots_{MESSAGES_SCREENSHOT_DIR};
     win::UniqueKernelHandle process_;
-    DWORD processId_ = 0;
     HWND settings_ = nullptr;
-    HWND message_ = nullptr;
 };
 
 TEST_F(SettingsDpiTest, EveryControlSitsAtItsDesignPlaceAndEveryLabelFitsAtTheScreensDpi) {

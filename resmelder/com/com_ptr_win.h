@@ -18,15 +18,15 @@ class ComPtr {
     ComPtr() noexcept = default;
     ComPtr(std::nullptr_t) noexcept {}
     /// Takes a new reference to `p`.
-    explicit ComPtr(T* p) noexcept : p_(p) {
-        if (p_ != nullptr) {
-            p_->AddRef();
+    explicit ComPtr(T* p) noexcept : pointer_(p) {
+        if (pointer_ != nullptr) {
+            pointer_->AddRef();
         }
     }
-    ComPtr(const ComPtr& other) noexcept : ComPtr(other.p_) {}
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComPtr(const ComPtr& other) noexcept : ComPtr(other.pointer_) {}
+    ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
     ComPtr& operator=(ComPtr other) noexcept {
-        std::swap(p_, other.p_);
+        std::swap(pointer_, other.pointer_);
         return *this;
     }
     ~ComPtr() { Reset(); }
@@ -34,23 +34,23 @@ class ComPtr {
     /// Adopts a reference the caller already owns.
     static ComPtr Adopt(T* p) noexcept {
         ComPtr result;
-        result.p_ = p;
+        result.pointer_ = p;
         return result;
     }
 
-    T* Get() const noexcept { return p_; }
-    T* operator->() const noexcept { return p_; }
-    explicit operator bool() const noexcept { return p_ != nullptr; }
+    T* Get() const noexcept { return pointer_; }
+    T* operator->() const noexcept { return pointer_; }
+    explicit operator bool() const noexcept { return pointer_ != nullptr; }
 
     /// Releases the current pointer and answers the slot an out parameter fills.
     T** Put() noexcept {
         Reset();
-        return &p_;
+        return &pointer_;
     }
     void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
-    T* Detach() noexcept { return std::exchange(p_, nullptr); }
+    T* Detach() noexcept { return std::exchange(pointer_, nullptr); }
     void Reset() noexcept {
-        if (T* p = std::exchange(p_, nullptr)) {
+        if (T* p = std::exchange(pointer_, nullptr)) {
             p->Release();
         }
     }
@@ -58,14 +58,14 @@ class ComPtr {
     /// QueryInterface into another smart pointer.
     template <typename U>
     HRESULT As(REFIID iid, ComPtr<U>& out) const noexcept {
-        if (p_ == nullptr) {
+        if (pointer_ == nullptr) {
             return E_POINTER;
         }
-        return p_->QueryInterface(iid, out.PutVoid());
+        return pointer_->QueryInterface(iid, out.PutVoid());
     }
 
   private:
-    T* p_ = nullptr;
+    T* pointer_ = nullptr;
 };
 
 /// An owned BSTR.
@@ -73,46 +73,46 @@ class Bstr {
   public:
     Bstr() noexcept = default;
     explicit Bstr(std::u16string_view text) noexcept
-        : s_(::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
-                                 static_cast<UINT>(text.size()))) {}
-    explicit Bstr(const wchar_t* text) noexcept : s_(::SysAllocString(text)) {}
+        : string_(::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                      static_cast<UINT>(text.size()))) {}
+    explicit Bstr(const wchar_t* text) noexcept : string_(::SysAllocString(text)) {}
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
-    Bstr(Bstr&& other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
+    Bstr(Bstr&& other) noexcept : string_(std::exchange(other.string_, nullptr)) {}
     Bstr& operator=(Bstr&& other) noexcept {
-        std::swap(s_, other.s_);
+        std::swap(string_, other.string_);
         return *this;
     }
-    ~Bstr() { ::SysFreeString(s_); }
+    ~Bstr() { ::SysFreeString(string_); }
 
-    BSTR Get() const noexcept { return s_; }
+    BSTR Get() const noexcept { return string_; }
     BSTR* Put() noexcept {
-        ::SysFreeString(std::exchange(s_, nullptr));
-        return &s_;
+        ::SysFreeString(std::exchange(string_, nullptr));
+        return &string_;
     }
-    BSTR Detach() noexcept { return std::exchange(s_, nullptr); }
+    BSTR Detach() noexcept { return std::exchange(string_, nullptr); }
     std::u16string_view View() const noexcept {
-        return {reinterpret_cast<const char16_t*>(s_), ::SysStringLen(s_)};
+        return {reinterpret_cast<const char16_t*>(string_), ::SysStringLen(string_)};
     }
 
   private:
-    BSTR s_ = nullptr;
+    BSTR string_ = nullptr;
 };
 
 /// A VARIANT cleared when it goes.
 class Variant {
   public:
-    Variant() noexcept { ::VariantInit(&v_); }
+    Variant() noexcept { ::VariantInit(&value_); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
-    ~Variant() { ::VariantClear(&v_); }
+    ~Variant() { ::VariantClear(&value_); }
 
-    VARIANT* Get() noexcept { return &v_; }
-    const VARIANT& operator*() const noexcept { return v_; }
-    VARIANT* operator->() noexcept { return &v_; }
+    VARIANT* Get() noexcept { return &value_; }
+    const VARIANT& operator*() const noexcept { return value_; }
+    VARIANT* operator->() noexcept { return &value_; }
 
   private:
-    VARIANT v_;
+    VARIANT value_;
 };
 
 /// The text of a BSTR argument (a null BSTR is the empty string).

@@ -79,6 +79,15 @@ class ClassFactory final : public IClassFactory {
     LONG refs_ = 1;  // apartment-threaded: used on one thread only
 };
 
+// Who the library is, for registering it: its path, its script and its type library.
+ServerIdentity ModuleIdentity() {
+    ServerIdentity server;
+    server.path = ModulePath();
+    server.script = ModuleResource(kRegistrationScriptType, kRegistrationScriptResource);
+    LoadModuleTypeLib(server.typeLib);  // left null when it cannot be read: registration says so
+    return server;
+}
+
 }  // namespace
 
 HMODULE ModuleHandle() {
@@ -203,9 +212,9 @@ STDAPI DllCanUnloadNow() {
 }
 
 STDAPI DllRegisterServer() {
-    return RegisterServer();
+    return RegisterServer(ModuleIdentity(), *MakeSystemRegistry());
 }
 
 STDAPI DllUnregisterServer() {
-    return UnregisterServer();
+    return UnregisterServer(ModuleIdentity(), *MakeSystemRegistry());
 }

@@ -1,73 +1,14 @@
+// The control's face to its container: view, object, data object, class information and
+// quick activation. In-place activation is in ole_control_in_place_win.cpp, persistence in
+// ole_control_persist_win.cpp.
+
 #include "ole_control_win.h"
 
 #include <algorithm>
-#include <array>
-#include <string_view>
 
 #include "module_win.h"
 
 namespace resmelder::com {
-namespace {
-
-constexpr const wchar_t* kWindowClass = L"ResmelderOleControl";
-// Child, visible, clip siblings, clip children.
-constexpr DWORD kWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-constexpr const wchar_t* kStorageStream = L"Contents";
-
-// The persisted property set: a count, then for each property its name (length, bytes) and
-// its 32-bit unsigned value. Unknown names are skipped, so later versions can add more.
-constexpr std::string_view kWidthName = "_cx";
-constexpr std::string_view kHeightName = "_cy";
-constexpr ULONG kMaxProperties = 64;
-constexpr ULONG kMaxNameLength = 64;
-
-HRESULT WriteAll(IStream* stream, const void* bytes, ULONG n) {
-    ULONG written = 0;
-    const HRESULT hr = stream->Write(bytes, n, &written);
-    return FAILED(hr) ? hr : written == n ? S_OK : STG_E_WRITEFAULT;
-}
-
-HRESULT ReadAll(IStream* stream, void* bytes, ULONG n) {
-    ULONG read = 0;
-    const HRESULT hr = stream->Read(bytes, n, &read);
-    return FAILED(hr) ? hr : read == n ? S_OK : STG_E_READFAULT;
-}
-
-HRESULT WriteProperty(IStream* stream, std::string_view name, ULONG value) {
-    const auto length = static_cast<ULONG>(name.size());
-    HRESULT hr = WriteAll(stream, &length, sizeof length);
-    if (SUCCEEDED(hr)) {
-        hr = WriteAll(stream, name.data(), length);
-    }
-    return SUCCEEDED(hr) ? WriteAll(stream, &value, sizeof value) : hr;
-}
-
-ULONG PropertiesSize() {
-    return static_cast<ULONG>(sizeof(ULONG) + 2 * (2 * sizeof(ULONG)) + kWidthName.size() +
-                              kHeightName.size());
-}
-
-LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    auto* control = reinterpret_cast<OleControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_PAINT && control != nullptr) {
-        win::PaintGuard paint(window);
-        control->PaintWindow(paint.dc());
-        return 0;
-    }
-    return ::DefWindowProcW(window, message, w, l);
-}
-
-bool RegisterWindowClass() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &ControlWindowProc;
-    wc.hInstance = ModuleHandle();
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kWindowClass;
-    return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-}  // namespace
 
 void DrawDesignPicture(HDC dc, const RECTL& bounds, HMODULE module, int bitmapId) {
     ::Rectangle(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
@@ -96,12 +37,6 @@ OleControl::~OleControl() {
 
 void OleControl::OnDraw(HDC dc, const RECTL& bounds) {
     DrawDesignPicture(dc, bounds, ModuleHandle(), traits_.pictureBitmapId);
-}
-
-void OleControl::PaintWindow(HDC dc) {
-    RECT client{};
-    ::GetClientRect(window_.get(), &client);
-    OnDraw(dc, RECTL{client.left, client.top, client.right, client.bottom});
 }
 
 void OleControl::ViewChanged() {
@@ -217,95 +152,6 @@ STDMETHODIMP OleControl::GetNaturalExtent(DWORD aspect, LONG, DVTARGETDEVICE*, H
     return S_OK;
 }
 
-// --- IOleWindow, IOleInPlaceObject, IOleInPlaceObjectWindowless ---
-
-STDMETHODIMP OleControl::GetWindow(HWND* window) {
-    if (window == nullptr) {
-        return E_POINTER;
-    }
-    *window = window_.get();
-    return window_ ? S_OK : E_FAIL;
-}
-
-STDMETHODIMP OleControl::ContextSensitiveHelp(BOOL) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP OleControl::InPlaceDeactivate() {
-    if (!inPlaceSite_) {
-        return S_OK;
-    }
-    UIDeactivate();
-    window_.reset();
-    ComPtr<IOleInPlaceSite> site = inPlaceSite_;
-    inPlaceSite_.Reset();
-    ComPtr<IOleInPlaceSiteEx> siteEx;
-    if (windowless_ && SUCCEEDED(site.As(IID_IOleInPlaceSiteEx, siteEx))) {
-        siteEx->OnInPlaceDeactivateEx(TRUE);
-    } else {
-        site->OnInPlaceDeactivate();
-    }
-    windowless_ = false;
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::UIDeactivate() {
-    if (uiActive_ && inPlaceSite_) {
-        uiActive_ = false;
-        inPlaceSite_->OnUIDeactivate(FALSE);
-    }
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::SetObjectRects(LPCRECT position, LPCRECT) {
-    if (position == nullptr) {
-        return E_POINTER;
-    }
-    position_ = *position;
-    if (window_) {
-        ::MoveWindow(window_.get(), position_.left, position_.top, position_.right - position_.left,
-                     position_.bottom - position_.top, TRUE);
-    }
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::ReactivateAndUndo() {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP OleControl::OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT*) {
-    return S_FALSE;  // nothing to handle: the container does the default
-}
-
-STDMETHODIMP OleControl::GetDropTarget(IDropTarget** target) {
-    if (target != nullptr) {
-        *target = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-// --- IOleInPlaceActiveObject ---
-
-STDMETHODIMP OleControl::TranslateAccelerator(LPMSG) {
-    return S_FALSE;
-}
-
-STDMETHODIMP OleControl::OnFrameWindowActivate(BOOL) {
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::OnDocWindowActivate(BOOL) {
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::EnableModeless(BOOL) {
-    return S_OK;
-}
-
 // --- IOleControl ---
 
 STDMETHODIMP OleControl::GetControlInfo(CONTROLINFO* info) {
@@ -383,86 +229,6 @@ STDMETHODIMP OleControl::GetClipboardData(DWORD, IDataObject** data) {
     return E_NOTIMPL;
 }
 
-HRESULT OleControl::ActivateInPlace(LONG verb) {
-    if (!clientSite_) {
-        return E_UNEXPECTED;
-    }
-    if (!inPlaceSite_) {
-        ComPtr<IOleInPlaceSiteWindowless> windowless;
-        ComPtr<IOleInPlaceSite> site;
-        if (SUCCEEDED(clientSite_.As(IID_IOleInPlaceSiteWindowless, windowless)) &&
-            windowless->CanWindowlessActivate() == S_OK) {
-            windowless_ = true;
-            site = ComPtr<IOleInPlaceSite>(windowless.Get());
-        } else if (FAILED(clientSite_.As(IID_IOleInPlaceSite, site))) {
-            return OLEOBJ_S_CANNOT_DOVERB_NOW;  // a container without in-place activation
-        }
-        if (site->CanInPlaceActivate() != S_OK) {
-            windowless_ = false;
-            return E_FAIL;
-        }
-        BOOL noRedraw = FALSE;
-        if (windowless_) {
-            windowless->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
-        } else {
-            site->OnInPlaceActivate();
-        }
-        inPlaceSite_ = site;
-
-        ComPtr<IOleInPlaceFrame> frame;
-        ComPtr<IOleInPlaceUIWindow> document;
-        RECT position{};
-        RECT clip{};
-        OLEINPLACEFRAMEINFO frameInfo{};
-        frameInfo.cb = sizeof frameInfo;
-        if (SUCCEEDED(site->GetWindowContext(frame.Put(), document.Put(), &position, &clip,
-                                             &frameInfo))) {
-            position_ = position;
-        }
-        HWND parent = nullptr;
-        if (!windowless_ && SUCCEEDED(site->GetWindow(&parent)) && RegisterWindowClass()) {
-            window_.reset(::CreateWindowExW(0, kWindowClass, L"", kWindowStyle, position_.left,
-                                            position_.top, position_.right - position_.left,
-                                            position_.bottom - position_.top, parent, nullptr,
-                                            ModuleHandle(), nullptr));
-            if (window_) {
-                ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            }
-        }
-    }
-    if (verb == OLEIVERB_UIACTIVATE && !uiActive_) {
-        uiActive_ = true;
-        inPlaceSite_->OnUIActivate();
-    }
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT position) {
-    if (position != nullptr) {
-        position_ = *position;
-    }
-    switch (verb) {
-        case OLEIVERB_PRIMARY:
-        case OLEIVERB_SHOW:
-        case OLEIVERB_INPLACEACTIVATE:
-        case OLEIVERB_UIACTIVATE:
-            return ActivateInPlace(verb);
-        case OLEIVERB_HIDE:
-            UIDeactivate();
-            if (window_) {
-                ::ShowWindow(window_.get(), SW_HIDE);
-            }
-            return S_OK;
-        default:
-            if (verb > 0) {
-                // Unknown positive verbs act as the primary verb.
-                const HRESULT hr = ActivateInPlace(OLEIVERB_PRIMARY);
-                return FAILED(hr) ? hr : OLEOBJ_S_INVALIDVERB;
-            }
-            return E_NOTIMPL;  // open, properties, discard undo state: nothing to offer
-    }
-}
-
 STDMETHODIMP OleControl::EnumVerbs(IEnumOLEVERB** verbs) {
     return ::OleRegEnumVerbs(*traits_.clsid, verbs);
 }
@@ -538,127 +304,6 @@ STDMETHODIMP OleControl::GetMiscStatus(DWORD, DWORD* status) {
 
 STDMETHODIMP OleControl::SetColorScheme(LOGPALETTE*) {
     return E_NOTIMPL;
-}
-
-// --- IPersist, IPersistStreamInit, IPersistStorage ---
-
-STDMETHODIMP OleControl::GetClassID(CLSID* clsid) {
-    if (clsid == nullptr) {
-        return E_POINTER;
-    }
-    *clsid = *traits_.clsid;
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::IsDirty() {
-    return dirty_ ? S_OK : S_FALSE;
-}
-
-STDMETHODIMP OleControl::Load(IStream* stream) {
-    if (stream == nullptr) {
-        return E_POINTER;
-    }
-    ULONG count = 0;
-    HRESULT hr = ReadAll(stream, &count, sizeof count);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (count > kMaxProperties) {
-        return STG_E_READFAULT;
-    }
-    SIZEL extent = traits_.extent;
-    for (ULONG i = 0; i < count; ++i) {
-        ULONG length = 0;
-        std::array<char, kMaxNameLength> name{};
-        ULONG value = 0;
-        hr = ReadAll(stream, &length, sizeof length);
-        if (SUCCEEDED(hr) && length > kMaxNameLength) {
-            hr = STG_E_READFAULT;
-        }
-        if (SUCCEEDED(hr)) {
-            hr = ReadAll(stream, name.data(), length);
-        }
-        if (SUCCEEDED(hr)) {
-            hr = ReadAll(stream, &value, sizeof value);
-        }
-        if (FAILED(hr)) {
-            return hr;  // the extent stays as it was
-        }
-        const std::string_view key(name.data(), length);
-        if (key == kWidthName) {
-            extent.cx = static_cast<LONG>(value);
-        } else if (key == kHeightName) {
-            extent.cy = static_cast<LONG>(value);
-        }
-    }
-    extent_ = extent;
-    dirty_ = false;
-    ViewChanged();
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::Save(IStream* stream, BOOL clearDirty) {
-    if (stream == nullptr) {
-        return E_POINTER;
-    }
-    const ULONG count = 2;
-    HRESULT hr = WriteAll(stream, &count, sizeof count);
-    if (SUCCEEDED(hr)) {
-        hr = WriteProperty(stream, kWidthName, static_cast<ULONG>(extent_.cx));
-    }
-    if (SUCCEEDED(hr)) {
-        hr = WriteProperty(stream, kHeightName, static_cast<ULONG>(extent_.cy));
-    }
-    if (SUCCEEDED(hr) && clearDirty) {
-        dirty_ = false;
-    }
-    return hr;
-}
-
-STDMETHODIMP OleControl::GetSizeMax(ULARGE_INTEGER* size) {
-    if (size == nullptr) {
-        return E_POINTER;
-    }
-    size->QuadPart = PropertiesSize();
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::InitNew() {
-    extent_ = traits_.extent;
-    dirty_ = false;
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::InitNew(IStorage* storage) {
-    return storage == nullptr ? E_POINTER : InitNew();
-}
-
-STDMETHODIMP OleControl::Load(IStorage* storage) {
-    if (storage == nullptr) {
-        return E_POINTER;
-    }
-    ComPtr<IStream> stream;
-    const HRESULT hr = storage->OpenStream(kStorageStream, nullptr,
-                                           STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.Put());
-    return FAILED(hr) ? hr : Load(stream.Get());
-}
-
-STDMETHODIMP OleControl::Save(IStorage* storage, BOOL) {
-    if (storage == nullptr) {
-        return E_POINTER;
-    }
-    ComPtr<IStream> stream;
-    const HRESULT hr = storage->CreateStream(
-        kStorageStream, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, stream.Put());
-    return FAILED(hr) ? hr : Save(stream.Get(), TRUE);
-}
-
-STDMETHODIMP OleControl::SaveCompleted(IStorage*) {
-    return S_OK;
-}
-
-STDMETHODIMP OleControl::HandsOffStorage() {
-    return S_OK;
 }
 
 // --- ISpecifyPropertyPages ---

@@ -308,52 +308,89 @@ TEST_F(OleControlTest, DrawsFrameAndPictureClippedToTheBounds) {
               E_INVALIDARG);
 }
 
-TEST_F(OleControlTest, ExtentPersistsThroughStreamsAndStorages) {
-    auto object = As<IOleObject>(IID_IOleObject);
+// A fresh control has the default extent, which is also its natural one.
+void ExpectDefaultExtent(IOleObject& object, IViewObjectEx& view) {
     SIZEL size{};
-    ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    ASSERT_EQ(object.GetExtent(DVASPECT_CONTENT, &size), S_OK);
     EXPECT_EQ(size.cx, 5080);
     EXPECT_EQ(size.cy, 5080);
     DVEXTENTINFO info{sizeof info, DVEXTENT_CONTENT, {}};
     SIZEL natural{};
-    ASSERT_EQ(As<IViewObjectEx>(IID_IViewObjectEx)
-                  ->GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, &info, &natural),
-              S_OK);
+    ASSERT_EQ(view.GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, &info, &natural), S_OK);
     EXPECT_EQ(natural.cx, 5080);
     EXPECT_EQ(natural.cy, 5080);
+}
 
-    auto view = As<IViewObject2>(IID_IViewObject2);
+// A new extent makes the control dirty and tells the view's sink.
+void ExpectNewExtentDirtiesAndRedraws(IOleObject& object, IPersistStreamInit& persist,
+                                      IViewObject2& view) {
     ViewSink sink;
-    ASSERT_EQ(view->SetAdvise(DVASPECT_CONTENT, 0, &sink), S_OK);
-
-    auto persist = As<IPersistStreamInit>(IID_IPersistStreamInit);
-    EXPECT_EQ(persist->IsDirty(), S_FALSE);
+    ASSERT_EQ(view.SetAdvise(DVASPECT_CONTENT, 0, &sink), S_OK);
+    EXPECT_EQ(persist.IsDirty(), S_FALSE);
     SIZEL changed{1234, 98765};
-    ASSERT_EQ(object->SetExtent(DVASPECT_CONTENT, &changed), S_OK);
-    EXPECT_EQ(persist->IsDirty(), S_OK);
+    ASSERT_EQ(object.SetExtent(DVASPECT_CONTENT, &changed), S_OK);
+    EXPECT_EQ(persist.IsDirty(), S_OK);
     EXPECT_EQ(sink.changes, 1);  // the container redraws at the new size
-    ASSERT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &size), S_OK);
+    SIZEL size{};
+    ASSERT_EQ(view.GetExtent(DVASPECT_CONTENT, -1, nullptr, &size), S_OK);
     EXPECT_EQ(size.cx, 1234);
     EXPECT_EQ(size.cy, 98765);
-    EXPECT_EQ(object->GetExtent(DVASPECT_ICON, &size), DV_E_DVASPECT);
-    ASSERT_EQ(view->SetAdvise(DVASPECT_CONTENT, 0, nullptr), S_OK);
+    EXPECT_EQ(object.GetExtent(DVASPECT_ICON, &size), DV_E_DVASPECT);
+    ASSERT_EQ(view.SetAdvise(DVASPECT_CONTENT, 0, nullptr), S_OK);
     EXPECT_EQ(sink.refs, 1u);
+}
 
-    ComPtr<IStream> stream;
+std::string StreamBytes(IStream& stream) {
+    STATSTG stat{};
+    stream.Stat(&stat, STATFLAG_NONAME);
+    std::string bytes(static_cast<std::size_t>(stat.cbSize.QuadPart), '\0');
+    stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    ULONG read = 0;
+    stream.Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    return bytes;
+}
+
+void SaveToStream(IPersistStreamInit& persist, ComPtr<IStream>& stream) {
     ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);
-    ASSERT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
-    EXPECT_EQ(persist->IsDirty(), S_FALSE);
-    const std::string saved = [&] {
-        STATSTG stat{};
-        stream->Stat(&stat, STATFLAG_NONAME);
-        std::string bytes(static_cast<std::size_t>(stat.cbSize.QuadPart), '\0');
-        stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-        ULONG read = 0;
-        stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-        return bytes;
-    }();
+    ASSERT_EQ(persist.Save(stream.Get(), TRUE), S_OK);
+    EXPECT_EQ(persist.IsDirty(), S_FALSE);
+    const std::string saved = StreamBytes(*stream.Get());
     EXPECT_NE(saved.find("_cx"), std::string::npos);
     EXPECT_NE(saved.find("_cy"), std::string::npos);
+}
+
+void ExpectExtent(IOleObject& object, LONG width, LONG height) {
+    SIZEL size{};
+    ASSERT_EQ(object.GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    EXPECT_EQ(size.cx, width);
+    EXPECT_EQ(size.cy, height);
+}
+
+// Another extent saved into a storage and loaded from it by the other control.
+void CopyThroughStorage(IOleObject& object, IPersistStorage& persist, ComPtr<IResBundle>& other) {
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(
+        ::StgCreateDocfile(
+            nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+            storage.Put()),
+        S_OK);
+    SIZEL third{777, 888};
+    ASSERT_EQ(object.SetExtent(DVASPECT_CONTENT, &third), S_OK);
+    ASSERT_EQ(persist.Save(storage.Get(), FALSE), S_OK);
+    ComPtr<IPersistStorage> otherStorage;
+    ASSERT_EQ(other.As(IID_IPersistStorage, otherStorage), S_OK);
+    ASSERT_EQ(otherStorage->Load(storage.Get()), S_OK);
+}
+
+TEST_F(OleControlTest, ExtentPersistsThroughStreamsAndStorages) {
+    auto object = As<IOleObject>(IID_IOleObject);
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectDefaultExtent(*object.Get(), *As<IViewObjectEx>(IID_IViewObjectEx).Get()));
+    auto persist = As<IPersistStreamInit>(IID_IPersistStreamInit);
+    ASSERT_NO_FATAL_FAILURE(ExpectNewExtentDirtiesAndRedraws(
+        *object.Get(), *persist.Get(), *As<IViewObject2>(IID_IViewObject2).Get()));
+    ComPtr<IStream> stream;
+    ASSERT_NO_FATAL_FAILURE(SaveToStream(*persist.Get(), stream));
 
     // A second control reads it back.
     ComPtr<IResBundle> other = NewBundle();
@@ -363,26 +400,12 @@ TEST_F(OleControlTest, ExtentPersistsThroughStreamsAndStorages) {
     ASSERT_EQ(otherPersist->Load(stream.Get()), S_OK);
     ComPtr<IOleObject> otherObject;
     ASSERT_EQ(other.As(IID_IOleObject, otherObject), S_OK);
-    ASSERT_EQ(otherObject->GetExtent(DVASPECT_CONTENT, &size), S_OK);
-    EXPECT_EQ(size.cx, 1234);
-    EXPECT_EQ(size.cy, 98765);
+    ASSERT_NO_FATAL_FAILURE(ExpectExtent(*otherObject.Get(), 1234, 98765));
 
     // The same through a storage.
-    ComPtr<IStorage> storage;
-    ASSERT_EQ(
-        ::StgCreateDocfile(
-            nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
-            storage.Put()),
-        S_OK);
-    SIZEL third{777, 888};
-    ASSERT_EQ(object->SetExtent(DVASPECT_CONTENT, &third), S_OK);
-    ASSERT_EQ(As<IPersistStorage>(IID_IPersistStorage)->Save(storage.Get(), FALSE), S_OK);
-    ComPtr<IPersistStorage> otherStorage;
-    ASSERT_EQ(other.As(IID_IPersistStorage, otherStorage), S_OK);
-    ASSERT_EQ(otherStorage->Load(storage.Get()), S_OK);
-    ASSERT_EQ(otherObject->GetExtent(DVASPECT_CONTENT, &size), S_OK);
-    EXPECT_EQ(size.cx, 777);
-    EXPECT_EQ(size.cy, 888);
+    ASSERT_NO_FATAL_FAILURE(
+        CopyThroughStorage(*object.Get(), *As<IPersistStorage>(IID_IPersistStorage).Get(), other));
+    ASSERT_NO_FATAL_FAILURE(ExpectExtent(*otherObject.Get(), 777, 888));
 
     // A damaged stream is refused and changes nothing.
     ComPtr<IStream> damaged;
@@ -391,6 +414,7 @@ TEST_F(OleControlTest, ExtentPersistsThroughStreamsAndStorages) {
     damaged->Write(header, sizeof header, nullptr);
     damaged->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
     EXPECT_EQ(otherPersist->Load(damaged.Get()), STG_E_READFAULT);
+    SIZEL size{};
     ASSERT_EQ(otherObject->GetExtent(DVASPECT_CONTENT, &size), S_OK);
     EXPECT_EQ(size.cx, 777);
 }

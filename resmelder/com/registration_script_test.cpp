@@ -7,89 +7,13 @@
 #include <iterator>
 #include <set>
 
+#include "fake_registry_test.h"
 #include "registration_script.h"
 
 namespace resmelder {
 namespace {
 
 constexpr const char* kClsidKey = "CLSID\\{83A6D900-7CC7-4A9A-9B1A-5E3BADC0B9E1}";
-
-// Keys as "root:path", each with its values by name.
-class FakeRegistry : public RegistryWriter {
-  public:
-    bool CreateKey(RegistryRoot root, const std::string& path) override {
-        calls_++;
-        if (calls_ == failAt_) {
-            return false;
-        }
-        std::size_t from = 0;
-        for (;;) {
-            const std::size_t slash = path.find('\\', from);
-            keys_[Id(root, path.substr(0, slash))];
-            if (slash == std::string::npos) {
-                return true;
-            }
-            from = slash + 1;
-        }
-    }
-    bool SetValue(RegistryRoot root, const std::string& path, const RegistryValue& v) override {
-        calls_++;
-        if (calls_ == failAt_) {
-            return false;
-        }
-        keys_.at(Id(root, path))[v.name] = v;
-        return true;
-    }
-    bool DeleteTree(RegistryRoot root, const std::string& path) override {
-        const std::string id = Id(root, path);
-        std::erase_if(
-            keys_, [&](const auto& k) { return k.first == id || k.first.starts_with(id + "\\"); });
-        return true;
-    }
-    bool DeleteValue(RegistryRoot root, const std::string& path, const std::string& n) override {
-        if (auto key = keys_.find(Id(root, path)); key != keys_.end()) {
-            key->second.erase(n);
-        }
-        return true;
-    }
-    bool DeleteKeyIfEmpty(RegistryRoot root, const std::string& path) override {
-        const std::string id = Id(root, path);
-        auto key = keys_.find(id);
-        if (key == keys_.end() || !key->second.empty()) {
-            return true;
-        }
-        for (const auto& k : keys_) {
-            if (k.first.starts_with(id + "\\")) {
-                return true;
-            }
-        }
-        keys_.erase(key);
-        return true;
-    }
-
-    // Every key and value, one line each, sorted.
-    std::set<std::string> Dump() const {
-        std::set<std::string> out;
-        for (const auto& [id, values] : keys_) {
-            out.insert(id);
-            for (const auto& [name, v] : values) {
-                out.insert(
-                    id + " [" + name + "] = " +
-                    (v.type == RegistryValue::Type::kString ? v.text : std::to_string(v.number)));
-            }
-        }
-        return out;
-    }
-
-    int failAt_ = -1;
-
-  private:
-    static std::string Id(RegistryRoot root, const std::string& path) {
-        return std::to_string(static_cast<int>(root)) + ":" + path;
-    }
-    std::map<std::string, std::map<std::string, RegistryValue>> keys_;
-    int calls_ = 0;
-};
 
 std::string ReadScript() {
     std::ifstream in(RESMELDER_RGS_PATH, std::ios::binary);
@@ -200,7 +124,7 @@ TEST(RegistrationScriptTest, ForceRemoveReplacesAndRemovesWholeKeysOthersKeepFor
 TEST(RegistrationScriptTest, RegisterStopsAtTheFirstFailure) {
     const auto script = Parse("HKLM { A = s 'a' { B } C }");
     FakeRegistry registry;
-    registry.failAt_ = 2;  // the value of A
+    registry.failAt = 2;  // the value of A
     EXPECT_FALSE(RunRegister(script, registry));
     EXPECT_EQ(registry.Dump(), std::set<std::string>{"2:A"});
 }

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "identities_win.h"
-#include "module_win.h"
 #include "support/encoding.h"
 #include "win/unique_handle.h"
 
@@ -118,15 +116,30 @@ class SystemRegistry final : public RegistryWriter {
     }
 };
 
-// The script from resource 102 with this library's path in place of %MODULE%.
-std::optional<RegistrationScript> LoadScript() {
-    const std::wstring path = ModulePath();
-    const std::string_view text =
-        ModuleResource(kRegistrationScriptType, kRegistrationScriptResource);
-    if (path.empty() || text.empty()) {
+// The script with the server's path in place of %MODULE%.
+std::optional<RegistrationScript> ScriptFor(const ServerIdentity& server) {
+    if (server.path.empty() || server.script.empty()) {
         return std::nullopt;
     }
-    return ParseRegistrationScript(text, {{"MODULE", Utf8(path)}}).script;
+    return ParseRegistrationScript(server.script, {{"MODULE", Utf8(server.path)}}).script;
+}
+
+// A library that is not registered is already unregistered.
+HRESULT UnregisterTypeLib(ITypeLib& lib) {
+    TLIBATTR* attr = nullptr;
+    HRESULT hr = lib.GetLibAttr(&attr);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    BSTR registered = nullptr;
+    if (SUCCEEDED(::QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
+                                          attr->lcid, &registered))) {
+        ::SysFreeString(registered);
+        hr = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
+                                 attr->syskind);
+    }
+    lib.ReleaseTLibAttr(attr);
+    return hr;
 }
 
 }  // namespace
@@ -135,51 +148,31 @@ std::unique_ptr<RegistryWriter> MakeSystemRegistry() {
     return std::make_unique<SystemRegistry>();
 }
 
-HRESULT RegisterServer() {
-    const auto script = LoadScript();
+HRESULT RegisterServer(const ServerIdentity& server, RegistryWriter& registry) {
+    const auto script = ScriptFor(server);
     if (!script) {
         return SELFREG_E_CLASS;
     }
-    ComPtr<ITypeLib> lib;
-    std::wstring path = ModulePath();
-    if (FAILED(LoadModuleTypeLib(lib)) ||
-        FAILED(::RegisterTypeLib(lib.Get(), path.data(), nullptr))) {
+    // RegisterTypeLib takes a writable path.
+    std::wstring path = server.path;
+    if (!server.typeLib || FAILED(::RegisterTypeLib(server.typeLib.Get(), path.data(), nullptr))) {
         return SELFREG_E_TYPELIB;
     }
-    const auto registry = MakeSystemRegistry();
-    if (!RunRegister(*script, *registry)) {
+    if (!RunRegister(*script, registry)) {
         // Half a registration is worse than none.
-        UnregisterServer();
+        UnregisterServer(server, registry);
         return SELFREG_E_CLASS;
     }
     return S_OK;
 }
 
-HRESULT UnregisterServer() {
-    const auto script = LoadScript();
+HRESULT UnregisterServer(const ServerIdentity& server, RegistryWriter& registry) {
+    const auto script = ScriptFor(server);
     if (!script) {
         return SELFREG_E_CLASS;
     }
-    const bool keysRemoved = RunUnregister(*script, *MakeSystemRegistry());
-
-    ComPtr<ITypeLib> lib;
-    HRESULT typeLib = LoadModuleTypeLib(lib);
-    if (SUCCEEDED(typeLib)) {
-        TLIBATTR* attr = nullptr;
-        typeLib = lib->GetLibAttr(&attr);
-        if (SUCCEEDED(typeLib)) {
-            // A library that is not registered is already unregistered.
-            BSTR registered = nullptr;
-            if (SUCCEEDED(::QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum,
-                                                  attr->wMinorVerNum, attr->lcid, &registered))) {
-                ::SysFreeString(registered);
-                typeLib = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
-                                              attr->lcid, attr->syskind);
-            }
-            lib->ReleaseTLibAttr(attr);
-        }
-    }
-    if (FAILED(typeLib)) {
+    const bool keysRemoved = RunUnregister(*script, registry);
+    if (!server.typeLib || FAILED(UnregisterTypeLib(*server.typeLib.Get()))) {
         return SELFREG_E_TYPELIB;
     }
     return keysRemoved ? S_OK : SELFREG_E_CLASS;

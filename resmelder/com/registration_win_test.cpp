@@ -80,25 +80,24 @@ class RegistrationTest : public ComTest {
     }
 };
 
-TEST_F(RegistrationTest, RegisterWritesTheLayoutAndComFindsTheClass) {
-    // Something left under the class key by an older version goes: the key is replaced whole.
+const std::wstring kClsidText = L"{83A6D900-7CC7-4A9A-9B1A-5E3BADC0B9E1}";
+
+// Something left under the class key by an older version.
+void PlantStaleKey() {
     HKEY stale = nullptr;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, (std::wstring(kClsidKey) + L"\\Stale").c_str(),
                                 0, nullptr, 0, KEY_WRITE, nullptr, &stale, nullptr),
               ERROR_SUCCESS);
     ::RegCloseKey(stale);
+}
 
-    ASSERT_EQ(Server::Get().Register(), S_OK);
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(Server::Get().Module(), path, MAX_PATH);
+void ExpectEveryKeyAndValue(const std::wstring& path) {
     const std::wstring c = kClsidKey;
-    const std::wstring clsid = L"{83A6D900-7CC7-4A9A-9B1A-5E3BADC0B9E1}";
-
     EXPECT_EQ(Value(L"ResBundle.ResBundle.1"), L"ResBundle Class");
-    EXPECT_EQ(Value(L"ResBundle.ResBundle.1\\CLSID"), clsid);
+    EXPECT_EQ(Value(L"ResBundle.ResBundle.1\\CLSID"), kClsidText);
     EXPECT_TRUE(KeyExists(L"ResBundle.ResBundle.1\\Insertable"));
     EXPECT_EQ(Value(L"ResBundle.ResBundle"), L"ResBundle Class");
-    EXPECT_EQ(Value(L"ResBundle.ResBundle\\CLSID"), clsid);
+    EXPECT_EQ(Value(L"ResBundle.ResBundle\\CLSID"), kClsidText);
     EXPECT_EQ(Value(L"ResBundle.ResBundle\\CurVer"), L"ResBundle.ResBundle.1");
     EXPECT_EQ(Value(c), L"ResBundle Class");
     EXPECT_EQ(Value(c + L"\\ProgID"), L"ResBundle.ResBundle.1");
@@ -108,14 +107,17 @@ TEST_F(RegistrationTest, RegisterWritesTheLayoutAndComFindsTheClass) {
     EXPECT_EQ(Value(c + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
     EXPECT_TRUE(KeyExists(c + L"\\Control"));
     EXPECT_TRUE(KeyExists(c + L"\\Insertable"));
-    EXPECT_EQ(Value(c + L"\\ToolboxBitmap32"), std::wstring(path) + L", 203");
+    EXPECT_EQ(Value(c + L"\\ToolboxBitmap32"), path + L", 203");
     EXPECT_EQ(Value(c + L"\\MiscStatus"), L"0");
     EXPECT_EQ(Value(c + L"\\MiscStatus\\1"), std::to_wstring(kMiscStatus));
     EXPECT_EQ(Value(c + L"\\TypeLib"), GuidText(kLibidResBundleLib));
     EXPECT_EQ(Value(c + L"\\Version"), L"1.0");
     EXPECT_FALSE(KeyExists(c + L"\\Stale"));
+}
 
-    // Nothing more than that.
+// Nothing more than the script's keys and values under the class and its ProgIDs.
+void ExpectNothingMore(const std::wstring& path) {
+    const std::wstring c = kClsidKey;
     std::vector<std::wstring> written;
     Dump(L"ResBundle.ResBundle.1", written);
     Dump(L"ResBundle.ResBundle", written);
@@ -125,12 +127,12 @@ TEST_F(RegistrationTest, RegisterWritesTheLayoutAndComFindsTheClass) {
         L"ResBundle.ResBundle.1",
         L"ResBundle.ResBundle.1 [] = ResBundle Class",
         L"ResBundle.ResBundle.1\\CLSID",
-        L"ResBundle.ResBundle.1\\CLSID [] = " + clsid,
+        L"ResBundle.ResBundle.1\\CLSID [] = " + kClsidText,
         L"ResBundle.ResBundle.1\\Insertable",
         L"ResBundle.ResBundle",
         L"ResBundle.ResBundle [] = ResBundle Class",
         L"ResBundle.ResBundle\\CLSID",
-        L"ResBundle.ResBundle\\CLSID [] = " + clsid,
+        L"ResBundle.ResBundle\\CLSID [] = " + kClsidText,
         L"ResBundle.ResBundle\\CurVer",
         L"ResBundle.ResBundle\\CurVer [] = ResBundle.ResBundle.1",
         c,
@@ -160,7 +162,10 @@ TEST_F(RegistrationTest, RegisterWritesTheLayoutAndComFindsTheClass) {
     EXPECT_EQ(written, expected);
     EXPECT_TRUE(KeyExists(L"TypeLib\\" + GuidText(kLibidResBundleLib) + L"\\1.0"));
     EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(kIidResBundle)));
+}
 
+// COM finds the class by its ProgID and makes a working instance through the registry.
+void ExpectComCreatesTheClass() {
     CLSID fromProgId{};
     ASSERT_EQ(::CLSIDFromProgID(L"ResBundle.ResBundle", &fromProgId), S_OK);
     EXPECT_TRUE(IsEqualCLSID(fromProgId, kClsidResBundle));
@@ -173,6 +178,18 @@ TEST_F(RegistrationTest, RegisterWritesTheLayoutAndComFindsTheClass) {
     Bstr text;
     EXPECT_EQ(bundle->GetString(Bstr(L"A").Get(), text.Put()), S_OK);
     EXPECT_STREQ(text.Get(), L"b");
+}
+
+TEST_F(RegistrationTest, RegisterWritesTheLayoutAndComFindsTheClass) {
+    // Something left under the class key by an older version goes: the key is replaced whole.
+    ASSERT_NO_FATAL_FAILURE(PlantStaleKey());
+
+    ASSERT_EQ(Server::Get().Register(), S_OK);
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(Server::Get().Module(), path, MAX_PATH);
+    ExpectEveryKeyAndValue(path);
+    ExpectNothingMore(path);
+    ASSERT_NO_FATAL_FAILURE(ExpectComCreatesTheClass());
 
     // Registering again over a registration is harmless.
     EXPECT_EQ(Server::Get().Register(), S_OK);

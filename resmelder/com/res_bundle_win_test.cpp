@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "com_test_support_win.h"
+#include "testing/test_folder.h"
 
 namespace resmelder::com::test {
 namespace {
@@ -16,7 +17,7 @@ class ResBundleTest : public ComTest {
         ComTest::SetUp();
         bundle_ = NewBundle();
         ASSERT_TRUE(bundle_);
-        dir_ = ScratchDir();
+        dir_ = (folder_ / L"").wstring();
     }
     void TearDown() override {
         bundle_.Reset();
@@ -34,6 +35,7 @@ class ResBundleTest : public ComTest {
     }
 
     ComPtr<IResBundle> bundle_;
+    test_support::TestFolder folder_{"resmelder_com"};
     std::wstring dir_;
 };
 
@@ -267,21 +269,15 @@ TEST_F(ResBundleTest, OpenMyExeFailsWhenTheHostFileIsGone) {
     // A host whose executable was renamed while it runs: its module name now names nothing.
     const std::wstring host = dir_ + L"host_copy_of_helper.exe";
     const std::wstring report = dir_ + L"host_report.txt";
-    ::DeleteFileW((host + L".moved").c_str());  // left by an earlier run under the same id
-    ::DeleteFileW(report.c_str());
-    ASSERT_TRUE(::CopyFileW((HereDir() + L"resmelder_com_host.exe").c_str(), host.c_str(), FALSE));
-    std::wstring command = L"\"" + host + L"\" \"" + LibraryPath() + L"\" \"" + report + L"\" \"" +
-                           ProbePath(L"probe64.exe") + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(host.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &startup, &process));
-    win::UniqueKernelHandle processHandle(process.hProcess);
-    win::UniqueKernelHandle threadHandle(process.hThread);
-    ASSERT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    ASSERT_TRUE(::CopyFileW((win::test::ThisProgramFolder() / L"resmelder_com_host.exe").c_str(),
+                            host.c_str(), FALSE));
+    const win::test::StartedProcess started =
+        win::test::StartProcess(L"\"" + host + L"\" \"" + LibraryPath() + L"\" \"" + report +
+                                L"\" \"" + ProbePath(L"probe64.exe") + L"\"");
+    ASSERT_TRUE(started);
+    ASSERT_EQ(::WaitForSingleObject(started.process.get(), 60000), WAIT_OBJECT_0);
     DWORD exitCode = 99;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ::GetExitCodeProcess(started.process.get(), &exitCode);
     ASSERT_EQ(exitCode, 0u);
 
     EXPECT_EQ(ReadFileBytes(report),
@@ -330,143 +326,6 @@ TEST_F(ResBundleTest, IDispatchServesTheTypeLibrary) {
               S_OK);
     ASSERT_EQ(result->vt, VT_BSTR);
     EXPECT_STREQ(result->bstrVal, L"through dispatch");
-}
-
-TEST_F(ResBundleTest, TypeLibraryCarriesTheIdentities) {
-    ComPtr<ITypeLib> lib;
-    ASSERT_EQ(::LoadTypeLibEx(LibraryPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
-    TLIBATTR* attr = nullptr;
-    ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
-    EXPECT_TRUE(IsEqualGUID(attr->guid, kLibidResBundleLib));
-    EXPECT_EQ(attr->lcid, kTypeLibLocale);
-    EXPECT_EQ(attr->wMajorVerNum, kTypeLibMajor);
-    EXPECT_EQ(attr->wMinorVerNum, kTypeLibMinor);
-    lib->ReleaseTLibAttr(attr);
-    Bstr name;
-    Bstr help;
-    ASSERT_EQ(lib->GetDocumentation(-1, name.Put(), help.Put(), nullptr, nullptr), S_OK);
-    EXPECT_STREQ(name.Get(), L"RESBUNDLELib");
-    EXPECT_STREQ(help.Get(), L"Vantrix ResBundle");
-
-    ComPtr<ITypeInfo> coclass;
-    ASSERT_EQ(lib->GetTypeInfoOfGuid(kClsidResBundle, coclass.Put()), S_OK);
-    ASSERT_EQ(coclass->GetDocumentation(MEMBERID_NIL, name.Put(), help.Put(), nullptr, nullptr),
-              S_OK);
-    EXPECT_STREQ(name.Get(), L"ResBundle");
-    EXPECT_STREQ(help.Get(), L"ResBundle Class");
-
-    ComPtr<ITypeInfo> iface;
-    ASSERT_EQ(lib->GetTypeInfoOfGuid(kIidResBundle, iface.Put()), S_OK);
-    TYPEATTR* typeAttr = nullptr;
-    ASSERT_EQ(iface->GetTypeAttr(&typeAttr), S_OK);
-    EXPECT_EQ(typeAttr->typekind, TKIND_DISPATCH);
-    EXPECT_NE(typeAttr->wTypeFlags & TYPEFLAG_FDUAL, 0);
-    iface->ReleaseTypeAttr(typeAttr);
-    // The vtable half of the dual interface: automation-compatible, IDispatch's seven slots
-    // and then the ten methods.
-    HREFTYPE vtableRef = 0;
-    ASSERT_EQ(iface->GetRefTypeOfImplType(-1, &vtableRef), S_OK);
-    ComPtr<ITypeInfo> vtable;
-    ASSERT_EQ(iface->GetRefTypeInfo(vtableRef, vtable.Put()), S_OK);
-    ASSERT_EQ(vtable->GetTypeAttr(&typeAttr), S_OK);
-    EXPECT_EQ(typeAttr->typekind, TKIND_INTERFACE);
-    EXPECT_NE(typeAttr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION, 0);
-    EXPECT_EQ(typeAttr->cbSizeVft, (7 + 10) * sizeof(void*));
-    vtable->ReleaseTypeAttr(typeAttr);
-    ASSERT_EQ(iface->GetDocumentation(MEMBERID_NIL, name.Put(), help.Put(), nullptr, nullptr),
-              S_OK);
-    EXPECT_STREQ(help.Get(), L"IResBundle Interface");
-
-    // Every method: its DISPID, vtable slot, help string and parameters.
-    struct Method {
-        const wchar_t* name;
-        std::vector<std::wstring> parameters;
-        bool returnsValue;
-    };
-    const Method methods[] = {
-        {L"OpenExe", {L"exeFilename"}, false},
-        {L"WriteExe", {L"exeFilename"}, false},
-        {L"InsertFile", {L"resourceName", L"filename"}, false},
-        {L"InsertString", {L"resourceName", L"str"}, false},
-        {L"InsertBinary", {L"resourceName", L"binaryData"}, false},
-        {L"Delete", {L"resourceName"}, false},
-        {L"GetBinary", {L"resourceName", L"binaryData"}, true},
-        {L"GetString", {L"resourceName", L"str"}, true},
-        {L"OpenMyExe", {}, false},
-        {L"Extract", {L"resourceName", L"filename"}, false},
-    };
-    ASSERT_EQ(vtable->GetTypeAttr(&typeAttr), S_OK);
-    const UINT vtableFunctions = typeAttr->cFuncs;
-    vtable->ReleaseTypeAttr(typeAttr);
-    ASSERT_EQ(vtableFunctions, std::size(methods));
-    for (UINT i = 0; i < vtableFunctions; ++i) {
-        const Method& method = methods[i];
-        FUNCDESC* func = nullptr;
-        ASSERT_EQ(vtable->GetFuncDesc(i, &func), S_OK);
-        EXPECT_EQ(func->memid, static_cast<MEMBERID>(i + 1)) << method.name;
-        EXPECT_EQ(func->oVft, static_cast<SHORT>((7 + i) * sizeof(void*))) << method.name;
-        EXPECT_EQ(func->elemdescFunc.tdesc.vt, VT_HRESULT) << method.name;
-        ASSERT_EQ(static_cast<std::size_t>(func->cParams), method.parameters.size()) << method.name;
-        BSTR names[4] = {};
-        UINT count = 0;
-        ASSERT_EQ(vtable->GetNames(func->memid, names, 4, &count), S_OK);
-        ASSERT_EQ(count, method.parameters.size() + 1) << method.name;
-        EXPECT_STREQ(names[0], method.name);
-        for (std::size_t p = 0; p < method.parameters.size(); ++p) {
-            EXPECT_EQ(names[p + 1], method.parameters[p]) << method.name;
-            const ELEMDESC& param = func->lprgelemdescParam[p];
-            const bool isResult = method.returnsValue && p + 1 == method.parameters.size();
-            const USHORT flags = param.paramdesc.wParamFlags;
-            if (isResult) {
-                EXPECT_EQ(flags & (PARAMFLAG_FOUT | PARAMFLAG_FRETVAL),
-                          PARAMFLAG_FOUT | PARAMFLAG_FRETVAL)
-                    << method.name;
-                EXPECT_EQ(param.tdesc.vt, VT_PTR) << method.name;
-            } else {
-                EXPECT_EQ(flags & (PARAMFLAG_FIN | PARAMFLAG_FOUT), PARAMFLAG_FIN) << method.name;
-                const bool isVariant = std::wstring(method.name) == L"InsertBinary" && p == 1;
-                EXPECT_EQ(param.tdesc.vt, isVariant ? VT_VARIANT : VT_BSTR) << method.name;
-            }
-        }
-        for (UINT n = 0; n < count; ++n) {
-            ::SysFreeString(names[n]);
-        }
-        vtable->ReleaseFuncDesc(func);
-        ASSERT_EQ(iface->GetDocumentation(static_cast<MEMBERID>(i + 1), name.Put(), help.Put(),
-                                          nullptr, nullptr),
-                  S_OK);
-        EXPECT_STREQ(name.Get(), method.name);
-        EXPECT_EQ(std::wstring(help.Get()), std::wstring(L"method ") + method.name);
-    }
-
-    // IDispatch comes from the imported standard library.
-    HREFTYPE baseRef = 0;
-    ASSERT_EQ(vtable->GetRefTypeOfImplType(0, &baseRef), S_OK);
-    ComPtr<ITypeInfo> base;
-    ASSERT_EQ(vtable->GetRefTypeInfo(baseRef, base.Put()), S_OK);
-    ComPtr<ITypeLib> stdole;
-    UINT index = 0;
-    ASSERT_EQ(base->GetContainingTypeLib(stdole.Put(), &index), S_OK);
-    ASSERT_EQ(stdole->GetDocumentation(-1, name.Put(), nullptr, nullptr, nullptr), S_OK);
-    EXPECT_STREQ(name.Get(), L"stdole");
-    ASSERT_EQ(base->GetDocumentation(MEMBERID_NIL, name.Put(), nullptr, nullptr, nullptr), S_OK);
-    EXPECT_STREQ(name.Get(), L"IDispatch");
-
-    // The class can be created and IResBundle is its default interface.
-    ASSERT_EQ(coclass->GetTypeAttr(&typeAttr), S_OK);
-    EXPECT_NE(typeAttr->wTypeFlags & TYPEFLAG_FCANCREATE, 0);
-    EXPECT_EQ(typeAttr->cImplTypes, 1);
-    coclass->ReleaseTypeAttr(typeAttr);
-    INT implFlags = 0;
-    ASSERT_EQ(coclass->GetImplTypeFlags(0, &implFlags), S_OK);
-    EXPECT_NE(implFlags & IMPLTYPEFLAG_FDEFAULT, 0);
-    HREFTYPE defaultRef = 0;
-    ASSERT_EQ(coclass->GetRefTypeOfImplType(0, &defaultRef), S_OK);
-    ComPtr<ITypeInfo> defaultInterface;
-    ASSERT_EQ(coclass->GetRefTypeInfo(defaultRef, defaultInterface.Put()), S_OK);
-    ASSERT_EQ(defaultInterface->GetTypeAttr(&typeAttr), S_OK);
-    EXPECT_TRUE(IsEqualGUID(typeAttr->guid, kIidResBundle));
-    defaultInterface->ReleaseTypeAttr(typeAttr);
 }
 
 // Reads one string of the library's version block.

@@ -242,17 +242,21 @@ TEST_F(VariantBytesTest, VariantReferencesAreUnwrappedOnce) {
     EXPECT_EQ(Stored(v), "null");
 }
 
-TEST_F(VariantBytesTest, ArraysGiveTheirWholeData) {
+// What InsertBinary stores for a value, as the fixture's Stored answers it.
+using StoreFunction = std::function<std::string(const VARIANT&)>;
+
+// A byte array by value, by reference, and as VBScript passes an array variable.
+void ExpectByteArrayEveryWay(const StoreFunction& stored) {
     SAFEARRAY* bytes = MakeArray(VT_UI1, {{3, 5}});
     FillBytes(bytes, 3);
     VARIANT v;
     ::VariantInit(&v);
     v.vt = VT_ARRAY | VT_UI1;
     v.parray = bytes;
-    EXPECT_EQ(Stored(v), "abc");
+    EXPECT_EQ(stored(v), "abc");
     v.vt = VT_BYREF | VT_ARRAY | VT_UI1;
     v.pparray = &bytes;
-    EXPECT_EQ(Stored(v), "abc");
+    EXPECT_EQ(stored(v), "abc");
     // As VBScript passes an array variable: a reference to a VARIANT holding the array.
     VARIANT holder;
     ::VariantInit(&holder);
@@ -260,70 +264,90 @@ TEST_F(VariantBytesTest, ArraysGiveTheirWholeData) {
     holder.parray = bytes;
     v.vt = VT_BYREF | VT_VARIANT;
     v.pvarVal = &holder;
-    EXPECT_EQ(Stored(v), "abc");
+    EXPECT_EQ(stored(v), "abc");
     ::SafeArrayDestroy(bytes);
+}
 
-    // Element size x every dimension's count, by value and by reference.
+// Element size x every dimension's count, by value and by reference.
+void ExpectEveryDimensionCounted(const StoreFunction& stored) {
+    VARIANT v;
+    ::VariantInit(&v);
     SAFEARRAY* grid = MakeArray(VT_I2, {{2, 0}, {3, 1}});
     FillBytes(grid, 12);
     v.vt = VT_ARRAY | VT_I2;
     v.parray = grid;
-    EXPECT_EQ(Stored(v), "abcdefghijkl");
+    EXPECT_EQ(stored(v), "abcdefghijkl");
     v.vt = VT_BYREF | VT_ARRAY | VT_I2;
     v.pparray = &grid;
-    EXPECT_EQ(Stored(v), "abcdefghijkl");
+    EXPECT_EQ(stored(v), "abcdefghijkl");
     ::SafeArrayDestroy(grid);
     SAFEARRAY* cube = MakeArray(VT_R4, {{2, 0}, {1, -4}, {2, 7}});
     FillBytes(cube, 16);
     v.vt = VT_ARRAY | VT_R4;
     v.parray = cube;
-    EXPECT_EQ(Stored(v), "abcdefghijklmnop");
+    EXPECT_EQ(stored(v), "abcdefghijklmnop");
     ::SafeArrayDestroy(cube);
     // One empty dimension empties the whole array.
     SAFEARRAY* hollow = MakeArray(VT_UI1, {{4, 0}, {0, 0}});
     v.vt = VT_ARRAY | VT_UI1;
     v.parray = hollow;
-    EXPECT_EQ(Stored(v), "null");
+    EXPECT_EQ(stored(v), "null");
     ::SafeArrayDestroy(hollow);
+}
 
-    // Descriptors with no dimensions or no element size give nothing.
+// Descriptors with no dimensions or no element size, empty arrays and none at all.
+void ExpectDescriptorsWithoutDataGiveNothing(const StoreFunction& stored) {
     std::uint8_t storage[4] = {'w', 'x', 'y', 'z'};
     SAFEARRAY handmade{};
     handmade.cDims = 0;
     handmade.cbElements = 1;
     handmade.pvData = storage;
+    VARIANT v;
+    ::VariantInit(&v);
     v.vt = VT_ARRAY | VT_UI1;
     v.parray = &handmade;
-    EXPECT_EQ(Stored(v), "null");
+    EXPECT_EQ(stored(v), "null");
     handmade.cDims = 1;
     handmade.cbElements = 0;
     handmade.rgsabound[0].cElements = 4;
-    EXPECT_EQ(Stored(v), "null");
+    EXPECT_EQ(stored(v), "null");
     handmade.cbElements = 1;
-    EXPECT_EQ(Stored(v), "wxyz");
+    EXPECT_EQ(stored(v), "wxyz");
 
     SAFEARRAY* empty = MakeArray(VT_UI1, {{0, 0}});
     v.vt = VT_ARRAY | VT_UI1;
     v.parray = empty;
-    EXPECT_EQ(Stored(v), "null");
+    EXPECT_EQ(stored(v), "null");
     ::SafeArrayDestroy(empty);
     v.parray = nullptr;
-    EXPECT_EQ(Stored(v), "null");
+    EXPECT_EQ(stored(v), "null");
+}
 
-    // Arrays of variants, strings or objects hold pointers, not data.
+// Arrays of variants, strings or objects hold pointers, not data.
+void ExpectPointerArraysGiveNothing(const StoreFunction& stored) {
+    VARIANT v;
+    ::VariantInit(&v);
     SAFEARRAY* variants = MakeArray(VT_VARIANT, {{2, 0}});
     v.vt = VT_ARRAY | VT_VARIANT;
     v.parray = variants;
-    EXPECT_EQ(Stored(v), "null");
+    EXPECT_EQ(stored(v), "null");
     v.vt = VT_BYREF | VT_ARRAY | VT_VARIANT;
     v.pparray = &variants;
-    EXPECT_EQ(Stored(v), "null");
+    EXPECT_EQ(stored(v), "null");
     ::SafeArrayDestroy(variants);
     SAFEARRAY* strings = MakeArray(VT_BSTR, {{2, 0}});
     v.vt = VT_ARRAY | VT_BSTR;
     v.parray = strings;
-    EXPECT_EQ(Stored(v), "null");
+    EXPECT_EQ(stored(v), "null");
     ::SafeArrayDestroy(strings);
+}
+
+TEST_F(VariantBytesTest, ArraysGiveTheirWholeData) {
+    const StoreFunction stored = [this](const VARIANT& value) { return Stored(value); };
+    ExpectByteArrayEveryWay(stored);
+    ExpectEveryDimensionCounted(stored);
+    ExpectDescriptorsWithoutDataGiveNothing(stored);
+    ExpectPointerArraysGiveNothing(stored);
 }
 
 TEST_F(VariantBytesTest, ObjectsGiveTheirDefaultMember) {

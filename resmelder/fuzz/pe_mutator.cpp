@@ -3,21 +3,25 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <deque>
-#include <set>
 #include <utility>
+
+#include "fuzz/pe_mutator_seed.h"
 
 namespace resmelder::fuzz {
 namespace {
 
-constexpr std::uint32_t kHighBit = 0x80000000u;
+using seed::Directory;
+using seed::Entry;
+using seed::kHighBit;
+using seed::kRawSizeField;
+using seed::kVirtualAddressField;
+using seed::kVirtualSizeField;
+using seed::Leaf;
+using seed::PeFile;
+using seed::SectionHeader;
+
 constexpr std::uint16_t kManyEntries = 0x7FFF;
 constexpr std::uint32_t kHugeRawSize = 0x7FFFFFFF;
-// The parser's own bounds: the seeds are real libraries, far below these.
-constexpr std::size_t kMaxSections = 96;
-constexpr std::size_t kMaxDirectories = 1 << 13;
-constexpr std::size_t kMaxEntries = 1 << 17;
-constexpr int kDirectoryLevels = 3;  // type, name, language
 
 constexpr std::array<Mutation, 17> kAll = {
     Mutation::kDirectoryCount32767,
@@ -65,279 +69,6 @@ std::uint64_t RoundUp(std::uint64_t value, std::uint32_t alignment) {
     }
     return (value + alignment - 1) / alignment * alignment;
 }
-
-// Offsets of the section header fields.
-constexpr std::size_t kVirtualSizeField = 8;
-constexpr std::size_t kVirtualAddressField = 12;
-constexpr std::size_t kRawSizeField = 16;
-constexpr std::size_t kRawPointerField = 20;
-
-struct SectionHeader {
-    std::size_t at = 0;  // file offset of the 40-byte header
-    std::uint32_t virtualSize = 0;
-    std::uint32_t virtualAddress = 0;
-    std::uint32_t rawSize = 0;
-    std::uint32_t rawPointer = 0;
-    std::uint32_t Extent() const { return std::max(virtualSize, rawSize); }
-};
-
-struct Directory {
-    std::uint32_t offset = 0;  // from the resource root
-    int depth = 0;
-    std::size_t parent = 0;  // index; the root is its own parent
-    std::size_t firstEntry = 0;
-    std::size_t entryCount = 0;  // entries that lie inside the section
-    std::vector<std::uint16_t> path;
-    bool numericPath = true;
-};
-
-struct Entry {
-    std::uint32_t offset = 0;  // of the 8-byte entry, from the resource root
-    std::uint32_t nameWord = 0;
-    std::uint32_t offsetWord = 0;
-};
-
-struct Leaf {
-    std::uint32_t dataEntry = 0;  // from the resource root
-    std::vector<std::uint16_t> path;
-    bool numericPath = true;
-    std::uint32_t rva = 0;
-    std::uint32_t size = 0;
-};
-
-// The seed's layout, parsed once, with bounded writes relative to the resource root.
-class PeFile {
-  public:
-    explicit PeFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-
-    bool Parse() { return ParseHeaders() && ParseResources(); }
-
-    std::vector<std::uint8_t> Take() { return std::move(bytes_); }
-    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
-
-    // Room for new structures: from the resource root to the end of its section's raw data.
-    std::uint32_t Room() const { return static_cast<std::uint32_t>(limit_ - root_); }
-    bool Fits(std::uint64_t relative, std::uint64_t n) const {
-        return relative <= Room() && n <= Room() - relative;
-    }
-    void Put16(std::uint32_t relative, std::uint16_t v) {
-        if (Fits(relative, 2)) {
-            std::memcpy(bytes_.data() + root_ + relative, &v, 2);
-        }
-    }
-    void Put32(std::uint32_t relative, std::uint32_t v) {
-        if (Fits(relative, 4)) {
-            std::memcpy(bytes_.data() + root_ + relative, &v, 4);
-        }
-    }
-    void PutEntry(std::uint32_t relative, std::uint32_t nameWord, std::uint32_t offsetWord) {
-        Put32(relative, nameWord);
-        Put32(relative + 4, offsetWord);
-    }
-    // A directory header with no flags, stamps or versions.
-    void PutHeader(std::uint32_t relative, std::uint16_t named, std::uint16_t numeric) {
-        for (std::uint32_t i = 0; i < 12; i += 4) {
-            Put32(relative + i, 0);
-        }
-        Put16(relative + 12, named);
-        Put16(relative + 14, numeric);
-    }
-    void PutDataEntry(std::uint32_t relative, std::uint32_t rva, std::uint32_t size) {
-        Put32(relative, rva);
-        Put32(relative + 4, size);
-        Put32(relative + 8, 0);
-        Put32(relative + 12, 0);
-    }
-    void PutHeaderField(std::size_t at, std::uint32_t v) { std::memcpy(bytes_.data() + at, &v, 4); }
-    void PutSectionName(std::size_t section, const char (&name)[9]) {
-        std::memcpy(bytes_.data() + sections_[section].at, name, 8);
-    }
-    void PutSectionField(std::size_t section, std::size_t field, std::uint32_t v) {
-        std::memcpy(bytes_.data() + sections_[section].at + field, &v, 4);
-    }
-    void SwapSectionHeaders(std::size_t a, std::size_t b) {
-        std::swap_ranges(bytes_.begin() + static_cast<std::ptrdiff_t>(sections_[a].at),
-                         bytes_.begin() + static_cast<std::ptrdiff_t>(sections_[a].at + 40),
-                         bytes_.begin() + static_cast<std::ptrdiff_t>(sections_[b].at));
-    }
-    // The leaf data bytes at an RVA inside the resource section's raw data, if they are there.
-    std::optional<std::vector<std::uint8_t>> RawBytesAt(std::uint32_t rva,
-                                                        std::uint32_t size) const {
-        const SectionHeader& s = sections_[resourceSection_];
-        if (rva < s.virtualAddress || rva - s.virtualAddress >= s.rawSize) {
-            return std::nullopt;
-        }
-        const std::uint64_t from = std::uint64_t{s.rawPointer} + (rva - s.virtualAddress);
-        if (from > bytes_.size() || size > bytes_.size() - from) {
-            return std::nullopt;
-        }
-        return std::vector<std::uint8_t>(bytes_.begin() + static_cast<std::ptrdiff_t>(from),
-                                         bytes_.begin() + static_cast<std::ptrdiff_t>(from + size));
-    }
-
-    const std::vector<SectionHeader>& Sections() const { return sections_; }
-    std::size_t ResourceSection() const { return resourceSection_; }
-    std::uint32_t ResourceRva() const { return resourceRva_; }
-    std::uint32_t FileAlignment() const { return fileAlignment_ ? fileAlignment_ : 0x200; }
-    std::uint32_t SizeOfHeaders() const { return sizeOfHeaders_; }
-    std::size_t SizeOfHeadersAt() const { return optional_ + 60; }
-    std::size_t ResourceDirectoryAt() const { return resourceDirectoryAt_; }
-    // The end of the section table in the file.
-    std::size_t TableEnd() const { return tableEnd_; }
-    // Where the resource root lies inside its section's raw data.
-    std::uint32_t RootInSection() const {
-        return static_cast<std::uint32_t>(root_ - sections_[resourceSection_].rawPointer);
-    }
-    const std::vector<Directory>& Directories() const { return directories_; }
-    const std::vector<Entry>& Entries() const { return entries_; }
-    const std::vector<Leaf>& Leaves() const { return leaves_; }
-    // The end of the last directory, entry, data entry or name string, from the root.
-    std::uint32_t StructuresEnd() const { return structuresEnd_; }
-
-  private:
-    std::optional<std::uint32_t> U32(std::size_t at) const {
-        if (at > bytes_.size() || bytes_.size() - at < 4) {
-            return std::nullopt;
-        }
-        std::uint32_t v;
-        std::memcpy(&v, bytes_.data() + at, 4);
-        return v;
-    }
-    std::optional<std::uint16_t> U16(std::size_t at) const {
-        if (at > bytes_.size() || bytes_.size() - at < 2) {
-            return std::nullopt;
-        }
-        std::uint16_t v;
-        std::memcpy(&v, bytes_.data() + at, 2);
-        return v;
-    }
-    std::optional<std::uint32_t> RelU32(std::uint32_t relative) const {
-        return Fits(relative, 4) ? U32(root_ + relative) : std::nullopt;
-    }
-    std::optional<std::uint16_t> RelU16(std::uint32_t relative) const {
-        return Fits(relative, 2) ? U16(root_ + relative) : std::nullopt;
-    }
-
-    bool ParseHeaders() {
-        if (U16(0) != std::uint16_t{0x5A4D}) {
-            return false;
-        }
-        const auto nt = U32(60);
-        if (!nt || U32(*nt) != std::uint32_t{0x00004550}) {
-            return false;
-        }
-        const auto count = U16(*nt + 6);
-        const auto optionalSize = U16(*nt + 20);
-        const std::size_t optional = std::size_t{*nt} + 24;
-        const auto magic = U16(optional);
-        if (!count || !optionalSize || !magic || (*magic != 0x10b && *magic != 0x20b)) {
-            return false;
-        }
-        const bool plus = *magic == 0x20b;
-        fileAlignment_ = U32(optional + 36).value_or(0);
-        sizeOfHeaders_ = U32(optional + 60).value_or(0);
-        optional_ = optional;
-        resourceDirectoryAt_ = optional + (plus ? 112u : 96u) + 16;
-        const auto rva = U32(resourceDirectoryAt_);
-        if (!rva || *rva == 0) {
-            return false;
-        }
-        resourceRva_ = *rva;
-        const std::size_t table = optional + *optionalSize;
-        tableEnd_ = table + 40 * std::size_t{*count};
-        for (std::size_t i = 0; i < std::min<std::size_t>(*count, kMaxSections); ++i) {
-            const std::size_t at = table + 40 * i;
-            if (at > bytes_.size() || bytes_.size() - at < 40) {
-                break;
-            }
-            sections_.push_back({at, *U32(at + kVirtualSizeField), *U32(at + kVirtualAddressField),
-                                 *U32(at + kRawSizeField), *U32(at + kRawPointerField)});
-        }
-        for (std::size_t i = 0; i < sections_.size(); ++i) {
-            const SectionHeader& s = sections_[i];
-            if (s.virtualAddress <= resourceRva_ && resourceRva_ - s.virtualAddress < s.Extent()) {
-                resourceSection_ = i;
-                root_ = std::size_t{s.rawPointer} + (resourceRva_ - s.virtualAddress);
-                limit_ =
-                    std::min<std::size_t>(std::size_t{s.rawPointer} + s.rawSize, bytes_.size());
-                return root_ + 16 <= limit_ && limit_ - root_ <= 0xFFFFFFFFu;
-            }
-        }
-        return false;
-    }
-
-    void Reach(std::uint64_t end) {
-        structuresEnd_ = static_cast<std::uint32_t>(
-            std::max<std::uint64_t>(structuresEnd_, std::min<std::uint64_t>(end, Room())));
-    }
-
-    // Breadth first, each directory once, three levels deep at most.
-    bool ParseResources() {
-        std::set<std::uint32_t> seen{0};
-        directories_.push_back({0, 0, 0, 0, 0, {}, true});
-        for (std::size_t d = 0; d < directories_.size(); ++d) {
-            const std::uint32_t at = directories_[d].offset;
-            const auto named = RelU16(at + 12);
-            const auto numeric = RelU16(at + 14);
-            if (!named || !numeric) {
-                continue;
-            }
-            directories_[d].firstEntry = entries_.size();
-            const std::uint32_t total = std::uint32_t{*named} + *numeric;
-            Reach(std::uint64_t{at} + 16);
-            for (std::uint32_t i = 0; i < total && entries_.size() < kMaxEntries; ++i) {
-                const std::uint32_t entryAt = at + 16 + 8 * i;
-                const auto nameWord = RelU32(entryAt);
-                const auto offsetWord = RelU32(entryAt + 4);
-                if (!nameWord || !offsetWord) {
-                    break;
-                }
-                entries_.push_back({entryAt, *nameWord, *offsetWord});
-                ++directories_[d].entryCount;
-                Reach(std::uint64_t{entryAt} + 8);
-                const bool isNamed = (*nameWord & kHighBit) != 0;
-                if (isNamed) {
-                    const std::uint32_t nameAt = *nameWord & ~kHighBit;
-                    if (const auto length = RelU16(nameAt)) {
-                        Reach(std::uint64_t{nameAt} + 2 + 2 * std::uint64_t{*length});
-                    }
-                }
-                std::vector<std::uint16_t> path = directories_[d].path;
-                path.push_back(static_cast<std::uint16_t>(*nameWord));
-                const bool numericPath = directories_[d].numericPath && !isNamed;
-                const std::uint32_t target = *offsetWord & ~kHighBit;
-                if ((*offsetWord & kHighBit) != 0) {
-                    if (directories_[d].depth + 1 < kDirectoryLevels &&
-                        directories_.size() < kMaxDirectories && seen.insert(target).second) {
-                        directories_.push_back({target, directories_[d].depth + 1, d, 0, 0,
-                                                std::move(path), numericPath});
-                    }
-                } else if (const auto dataRva = RelU32(target)) {
-                    Reach(std::uint64_t{target} + 16);
-                    leaves_.push_back({target, std::move(path), numericPath, *dataRva,
-                                       RelU32(target + 4).value_or(0)});
-                }
-            }
-        }
-        return true;
-    }
-
-    std::vector<std::uint8_t> bytes_;
-    std::vector<SectionHeader> sections_;
-    std::uint32_t fileAlignment_ = 0;
-    std::uint32_t sizeOfHeaders_ = 0;
-    std::size_t optional_ = 0;
-    std::size_t resourceDirectoryAt_ = 0;
-    std::size_t tableEnd_ = 0;
-    std::uint32_t resourceRva_ = 0;
-    std::size_t resourceSection_ = 0;
-    std::size_t root_ = 0;
-    std::size_t limit_ = 0;
-    std::uint32_t structuresEnd_ = 0;
-    std::vector<Directory> directories_;
-    std::vector<Entry> entries_;
-    std::vector<Leaf> leaves_;
-};
 
 template <typename T>
 const T* Pick(const std::vector<const T*>& candidates, std::uint32_t seedNumber) {

@@ -22,7 +22,9 @@
 
 namespace resmelder {
 
+class FileSink;
 class LogBase;
+class ProgressMonitor;
 
 /// Where an RVA's bytes are as the loader maps them: `inFile` bytes from `offset` in the file,
 /// then zeros up to `mapped` bytes (the rest of the section's virtual range).
@@ -51,12 +53,12 @@ class ExeSection : public VantrixObject {
     void SetSizeOfRawData(std::uint32_t v) { Set(16, v); }
     void SetPointerToRawData(std::uint32_t v) { Set(20, v); }
     void SetCharacteristics(std::uint32_t v) { Set(36, v); }
-    const std::array<std::uint8_t, 40>& Bytes() const { return raw_; }
+    const std::array<std::uint8_t, 40>& Bytes() const { return headerBytes_; }
 
   private:
     std::uint32_t Get(std::size_t at) const;
     void Set(std::size_t at, std::uint32_t v);
-    std::array<std::uint8_t, 40> raw_{};
+    std::array<std::uint8_t, 40> headerBytes_{};
 };
 
 class ExeImage : public VantrixObject {
@@ -104,22 +106,47 @@ class ExeImage : public VantrixObject {
     std::uint32_t NtHeadersOffset() const { return ntOffset_; }
 
   private:
+    // Loading (exe_image.cpp).
+    bool OpenAndMap(const XString& fileName, LogBase* log);
+    bool ReadHeaders(const XString& fileName, LogBase* log);
+    bool ReadSectionTable(const XString& fileName, LogBase* log);
+    bool SectionsAsTheLoaderMapsThem(const XString& fileName, LogBase* log) const;
+    void ReadResourceTree(LogBase* log);
+    std::size_t DataDirectoriesOffset() const;
+    std::uint32_t NumberOfDataDirectories() const;
+    /// The resource directory's address as the source's headers give it (0: none).
+    std::uint32_t SourceResourceDirectory() const;
+    std::uint32_t CertificateTableSize() const;
+
+    // Planning a write (exe_image_plan.cpp).
     struct WritePlan;
     enum class Placement { kPlaced, kBlocked, kFailed };
     bool PlanWrite(WritePlan& plan, const XString& target, LogBase* log);
-    bool ValidateForWrite(WritePlan& plan, const XString& target, LogBase* log);
+    bool ValidateForWrite(WritePlan& plan, const XString& target, LogBase* log) const;
     bool PlaceSections(WritePlan& plan, const XString& target, LogBase* log);
-    Placement GrowInPlace(WritePlan& plan, const XString& target, LogBase* log);
-    bool AppendResourceSection(WritePlan& plan, const XString& target, LogBase* log);
-    /// The resource directory's address as the source's headers give it (0: none).
-    std::uint32_t SourceResourceDirectory() const;
-    bool RewriteHeaders(WritePlan& plan, const XString& target, LogBase* log);
-    bool CheckOutputInProportion(const WritePlan& plan, const XString& target, LogBase* log);
-    bool SectionsAsTheLoaderMapsThem(const XString& fileName, LogBase* log) const;
-    std::uint32_t CertificateTableSize() const;
+    Placement GrowInPlace(WritePlan& plan, const XString& target, LogBase* log) const;
+    bool AppendResourceSection(WritePlan& plan, const XString& target, LogBase* log) const;
+    bool RewriteHeaders(WritePlan& plan, const XString& target, LogBase* log) const;
+    void CountNewSection(WritePlan& plan) const;
+    bool SizeImageAndPlaceOverlay(WritePlan& plan, const XString& target, LogBase* log) const;
+    std::uint64_t OutputOffset(const WritePlan& plan, std::uint64_t sourceOffset) const;
+    void RedirectDataDirectories(WritePlan& plan) const;
+    bool CheckOutputInProportion(const WritePlan& plan, const XString& target, LogBase* log) const;
+
+    // Writing what was planned (exe_image_write.cpp).
     bool WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log);
-    std::size_t DataDirectoriesOffset() const;
-    std::uint32_t NumberOfDataDirectories() const;
+    bool ComposeHeaders(const WritePlan& plan, std::vector<std::uint8_t>& head,
+                        const XString& target, LogBase* log) const;
+    bool WriteHeaders(FileSink& out, const WritePlan& plan, const XString& target,
+                      LogBase* log) const;
+    bool WriteSections(FileSink& out, const WritePlan& plan, ProgressMonitor& progress,
+                       const XString& target, LogBase* log);
+    bool FillGapBefore(FileSink& out, std::uint64_t sectionAt, bool firstSection) const;
+    bool WriteSectionData(FileSink& out, const WritePlan& plan, std::uint32_t index,
+                          ProgressMonitor& progress, LogBase* log);
+    bool WriteOverlay(FileSink& out, const WritePlan& plan, const XString& target,
+                      LogBase* log) const;
+    bool PatchChecksum(FileSink& out, const XString& target, LogBase* log) const;
 
     std::uint32_t sourceSize_ = 0;
     File file_;

@@ -59,6 +59,7 @@ struct ResourceQuery {
 };
 struct TreeCounts;
 struct LayoutCursor;
+struct LeafPlace;
 
 /// One data leaf of the usual three levels, with its address.
 struct ResourceLeaf {
@@ -110,8 +111,8 @@ class ExeResource : public VantrixObject {
     static std::unique_ptr<ExeResource> EmptyRoot(ExeImage& image);
 
     /// Adds an RCDATA entry named `name` (ANSI, stored upper-cased) holding a copy of the
-    /// bytes. False, with a log line, when the name is too long or the tree has no directory
-    /// where the entry belongs.
+    /// bytes. False, with a log line, when the bytes are too many for a data entry, the name
+    /// is too long or the tree has no directory where the entry belongs.
     bool AddBytes(std::string_view name, std::span<const std::uint8_t> bytes, LogBase* log);
     /// Adds an RCDATA entry whose bytes are read from `fileName` when the image is written.
     bool AddFile(std::string_view name, const XString& fileName, LogBase* log);
@@ -184,11 +185,19 @@ class ExeResource : public VantrixObject {
     ExeResource* TypeForAdding(LogBase* log, std::string_view name);
     ExeResource* AddEntry(std::string_view name, LogBase* log);
     ExeResource* PutLeaf(const ResourceKey& key, LogBase* log);
+    bool FindLeafPlace(const ResourceKey& key, LeafPlace& place, LogBase* log);
+    void MakeEmptyLeaf();
+    void DropDuplicateLanguage(const ResourceKey& key, const ExeResource& kept);
+    static bool StoreCopy(ExeResource* leaf, std::span<const std::uint8_t> bytes);
+    static bool StoreFileName(ExeResource* leaf, const XString& fileName);
     ExeResource* DirectoryFor(const ResourceId& id);
     std::uint32_t DeleteLanguage(std::optional<std::uint16_t> language);
     void Count(TreeCounts& counts) const;
     void Place(ResourceLayout& layout, SortScratch& scratch, LayoutCursor& at);
     std::span<ExeResource* const> WrittenEntries(const ResourceLayout& layout) const;
+    static bool WriteRecords(const ResourceLayout& layout, ByteSink& out, std::uint32_t sectionRva);
+    bool WriteData(ByteSink& out, LogBase* log) const;
+    bool CopyBackingFile(ByteSink& out, LogBase* log) const;
 
     ExeImage* owner_;
     // Offsets inside the section being written, filled by Plan.

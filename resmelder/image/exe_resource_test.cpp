@@ -280,104 +280,131 @@ TEST_F(ResourceTest, MalformedTreesAreCutWithoutReadingOutsideTheFile) {
     }
 }
 
-// The section as the layout rules describe it, written the plain way: a recursive walk that
-// sorts each directory on the spot. The writer under test must produce the same bytes.
-Bytes ReferenceSection(const ExeResource& root, std::uint32_t sectionRva, std::uint32_t padTo) {
-    struct Node {
-        const ExeResource* r;
-        std::vector<std::size_t> entries;  // indices into the node table, in written order
-    };
-    std::vector<Node> nodes;
-    auto collect = [&](auto& self, const ExeResource* r) -> std::size_t {
-        const std::size_t at = nodes.size();
-        nodes.push_back({r, {}});
-        std::vector<const ExeResource*> named;
-        std::vector<const ExeResource*> numeric;
-        for (std::uint32_t i = 0; i < r->NamedChildren().Count(); ++i) {
-            named.push_back(r->NamedChildren().Get(i));
-        }
-        for (std::uint32_t i = 0; i < r->NumericChildren().Count(); ++i) {
-            numeric.push_back(r->NumericChildren().Get(i));
-        }
-        std::stable_sort(named.begin(), named.end(), [](auto* a, auto* b) {
-            return ResourceNameLess(a->Name16(), b->Name16());
-        });
-        std::stable_sort(numeric.begin(), numeric.end(),
-                         [](auto* a, auto* b) { return a->Id() < b->Id(); });
-        named.insert(named.end(), numeric.begin(), numeric.end());
-        for (const ExeResource* c : named) {
-            const std::size_t child = self(self, c);
-            nodes[at].entries.push_back(child);
-        }
-        return at;
-    };
-    collect(collect, &root);
-    // Offsets: directories, data entries, names, then 8-aligned data, each region in walk order.
-    std::vector<std::uint64_t> dirAt(nodes.size()), entryAt(nodes.size()), nameAt(nodes.size()),
-        dataAt(nodes.size());
+// The reference writer's view of the tree: every node with its entries in written order.
+struct ReferenceNode {
+    const ExeResource* r;
+    std::vector<std::size_t> entries;  // indices into the node table, in written order
+};
+
+// Pre-order, each directory's named entries sorted by name, then its numeric ones by id.
+std::size_t CollectInWrittenOrder(const ExeResource* r, std::vector<ReferenceNode>& nodes) {
+    const std::size_t at = nodes.size();
+    nodes.push_back({r, {}});
+    std::vector<const ExeResource*> named;
+    std::vector<const ExeResource*> numeric;
+    for (std::uint32_t i = 0; i < r->NamedChildren().Count(); ++i) {
+        named.push_back(r->NamedChildren().Get(i));
+    }
+    for (std::uint32_t i = 0; i < r->NumericChildren().Count(); ++i) {
+        numeric.push_back(r->NumericChildren().Get(i));
+    }
+    std::stable_sort(named.begin(), named.end(),
+                     [](auto* a, auto* b) { return ResourceNameLess(a->Name16(), b->Name16()); });
+    std::stable_sort(numeric.begin(), numeric.end(),
+                     [](auto* a, auto* b) { return a->Id() < b->Id(); });
+    named.insert(named.end(), numeric.begin(), numeric.end());
+    for (const ExeResource* c : named) {
+        const std::size_t child = CollectInWrittenOrder(c, nodes);
+        nodes[at].entries.push_back(child);
+    }
+    return at;
+}
+
+// Where each node's records go: directories, data entries, names, then 8-aligned data, each
+// region in walk order.
+struct ReferenceOffsets {
+    std::vector<std::uint64_t> dirAt, entryAt, nameAt, dataAt;
+    std::uint64_t size = 0;
+};
+
+ReferenceOffsets PlaceRegions(const std::vector<ReferenceNode>& nodes) {
+    ReferenceOffsets o{
+        std::vector<std::uint64_t>(nodes.size()), std::vector<std::uint64_t>(nodes.size()),
+        std::vector<std::uint64_t>(nodes.size()), std::vector<std::uint64_t>(nodes.size()), 0};
     std::uint64_t running = 0;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (nodes[i].r->IsDirectory()) {
-            dirAt[i] = running;
+            o.dirAt[i] = running;
             running += 16 + 8 * nodes[i].entries.size();
         }
     }
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (!nodes[i].r->IsDirectory()) {
-            entryAt[i] = running;
+            o.entryAt[i] = running;
             running += 16;
         }
     }
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (nodes[i].r->IsNamed()) {
-            nameAt[i] = running;
+            o.nameAt[i] = running;
             running += 2 + 2 * nodes[i].r->Name16().size();
         }
     }
     running = (running + 7) / 8 * 8;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (!nodes[i].r->IsDirectory()) {
-            dataAt[i] = running;
+            o.dataAt[i] = running;
             running = (running + nodes[i].r->Size() + 7) / 8 * 8;
         }
     }
-    Bytes out(running, 0);
-    auto put16 = [&](std::uint64_t at, std::uint16_t v) {
-        out[at] = static_cast<std::uint8_t>(v);
-        out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-    };
+    o.size = running;
+    return o;
+}
+
+void Put16(Bytes& out, std::uint64_t at, std::uint16_t v) {
+    out[at] = static_cast<std::uint8_t>(v);
+    out[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void WriteReferenceDirectory(Bytes& out, const std::vector<ReferenceNode>& nodes,
+                             const ReferenceOffsets& o, std::size_t i) {
+    const ExeResource& r = *nodes[i].r;
+    testpe::Put32(out, o.dirAt[i], r.Header().characteristics);
+    testpe::Put32(out, o.dirAt[i] + 4, r.Header().timeDateStamp);
+    Put16(out, o.dirAt[i] + 8, r.Header().majorVersion);
+    Put16(out, o.dirAt[i] + 10, r.Header().minorVersion);
+    Put16(out, o.dirAt[i] + 12, static_cast<std::uint16_t>(r.NamedChildren().Count()));
+    Put16(out, o.dirAt[i] + 14, static_cast<std::uint16_t>(r.NumericChildren().Count()));
+    for (std::size_t k = 0; k < nodes[i].entries.size(); ++k) {
+        const std::size_t c = nodes[i].entries[k];
+        const ExeResource& e = *nodes[c].r;
+        const std::uint64_t at = o.dirAt[i] + 16 + 8 * k;
+        testpe::Put32(out, at,
+                      e.IsNamed() ? static_cast<std::uint32_t>(o.nameAt[c]) | 0x80000000u : e.Id());
+        testpe::Put32(out, at + 4,
+                      e.IsDirectory() ? static_cast<std::uint32_t>(o.dirAt[c]) | 0x80000000u
+                                      : static_cast<std::uint32_t>(o.entryAt[c]));
+    }
+}
+
+void WriteReferenceLeaf(Bytes& out, const ExeResource& r, const ReferenceOffsets& o, std::size_t i,
+                        std::uint32_t sectionRva) {
+    testpe::Put32(out, o.entryAt[i], sectionRva + static_cast<std::uint32_t>(o.dataAt[i]));
+    testpe::Put32(out, o.entryAt[i] + 4, r.Size());
+    testpe::Put32(out, o.entryAt[i] + 8, r.DataEntry().codePage);
+    testpe::Put32(out, o.entryAt[i] + 12, r.DataEntry().reserved);
+    std::copy(r.Data().begin(), r.Data().end(),
+              out.begin() + static_cast<std::ptrdiff_t>(o.dataAt[i]));
+}
+
+// The section as the layout rules describe it, written the plain way: a recursive walk that
+// sorts each directory on the spot. The writer under test must produce the same bytes.
+Bytes ReferenceSection(const ExeResource& root, std::uint32_t sectionRva, std::uint32_t padTo) {
+    std::vector<ReferenceNode> nodes;
+    CollectInWrittenOrder(&root, nodes);
+    const ReferenceOffsets o = PlaceRegions(nodes);
+    Bytes out(o.size, 0);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const ExeResource& r = *nodes[i].r;
         if (r.IsDirectory()) {
-            testpe::Put32(out, dirAt[i], r.Header().characteristics);
-            testpe::Put32(out, dirAt[i] + 4, r.Header().timeDateStamp);
-            put16(dirAt[i] + 8, r.Header().majorVersion);
-            put16(dirAt[i] + 10, r.Header().minorVersion);
-            put16(dirAt[i] + 12, static_cast<std::uint16_t>(r.NamedChildren().Count()));
-            put16(dirAt[i] + 14, static_cast<std::uint16_t>(r.NumericChildren().Count()));
-            for (std::size_t k = 0; k < nodes[i].entries.size(); ++k) {
-                const std::size_t c = nodes[i].entries[k];
-                const ExeResource& e = *nodes[c].r;
-                const std::uint64_t at = dirAt[i] + 16 + 8 * k;
-                testpe::Put32(
-                    out, at,
-                    e.IsNamed() ? static_cast<std::uint32_t>(nameAt[c]) | 0x80000000u : e.Id());
-                testpe::Put32(out, at + 4,
-                              e.IsDirectory() ? static_cast<std::uint32_t>(dirAt[c]) | 0x80000000u
-                                              : static_cast<std::uint32_t>(entryAt[c]));
-            }
+            WriteReferenceDirectory(out, nodes, o, i);
         } else {
-            testpe::Put32(out, entryAt[i], sectionRva + static_cast<std::uint32_t>(dataAt[i]));
-            testpe::Put32(out, entryAt[i] + 4, r.Size());
-            testpe::Put32(out, entryAt[i] + 8, r.DataEntry().codePage);
-            testpe::Put32(out, entryAt[i] + 12, r.DataEntry().reserved);
-            std::copy(r.Data().begin(), r.Data().end(),
-                      out.begin() + static_cast<std::ptrdiff_t>(dataAt[i]));
+            WriteReferenceLeaf(out, r, o, i, sectionRva);
         }
         if (r.IsNamed()) {
-            put16(nameAt[i], static_cast<std::uint16_t>(r.Name16().size()));
+            Put16(out, o.nameAt[i], static_cast<std::uint16_t>(r.Name16().size()));
             for (std::size_t k = 0; k < r.Name16().size(); ++k) {
-                put16(nameAt[i] + 2 + 2 * k, r.Name16()[k]);
+                Put16(out, o.nameAt[i] + 2 + 2 * k, r.Name16()[k]);
             }
         }
     }

@@ -77,4 +77,16 @@ constexpr const char* kStringTooLong = "The string is longer than 65535 UTF-16 u
 constexpr const char* kStringBlockFromFile =
     "The string block is read from a file when written; its strings cannot be edited";
 
+// Writing the new file, part by part.
+constexpr const char* kSourceChanged = "Source file changed while the new file was written";
+constexpr const char* kDosHeaderNotWritten = "Failed to write DOS header";
+constexpr const char* kSignatureNotWritten = "Failed to write Signature";
+constexpr const char* kFileHeaderNotWritten = "Failed to write file header";
+constexpr const char* kOptionalHeaderNotWritten = "Failed to write optional header";
+constexpr const char* kSectionHeaderNotWritten = "Failed to write section header";
+constexpr const char* kSectionsOverlapInFile = "Sections overlap in the file";
+constexpr const char* kSectionDataNotWritten = "Failed to write section data";
+constexpr const char* kOverlayNotWritten = "Failed to write overlay";
+constexpr const char* kChecksumNotWritten = "Failed to write checksum";
+
 }  // namespace resmelder::image_texts

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "image/image_texts.h"
 #include "support/log.h"
 
 namespace resmelder {
@@ -113,7 +114,7 @@ bool FileSink::CopyFromSource(std::size_t offset, std::size_t count) {
         if (got != want) {
             failed_ = true;
             if (log_ != nullptr) {
-                log_->LogError("Source file changed while the new file was written");
+                log_->LogError(image_texts::kSourceChanged);
             }
             return false;
         }

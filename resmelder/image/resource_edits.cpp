@@ -12,6 +12,17 @@
 namespace resmelder {
 namespace {
 
+// A data entry counts its bytes in 32 bits.
+bool FitsInDataEntry(std::span<const std::uint8_t> bytes, LogBase* log) {
+    if (bytes.size() <= UINT32_MAX) {
+        return true;
+    }
+    if (log != nullptr) {
+        log->LogError(image_texts::kDataTooLarge);
+    }
+    return false;
+}
+
 void LogName(LogBase* log, const char* text, std::string_view name) {
     if (log != nullptr) {
         log->LogError(text);
@@ -82,7 +93,16 @@ ExeResource* ExeResource::AddEntry(std::string_view name, LogBase* log) {
 
 bool ExeResource::AddBytes(std::string_view name, std::span<const std::uint8_t> bytes,
                            LogBase* log) {
-    ExeResource* leaf = AddEntry(name, log);
+    return FitsInDataEntry(bytes, log) && StoreCopy(AddEntry(name, log), bytes);
+}
+
+bool ExeResource::AddFile(std::string_view name, const XString& fileName, LogBase* log) {
+    return StoreFileName(AddEntry(name, log), fileName);
+}
+
+// Added and put entries end here: the size was checked before the leaf was made, so a
+// refusal leaves the tree as it was.
+bool ExeResource::StoreCopy(ExeResource* leaf, std::span<const std::uint8_t> bytes) {
     if (leaf == nullptr) {
         return false;
     }
@@ -94,8 +114,7 @@ bool ExeResource::AddBytes(std::string_view name, std::span<const std::uint8_t> 
     return true;
 }
 
-bool ExeResource::AddFile(std::string_view name, const XString& fileName, LogBase* log) {
-    ExeResource* leaf = AddEntry(name, log);
+bool ExeResource::StoreFileName(ExeResource* leaf, const XString& fileName) {
     if (leaf == nullptr) {
         return false;
     }
@@ -243,6 +262,13 @@ ExeResource* ExeResource::DirectoryFor(const ResourceId& id) {
     return added;
 }
 
+// The directories on a key's way and the leaf already there; null where they are missing.
+struct LeafPlace {
+    ExeResource* type = nullptr;
+    ExeResource* name = nullptr;
+    ExeResource* leaf = nullptr;
+};
+
 ExeResource* ExeResource::PutLeaf(const ResourceKey& key, LogBase* log) {
     if (TextTooLong(key.type) || TextTooLong(key.name)) {
         LogKey(log, image_texts::kNameTooLong, key);
@@ -251,69 +277,87 @@ ExeResource* ExeResource::PutLeaf(const ResourceKey& key, LogBase* log) {
         }
         return nullptr;
     }
-    // Each level is checked before anything is made, so a refusal leaves the tree as it was.
-    const auto& types = key.type.IsNumber() ? numeric_ : named_;
-    ExeResource* type = FirstWithId(types, key.type);
-    ExeResource* name = nullptr;
-    if (type == nullptr && types.Count() >= kMaxDirectoryEntries) {
-        LogKey(log, image_texts::kRootFull, key);
+    LeafPlace place;
+    if (!FindLeafPlace(key, place, log)) {
         return nullptr;
     }
-    if (type != nullptr) {
-        // A leaf in the type's place would take the name node, and the writer would drop it.
-        if (!type->isDirectory_) {
-            LogKey(log, image_texts::kTypeNotDirectory, key);
-            return nullptr;
-        }
-        const auto& names = key.name.IsNumber() ? type->numeric_ : type->named_;
-        name = FirstWithId(names, key.name);
-        if (name == nullptr && names.Count() >= kMaxDirectoryEntries) {
-            LogKey(log, image_texts::kTypeFull, key);
-            return nullptr;
-        }
-        if (name != nullptr && !name->isDirectory_) {
-            LogKey(log, image_texts::kNameNotDirectory, key);
-            return nullptr;
-        }
+    if (place.type == nullptr) {
+        place.type = DirectoryFor(key.type);
     }
-    ExeResource* leaf = nullptr;
-    if (name != nullptr) {
-        for (std::uint32_t i = 0; i < name->numeric_.Count() && leaf == nullptr; ++i) {
-            if (name->numeric_.Get(i)->id_ == key.language) {
-                leaf = name->numeric_.Get(i);
-            }
-        }
-        if (leaf == nullptr && name->numeric_.Count() >= kMaxDirectoryEntries) {
-            LogKey(log, image_texts::kNameFull, key);
-            return nullptr;
-        }
+    if (place.name == nullptr) {
+        place.name = place.type->DirectoryFor(key.name);
     }
-    if (type == nullptr) {
-        type = DirectoryFor(key.type);
-    }
-    if (name == nullptr) {
-        name = type->DirectoryFor(key.name);
-    }
-    if (leaf != nullptr) {
+    if (place.leaf != nullptr) {
         // Replaced in place: its neighbours keep their order.
-        leaf->isDirectory_ = false;
-        leaf->named_.DestroyAll();
-        leaf->numeric_.DestroyAll();
-        leaf->owned_.clear();
-        leaf->data_ = nullptr;
-        leaf->size_ = 0;
-        leaf->isFileBacked_ = false;
-        leaf->fileName_.reset();
-        leaf->dataEntry_ = {};
-        leaf->header_ = {};
+        place.leaf->MakeEmptyLeaf();
     } else {
         auto fresh = std::make_unique<ExeResource>(owner_);
         fresh->id_ = key.language;
-        leaf = fresh.get();
-        name->numeric_.Append(std::move(fresh));
+        place.leaf = fresh.get();
+        place.name->numeric_.Append(std::move(fresh));
     }
-    // A second entry of the same type and name (written by another tool, or added twice
-    // through the component) would let the loader find the old bytes: it loses this language.
+    DropDuplicateLanguage(key, *place.name);
+    return place.leaf;
+}
+
+// Each level is checked before anything is made, so a refusal leaves the tree as it was.
+bool ExeResource::FindLeafPlace(const ResourceKey& key, LeafPlace& place, LogBase* log) {
+    const auto& types = key.type.IsNumber() ? numeric_ : named_;
+    place.type = FirstWithId(types, key.type);
+    if (place.type == nullptr) {
+        if (types.Count() >= kMaxDirectoryEntries) {
+            LogKey(log, image_texts::kRootFull, key);
+            return false;
+        }
+        return true;
+    }
+    // A leaf in the type's place would take the name node, and the writer would drop it.
+    if (!place.type->isDirectory_) {
+        LogKey(log, image_texts::kTypeNotDirectory, key);
+        return false;
+    }
+    const auto& names = key.name.IsNumber() ? place.type->numeric_ : place.type->named_;
+    place.name = FirstWithId(names, key.name);
+    if (place.name == nullptr) {
+        if (names.Count() >= kMaxDirectoryEntries) {
+            LogKey(log, image_texts::kTypeFull, key);
+            return false;
+        }
+        return true;
+    }
+    if (!place.name->isDirectory_) {
+        LogKey(log, image_texts::kNameNotDirectory, key);
+        return false;
+    }
+    const auto& languages = place.name->numeric_;
+    for (std::uint32_t i = 0; i < languages.Count() && place.leaf == nullptr; ++i) {
+        if (languages.Get(i)->id_ == key.language) {
+            place.leaf = languages.Get(i);
+        }
+    }
+    if (place.leaf == nullptr && languages.Count() >= kMaxDirectoryEntries) {
+        LogKey(log, image_texts::kNameFull, key);
+        return false;
+    }
+    return true;
+}
+
+void ExeResource::MakeEmptyLeaf() {
+    isDirectory_ = false;
+    named_.DestroyAll();
+    numeric_.DestroyAll();
+    owned_.clear();
+    data_ = nullptr;
+    size_ = 0;
+    isFileBacked_ = false;
+    fileName_.reset();
+    dataEntry_ = {};
+    header_ = {};
+}
+
+// A second entry of the same type and name (written by another tool, or added twice through
+// the component) would let the loader find the old bytes: it loses this language.
+void ExeResource::DropDuplicateLanguage(const ResourceKey& key, const ExeResource& kept) {
     for (auto* list : {&named_, &numeric_}) {
         for (std::uint32_t t = 0; t < list->Count(); ++t) {
             ExeResource* other = list->Get(t);
@@ -324,7 +368,7 @@ ExeResource* ExeResource::PutLeaf(const ResourceKey& key, LogBase* log) {
             std::uint32_t n = 0;
             while (n < names.Count()) {
                 ExeResource* duplicate = names.Get(n);
-                if (duplicate != name && key.name.Matches(*duplicate) &&
+                if (duplicate != &kept && key.name.Matches(*duplicate) &&
                     duplicate->DeleteLanguage(key.language) != 0 && IsEmptyDirectory(*duplicate)) {
                     names.RemoveAt(n);
                 } else {
@@ -333,37 +377,15 @@ ExeResource* ExeResource::PutLeaf(const ResourceKey& key, LogBase* log) {
             }
         }
     }
-    return leaf;
 }
 
 bool ExeResource::PutBytes(const ResourceKey& key, std::span<const std::uint8_t> bytes,
                            LogBase* log) {
-    if (bytes.size() > UINT32_MAX) {
-        if (log != nullptr) {
-            log->LogError(image_texts::kDataTooLarge);
-        }
-        return false;
-    }
-    ExeResource* leaf = PutLeaf(key, log);
-    if (leaf == nullptr) {
-        return false;
-    }
-    if (!bytes.empty()) {
-        leaf->owned_.assign(bytes.begin(), bytes.end());
-        leaf->data_ = leaf->owned_.data();
-    }
-    leaf->size_ = static_cast<std::uint32_t>(bytes.size());
-    return true;
+    return FitsInDataEntry(bytes, log) && StoreCopy(PutLeaf(key, log), bytes);
 }
 
 bool ExeResource::PutFile(const ResourceKey& key, const XString& fileName, LogBase* log) {
-    ExeResource* leaf = PutLeaf(key, log);
-    if (leaf == nullptr) {
-        return false;
-    }
-    leaf->isFileBacked_ = true;
-    leaf->fileName_ = std::make_unique<XString>(fileName);
-    return true;
+    return StoreFileName(PutLeaf(key, log), fileName);
 }
 
 const ExeResource* ExeResource::FindLeaf(const std::optional<ResourceId>& type,

@@ -299,8 +299,34 @@ bool ExeResource::Serialize(const ResourceLayout& layout, ByteSink& out, std::ui
         LogOverfullDirectory(*layout.overfull, log);
         return false;
     }
-    // Entry words and headers for this layout, filled as the records are written: one walk
-    // over the directories and their entries.
+    auto report = [&](std::uint64_t n) {
+        if (progress != nullptr) {
+            progress->Consumed(n);
+        }
+        return progress == nullptr || !progress->Aborted();
+    };
+    if (!WriteRecords(layout, out, sectionRva) || !report(layout.dataStart)) {
+        return false;
+    }
+    for (const ExeResource* leaf : layout.leaves) {
+        if (!leaf->WriteData(out, log) || !out.Fill(0, leaf->padding_) ||
+            !report(leaf->size_ + leaf->padding_)) {
+            return false;
+        }
+    }
+    if (padTo != 0 && layout.size % padTo != 0) {
+        const std::uint64_t pad = padTo - layout.size % padTo;
+        if (!out.Fill('X', pad) || !report(pad)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The section's head: every directory with its entries, the data entries, the names, and
+// zeros up to the data. Entry words and headers for this layout are filled as they go out.
+bool ExeResource::WriteRecords(const ResourceLayout& layout, ByteSink& out,
+                               std::uint32_t sectionRva) {
     RecordWriter head(out);
     if (!layout.directories.empty()) {
         ExeResource* root = layout.directories.front();
@@ -338,63 +364,42 @@ bool ExeResource::Serialize(const ResourceLayout& layout, ByteSink& out, std::ui
         }
     }
     head.Zeros(layout.dataStart - std::min(layout.dataStart, head.Written()));
-    if (!head.Finish()) {
-        return false;
-    }
-    auto report = [&](std::uint64_t n) {
-        if (progress != nullptr) {
-            progress->Consumed(n);
-        }
-        return progress == nullptr || !progress->Aborted();
-    };
-    if (!report(layout.dataStart)) {
-        return false;
-    }
+    return head.Finish();
+}
 
-    for (ExeResource* leaf : layout.leaves) {
-        if (!leaf->isFileBacked_) {
-            if (!out.Write(leaf->Data()) || !out.Fill(0, leaf->size_ - leaf->Data().size())) {
-                return false;
-            }
-        } else if (leaf->size_ != 0) {
-            // The file's size was taken when the section was laid out; a file that shrank
-            // since is completed with zeros so the layout stays true.
-            File file = FileSys::OpenForRead(*leaf->fileName_, nullptr);
-            std::array<std::uint8_t, kFileChunk> chunk;
-            std::uint64_t left = leaf->size_;
-            while (left > 0) {
-                const auto want =
-                    static_cast<std::size_t>(std::min<std::uint64_t>(left, kFileChunk));
-                const std::size_t got = file.Read({chunk.data(), want});
-                if (got == 0) {
-                    break;
-                }
-                if (!out.Write({chunk.data(), got})) {
-                    return false;
-                }
-                left -= got;
-            }
-            if (left > 0) {
-                if (log != nullptr) {
-                    log->LogInfo(image_texts::kResourceFileShort);
-                    log->LogData("filename", leaf->fileName_->Utf8().c_str());
-                }
-                if (!out.Fill(0, left)) {
-                    return false;
-                }
-            }
+// One leaf's bytes, exactly as many as the layout gave it.
+bool ExeResource::WriteData(ByteSink& out, LogBase* log) const {
+    if (!isFileBacked_) {
+        return out.Write(Data()) && out.Fill(0, size_ - Data().size());
+    }
+    return size_ == 0 || CopyBackingFile(out, log);
+}
+
+// The file's size was taken when the section was laid out; a file that shrank since is
+// completed with zeros so the layout stays true.
+bool ExeResource::CopyBackingFile(ByteSink& out, LogBase* log) const {
+    File file = FileSys::OpenForRead(*fileName_, nullptr);
+    std::array<std::uint8_t, kFileChunk> chunk;
+    std::uint64_t left = size_;
+    while (left > 0) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kFileChunk));
+        const std::size_t got = file.Read({chunk.data(), want});
+        if (got == 0) {
+            break;
         }
-        if (!out.Fill(0, leaf->padding_) || !report(leaf->size_ + leaf->padding_)) {
+        if (!out.Write({chunk.data(), got})) {
             return false;
         }
+        left -= got;
     }
-    if (padTo != 0 && layout.size % padTo != 0) {
-        const std::uint64_t pad = padTo - layout.size % padTo;
-        if (!out.Fill('X', pad) || !report(pad)) {
-            return false;
-        }
+    if (left == 0) {
+        return true;
     }
-    return true;
+    if (log != nullptr) {
+        log->LogInfo(image_texts::kResourceFileShort);
+        log->LogData("filename", fileName_->Utf8().c_str());
+    }
+    return out.Fill(0, left);
 }
 
 }  // namespace resmelder

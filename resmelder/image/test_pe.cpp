@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <random>
 
 namespace resmelder::testpe {
 namespace {
@@ -16,6 +15,51 @@ std::uint32_t Align(std::uint32_t v, std::uint32_t a) {
 
 void Put16(Bytes& b, std::size_t at, std::uint16_t v) {
     std::memcpy(b.data() + at, &v, 2);
+}
+
+// Leaves grouped in first-seen order: type -> name -> languages.
+struct LeafGroups {
+    std::vector<NameOrId> types;
+    std::vector<std::vector<NameOrId>> names;
+    std::vector<std::vector<std::vector<const Leaf*>>> langs;
+};
+
+LeafGroups GroupLeaves(const std::vector<Leaf>& leaves) {
+    LeafGroups g;
+    for (const Leaf& leaf : leaves) {
+        std::size_t t = 0;
+        while (t < g.types.size() && g.types[t] != leaf.type) ++t;
+        if (t == g.types.size()) {
+            g.types.push_back(leaf.type);
+            g.names.emplace_back();
+            g.langs.emplace_back();
+        }
+        std::size_t n = 0;
+        while (n < g.names[t].size() && g.names[t][n] != leaf.name) ++n;
+        if (n == g.names[t].size()) {
+            g.names[t].push_back(leaf.name);
+            g.langs[t].emplace_back();
+        }
+        g.langs[t][n].push_back(&leaf);
+    }
+    return g;
+}
+
+std::uint16_t CountNamed(const std::vector<NameOrId>& ids) {
+    std::uint16_t k = 0;
+    for (const auto& x : ids)
+        k = static_cast<std::uint16_t>(k + (std::holds_alternative<std::u16string>(x) ? 1 : 0));
+    return k;
+}
+
+// The three levels of directories, root first.
+std::size_t DirectoryBytes(const LeafGroups& g) {
+    std::size_t dirBytes = 16 + 8 * g.types.size();
+    for (std::size_t t = 0; t < g.types.size(); ++t) {
+        dirBytes += 16 + 8 * g.names[t].size();
+        for (const auto& l : g.langs[t]) dirBytes += 16 + 8 * l.size();
+    }
+    return dirBytes;
 }
 
 }  // namespace
@@ -37,39 +81,11 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
 }
 
 Bytes BuildResources(const std::vector<Leaf>& leaves, std::uint32_t sectionRva) {
-    // Groups in first-seen order: type -> name -> leaves.
-    std::vector<NameOrId> types;
-    std::vector<std::vector<NameOrId>> names;
-    std::vector<std::vector<std::vector<const Leaf*>>> langs;
-    for (const Leaf& leaf : leaves) {
-        std::size_t t = 0;
-        while (t < types.size() && types[t] != leaf.type) ++t;
-        if (t == types.size()) {
-            types.push_back(leaf.type);
-            names.emplace_back();
-            langs.emplace_back();
-        }
-        std::size_t n = 0;
-        while (n < names[t].size() && names[t][n] != leaf.name) ++n;
-        if (n == names[t].size()) {
-            names[t].push_back(leaf.name);
-            langs[t].emplace_back();
-        }
-        langs[t][n].push_back(&leaf);
-    }
-    auto countNamed = [](const std::vector<NameOrId>& v) {
-        std::uint16_t k = 0;
-        for (const auto& x : v)
-            k = static_cast<std::uint16_t>(k + (std::holds_alternative<std::u16string>(x) ? 1 : 0));
-        return k;
-    };
-    // Sizes.
-    std::size_t dirBytes = 16 + 8 * types.size();
-    for (std::size_t t = 0; t < types.size(); ++t) {
-        dirBytes += 16 + 8 * names[t].size();
-        for (const auto& l : langs[t]) dirBytes += 16 + 8 * l.size();
-    }
-    const std::size_t entriesAt = dirBytes;
+    const LeafGroups groups = GroupLeaves(leaves);
+    const auto& types = groups.types;
+    const auto& names = groups.names;
+    const auto& langs = groups.langs;
+    const std::size_t entriesAt = DirectoryBytes(groups);
     const std::size_t stringsAt = entriesAt + 16 * leaves.size();
     Bytes out(stringsAt, 0);
     std::map<std::u16string, std::uint32_t> strings;
@@ -95,15 +111,15 @@ Bytes BuildResources(const std::vector<Leaf>& leaves, std::uint32_t sectionRva) 
         Put16(out, at + 14, numeric);
     };
     // Root, then each type directory followed by its name directories and their languages.
-    header(0, countNamed(types), static_cast<std::uint16_t>(types.size() - countNamed(types)));
+    header(0, CountNamed(types), static_cast<std::uint16_t>(types.size() - CountNamed(types)));
     dirAt = 16 + 8 * types.size();
     std::vector<std::pair<const Leaf*, std::size_t>> entryFixups;
     for (std::size_t t = 0; t < types.size(); ++t) {
         Put32(out, 16 + 8 * t, nameWord(types[t]));
         Put32(out, 16 + 8 * t + 4, static_cast<std::uint32_t>(dirAt) | 0x80000000u);
         const std::size_t typeDir = dirAt;
-        header(typeDir, countNamed(names[t]),
-               static_cast<std::uint16_t>(names[t].size() - countNamed(names[t])));
+        header(typeDir, CountNamed(names[t]),
+               static_cast<std::uint16_t>(names[t].size() - CountNamed(names[t])));
         dirAt += 16 + 8 * names[t].size();
         for (std::size_t n = 0; n < names[t].size(); ++n) {
             Put32(out, typeDir + 16 + 8 * n, nameWord(names[t][n]));
@@ -245,14 +261,6 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-}
-
-std::filesystem::path FreshFolder(const std::string& name) {
-    static const std::string token = std::to_string(std::random_device{}());
-    auto folder = std::filesystem::temp_directory_path() / (name + "_" + token);
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
 }
 
 std::vector<std::string> FileNames(const std::filesystem::path& folder) {

@@ -6,6 +6,32 @@
 #include "support/windows_version.h"
 
 namespace resmelder {
+
+// What File and FileMapping do the same on every platform; the twins hold the platform calls.
+
+File::File() = default;
+File::File(ImplPtr impl) : impl_(std::move(impl)) {}
+File::File(File&&) noexcept = default;
+File& File::operator=(File&&) noexcept = default;
+File::~File() = default;
+
+bool File::IsOpen() const {
+    return impl_ != nullptr;
+}
+
+void File::Close() {
+    impl_.reset();
+}
+
+FileMapping::FileMapping() = default;
+FileMapping::FileMapping(FileMapping&&) noexcept = default;
+FileMapping& FileMapping::operator=(FileMapping&&) noexcept = default;
+FileMapping::~FileMapping() = default;
+
+void FileMapping::Unmap() {
+    impl_.reset();
+}
+
 namespace {
 
 constexpr int kOpenAttempts = 4;  // the first try and three retries

@@ -29,9 +29,14 @@ struct FileIdentity {
 class File {
   public:
     struct Impl;
+    /// Closes the platform's file; defined beside Impl, in the platform's file layer.
+    struct ImplDeleter {
+        void operator()(Impl* impl) const noexcept;
+    };
+    using ImplPtr = std::unique_ptr<Impl, ImplDeleter>;
 
     File();
-    explicit File(std::unique_ptr<Impl> impl);
+    explicit File(ImplPtr impl);
     File(File&&) noexcept;
     File& operator=(File&&) noexcept;
     ~File();
@@ -52,13 +57,18 @@ class File {
     Impl* NativeImpl() const { return impl_.get(); }
 
   private:
-    std::unique_ptr<Impl> impl_;
+    ImplPtr impl_;
 };
 
 /// A read-only view of a whole file; unmapped when destroyed.
 class FileMapping {
   public:
     struct Impl;
+    /// Unmaps the view; defined beside Impl, in the platform's file layer.
+    struct ImplDeleter {
+        void operator()(Impl* impl) const noexcept;
+    };
+    using ImplPtr = std::unique_ptr<Impl, ImplDeleter>;
     enum class Status { kOk, kMappingFailed, kViewFailed };
 
     FileMapping();
@@ -72,7 +82,7 @@ class FileMapping {
     void Unmap();
 
   private:
-    std::unique_ptr<Impl> impl_;
+    ImplPtr impl_;
 };
 
 struct FileSizeResult {

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "support/file_sys.h"
@@ -27,15 +28,17 @@ struct File::Impl {
     int fd;
 };
 
-File::File() = default;
-File::File(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-File::File(File&&) noexcept = default;
-File& File::operator=(File&&) noexcept = default;
-File::~File() = default;
-
-bool File::IsOpen() const {
-    return impl_ != nullptr;
+void File::ImplDeleter::operator()(Impl* impl) const noexcept {
+    std::default_delete<Impl>()(impl);
 }
+
+namespace {
+
+File FileOfDescriptor(int fd) {
+    return File(File::ImplPtr(std::make_unique<File::Impl>(fd).release()));
+}
+
+}  // namespace
 
 std::size_t File::Read(std::span<std::uint8_t> buffer) {
     if (!impl_) {
@@ -127,10 +130,6 @@ std::optional<std::uint64_t> File::Size() const {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-void File::Close() {
-    impl_.reset();
-}
-
 struct FileMapping::Impl {
     Impl(void* a, std::size_t n) : address(a), size(n) {}
     Impl(const Impl&) = delete;
@@ -140,10 +139,9 @@ struct FileMapping::Impl {
     std::size_t size;
 };
 
-FileMapping::FileMapping() = default;
-FileMapping::FileMapping(FileMapping&&) noexcept = default;
-FileMapping& FileMapping::operator=(FileMapping&&) noexcept = default;
-FileMapping::~FileMapping() = default;
+void FileMapping::ImplDeleter::operator()(Impl* impl) const noexcept {
+    std::default_delete<Impl>()(impl);
+}
 
 FileMapping::Status FileMapping::Map(const File& file, std::uint64_t size) {
     impl_.reset();
@@ -156,7 +154,7 @@ FileMapping::Status FileMapping::Map(const File& file, std::uint64_t size) {
     if (address == MAP_FAILED) {
         return Status::kViewFailed;
     }
-    impl_ = std::make_unique<Impl>(address, static_cast<std::size_t>(size));
+    impl_.reset(std::make_unique<Impl>(address, static_cast<std::size_t>(size)).release());
     return Status::kOk;
 }
 
@@ -165,10 +163,6 @@ std::span<const std::uint8_t> FileMapping::Bytes() const {
         return {};
     }
     return {static_cast<const std::uint8_t*>(impl_->address), impl_->size};
-}
-
-void FileMapping::Unmap() {
-    impl_.reset();
 }
 
 namespace file_backend {
@@ -205,7 +199,7 @@ File Open(const XString& name, Route /*route*/, Mode mode) {
     if (fd < 0) {
         return File();
     }
-    File file(std::make_unique<File::Impl>(fd));
+    File file = FileOfDescriptor(fd);
     if (mode == Mode::kRead) {
         // Only regular files are read: a device or a FIFO never ends, or blocks.
         struct stat st {};
@@ -295,7 +289,7 @@ File CreateUnnamedBeside(const XString& target) {
         fd = ::open(FolderOf(target.Utf8()).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd >= 0) {
-        return File(std::make_unique<File::Impl>(fd));
+        return FileOfDescriptor(fd);
     }
 #else
     (void)target;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "support/file_sys.h"
 #include "win/unique_handle.h"
@@ -13,14 +14,8 @@ struct File::Impl {
     win::UniqueFile handle;
 };
 
-File::File() = default;
-File::File(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-File::File(File&&) noexcept = default;
-File& File::operator=(File&&) noexcept = default;
-File::~File() = default;
-
-bool File::IsOpen() const {
-    return impl_ != nullptr;
+void File::ImplDeleter::operator()(Impl* impl) const noexcept {
+    std::default_delete<Impl>()(impl);
 }
 
 std::size_t File::Read(std::span<std::uint8_t> buffer) {
@@ -121,20 +116,15 @@ std::optional<std::uint64_t> File::Size() const {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-void File::Close() {
-    impl_.reset();
-}
-
 struct FileMapping::Impl {
     win::UniqueFileMapping mapping;
     win::UniqueMappedView view;
     std::size_t size = 0;
 };
 
-FileMapping::FileMapping() = default;
-FileMapping::FileMapping(FileMapping&&) noexcept = default;
-FileMapping& FileMapping::operator=(FileMapping&&) noexcept = default;
-FileMapping::~FileMapping() = default;
+void FileMapping::ImplDeleter::operator()(Impl* impl) const noexcept {
+    std::default_delete<Impl>()(impl);
+}
 
 FileMapping::Status FileMapping::Map(const File& file, std::uint64_t size) {
     impl_.reset();
@@ -154,7 +144,7 @@ FileMapping::Status FileMapping::Map(const File& file, std::uint64_t size) {
         return Status::kViewFailed;
     }
     impl->size = static_cast<std::size_t>(size);
-    impl_ = std::move(impl);
+    impl_.reset(impl.release());
     return Status::kOk;
 }
 
@@ -163,10 +153,6 @@ std::span<const std::uint8_t> FileMapping::Bytes() const {
         return {};
     }
     return {static_cast<const std::uint8_t*>(impl_->view.get()), impl_->size};
-}
-
-void FileMapping::Unmap() {
-    impl_.reset();
 }
 
 namespace file_backend {
@@ -214,7 +200,7 @@ File Open(const XString& name, Route route, Mode mode) {
     }
     auto impl = std::make_unique<File::Impl>();
     impl->handle = std::move(handle);
-    return File(std::move(impl));
+    return File(File::ImplPtr(impl.release()));
 }
 
 bool IsSharingViolation(std::uint32_t osError) {

@@ -1,0 +1,210 @@
+// Writing the planned executable: the headers, the sections' bytes in file order, the overlay
+// and the checksum, into a PendingOutput that replaces the target only when complete.
+
+#include <algorithm>
+#include <cstring>
+
+#include "image/exe_image.h"
+#include "image/exe_image_support.h"
+#include "image/exe_image_write_plan.h"
+#include "image/image_texts.h"
+#include "image/output_sink.h"
+#include "image/pe_format.h"
+#include "support/log.h"
+#include "support/progress_monitor.h"
+
+namespace resmelder {
+
+using image_support::Fail;
+using image_support::FailForSection;
+
+namespace {
+
+bool CheckFileBackedEntries(const ExeResource* node, LogBase* log) {
+    if (node == nullptr) {
+        return true;
+    }
+    if (!node->IsDirectory()) {
+        return !node->IsFileBacked() || FileSys::CheckRegularOrMissing(node->FileName(), log);
+    }
+    for (const auto* list : {&node->NamedChildren(), &node->NumericChildren()}) {
+        for (std::uint32_t i = 0; i < list->Count(); ++i) {
+            if (!CheckFileBackedEntries(list->Get(i), log)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Sections with bytes in the file, in the order of their bytes.
+std::vector<std::uint32_t> SectionsInFileOrder(const std::vector<ExeSection>& sections) {
+    std::vector<std::uint32_t> order;
+    for (std::uint32_t i = 0; i < sections.size(); ++i) {
+        if (sections[i].SizeOfRawData() != 0) {
+            order.push_back(i);
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return sections[a].PointerToRawData() < sections[b].PointerToRawData();
+    });
+    return order;
+}
+
+}  // namespace
+
+bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log) {
+    FileSink out(file, MappedSource{&file_, mapping_.Bytes()}, log);
+    ProgressMonitor progress(plan.overlayAt + Overlay().size(), nullptr);
+    if (!WriteHeaders(out, plan, target, log) || !WriteSections(out, plan, progress, target, log) ||
+        !WriteOverlay(out, plan, target, log)) {
+        return false;
+    }
+    progress.Finish();
+    return !plan.recomputeChecksum || PatchChecksum(out, target, log);
+}
+
+// The source's bytes up to the section table's end, with the new headers and table in them.
+bool ExeImage::ComposeHeaders(const WritePlan& plan, std::vector<std::uint8_t>& head,
+                              const XString& target, LogBase* log) const {
+    const std::size_t tableAt = ntOffset_ + ntHeaders_.size();
+    head.assign(tableAt + plan.sections.size() * pe::kSectionHeaderSize, 0);
+    // Read from the file, not the view: see FileSink.
+    const std::size_t headFromSource = std::min(head.size(), Source().Size());
+    if (file_.ReadAt(0, {head.data(), headFromSource}) != headFromSource) {
+        Fail(log, image_texts::kSourceChanged, target);
+        return false;
+    }
+    std::memcpy(head.data(), dosHeader_.data(), std::min<std::size_t>(ntOffset_, 64));
+    std::memcpy(head.data() + ntOffset_, plan.ntHeaders.data(), plan.ntHeaders.size());
+    for (std::size_t i = 0; i < plan.sections.size(); ++i) {
+        std::memcpy(head.data() + tableAt + i * pe::kSectionHeaderSize,
+                    plan.sections[i].Bytes().data(), pe::kSectionHeaderSize);
+    }
+    return true;
+}
+
+bool ExeImage::WriteHeaders(FileSink& out, const WritePlan& plan, const XString& target,
+                            LogBase* log) const {
+    std::vector<std::uint8_t> head;
+    if (!ComposeHeaders(plan, head, target, log)) {
+        return false;
+    }
+    struct Part {
+        std::size_t end;
+        const char* failure;
+    };
+    const std::size_t optionalAt = ntOffset_ + pe::kOptionalHeaderOffset;
+    const Part parts[] = {{std::min<std::size_t>(64, ntOffset_), image_texts::kDosHeaderNotWritten},
+                          {ntOffset_, image_texts::kDosHeaderNotWritten},
+                          {ntOffset_ + 4, image_texts::kSignatureNotWritten},
+                          {optionalAt, image_texts::kFileHeaderNotWritten},
+                          {ntOffset_ + ntHeaders_.size(), image_texts::kOptionalHeaderNotWritten},
+                          {head.size(), image_texts::kSectionHeaderNotWritten}};
+    // Each part is flushed as it ends, so a short write is reported for the part it cut.
+    std::size_t written = 0;
+    for (const Part& part : parts) {
+        if (part.end > written) {
+            if (!out.Write({head.data() + written, part.end - written}) || !out.Flush()) {
+                Fail(log, part.failure, target);
+                return false;
+            }
+            written = part.end;
+        }
+    }
+    return true;
+}
+
+// Every section's bytes in file order.
+bool ExeImage::WriteSections(FileSink& out, const WritePlan& plan, ProgressMonitor& progress,
+                             const XString& target, LogBase* log) {
+    bool firstSection = true;
+    for (const std::uint32_t i : SectionsInFileOrder(plan.sections)) {
+        const ExeSection& s = plan.sections[i];
+        if (s.PointerToRawData() < out.Position()) {
+            FailForSection(log, image_texts::kSectionsOverlapInFile, s.Name(), target);
+            return false;
+        }
+        const bool ok = FillGapBefore(out, s.PointerToRawData(), firstSection) &&
+                        WriteSectionData(out, plan, i, progress, log);
+        firstSection = false;
+        if (!ok || !out.Flush()) {
+            FailForSection(log, image_texts::kSectionDataNotWritten, s.Name(), target);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The bytes between the section table and the first section (padding, or data some tools keep
+// there) come from the source; other gaps are zeros.
+bool ExeImage::FillGapBefore(FileSink& out, std::uint64_t sectionAt, bool firstSection) const {
+    if (!firstSection || sectionAt <= out.Position()) {
+        return out.Fill(0, sectionAt - out.Position());
+    }
+    const ByteReader src = Source();
+    const auto from = static_cast<std::size_t>(out.Position());
+    const std::size_t have =
+        from < src.Size() ? std::min<std::size_t>(sectionAt - from, src.Size() - from) : 0;
+    return out.Write(src.All().subspan(from, have)) && out.Fill(0, sectionAt - from - have);
+}
+
+// The regenerated tree, or a source section's bytes as they are.
+bool ExeImage::WriteSectionData(FileSink& out, const WritePlan& plan, std::uint32_t index,
+                                ProgressMonitor& progress, LogBase* log) {
+    if (static_cast<int>(index) == plan.resourceIndex) {
+        return resources_->Serialize(plan.layout, out, plan.resourcePadTo,
+                                     plan.sections[index].VirtualAddress(), &progress, log);
+    }
+    // Checked in the plan: the section's bytes lie inside the source.
+    const ExeSection& old = *sections_.Get(index);
+    const bool ok = out.Write(Source().All().subspan(old.PointerToRawData(), old.SizeOfRawData()));
+    progress.Consumed(old.SizeOfRawData());
+    return ok;
+}
+
+bool ExeImage::WriteOverlay(FileSink& out, const WritePlan& plan, const XString& target,
+                            LogBase* log) const {
+    if (!out.Fill(0, plan.overlayAt - std::min(plan.overlayAt, out.Position())) ||
+        !out.Write(Overlay()) || !out.Flush()) {
+        Fail(log, image_texts::kOverlayNotWritten, target);
+        return false;
+    }
+    return true;
+}
+
+// The checksum covers the whole file, so it goes in last, over the zeros the headers held.
+bool ExeImage::PatchChecksum(FileSink& out, const XString& target, LogBase* log) const {
+    std::uint8_t sum[4];
+    StoreU32(sum, out.Checksum());
+    if (!out.Patch(ntOffset_ + pe::kOptionalHeaderOffset + pe::kCheckSumOffset, sum)) {
+        Fail(log, image_texts::kChecksumNotWritten, target);
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, LogBase* log) {
+    if (fileName.IsEmpty()) {
+        return nullptr;
+    }
+    // Everything that can refuse the write is decided before any file is created. A data
+    // file that became a FIFO or a device since it was added would block the write or never
+    // end.
+    WritePlan plan;
+    if (!CheckFileBackedEntries(resources_.get(), log) || !PlanWrite(plan, fileName, log)) {
+        return nullptr;
+    }
+    auto pending = PendingOutput::Create(fileName, log);
+    if (!pending || !WriteTo(pending->Output(), plan, fileName, log)) {
+        return nullptr;
+    }
+    return pending;
+}
+
+bool ExeImage::Write(const XString& fileName, LogBase* log) {
+    auto pending = WriteBeside(fileName, log);
+    return pending && pending->Commit(log);
+}
+
+}  // namespace resmelder
