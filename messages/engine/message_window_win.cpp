@@ -42,6 +42,11 @@ COLORREF ResolveColour(std::uint32_t colour) noexcept {
     return static_cast<COLORREF>(colour & 0x00FFFFFFu);
 }
 
+// The random place keeps the phrase on the primary screen: its monitor's DPI sizes it.
+int PhraseMonitorDpi() noexcept {
+    return win::DpiForMonitor(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+}
+
 double SecondsSinceMidnight() noexcept {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -257,11 +262,6 @@ void frmMessage::Load() {
         cycle_.SetScreenSize(static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)),
                              static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)));
     }
-}
-
-int frmMessage::PhraseMonitorDpi() {
-    // The random place keeps the phrase on the primary screen: its monitor's DPI sizes it.
-    return win::DpiForMonitor(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
 }
 
 void frmMessage::Show() {

@@ -159,7 +159,6 @@ class frmMessage final : public win::OwnedWindow,
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Load();
-    static int PhraseMonitorDpi();
     // Geometry set by a step is applied in one call, not four, before the label shows: each
     // window move costs a round trip to the display server, and the step must stay short.
     // It does not redraw: a step always ends by repainting the whole window, and the other
