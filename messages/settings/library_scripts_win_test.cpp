@@ -16,6 +16,8 @@
 
 #include "ink_test_support_win.h"
 #include "program_test_support_win.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -40,36 +42,24 @@ constexpr char kSettings[] = "Arial\r\n36\r\nTrue\r\nFalse\r\n255\r\n1000\r\n1";
 class LibraryScriptsProgram : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = FreshProgramFolder(
-            L"\u03b3\u03c1\u03b1\u03c6\u03ae",
-            ::testing::UnitTest::GetInstance()->current_test_info()->name(), MESSAGES_EXE_PATH);
+        InstallProgram(folder_.path(), MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", "1Calm\r\n0Work");
         WriteFile(List(L"Calm"), "1I am calm\r\n0I breathe slowly");
         WriteFile(List(L"Work"), kWork);
         WriteFile(folder_ / "__.__", kSettings);
     }
 
-    void TearDown() override {
-        Stop();
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    void TearDown() override { Stop(); }
 
     fs::path List(const std::wstring& name) const { return folder_ / L"Lists" / (name + L".lst"); }
 
     // Starts the program by its path from its own folder; a first run shows the settings
     // window and its hint, which is answered.
-    void Start(const wchar_t* arguments = L" firstrun") {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::wstring commandLine =
-            L"\"" + (folder_ / L"Messages.exe").wstring() + L"\"" + arguments;
-        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                     nullptr, folder_.c_str(), &startup, &info));
-        ::CloseHandle(info.hThread);
-        process_.reset(info.hProcess);
-        processId_ = info.dwProcessId;
+    void Start(const wchar_t* arguments = L"firstrun") {
+        win::test::StartedProcess started = StartProgram(folder_.path(), arguments);
+        ASSERT_TRUE(started);
+        process_ = std::move(started.process);
+        processId_ = started.id;
         ASSERT_TRUE(WaitFor(
             [&] {
                 const auto found = TopWindows(processId_, kSettingsClass);
@@ -199,7 +189,9 @@ class LibraryScriptsProgram : public ::testing::Test {
         return static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
     }
 
-    fs::path folder_;
+    const test_support::TestFolder folder_{
+        ProgramFolderLabel(L"\u03b3\u03c1\u03b1\u03c6\u03ae",
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name())};
     win::UniqueKernelHandle process_;
     DWORD processId_ = 0;
     HWND settings_ = nullptr;
@@ -264,7 +256,7 @@ TEST_F(LibraryScriptsProgram, GreekAndJapaneseReachTheFilesTheListsAndTheFlash) 
         },
         8000);
     if (!flashed) {
-        win::test::SaveBitmapFile(last, folder_.parent_path() / "murmurex-greek-flash.bmp");
+        win::test::SaveBitmapFile(last, folder_.path().parent_path() / "murmurex-greek-flash.bmp");
     }
     EXPECT_TRUE(flashed) << "the Greek phrase was never flashed as Arial draws it";
 }

@@ -393,7 +393,7 @@ TEST(ResourcesTest, LibraryCarriesItsResources) {
     EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"Resmelder.DLL");
 }
 
-TEST(ResourcesTest, ExportsExactlyTheFourEntryPointsByName) {
+TEST(ResourcesTest, ExportsExactlyTheFiveEntryPointsByName) {
     const auto* base = reinterpret_cast<const std::uint8_t*>(Server::Get().Module());
     ASSERT_NE(base, nullptr);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
@@ -404,15 +404,16 @@ TEST(ResourcesTest, ExportsExactlyTheFourEntryPointsByName) {
     ASSERT_NE(directory.VirtualAddress, 0u);
     const auto* exports =
         reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
-    EXPECT_EQ(exports->NumberOfFunctions, 4u);
-    ASSERT_EQ(exports->NumberOfNames, 4u);
+    EXPECT_EQ(exports->NumberOfFunctions, 5u);
+    ASSERT_EQ(exports->NumberOfNames, 5u);
     const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
     std::vector<std::string> exported;
     for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
         exported.emplace_back(reinterpret_cast<const char*>(base + names[i]));
     }
-    EXPECT_EQ(exported, (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject",
-                                                  "DllRegisterServer", "DllUnregisterServer"}));
+    EXPECT_EQ(exported,
+              (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllInstall",
+                                        "DllRegisterServer", "DllUnregisterServer"}));
 }
 
 TEST_F(ResBundleTest, CanUnloadOnlyWhenNothingIsAlive) {

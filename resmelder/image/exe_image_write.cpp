@@ -144,8 +144,11 @@ bool ExeImage::FillGapBefore(FileSink& out, std::uint64_t sectionAt, bool firstS
     }
     const ByteReader src = Source();
     const auto from = static_cast<std::size_t>(out.Position());
+    // No more than the source's size_t bytes after `from`, so the result fits.
     const std::size_t have =
-        from < src.Size() ? std::min<std::size_t>(sectionAt - from, src.Size() - from) : 0;
+        from < src.Size()
+            ? static_cast<std::size_t>(std::min<std::uint64_t>(sectionAt - from, src.Size() - from))
+            : 0;
     return out.Write(src.All().subspan(from, have)) && out.Fill(0, sectionAt - from - have);
 }
 
