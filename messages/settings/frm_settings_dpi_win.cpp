@@ -24,9 +24,10 @@ void SetFont(HWND control, HFONT font) {
 }
 
 void MoveTo(HWND control, const RECT& place) {
+    // Drawn afresh at the new place: pixels copied from the old one were drawn for the old DPI.
     if (control != nullptr) {
         ::SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left,
-                       place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+                       place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
 }
 
@@ -133,7 +134,7 @@ void frmSettings::OnDpiChanged(int dpiX, int dpiY, const RECT& suggested) {
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     MakeDesignFonts();
     PlaceControls();
-    ::InvalidateRect(hWnd(), nullptr, TRUE);
+    ::RedrawWindow(hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace murmurex
