@@ -22,6 +22,14 @@ inline std::int32_t TwipsToPixels(double twips, int dpi) noexcept {
     return RoundHalfEven(twips * UsableDpi(dpi) / kTwipsPerInch);
 }
 
+inline constexpr int kTwipsPerPoint = 20;
+
+/// A font's height in whole pixels for `points` at `dpi`: points stay points, so 12 points are
+/// 16 pixels at 96 DPI and 24 at 144.
+inline std::int32_t PointsToPixels(double points, int dpi) noexcept {
+    return TwipsToPixels(points * kTwipsPerPoint, dpi);
+}
+
 /// How many twips one pixel spans at `dpi` dots per inch.
 constexpr double TwipsPerPixelAt(int dpi) noexcept {
     return static_cast<double>(kTwipsPerInch) / UsableDpi(dpi);

@@ -15,6 +15,13 @@ TEST(Twips, ScaleWithTheDpiAndRoundHalvesToEven) {
     EXPECT_EQ(TwipsToPixels(-352.5, 96), -24);
 }
 
+TEST(Twips, PointSizesStayPointsAtEveryDpi) {
+    EXPECT_EQ(PointsToPixels(12, 96), 16);
+    EXPECT_EQ(PointsToPixels(12, 144), 24);
+    EXPECT_EQ(PointsToPixels(9.75, 96), 13);
+    EXPECT_EQ(PointsToPixels(9.75, 192), 26);
+}
+
 TEST(Twips, AMissingDpiCountsAsTheUnscaledScreen) {
     EXPECT_EQ(TwipsToPixels(1440, 0), 96);
     EXPECT_EQ(TwipsToPixels(1440, -5), 96);

@@ -4,13 +4,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <utility>
 
 #include "about_win.h"
 #include "button_texts.h"
 #include "canvas_gdi_win.h"
+#include "portable/twips.h"
+#include "win/dpi.h"
 #include "win/offscreen_paint.h"
 #include "win/window_procedure.h"
 
@@ -73,10 +74,7 @@ std::unique_ptr<StyledButtonWindow> StyledButtonWindow::Create(HWND parent, int 
     if (window == nullptr) {
         return nullptr;
     }
-    if (const HDC screen = ::GetDC(window)) {
-        self->dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
-        ::ReleaseDC(window, screen);
-    }
+    self->dpi_ = win::DpiForWindow(window);
     if (properties != nullptr) {
         self->button_.ReadProperties(*properties);
     } else {
@@ -265,7 +263,7 @@ void StyledButtonWindow::SyncFont() {
         return;
     }
     LOGFONTA font{};
-    font.lfHeight = -static_cast<LONG>(std::lround(wanted.size * static_cast<float>(dpi_) / 72.0f));
+    font.lfHeight = -PointsToPixels(wanted.size, dpi_);
     font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = wanted.italic ? TRUE : FALSE;
     font.lfUnderline = wanted.underline ? TRUE : FALSE;
@@ -278,6 +276,16 @@ void StyledButtonWindow::SyncFont() {
         font_ = std::move(made);
         fontMade_ = wanted;
     }
+}
+
+void StyledButtonWindow::SetDpi(int dpi) {
+    if (dpi == dpi_ || dpi <= 0) {
+        return;
+    }
+    dpi_ = dpi;
+    // The same points at the new DPI; the caption is measured again with it.
+    font_.reset();
+    Relayout();
 }
 
 void StyledButtonWindow::Paint() {

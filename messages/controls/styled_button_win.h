@@ -49,6 +49,9 @@ class StyledButtonWindow final : public win::OwnedWindow, private ButtonView {
     ~StyledButtonWindow() override;
 
     StyledButton& Button() noexcept { return button_; }
+    /// Takes the DPI of the monitor the host moved to: the font keeps its points, the minimum
+    /// size its twips, and the caption is laid out again. The host moves the button.
+    void SetDpi(int dpi);
     /// The tooltip window while the pointer is over the button; null otherwise.
     HWND ToolTipWindow() const noexcept { return toolTip_.get(); }
     /// The About window once About has run; null before.

@@ -52,12 +52,13 @@ void Put(TabBitmap& bitmap, int x, int y, Rgb colour) {
     bitmap.pixels[static_cast<std::size_t>(y * bitmap.width + x)] = Pack(colour);
 }
 
-// Rows 0-17 light, rows 18-33 the deeper glass half, row 34 the bottom edge.
-Rgb BackgroundRow(int row) {
-    if (row <= 17) {
+// Rows 0-17 light, rows 18-33 the deeper glass half, row 34 the bottom edge. A picture drawn
+// larger asks for the rows between.
+Rgb BackgroundRow(double row) {
+    if (row <= 17.5) {
         return Ramp(0xEAF3FF, 0xB8CDEC, 0, 17, row);
     }
-    if (row <= 33) {
+    if (row <= 33.5) {
         return Ramp(0x97B9E4, 0x618EC7, 18, 33, row);
     }
     return Hex(0x6598E0);
@@ -66,6 +67,20 @@ Rgb BackgroundRow(int row) {
 // The background behind row `y` of a 36-row picture that is shown 35 rows high.
 Rgb BackgroundBehind(int y, int height) {
     return BackgroundRow(std::min(34, y * 35 / height));
+}
+
+// The pictures are designed at 96 DPI; drawn for another, each length grows by this much.
+double ScaleFor(int dpi) {
+    return dpi > 0 ? dpi / 96.0 : 1.0;
+}
+
+int Scaled(int pixels, double scale) {
+    return std::max(1, static_cast<int>(std::lround(pixels * scale)));
+}
+
+// Where the middle of pixel `at` of a picture drawn `scale` times larger falls in the design.
+double DesignPosition(int at, double scale) {
+    return (at + 0.5) / scale - 0.5;
 }
 
 // Fraction of the pixel at (x, y) inside `inside`, from 4 x 4 samples: soft edges.
@@ -165,11 +180,12 @@ TabBitmap DrawGlassShape(int width, int height, const Shape& outer, const Shape&
     return bitmap;
 }
 
-TabBitmap DrawBackground() {
-    TabBitmap bitmap = Blank(2, 35);
-    for (int y = 0; y < 35; ++y) {
-        for (int x = 0; x < 2; ++x) {
-            Put(bitmap, x, y, BackgroundRow(y));
+TabBitmap DrawBackground(double scale) {
+    TabBitmap bitmap = Blank(Scaled(2, scale), Scaled(35, scale));
+    for (int y = 0; y < bitmap.height; ++y) {
+        const Rgb row = BackgroundRow(std::clamp(DesignPosition(y, scale), 0.0, 34.0));
+        for (int x = 0; x < bitmap.width; ++x) {
+            Put(bitmap, x, y, row);
         }
     }
     return bitmap;
@@ -177,36 +193,42 @@ TabBitmap DrawBackground() {
 
 // A bar that darkens downwards with a step just below the middle; its edge columns are
 // lighter, so it reads as a groove on either background.
-TabBitmap DrawSeparator() {
-    TabBitmap bitmap = Blank(3, 25);
-    for (int y = 0; y < 25; ++y) {
-        const Rgb centre =
-            y <= 12 ? Ramp(0xDDE9FC, 0xC5D6EF, 0, 12, y) : Ramp(0xA9C5E9, 0x729DD1, 13, 24, y);
+TabBitmap DrawSeparator(double scale) {
+    TabBitmap bitmap = Blank(Scaled(3, scale), Scaled(25, scale));
+    for (int y = 0; y < bitmap.height; ++y) {
+        const double row = std::clamp(DesignPosition(y, scale), 0.0, 24.0);
+        const Rgb centre = row <= 12.5 ? Ramp(0xDDE9FC, 0xC5D6EF, 0, 12, row)
+                                       : Ramp(0xA9C5E9, 0x729DD1, 13, 24, row);
         const Rgb edge = Mix(centre, Hex(0xFFFFFF), 0.45);
-        Put(bitmap, 0, y, edge);
-        Put(bitmap, 1, y, centre);
-        Put(bitmap, 2, y, edge);
+        for (int x = 0; x < bitmap.width; ++x) {
+            // The middle design column is the groove, the outer two its light edges.
+            const bool middle = std::lround(DesignPosition(x, scale)) == 1;
+            Put(bitmap, x, y, middle ? centre : edge);
+        }
     }
     return bitmap;
 }
 
-TabBitmap DrawTab(int width, const Glass& glass) {
+TabBitmap DrawTab(int width, const Glass& glass, double scale) {
     constexpr int kHeight = 36;
-    const TabShape outer{0.0, 1.0, static_cast<double>(width), kHeight, 6.0, 2.0, 0.0};
+    const TabShape outer{0.0,         1.0 * scale, width * scale, kHeight * scale, 6.0 * scale,
+                         2.0 * scale, 0.0};
     TabShape inner = outer;
-    inner.inset = 1.0;
-    return DrawGlassShape(width, kHeight, outer, inner, glass, 2.0, kHeight - 1.0);
+    inner.inset = 1.0 * scale;
+    return DrawGlassShape(Scaled(width, scale), Scaled(kHeight, scale), outer, inner, glass,
+                          2.0 * scale, (kHeight - 1.0) * scale);
 }
 
-TabBitmap DrawMenuButton(const Glass& glass) {
+TabBitmap DrawMenuButton(const Glass& glass, double scale) {
     constexpr int kWidth = 22, kHeight = 36;
-    const Circle outer{11.0, 17.5, 8.5};
-    const Circle inner{11.0, 17.5, 7.5};
-    TabBitmap bitmap = DrawGlassShape(kWidth, kHeight, outer, inner, glass, 9.0, 26.0);
-    const DownArrow arrow{11.0, 16.0, 3.5, 4.0};
+    const Circle outer{11.0 * scale, 17.5 * scale, 8.5 * scale};
+    const Circle inner{11.0 * scale, 17.5 * scale, 7.5 * scale};
+    TabBitmap bitmap = DrawGlassShape(Scaled(kWidth, scale), Scaled(kHeight, scale), outer, inner,
+                                      glass, 9.0 * scale, 26.0 * scale);
+    const DownArrow arrow{11.0 * scale, 16.0 * scale, 3.5 * scale, 4.0 * scale};
     const Rgb ink = Hex(0x1E3A66);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
+    for (int y = 0; y < bitmap.height; ++y) {
+        for (int x = 0; x < bitmap.width; ++x) {
             const double cover = Coverage(x, y, arrow);
             if (cover > 0.0) {
                 const std::uint32_t under = bitmap.At(x, y);
@@ -255,22 +277,23 @@ const char* TabPictureName(TabPictureId id) noexcept {
     return "";
 }
 
-TabBitmap DrawTabPicture(TabPictureId id) {
+TabBitmap DrawTabPicture(TabPictureId id, int dpi) {
+    const double scale = ScaleFor(dpi);
     switch (id) {
         case TabPictureId::Background:
-            return DrawBackground();
+            return DrawBackground(scale);
         case TabPictureId::Separator:
-            return DrawSeparator();
+            return DrawSeparator(scale);
         case TabPictureId::TabOver:
-            return DrawTab(64, kTabOver);
+            return DrawTab(64, kTabOver, scale);
         case TabPictureId::TabDown:
-            return DrawTab(65, kTabDown);
+            return DrawTab(65, kTabDown, scale);
         case TabPictureId::MenuNormal:
-            return DrawMenuButton(kMenuNormal);
+            return DrawMenuButton(kMenuNormal, scale);
         case TabPictureId::MenuOver:
-            return DrawMenuButton(kMenuOver);
+            return DrawMenuButton(kMenuOver, scale);
         case TabPictureId::MenuDown:
-            return DrawMenuButton(kMenuDown);
+            return DrawMenuButton(kMenuDown, scale);
     }
     return {};
 }

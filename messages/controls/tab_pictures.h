@@ -38,7 +38,9 @@ inline constexpr TabPictureId kAllTabPictures[] = {
 /// "TAB_BACKGROUND" and so on: resource name and file stem (lower case for the file).
 const char* TabPictureName(TabPictureId id) noexcept;
 
-TabBitmap DrawTabPicture(TabPictureId id);
+/// The picture as designed (96 DPI), or drawn afresh for `dpi`: the same shapes and gradients
+/// at dpi / 96 times the size, sharp where a stretched copy would blur.
+TabBitmap DrawTabPicture(TabPictureId id, int dpi = 96);
 
 /// The picture as a bottom-up 24-bit .bmp file.
 std::vector<std::uint8_t> EncodeBmp(const TabBitmap& bitmap);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -92,6 +94,46 @@ TEST(TabPictures, MenuButtonsShareTheArrowAndDifferInShading) {
     }
     EXPECT_NE(normal.At(11, 12), over.At(11, 12));
     EXPECT_GT(Brightness(normal.At(11, 22)), Brightness(down.At(11, 22)));
+}
+
+// How far the mean of the 2 x 2 block of `large` at (2x, 2y) is from `design` at (x, y), in
+// the channel that differs most.
+int BlockDifference(const TabBitmap& design, const TabBitmap& large, int x, int y) {
+    int worst = 0;
+    for (int shift : {0, 8, 16}) {
+        const int sum = Channel(large.At(2 * x, 2 * y), shift) +
+                        Channel(large.At(2 * x + 1, 2 * y), shift) +
+                        Channel(large.At(2 * x, 2 * y + 1), shift) +
+                        Channel(large.At(2 * x + 1, 2 * y + 1), shift);
+        worst = std::max(worst, std::abs((sum + 2) / 4 - Channel(design.At(x, y), shift)));
+    }
+    return worst;
+}
+
+// Drawn for 192 DPI, each design pixel becomes a 2 x 2 block of about its colour: the same
+// shapes and gradients, larger. Where the design has a hard step inside a pixel the block may
+// land half a pixel off, so a few pixels may differ by up to half that step.
+TEST(TabPictures, DrawnForADpiTheyAreTheSamePicturesLarger) {
+    for (TabPictureId id : kAllTabPictures) {
+        const TabBitmap design = DrawTabPicture(id);
+        const TabBitmap large = DrawTabPicture(id, 192);
+        const TabBitmap between = DrawTabPicture(id, 144);
+        ASSERT_EQ(large.width, design.width * 2) << TabPictureName(id);
+        ASSERT_EQ(large.height, design.height * 2) << TabPictureName(id);
+        EXPECT_NEAR(between.width, design.width * 1.5, 0.5) << TabPictureName(id);
+        EXPECT_NEAR(between.height, design.height * 1.5, 0.5) << TabPictureName(id);
+        int worst = 0;
+        int off = 0;
+        for (int y = 0; y < design.height; ++y) {
+            for (int x = 0; x < design.width; ++x) {
+                const int spread = BlockDifference(design, large, x, y);
+                worst = std::max(worst, spread);
+                off += spread > 12 ? 1 : 0;
+            }
+        }
+        EXPECT_LE(worst, 40) << TabPictureName(id);
+        EXPECT_LE(off * 20, design.width * design.height) << TabPictureName(id);
+    }
 }
 
 // The Windows build embeds the committed files: they must be what the drawing code makes.

@@ -6,6 +6,7 @@
 
 #include "portable/twips.h"
 #include "tab_pictures.h"
+#include "win/dpi.h"
 #include "win/offscreen_paint.h"
 #include "win/window_procedure.h"
 
@@ -55,17 +56,20 @@ void Stretch(HDC target, HDC scratch, HBITMAP source, int x, int y, int width, i
 
 }  // namespace
 
-// The seven pictures, loaded once per strip from the program's resources.
+// The seven pictures for one DPI: at the design's own DPI the program's bitmap resources,
+// at any other drawn afresh for it, so they stay sharp instead of being stretched.
 struct TabMenuWindow::Pictures {
     std::array<win::UniqueBitmap, std::size(kAllTabPictures)> bitmaps;
 
-    Pictures() {
+    explicit Pictures(int dpi) {
         for (std::size_t i = 0; i < bitmaps.size(); ++i) {
             const TabPictureId id = kAllTabPictures[i];
-            bitmaps[i].reset(static_cast<HBITMAP>(::LoadImageA(
-                Instance(), TabPictureName(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+            if (dpi == kDefaultDpi) {
+                bitmaps[i].reset(static_cast<HBITMAP>(::LoadImageA(
+                    Instance(), TabPictureName(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+            }
             if (!bitmaps[i]) {
-                bitmaps[i] = BitmapFromPixels(DrawTabPicture(id));
+                bitmaps[i] = BitmapFromPixels(DrawTabPicture(id, dpi));
             }
         }
     }
@@ -114,17 +118,10 @@ std::unique_ptr<TabMenuWindow> TabMenuWindow::Create(HWND parent, int x, int y, 
         win::WindowProcedure<TabMenuWindow, &TabMenuWindow::HandleSeparatorMessage>);
 
     auto self = std::make_unique<TabMenuWindow>(Key{});
-    {
-        const win::UniqueWindowDc screen = win::GetWindowDcOwned(nullptr);
-        if (screen) {
-            self->dpi_ = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-        }
-    }
-    // Arial 8.25 points, regular.
-    self->font_.reset(::CreateFontA(-::MulDiv(825, self->dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE,
-                                    FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                                    "Arial"));
+    // Laid out for the monitor the host is on.
+    self->dpi_ = win::DpiForWindow(parent);
+    self->pictures_ = std::make_unique<Pictures>(self->dpi_);
+    self->font_ = CaptionFont(self->dpi_);
     self->window_.reset(::CreateWindowExA(
         0, kTabMenuClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, y,
         width, self->Pixels(kTabHeight), parent,
@@ -137,12 +134,44 @@ std::unique_ptr<TabMenuWindow> TabMenuWindow::Create(HWND parent, int x, int y, 
     return self;
 }
 
-TabMenuWindow::TabMenuWindow(Key) : pictures_(std::make_unique<Pictures>()) {}
+TabMenuWindow::TabMenuWindow(Key) {}
 
 TabMenuWindow::~TabMenuWindow() = default;
 
+win::UniqueFont TabMenuWindow::CaptionFont(int dpi) {
+    // Arial 8.25 points, regular, at the strip's DPI.
+    return win::UniqueFont(::CreateFontA(-PointsToPixels(8.25, dpi), 0, 0, 0, FW_NORMAL, FALSE,
+                                         FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         DEFAULT_PITCH | FF_SWISS, "Arial"));
+}
+
 int TabMenuWindow::Pixels(double twips) const noexcept {
     return TwipsToPixels(twips, dpi_);
+}
+
+void TabMenuWindow::SetDpi(int dpi) {
+    if (dpi == dpi_ || dpi <= 0) {
+        return;
+    }
+    dpi_ = dpi;
+    pictures_ = std::make_unique<Pictures>(dpi_);
+    font_ = CaptionFont(dpi_);
+    // The strip keeps its width until the host sets it; its height is the pictures' own. Each
+    // element takes its new size, its divider the new place, then its place in the row.
+    RECT strip{};
+    ::GetClientRect(window_.get(), &strip);
+    ::SetWindowPos(window_.get(), nullptr, 0, 0, strip.right, Pixels(kTabHeight),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (Element& element : elements_) {
+        ::SetWindowPos(element.window.get(), nullptr, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const int imageWidth = element.kind == TabKind::Tab ? kTabImageWidth : kTabMenuImageWidth;
+        ::SetWindowPos(element.separator.get(), nullptr, Pixels(imageWidth), Pixels(kSeparatorTop),
+                       0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
+        Sync(element);
+    }
+    ::InvalidateRect(window_.get(), nullptr, FALSE);
 }
 
 void TabMenuWindow::Move(int x, int y, int width) {

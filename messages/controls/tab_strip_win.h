@@ -41,8 +41,9 @@ class TabMenuWindow final : private TabMenuView {
 
   public:
     /// Creates the strip as a visible child of `parent` at (x, y), `width` pixels wide; its
-    /// height is always 525 twips (35 pixels at 96 dots per inch). `controlId` is the child
-    /// window id. Answers null when the system refuses a window.
+    /// height is always 525 twips (35 pixels at 96 dots per inch, at the DPI of the monitor
+    /// `parent` is on). `controlId` is the child window id. Answers null when the system
+    /// refuses a window.
     static std::unique_ptr<TabMenuWindow> Create(HWND parent, int x, int y, int width,
                                                  int controlId = 0);
 
@@ -63,6 +64,10 @@ class TabMenuWindow final : private TabMenuView {
     HWND MenuWindow(int index) const noexcept;
     /// Pixels for a length in twips on this strip's display, halves to even.
     int Pixels(double twips) const noexcept;
+    /// Lays the strip out again for `dpi` (its monitor's changed): element sizes, pictures and
+    /// caption font; the host moves it and sets its width afterwards.
+    void SetDpi(int dpi);
+    int Dpi() const noexcept { return dpi_; }
 
   private:
     struct Element;
@@ -81,6 +86,7 @@ class TabMenuWindow final : private TabMenuView {
     Element* Find(TabKind kind, int index) noexcept;
     const Element* Find(TabKind kind, int index) const noexcept;
     SIZE ElementSize(TabKind kind) const noexcept;
+    static win::UniqueFont CaptionFont(int dpi);
 
     // TabMenuView
     void ElementCreated(TabKind kind, int index) override;

@@ -7,6 +7,7 @@
 #include "text_ink_win.h"
 #include "transparent_win.h"
 #include "utf16_win.h"
+#include "win/dpi.h"
 #include "win/window_procedure.h"
 
 namespace murmurex {
@@ -41,6 +42,11 @@ COLORREF ResolveColour(std::uint32_t colour) noexcept {
     return static_cast<COLORREF>(colour & 0x00FFFFFFu);
 }
 
+// The random place keeps the phrase on the primary screen: its monitor's DPI sizes it.
+int PhraseMonitorDpi() noexcept {
+    return win::DpiForMonitor(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+}
+
 double SecondsSinceMidnight() noexcept {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -56,6 +62,12 @@ void MessageLabel::Attach(HWND owner, int dpiX, int dpiY) {
     dpiX_ = dpiX;
     dpiY_ = dpiY;
     measureDc_.reset(::CreateCompatibleDC(nullptr));
+    SetFont(font_);
+}
+
+void MessageLabel::SetDpi(int dpiX, int dpiY) {
+    dpiX_ = dpiX;
+    dpiY_ = dpiY;
     SetFont(font_);
 }
 
@@ -85,11 +97,7 @@ void MessageLabel::SetFont(const LabelFont& font) {
         return;
     }
     LOGFONTW logFont{};
-    {
-        const auto dc = win::GetWindowDcOwned(owner_);
-        const float dpiY = static_cast<float>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
-        logFont.lfHeight = -static_cast<LONG>(std::lround(chosen.Size * dpiY / 72.0f));
-    }
+    logFont.lfHeight = -PointsToPixels(chosen.Size, dpiY_);
     logFont.lfWeight = chosen.Bold ? FW_BOLD : FW_NORMAL;
     logFont.lfItalic = chosen.Italic ? TRUE : FALSE;
     logFont.lfCharSet = DEFAULT_CHARSET;
@@ -236,11 +244,7 @@ std::unique_ptr<frmMessage> frmMessage::Create(HINSTANCE instance) {
 }
 
 void frmMessage::Load() {
-    {
-        const auto dc = win::GetWindowDcOwned(hWnd());
-        dpiX_ = ::GetDeviceCaps(dc.get(), LOGPIXELSX);
-        dpiY_ = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
-    }
+    dpiX_ = dpiY_ = PhraseMonitorDpi();
     ::GetWindowRect(hWnd(), &geometry_);
     geometry_.right = geometry_.left + TwipsToPixels(kInitialClientSize, dpiX_);
     geometry_.bottom = geometry_.top + TwipsToPixels(kInitialClientSize, dpiY_);
@@ -382,6 +386,11 @@ LRESULT frmMessage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_CLOSE:
             return 0;  // the settings window decides when this window goes
+        case WM_DPICHANGED:
+            // The monitor's scaling changed: the next phrase is measured and placed for it.
+            dpiX_ = dpiY_ = PhraseMonitorDpi();
+            lblMessage.SetDpi(dpiX_, dpiY_);
+            return 0;
         case WM_NCDESTROY:
             // Destroyed from outside: no timer may post to a window that is gone.
             TimerFrequency.SetEnabled(false);

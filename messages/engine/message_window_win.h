@@ -68,6 +68,8 @@ class MessageLabel {
     friend class frmMessage;
 
     void Attach(HWND owner, int dpiX, int dpiY);
+    // The font keeps its points at the new DPI; the caption is measured again.
+    void SetDpi(int dpiX, int dpiY);
     void Measure();
     // Only a label on the screen has pixels to redraw: a hidden one was invalidated when it
     // went, and paints nothing until it shows again.
@@ -77,7 +79,7 @@ class MessageLabel {
     void Paint(HDC dc) const;
 
     HWND owner_ = nullptr;
-    // The screen's dots per inch along each axis: the label's twips become pixels with them.
+    // The DPI of the phrase's monitor along each axis: twips and points become pixels with them.
     int dpiX_ = kDefaultDpi;
     int dpiY_ = kDefaultDpi;
     bool visible_ = false;
@@ -192,7 +194,7 @@ class frmMessage final : public win::OwnedWindow,
     UniformRandom random_;
     MessageCycle cycle_{*this, *this, random_};
     std::unique_ptr<clsScreen> screen_;
-    // The screen's dots per inch along each axis, read once at load.
+    // The DPI of the monitor the phrase appears on, read at load and when its scaling changes.
     int dpiX_ = kDefaultDpi;
     int dpiY_ = kDefaultDpi;
     RECT geometry_{0, 0, 0, 0};  // pixels, screen coordinates

@@ -27,6 +27,21 @@ if(WIN32)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/version.rc.in
                  ${CMAKE_CURRENT_BINARY_DIR}/version.rc @ONLY)
 
+  # The manifest of every program with windows (Messages.exe, controls-demo.exe): common
+  # controls 6, per-monitor DPI awareness, the supported systems. Compiled once; the object
+  # goes into each program that links this.
+  add_library(program_manifest OBJECT ${CMAKE_CURRENT_LIST_DIR}/program_manifest.rc)
+  set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/program_manifest.rc APPEND PROPERTY
+               OBJECT_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/program.manifest)
+
+  # The manifest as the loader reads it from both programs.
+  murmurex_add_test(program_manifest_win_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/program_manifest_win_test.cpp LIBS common_win)
+  add_dependencies(program_manifest_win_test Messages controls-demo)
+  target_compile_definitions(program_manifest_win_test PRIVATE
+    MESSAGES_EXE_PATH=L"Z:${CMAKE_BINARY_DIR}/messages/Messages.exe"
+    CONTROLS_DEMO_EXE_PATH=L"Z:${CMAKE_BINARY_DIR}/messages/demo/controls-demo.exe")
+
   # Resource scripts go into the executable itself (one inside a static library would be
   # dropped): a target that links this compiles them in.
   add_library(messages_resources INTERFACE)

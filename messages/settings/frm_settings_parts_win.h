@@ -40,8 +40,8 @@ enum ControlId : int {
     kHelpBoxId,
 };
 
-/// A font of `font.Size` points on the screen, as the labels of the design use.
-win::UniqueFont PointFont(const LabelFont& font);
+/// A font of `font.Size` points at `dpi`, as the labels of the design use.
+win::UniqueFont PointFont(const LabelFont& font, int dpi);
 
 /// The duration wheel's label for `milliseconds`, and the frequency wheel's for `seconds`.
 std::string DurationCaption(std::int16_t milliseconds);

@@ -106,12 +106,7 @@ bool frmSettings::SizeHelpBox() {
         return false;
     }
     ::ShowWindow(rtfHelp_->hWnd(), SW_HIDE);
-    RECT outer{};
-    ::GetWindowRect(hWnd(), &outer);
-    const int width = outer.right - outer.left - PixelsX(450);
-    const int height = outer.bottom - outer.top - PixelsY(1700);
-    ::SetWindowPos(rtfHelp_->hWnd(), nullptr, 0, 0, width, height,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceHelpBox();
     return true;
 }
 

@@ -27,7 +27,7 @@ std::string settings_window::FrequencyCaption(std::int16_t seconds) {
 // ---- the preview ----------------------------------------------------------------------------
 
 void frmSettings::MakePreviewFont() {
-    previewHFont_ = settings_window::PointFont(previewFont_);
+    previewHFont_ = settings_window::PointFont(previewFont_, dpiY_);
 }
 
 void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
@@ -87,7 +87,7 @@ bool frmSettings::SetPreviewFontName(const std::string& name) {
     }
     LabelFont font = previewFont_;
     font.Name = name;
-    win::UniqueFont made = settings_window::PointFont(font);
+    win::UniqueFont made = settings_window::PointFont(font, dpiY_);
     if (!made) {
         return false;
     }

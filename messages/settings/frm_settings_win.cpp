@@ -7,7 +7,6 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <cmath>
 #include <string>
 #include <utility>
 
@@ -16,6 +15,7 @@
 #include "resource_ids.h"
 #include "settings_layout.h"
 #include "shell_texts.h"
+#include "win/dpi.h"
 #include "win/window_procedure.h"
 
 namespace murmurex {
@@ -42,21 +42,6 @@ win::UniqueIcon LoadProgramIcon(int id) {
 }
 
 }  // namespace
-
-win::UniqueFont settings_window::PointFont(const LabelFont& font) {
-    const auto screen = win::GetWindowDcOwned(nullptr);
-    const int dpiY = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-    LOGFONTW logFont{};
-    logFont.lfHeight =
-        -static_cast<LONG>(std::lround(font.Size * static_cast<float>(dpiY) / 72.0f));
-    logFont.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
-    logFont.lfItalic = font.Italic ? TRUE : FALSE;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    logFont.lfQuality = DEFAULT_QUALITY;
-    const std::wstring name = WideFromUtf8(font.Name);
-    lstrcpynW(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
-    return win::UniqueFont(::CreateFontIndirectW(&logFont));
-}
 
 void ProcessPendingMessages() {
     MSG message;
@@ -114,24 +99,33 @@ bool frmSettings::CreateWindowOnScreen(HINSTANCE instance) {
                                   options)) {
         return false;
     }
-    {
-        const auto screen = win::GetWindowDcOwned(nullptr);
-        dpiX_ = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
-        dpiY_ = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-    }
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_CONTROLPARENT;
-    RECT outer{0, 0, PixelsX(kClientWidth), PixelsY(kClientHeight)};
-    ::AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    const int width = outer.right - outer.left;
-    const int height = outer.bottom - outer.top;
-    // Centred on the screen the first time it shows.
+    // Centred on the screen the first time it shows, at the DPI of the monitor there.
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    dpiX_ = dpiY_ =
+        win::DpiAtPoint(POINT{(work.left + work.right) / 2, (work.top + work.bottom) / 2});
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_CONTROLPARENT;
+    const RECT outer = win::OuterRectForDpi(
+        RECT{0, 0, PixelsX(kClientWidth), PixelsY(kClientHeight)}, style, exStyle, dpiY_);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
     const int left = work.left + ((work.right - work.left) - width) / 2;
     const int top = work.top + ((work.bottom - work.top) - height) / 2;
-    return ::CreateWindowExA(exStyle, kSettingsWindowClass, texts::kCaption, style, left, top,
-                             width, height, nullptr, nullptr, instance, this) != nullptr;
+    if (::CreateWindowExA(exStyle, kSettingsWindowClass, texts::kCaption, style, left, top, width,
+                          height, nullptr, nullptr, instance, this) == nullptr) {
+        return false;
+    }
+    // The window's own answer decides, where the system gives one per window.
+    const int dpi = win::DpiForWindow(hWnd());
+    if (dpi != dpiY_) {
+        dpiX_ = dpiY_ = dpi;
+        const RECT resized = win::OuterRectForDpi(
+            RECT{0, 0, PixelsX(kClientWidth), PixelsY(kClientHeight)}, style, exStyle, dpi);
+        ::SetWindowPos(hWnd(), nullptr, 0, 0, resized.right - resized.left,
+                       resized.bottom - resized.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return true;
 }
 
 int frmSettings::PixelsX(int twips) const noexcept {
@@ -141,8 +135,8 @@ int frmSettings::PixelsY(int twips) const noexcept {
     return TwipsToPixels(twips, dpiY_);
 }
 RECT frmSettings::Pixels(TwipsRect twips) const noexcept {
-    return RECT{PixelsX(twips.left), PixelsY(twips.top), PixelsX(twips.right),
-                PixelsY(twips.bottom)};
+    const PixelPlace place = PlaceInPixels(twips, dpiX_, dpiY_);
+    return RECT{place.left, place.top, place.right, place.bottom};
 }
 
 HWND frmSettings::MakeStatic(int id, TwipsRect twips, const char* text, DWORD style) {
@@ -207,9 +201,7 @@ bool frmSettings::CreateControls() {
 }
 
 void frmSettings::CreateDesignFontsAndTips() {
-    labelFont_ = PointFont(LabelFont{"Arial", 9.75f, false, false});
-    frameFont_ = PointFont(LabelFont{"Arial", 9.75f, true, false});
-    MakePreviewFont();
+    MakeDesignFonts();
 
     toolTip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -232,6 +224,12 @@ void frmSettings::CreateLabelsAndLists() {
     const HWND window = hWnd();
     lstMessageCategories_ = CheckListView::Create(window, kCategoriesId, Pixels(kCategories));
     lstPhrases_ = CheckListView::Create(window, kPhrasesId, Pixels(kPhrases));
+    for (const auto* list : {lstMessageCategories_.get(), lstPhrases_.get()}) {
+        if (list != nullptr) {
+            ::SendMessageW(list->hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()),
+                           FALSE);
+        }
+    }
     if (lstMessageCategories_) {
         lstMessageCategories_->Click = [this] { lstMessageCategories_Click(); };
         lstMessageCategories_->ItemCheck = [this](int) { lstMessageCategories_ItemCheck(); };
@@ -335,6 +333,13 @@ LRESULT frmSettings::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         case WM_SIZE:
             Form_Resize();
             break;
+        case WM_DPICHANGED:
+            // Moved to a monitor of another DPI: the suggested place comes with it.
+            if (lParam != 0) {
+                OnDpiChanged(LOWORD(wParam), HIWORD(wParam),
+                             *reinterpret_cast<const RECT*>(lParam));
+            }
+            return 0;
         case WM_PAINT:
             Paint();
             return 0;

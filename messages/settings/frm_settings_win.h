@@ -88,6 +88,11 @@ class frmSettings final : public win::OwnedWindow,
     RECT Pixels(TwipsRect twips) const noexcept;
     int PixelsX(int twips) const noexcept;
     int PixelsY(int twips) const noexcept;
+    // The DPI of the monitor (frm_settings_dpi_win.cpp).
+    void MakeDesignFonts();
+    void OnDpiChanged(int dpiX, int dpiY, const RECT& suggested);
+    void PlaceControls();
+    void PlaceHelpBox();
     // Message dispatch.
     void OnCommand(int id, int code);
     void OnNotify(const NMHDR& header);
@@ -183,7 +188,8 @@ class frmSettings final : public win::OwnedWindow,
 
     std::filesystem::path appPath_;
     ShellController shell_{*this};
-    // The screen's dots per inch, read once: the design places in twips become pixels with it.
+    // The DPI of the monitor the window is on: the design places in twips become pixels with
+    // it, and the fonts' points too. A move to another monitor changes it.
     int dpiX_ = kDefaultDpi;
     int dpiY_ = kDefaultDpi;
     bool ended_ = false;
@@ -198,6 +204,8 @@ class frmSettings final : public win::OwnedWindow,
     win::UniqueFont previewHFont_;
     win::UniqueFont labelFont_;
     win::UniqueFont frameFont_;
+    // The lists' font: the platform's own for list views, at the window's DPI.
+    win::UniqueFont listFont_;
     win::UniqueBrush background_;
     win::UniqueIcon runningIcon_;  // imgSubliminal(0)
     win::UniqueIcon stoppedIcon_;  // imgSubliminal(1)

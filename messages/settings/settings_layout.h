@@ -1,6 +1,9 @@
 #pragma once
-// Where the settings window's controls sit at design time, in twips. The window turns them into
-// pixels with TwipsToPixels at the screen's DPI.
+// Where the settings window's controls sit at design time, in twips: the one source of every
+// position. The window turns them into pixels at the DPI of the monitor it is on, and again
+// whenever that DPI changes.
+
+#include "portable/twips.h"
 
 namespace murmurex {
 
@@ -12,6 +15,23 @@ struct TwipsRect {
     constexpr int Width() const noexcept { return right - left; }
     constexpr int Height() const noexcept { return bottom - top; }
 };
+
+/// A place in whole pixels.
+struct PixelPlace {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    constexpr int Width() const noexcept { return right - left; }
+    constexpr int Height() const noexcept { return bottom - top; }
+};
+
+/// A design place in pixels at the DPI of each axis. Each edge is converted on its own, so
+/// places that share an edge in twips share it in pixels at any DPI.
+inline PixelPlace PlaceInPixels(TwipsRect twips, int dpiX, int dpiY) noexcept {
+    return PixelPlace{TwipsToPixels(twips.left, dpiX), TwipsToPixels(twips.top, dpiY),
+                      TwipsToPixels(twips.right, dpiX), TwipsToPixels(twips.bottom, dpiY)};
+}
 
 namespace settings_layout {
 

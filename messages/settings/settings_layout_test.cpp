@@ -71,6 +71,38 @@ TEST(SettingsLayout, FrameContentsKeepTheirDesignOffsetsInsideTheirFrames) {
     EXPECT_GT(kPreviewLabel.right, kShape1Width);
 }
 
+// Every DPI a Windows display offers in its first steps, and one between them.
+constexpr int kDpis[] = {96, 120, 144, 168, 192, 216};
+
+TEST(SettingsLayout, PlacesScaleWithTheDpiWithoutNewOverlapsOrLeavingTheClient) {
+    for (int dpi : kDpis) {
+        const PixelPlace client = PlaceInPixels(kClient, dpi, dpi);
+        for (std::size_t i = 0; i < kMessagesPage.size(); ++i) {
+            const auto& [name, twips] = kMessagesPage[i];
+            const PixelPlace place = PlaceInPixels(twips, dpi, dpi);
+            EXPECT_GE(place.left, client.left) << name << " at " << dpi;
+            EXPECT_LE(place.right, client.right) << name << " at " << dpi;
+            EXPECT_LE(place.bottom, client.bottom) << name << " at " << dpi;
+            // Within the one pixel that rounding each edge can cost.
+            EXPECT_NEAR(place.Width(), twips.Width() * dpi / 1440.0, 1.0) << name << " at " << dpi;
+            EXPECT_NEAR(place.Height(), twips.Height() * dpi / 1440.0, 1.0)
+                << name << " at " << dpi;
+            for (std::size_t j = i + 1; j < kMessagesPage.size(); ++j) {
+                const PixelPlace other = PlaceInPixels(kMessagesPage[j].second, dpi, dpi);
+                const bool overlap = place.left < other.right && other.left < place.right &&
+                                     place.top < other.bottom && other.top < place.bottom;
+                EXPECT_FALSE(overlap)
+                    << name << " overlaps " << kMessagesPage[j].first << " at " << dpi;
+            }
+        }
+        // The design lets each wheel's label reach over its wheel; that stays so.
+        EXPECT_GT(PlaceInPixels(kDurationLabel, dpi, dpi).bottom,
+                  PlaceInPixels(kDurationWheel, dpi, dpi).top);
+        // The page background starts where the tab strip ends.
+        EXPECT_EQ(PlaceInPixels(kPicture2, dpi, dpi).top, TwipsToPixels(kTabStripHeight, dpi));
+    }
+}
+
 TEST(SettingsLayout, StopButtonSitsAtTheBottomEdgePracticallyOutOfSight) {
     EXPECT_EQ(kStop.left, 2700);
     EXPECT_EQ(kStop.top, 6240);

@@ -24,4 +24,4 @@ target_link_libraries(shell_logic PUBLIC start_up_logic PRIVATE project_options)
 murmurex_add_test(shell_controller_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_controller_test.cpp
                   LIBS shell_logic)
 murmurex_add_test(settings_layout_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_layout_test.cpp
-                  LIBS shell_logic)
+                  LIBS shell_logic common_portable)

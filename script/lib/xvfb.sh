@@ -1,5 +1,6 @@
 # Sourced by the scripts: starts Xvfb on a free display when DISPLAY is unset.
-# After `ensure_display`, XVFB_PID is set when this shell started a server; `stop_display` stops it.
+# After `ensure_display [WIDTHxHEIGHTxDEPTH]`, XVFB_PID is set when this shell started a server;
+# `stop_display` stops it.
 
 XVFB_PID=""
 
@@ -7,10 +8,10 @@ ensure_display() {
   if [[ -n "${DISPLAY:-}" ]]; then
     return 0
   fi
-  local n
+  local n screen="${1:-1280x800x24}"
   for n in $(seq 90 200); do
     if [[ ! -e /tmp/.X${n}-lock && ! -e /tmp/.X11-unix/X${n} ]]; then
-      Xvfb ":${n}" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+      Xvfb ":${n}" -screen 0 "$screen" -nolisten tcp -noreset >/dev/null 2>&1 &
       XVFB_PID=$!
       local tries
       for tries in $(seq 1 100); do
