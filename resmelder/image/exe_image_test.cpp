@@ -131,7 +131,7 @@ TEST_F(ImageTest, GrowthMovesRelocAndUpdatesHeaders) {
     auto image = ExeImage::Load(in, &log);
     ASSERT_TRUE(image);
     const ExeSection oldReloc = *image->Sections().Get(3);
-    ASSERT_EQ(image->Overlay().size(), 0x333u);
+    ASSERT_EQ(image->OverlaySize(), 0x333u);
     image->AddBytes("GROW", Span(std::string(0x2345, 'g')), &log);
     ASSERT_TRUE(image->Write(Path("out.exe"), &log)) << LogText(log);
 
