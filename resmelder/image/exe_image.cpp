@@ -90,12 +90,13 @@ std::optional<std::span<const std::uint8_t>> ExeImage::HoldSource(std::uint64_t 
     if (offset > sourceSize_ || size > sourceSize_ - offset) {
         return std::nullopt;  // the callers ask inside the file's size
     }
-    auto bytes = ReadSource(offset, size, log);
-    if (!bytes) {
+    LargeBuffer bytes(size);
+    if (file_.ReadAt(offset, bytes.Bytes()) != size) {
+        Fail(log, image_texts::kSourceChangedWhileRead, fileName_);
         return std::nullopt;
     }
-    heldSource_.push_back(std::move(*bytes));
-    return std::span<const std::uint8_t>(heldSource_.back());
+    heldSource_.push_back(std::move(bytes));
+    return heldSource_.back().Bytes();
 }
 
 // The DOS header, then the NT headers (signature, file header, optional header), copied.

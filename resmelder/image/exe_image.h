@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <span>
@@ -21,6 +20,7 @@
 #include "support/byte_reader.h"
 #include "support/ext_ptr_array.h"
 #include "support/file_sys.h"
+#include "support/large_buffer.h"
 #include "support/vantrix_object.h"
 #include "support/xstring.h"
 
@@ -189,9 +189,8 @@ class ExeImage : public VantrixObject {
     XString fileName_;
     std::uint32_t sourceSize_ = 0;
     File file_;
-    // The parts of the source read at load that the tree's leaves point into; a deque never
-    // moves what it holds.
-    std::deque<std::vector<std::uint8_t>> heldSource_;
+    // The parts of the source read at load that the tree's leaves point into.
+    std::vector<LargeBuffer> heldSource_;
     std::uint32_t ntOffset_ = 0;
     std::size_t overlayStart_ = 0;
     bool slotAfterTableFree_ = false;  // the 40 bytes after the section table are zeros

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/file_sys.h"
+#include "support/large_buffer.h"
 
 namespace resmelder {
 
@@ -68,7 +69,7 @@ class FileSink : public ByteSink {
     const File* source_;
     bool summing_;
     LogBase* log_;
-    std::vector<std::uint8_t> buffer_;  // kBufferSize bytes, `used_` of them filled
+    LargeBuffer buffer_;  // kBufferSize bytes, `used_` of them filled
     std::size_t used_ = 0;
     std::uint64_t position_ = 0;
     std::uint64_t wordSum_ = 0;

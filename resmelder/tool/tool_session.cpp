@@ -101,8 +101,9 @@ int ToolSession::EditAndWrite(const std::string& in, const std::string& out, con
 // archives) stop working when it moves: the user hears of it and of the way to avoid it.
 void ToolSession::TellOverlayMoved(const WriteOutcome& outcome) {
     if (outcome.overlaySize != 0 && outcome.overlayMovedBy != 0) {
-        err_ << "resmelder: the overlay (" << outcome.overlaySize << " bytes) moved by "
-             << outcome.overlayMovedBy << " bytes; use --keep-overlay to keep it in place\n";
+        err_ << "resmelder: the overlay (" + std::to_string(outcome.overlaySize) +
+                    " bytes) moved by " + std::to_string(outcome.overlayMovedBy) +
+                    " bytes; use --keep-overlay to keep it in place\n";
     }
 }
 
