@@ -79,6 +79,9 @@ struct WriteOutcome {
     std::uint64_t overlaySize = 0;
     /// How far the overlay moved (negative: towards the start).
     std::int64_t overlayMovedBy = 0;
+    /// The file has a certificate table: its overlay moves with the table's directory entry,
+    /// and cannot be kept in place.
+    bool signedFile = false;
 };
 
 class ExeImage : public VantrixObject {

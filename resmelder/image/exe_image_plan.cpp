@@ -51,7 +51,8 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
         log->LogInfo(image_texts::kSignatureBroken);
     }
     if (plan.newSection && SourceResourceDirectory() != 0 && log != nullptr) {
-        log->LogInfo(image_texts::kOldResourcesUnreferenced);
+        log->LogInfo(plan.keepOverlay ? image_texts::kResourcesAfterOverlay
+                                      : image_texts::kOldResourcesUnreferenced);
     }
     return true;
 }

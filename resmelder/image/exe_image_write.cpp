@@ -215,6 +215,7 @@ std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, Lo
         outcome->overlaySize = OverlaySize();
         outcome->overlayMovedBy =
             static_cast<std::int64_t>(plan.overlayAt) - static_cast<std::int64_t>(overlayStart_);
+        outcome->signedFile = CertificateTableSize() != 0;
     }
     return pending;
 }

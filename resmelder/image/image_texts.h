@@ -61,6 +61,9 @@ constexpr const char* kNoHeaderRoom =
 constexpr const char* kOldResourcesUnreferenced =
     "The resource section cannot grow where it is: the resources were written to a new section "
     "at the end, and the old section's bytes stay in the file, unreferenced";
+constexpr const char* kResourcesAfterOverlay =
+    "The overlay stays in place: the resources were written to a new section after it, and the "
+    "old section's bytes stay in the file, unreferenced";
 constexpr const char* kTableOverlapsData = "The section table overlaps section data";
 constexpr const char* kOutputOutOfProportion =
     "The new executable would be out of proportion to its source; nothing written";

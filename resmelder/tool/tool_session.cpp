@@ -98,9 +98,11 @@ int ToolSession::EditAndWrite(const std::string& in, const std::string& out, con
 }
 
 // Programs that find a payload at an offset they recorded (installers, self-extracting
-// archives) stop working when it moves: the user hears of it and of the way to avoid it.
+// archives) stop working when it moves: the user hears of it and of the way to avoid it. A
+// signed file's overlay is its signature, which moves with its entry in the headers (and the
+// warning that the signature no longer matches says what matters there).
 void ToolSession::TellOverlayMoved(const WriteOutcome& outcome) {
-    if (outcome.overlaySize != 0 && outcome.overlayMovedBy != 0) {
+    if (outcome.overlaySize != 0 && outcome.overlayMovedBy != 0 && !outcome.signedFile) {
         err_ << "resmelder: the overlay (" + std::to_string(outcome.overlaySize) +
                     " bytes) moved by " + std::to_string(outcome.overlayMovedBy) +
                     " bytes; use --keep-overlay to keep it in place\n";
