@@ -262,7 +262,8 @@ std::optional<MappedRange> ExeImage::MapRva(std::uint32_t rva) const {
         range.mapped = headers - rva;
         if (rva < fileSize) {
             range.offset = rva;
-            range.inFile = std::min<std::size_t>(range.mapped, fileSize - rva);
+            range.inFile =
+                static_cast<std::size_t>(std::min<std::uint64_t>(range.mapped, fileSize - rva));
         }
         return range;
     }

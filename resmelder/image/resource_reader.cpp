@@ -38,7 +38,7 @@ class ResourceTreeReader {
           sectionOffset_(sectionOffset),
           end_(section.size()),
           budget_(end_),
-          zeroBudget_(image.SourceSize()),
+          zeroBudget_(static_cast<std::size_t>(image.SourceSize())),  // at most 4 GB
           log_(log) {}
 
     bool ReadDirectory(ExeResource& node, std::uint32_t relative, int depth) {
