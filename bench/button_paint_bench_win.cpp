@@ -14,18 +14,12 @@
 
 #include "canvas_gdi_win.h"
 #include "styled_button_win.h"
+#include "testing/stopwatch.h"
 
 namespace {
 
 constexpr int kPaints = 200;
 constexpr double kGoalMicroseconds = 1000.0;
-
-double NowMicroseconds() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
 
 void DrainMessages() {
     MSG message;
@@ -62,9 +56,9 @@ double MedianDrawingOnly(murmurex::StyledButton& button, int width, int height) 
     std::vector<double> times;
     times.reserve(kPaints);
     for (int i = 0; i < kPaints; ++i) {
-        const double start = NowMicroseconds();
+        const test_support::Stopwatch watch;
         button.Paint(canvas, width, height);
-        times.push_back(NowMicroseconds() - start);
+        times.push_back(watch.ElapsedMs() * 1000.0);
     }
     return Median(times);
 }
@@ -84,9 +78,9 @@ Measured MeasureStyle(HWND host, int style, int width, int height) {
     std::vector<double> times;
     times.reserve(kPaints);
     for (int i = 0; i < kPaints; ++i) {
-        const double start = NowMicroseconds();
+        const test_support::Stopwatch watch;
         ::RedrawWindow(button->hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        times.push_back(NowMicroseconds() - start);
+        times.push_back(watch.ElapsedMs() * 1000.0);
     }
     DrainMessages();
     result.median = Median(times);

@@ -13,17 +13,13 @@
 #include <vector>
 
 #include "message_window_win.h"
+#include "testing/stopwatch.h"
 
 namespace {
 
 using murmurex::frmMessage;
 
-double NowMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using test_support::NowMs;
 
 // Runs the message loop until `done` holds or `limitMs` passes.
 template <typename Done>
@@ -90,11 +86,80 @@ double CpuMs() {
     return toMs(kernel) + toMs(user);
 }
 
+// For each display length: the time from showing to hiding the phrase, as the label and as
+// the screen see it, and what a step costs before and after its label shows.
+void MeasureDisplayLengths(frmMessage& form, Flashes& flashes, int cycles) {
+    std::printf("display length: time from showing to hiding the phrase, minus the request\n");
+    std::printf("  label  = label shown to label hidden; screen = painted to painted away\n");
+    std::vector<double> stepWork;
+    std::vector<double> beforeShow;
+    for (std::uint32_t request : {1u, 2u, 10u, 16u, 40u, 100u, 1000u}) {
+        form.TimerDisplayLength.SetInterval(request);
+        std::vector<double> measured;
+        std::vector<double> onScreen;
+        for (int i = 0; i < cycles; ++i) {
+            flashes = {};
+            // The step runs as the frequency timer's event would, straight from the loop.
+            const double before = NowMs();
+            form.Cycle().TimerFrequency_Timer();
+            stepWork.push_back(NowMs() - before);
+            if (!flashes.shown.empty()) {
+                beforeShow.push_back(flashes.shown[0] - before);
+            }
+            PumpUntil([&] { return !flashes.erased.empty(); }, request + 2000.0);
+            form.TimerFrequency.SetEnabled(false);
+            if (flashes.shown.size() == 1 && flashes.hidden.size() == 1) {
+                measured.push_back(flashes.hidden[0] - flashes.shown[0]);
+            }
+            if (flashes.painted.size() == 1 && flashes.erased.size() == 1) {
+                onScreen.push_back(flashes.erased[0] - flashes.painted[0]);
+            }
+            PumpUntil([] { return false; }, 15);
+        }
+        PrintRow("  label", request, measured);
+        PrintRow("  screen", request, onScreen);
+    }
+    std::printf("step work (show step, call to return): median %.3f ms, p95 %.3f ms\n",
+                Percentile(stepWork, 0.5), Percentile(stepWork, 0.95));
+    // What a step does before its label shows (text, measure, move) delays the phrase past
+    // the frequency interval by that much.
+    std::printf("step work before the label shows:      median %.3f ms, p95 %.3f ms\n",
+                Percentile(beforeShow, 0.5), Percentile(beforeShow, 0.95));
+}
+
+// The frequency period: from hiding one phrase to showing the next.
+void MeasureFrequency(frmMessage& form, Flashes& flashes, int periods) {
+    form.TimerFrequency.SetInterval(1);
+    form.TimerDisplayLength.SetInterval(2);
+    flashes = {};
+    form.Begin();
+    PumpUntil([&] { return static_cast<int>(flashes.shown.size()) > periods; },
+              (periods + 2) * 1100.0);
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < flashes.shown.size() && i - 1 < flashes.hidden.size(); ++i) {
+        gaps.push_back(flashes.shown[i] - flashes.hidden[i - 1]);
+    }
+    std::printf("frequency: time from hiding to showing the next phrase, minus the request\n");
+    PrintRow("frequency", 1000.0, gaps);
+}
+
+// The process's CPU time over `windowMs` of the program's own loop, scaled to one minute.
+void MeasureCpu(const char* label, Flashes& flashes, UINT windowMs) {
+    const double cpuBefore = CpuMs();
+    const double wallBefore = NowMs();
+    flashes = {};
+    RunLoopFor(windowMs);
+    const double cpu = CpuMs() - cpuBefore;
+    const double wall = NowMs() - wallBefore;
+    std::printf("cpu %-28s %3zu flashes in %4.1f s: %6.1f ms per minute = %.3f %% of one core\n",
+                label, flashes.shown.size(), wall / 1000.0, cpu * 60000.0 / wall,
+                cpu * 100.0 / wall);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
-    const int cycles = quick ? 5 : 20;
 
     auto form = frmMessage::Create();
     if (!form) {
@@ -114,78 +179,18 @@ int main(int argc, char** argv) {
     form->Paused() = false;
     form->Show();
 
-    std::printf("display length: time from showing to hiding the phrase, minus the request\n");
-    std::printf("  label  = label shown to label hidden; screen = painted to painted away\n");
-    std::vector<double> stepWork;
-    std::vector<double> beforeShow;
-    for (std::uint32_t request : {1u, 2u, 10u, 16u, 40u, 100u, 1000u}) {
-        form->TimerDisplayLength.SetInterval(request);
-        std::vector<double> measured;
-        std::vector<double> onScreen;
-        for (int i = 0; i < cycles; ++i) {
-            flashes = {};
-            // The step runs as the frequency timer's event would, straight from the loop.
-            const double before = NowMs();
-            form->Cycle().TimerFrequency_Timer();
-            stepWork.push_back(NowMs() - before);
-            if (!flashes.shown.empty()) {
-                beforeShow.push_back(flashes.shown[0] - before);
-            }
-            PumpUntil([&] { return !flashes.erased.empty(); }, request + 2000.0);
-            form->TimerFrequency.SetEnabled(false);
-            if (flashes.shown.size() == 1 && flashes.hidden.size() == 1) {
-                measured.push_back(flashes.hidden[0] - flashes.shown[0]);
-            }
-            if (flashes.painted.size() == 1 && flashes.erased.size() == 1) {
-                onScreen.push_back(flashes.erased[0] - flashes.painted[0]);
-            }
-            PumpUntil([] { return false; }, 15);
-        }
-        PrintRow("  label", request, measured);
-        PrintRow("  screen", request, onScreen);
-    }
-    std::printf("step work (show step, call to return): median %.3f ms, p95 %.3f ms\n",
-                Percentile(stepWork, 0.5), Percentile(stepWork, 0.95));
-    // What a step does before its label shows (text, measure, move) delays the phrase past
-    // the frequency interval by that much.
-    std::printf("step work before the label shows:      median %.3f ms, p95 %.3f ms\n",
-                Percentile(beforeShow, 0.5), Percentile(beforeShow, 0.95));
-
-    // The frequency period: from hiding one phrase to showing the next.
-    form->TimerFrequency.SetInterval(1);
-    form->TimerDisplayLength.SetInterval(2);
-    flashes = {};
-    const int periods = quick ? 3 : 8;
-    form->Begin();
-    PumpUntil([&] { return static_cast<int>(flashes.shown.size()) > periods; },
-              (periods + 2) * 1100.0);
-    std::vector<double> gaps;
-    for (std::size_t i = 1; i < flashes.shown.size() && i - 1 < flashes.hidden.size(); ++i) {
-        gaps.push_back(flashes.shown[i] - flashes.hidden[i - 1]);
-    }
-    std::printf("frequency: time from hiding to showing the next phrase, minus the request\n");
-    PrintRow("frequency", 1000.0, gaps);
+    MeasureDisplayLengths(*form, flashes, quick ? 5 : 20);
+    MeasureFrequency(*form, flashes, quick ? 3 : 8);
 
     // CPU with the program's default timings (2 s, 2 ms), then paused, scaled to one minute.
     const UINT windowMs = quick ? 10000 : 30000;
-    auto measureCpu = [&](const char* label) {
-        const double cpuBefore = CpuMs();
-        const double wallBefore = NowMs();
-        flashes = {};
-        RunLoopFor(windowMs);
-        const double cpu = CpuMs() - cpuBefore;
-        const double wall = NowMs() - wallBefore;
-        std::printf(
-            "cpu %-28s %3zu flashes in %4.1f s: %6.1f ms per minute = %.3f %% of one core\n", label,
-            flashes.shown.size(), wall / 1000.0, cpu * 60000.0 / wall, cpu * 100.0 / wall);
-    };
     form->TimerFrequency.SetInterval(2);
     form->TimerDisplayLength.SetInterval(2);
     form->Begin();
-    measureCpu("while cycling (2 s / 2 ms):");
+    MeasureCpu("while cycling (2 s / 2 ms):", flashes, windowMs);
     // Paused in the middle of a flash: the display timer keeps running, doing nothing.
     form->Cycle().TimerFrequency_Timer();
     form->Paused() = true;
-    measureCpu("paused during a flash:");
+    MeasureCpu("paused during a flash:", flashes, windowMs);
     return 0;
 }

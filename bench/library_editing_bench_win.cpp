@@ -25,11 +25,15 @@
 #include <vector>
 
 #include "program_test_support_win.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
 
 using namespace murmurex::program_test;
+using test_support::NowMs;
 
 constexpr int kCategories = 500;
 constexpr int kPhrases = 2000;
@@ -87,12 +91,12 @@ std::string FirstBytes(const fs::path& file, std::size_t count) {
 template <typename Condition>
 double TimeUntil(double start, Condition done) {
     while (!done()) {
-        if (ElapsedMs() - start > kGiveUpMs) {
+        if (NowMs() - start > kGiveUpMs) {
             return -1.0;
         }
         ::Sleep(1);
     }
-    return ElapsedMs() - start;
+    return NowMs() - start;
 }
 
 void PressKeyNow(WORD key) {
@@ -113,110 +117,109 @@ void Report(const char* name, std::vector<double> times) {
                 times.size(), slowest <= kGoalMs ? "within 100 ms" : "OVER 100 ms");
 }
 
-}  // namespace
-
-int main() {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const fs::path folder =
-        fs::path(temp) / (L"murmurex editing bench " + std::to_wstring(::GetCurrentProcessId()));
-    fs::remove_all(folder);
-    std::printf("library: %d categories of %d phrases\n", kCategories, kPhrases);
-    MakeLibrary(folder);
-    fs::copy_file(fs::path(MESSAGES_EXE_PATH), folder / "Messages.exe");
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + (folder / L"Messages.exe").wstring() + L"\" firstrun";
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &info)) {
-        std::printf("Messages.exe did not start\n");
-        return 1;
-    }
-    ::CloseHandle(info.hThread);
-    win::UniqueKernelHandle process(info.hProcess);
-    const double started = ElapsedMs();
-
+// The running program and the windows the figures need.
+struct Program {
+    win::test::StartedProcess started;
     HWND settings = nullptr;
+    HWND categories = nullptr;
+    HWND phrases = nullptr;
+    HWND phraseBox = nullptr;
+};
+
+std::wstring Widened(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+std::wstring FirstPhrase(const Program& program) {
+    const auto rows = ListRows(program.started.process.get(), program.phrases, 1);
+    return rows.empty() ? L"" : rows.front().text;
+}
+
+// Starts the program as a first run, answers its hint and finds the Messages page's lists and
+// boxes; false, said why, when it does not get there.
+bool StartOnTheMessagesPage(const fs::path& folder, Program& program) {
+    program.started = StartProgram(folder, L"firstrun");
+    if (!program.started) {
+        std::printf("Messages.exe did not start\n");
+        return false;
+    }
+    const test_support::Stopwatch started;
+    const DWORD id = program.started.id;
     HWND hint = nullptr;
     WaitFor(
         [&] {
-            for (HWND box : TopWindows(info.dwProcessId, "#32770")) {
+            for (HWND box : TopWindows(id, "#32770")) {
                 hint = ::IsWindowVisible(box) ? box : hint;
             }
-            const auto found = TopWindows(info.dwProcessId, "MurmurexSettingsWindow");
-            settings = found.empty() ? nullptr : found.front();
-            return settings != nullptr && hint != nullptr;
+            program.settings = FindTopWindow(id, "MurmurexSettingsWindow");
+            return program.settings != nullptr && hint != nullptr;
         },
         60000);
     if (hint == nullptr) {
         std::printf("the settings window never opened\n");
-        ::TerminateProcess(process.get(), 1);
-        return 1;
+        return false;
     }
-    std::printf("start-up with the hint shown: %.0f ms\n", ElapsedMs() - started);
+    std::printf("start-up with the hint shown: %.0f ms\n", started.ElapsedMs());
     ::PostMessageW(hint, WM_COMMAND, IDOK, 0);
     WaitFor([&] { return !::IsWindow(hint); }, 15000);
 
-    const auto lists = VisibleChildren(settings, "SysListView32");
-    const auto boxes = VisibleChildren(settings, "Edit");
+    const auto lists = VisibleChildren(program.settings, "SysListView32");
+    const auto boxes = VisibleChildren(program.settings, "Edit");
     if (lists.size() != 2 || boxes.size() != 2) {
         std::printf("the Messages page is not as expected\n");
-        ::TerminateProcess(process.get(), 1);
-        return 1;
+        return false;
     }
-    const HWND categories = lists[0];
-    const HWND phrases = lists[1];
-    const HWND phraseBox = boxes[1];
-    const auto firstPhrase = [&]() -> std::wstring {
-        const auto rows = ListRows(process.get(), phrases, 1);
-        return rows.empty() ? L"" : rows.front().text;
-    };
-    const auto widened = [](const std::string& text) {
-        return std::wstring(text.begin(), text.end());
-    };
+    program.categories = lists[0];
+    program.phrases = lists[1];
+    program.phraseBox = boxes[1];
+    return true;
+}
 
-    // The platform's own share: a key until its character is in the phrase box, which the
-    // program does not handle at all. Each figure below includes this delivery once.
-    Click(CentreOf(phraseBox));
+// The platform's own share: a key until its character is in the phrase box, which the
+// program does not handle at all. Each figure below includes this delivery once.
+std::vector<double> TimeKeyIn(const Program& program) {
+    Click(CentreOf(program.phraseBox));
     std::vector<double> keyIn;
     for (int run = 0; run < kRuns; ++run) {
-        ::SendMessageW(phraseBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-        const double start = ElapsedMs();
+        ::SendMessageW(program.phraseBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        const double start = NowMs();
         PressKeyNow('X');
-        keyIn.push_back(TimeUntil(start, [&] { return !TextOf(phraseBox).empty(); }));
+        keyIn.push_back(TimeUntil(start, [&] { return !TextOf(program.phraseBox).empty(); }));
     }
-    ::SendMessageW(phraseBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    ::SendMessageW(program.phraseBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    return keyIn;
+}
 
-    // Selecting: the category list focused on its first row, then Down, Down, ...
+// Selecting: the category list focused on its first row, then Down, Down, ...
+std::vector<double> TimeSelect(const Program& program) {
     POINT firstRow{60, 6};
-    ::ClientToScreen(categories, &firstRow);
+    ::ClientToScreen(program.categories, &firstRow);
     Click(firstRow);
-    WaitFor([&] { return firstPhrase() == widened(PhraseOf(0, 0)); }, 10000);
+    WaitFor([&] { return FirstPhrase(program) == Widened(PhraseOf(0, 0)); }, 10000);
     std::vector<double> select;
     for (int run = 1; run <= kRuns; ++run) {
-        const std::wstring expected = widened(PhraseOf(run, 0));
-        const double start = ElapsedMs();
+        const std::wstring expected = Widened(PhraseOf(run, 0));
+        const double start = NowMs();
         PressKeyNow(VK_DOWN);
         select.push_back(TimeUntil(start, [&] {
             RECT dirty{};
-            return firstPhrase() == expected &&
-                   ::SendMessageW(phrases, LVM_GETITEMCOUNT, 0, 0) == kPhrases &&
-                   !::GetUpdateRect(phrases, &dirty, FALSE);
+            return FirstPhrase(program) == expected &&
+                   ::SendMessageW(program.phrases, LVM_GETITEMCOUNT, 0, 0) == kPhrases &&
+                   !::GetUpdateRect(program.phrases, &dirty, FALSE);
         }));
     }
+    return select;
+}
 
-    // Ticking: the first phrase of the selected category, with Space.
-    const fs::path file = folder / "Lists" / (CategoryName(kRuns) + ".lst");
+// Ticking: the first phrase of the selected category, with Space.
+std::vector<double> TimeTick(const Program& program, const fs::path& file) {
     POINT firstPhraseRow{60, 6};
-    ::ClientToScreen(phrases, &firstPhraseRow);
+    ::ClientToScreen(program.phrases, &firstPhraseRow);
     Click(firstPhraseRow);
     PressKeyNow(VK_HOME);
     PumpMessages(300);
-    std::vector<double> tick;
     {
-        const auto rows = ListRows(process.get(), phrases, 2);
+        const auto rows = ListRows(program.started.process.get(), program.phrases, 2);
         std::printf("tick on %s: first phrase %s, %s\n", file.filename().string().c_str(),
                     rows.empty() ? "(none)" : (rows[0].ticked ? "ticked" : "unticked"),
                     rows.empty() || !rows[0].selected ? "not selected" : "selected");
@@ -225,14 +228,15 @@ int main() {
     // once it shows the new tick, the handler that saved the file has returned. The file is
     // never opened meanwhile (an open reader would make the program's replace fail).
     const auto firstTicked = [&] {
-        const auto state =
-            static_cast<UINT>(::SendMessageW(phrases, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK));
+        const auto state = static_cast<UINT>(
+            ::SendMessageW(program.phrases, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK));
         return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
     };
+    std::vector<double> tick;
     int missed = 0;
     for (int run = 0; run < kRuns; ++run) {
         const bool before = firstTicked();
-        const double start = ElapsedMs();
+        const double start = NowMs();
         PressKeyNow(VK_SPACE);
         const double took = TimeUntil(start, [&] { return firstTicked() != before; });
         if (took < 0) {
@@ -245,38 +249,55 @@ int main() {
     if (missed > 0) {
         std::printf("%d Space presses changed no tick\n", missed);
     }
-    {
-        const std::string flag = FirstBytes(file, 1);
-        std::printf("after %zu ticks the file's first flag is %s (it was 1)\n", tick.size(),
-                    flag.c_str());
-    }
+    const std::string flag = FirstBytes(file, 1);
+    std::printf("after %zu ticks the file's first flag is %s (it was 1)\n", tick.size(),
+                flag.c_str());
+    return tick;
+}
 
-    // Adding: a new phrase typed into the box, then Enter.
-    Click(CentreOf(phraseBox));
+// Adding: a new phrase typed into the box, then Enter.
+std::vector<double> TimeAdd(const Program& program, const fs::path& file) {
+    Click(CentreOf(program.phraseBox));
     std::vector<double> add;
     for (int run = 0; run < kRuns; ++run) {
         const std::wstring phrase = L"A new phrase, number " + std::to_wstring(run);
-        ::SendMessageW(phraseBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(phrase.c_str()));
+        ::SendMessageW(program.phraseBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(phrase.c_str()));
         const std::uintmax_t size = fs::file_size(file);
-        const double start = ElapsedMs();
+        const double start = NowMs();
         PressKeyNow(VK_RETURN);
         add.push_back(TimeUntil(start, [&] {
             std::error_code error;
             return fs::file_size(file, error) == size + 2 + 1 + phrase.size() &&
-                   TextOf(phraseBox).empty();
+                   TextOf(program.phraseBox).empty();
         }));
     }
+    return add;
+}
+
+}  // namespace
+
+int main() {
+    const test_support::TestFolder folder("murmurex editing bench");
+    std::printf("library: %d categories of %d phrases\n", kCategories, kPhrases);
+    MakeLibrary(folder.path());
+    InstallProgram(folder.path(), MESSAGES_EXE_PATH);
+
+    Program program;
+    if (!StartOnTheMessagesPage(folder.path(), program)) {
+        win::test::EndProcess(program.started.process.get(), nullptr, 0);
+        return 1;
+    }
+    const std::vector<double> keyIn = TimeKeyIn(program);
+    const std::vector<double> select = TimeSelect(program);
+    const fs::path file = folder / "Lists" / (CategoryName(kRuns) + ".lst");
+    const std::vector<double> tick = TimeTick(program, file);
+    const std::vector<double> add = TimeAdd(program, file);
 
     Report("key in", keyIn);
     Report("select", select);
     Report("tick", tick);
     Report("add", add);
 
-    ::PostMessageW(settings, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(process.get(), 20000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.get(), 1);
-    }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    win::test::EndProcess(program.started.process.get(), program.settings, 20000);
     return 0;
 }

@@ -3,7 +3,6 @@
 // against a reference builder that tests duplicates by a linear scan of the pool so far, and
 // checks both build the same pool.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -11,19 +10,19 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
-#include "ansi_text.h"
 #include "file_access.h"
 #include "phrase_format.h"
 #include "phrase_library.h"
 #include "phrase_pool.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
+#include "unicode_text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kCategories = 200;
 constexpr int kPhrasesPerCategory = 500;
@@ -108,24 +107,11 @@ void GenerateLibrary(const fs::path& app) {
     WriteFile(murmurex::SelectionFilePath(app), selection);
 }
 
-// True when `element` lower-cased equals `lowered` (a phrase already lower-cased).
-bool EqualsLowered(std::string_view element, std::string_view lowered) {
-    if (element.size() != lowered.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < element.size(); ++i) {
-        if (murmurex::AnsiToLower(element[i]) != lowered[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The same pool built the plain way: lower-case each phrase and scan the pool so far,
-// comparing every element in lower case.
+// The same pool built the plain way: scan the pool so far for each phrase, comparing every
+// element without regard to case.
 std::vector<std::string> BuildLinear(const fs::path& app) {
     std::vector<std::string> pool;
-    const auto selection = murmurex::ReadWholeFile(murmurex::SelectionFilePath(app));
+    const auto selection = murmurex::ReadTextFile(murmurex::SelectionFilePath(app));
     if (!selection) {
         return pool;
     }
@@ -134,7 +120,7 @@ std::vector<std::string> BuildLinear(const fs::path& app) {
             continue;
         }
         const fs::path path = murmurex::CategoryFilePath(app, line.substr(1));
-        const auto text = path.empty() ? std::nullopt : murmurex::ReadWholeFile(path);
+        const auto text = path.empty() ? std::nullopt : murmurex::ReadTextFile(path);
         if (!text || murmurex::IsBlank(*text)) {
             continue;
         }
@@ -143,9 +129,8 @@ std::vector<std::string> BuildLinear(const fs::path& app) {
             if (phrase.empty()) {
                 continue;
             }
-            const std::string lowered = murmurex::AnsiLower(phrase);
             const bool known = std::any_of(pool.begin(), pool.end(), [&](const std::string& e) {
-                return EqualsLowered(e, lowered);
+                return murmurex::TextEqualNoCase(e, phrase);
             });
             if (!known) {
                 pool.emplace_back(phrase);
@@ -155,16 +140,11 @@ std::vector<std::string> BuildLinear(const fs::path& app) {
     return pool;
 }
 
-double Milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 }  // namespace
 
 int main() {
-    const fs::path app =
-        fs::temp_directory_path() /
-        ("murmurex-pool-bench-" + std::to_string(Clock::now().time_since_epoch().count()));
+    const test_support::TestFolder folder("murmurex-pool-bench");
+    const fs::path& app = folder.path();
     GenerateLibrary(app);
 
     // Wall time is what counts; CPU time shows how much of it a busy machine took away.
@@ -173,21 +153,18 @@ int main() {
     murmurex::PhrasePool pool;
     for (int run = 0; run < kRuns; ++run) {
         const std::clock_t cpuStart = std::clock();
-        const auto start = Clock::now();
+        const test_support::Stopwatch watch;
         pool = murmurex::BuildPhrasePool(app);
-        times.push_back(Milliseconds(Clock::now() - start));
+        times.push_back(watch.ElapsedMs());
         cpuTimes.push_back(1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
     }
     std::sort(times.begin(), times.end());
     std::sort(cpuTimes.begin(), cpuTimes.end());
     const double hashed = times[times.size() / 2];
 
-    const auto start = Clock::now();
+    const test_support::Stopwatch watch;
     const std::vector<std::string> reference = BuildLinear(app);
-    const double linear = Milliseconds(Clock::now() - start);
-
-    std::error_code ec;
-    fs::remove_all(app, ec);
+    const double linear = watch.ElapsedMs();
 
     const bool same = pool.Items() == reference;
 #ifndef NDEBUG

@@ -18,62 +18,32 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "program_test_support_win.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace murmurex::program_test;
+using test_support::NowMs;
 
-double NowMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-HWND FindWindowOf(DWORD processId, const char* className) {
-    struct Search {
-        DWORD process;
-        const char* className;
-        HWND found;
-    } search{processId, className, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            char name[64] = {};
-            ::GetClassNameA(window, name, sizeof name);
-            if (owner == wanted->process && std::string(name) == wanted->className) {
-                wanted->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+constexpr int kStarts = 10;
 
 struct Started {
-    PROCESS_INFORMATION info{};
+    win::test::StartedProcess program;
     double toTrayMs = -1;
     double toPhraseMs = -1;
 };
 
 Started StartOnce(const fs::path& folder, bool waitForPhrase) {
     Started started;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    std::wstring commandLine = L"\"" + (folder / L"Messages.exe").wstring() + L"\"";
     const double begin = NowMs();
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &started.info)) {
+    started.program = StartProgram(folder);
+    if (!started.program) {
         return started;
     }
     HWND message = nullptr;
@@ -81,7 +51,7 @@ Started StartOnce(const fs::path& folder, bool waitForPhrase) {
     const double giveUp = begin + 20000;
     while (NowMs() < giveUp) {
         if (message == nullptr) {
-            message = FindWindowOf(started.info.dwProcessId, "MurmurexMessageWindow");
+            message = FindTopWindow(started.program.id, "MurmurexMessageWindow");
         }
         if (message != nullptr && started.toTrayMs < 0 && ::IsWindowVisible(message)) {
             started.toTrayMs = NowMs() - begin;
@@ -104,20 +74,12 @@ Started StartOnce(const fs::path& folder, bool waitForPhrase) {
 }
 
 void End(Started& started) {
-    if (started.info.hProcess == nullptr) {
+    if (!started.program) {
         return;
     }
-    HWND settings = FindWindowOf(started.info.dwProcessId, "MurmurexSettingsWindow");
-    if (settings != nullptr) {
-        ::PostMessageW(settings, WM_CLOSE, 0, 0);
-    }
-    if (::WaitForSingleObject(started.info.hProcess, 15000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(started.info.hProcess, 1);
-        ::WaitForSingleObject(started.info.hProcess, 5000);
-    }
-    ::CloseHandle(started.info.hProcess);
-    ::CloseHandle(started.info.hThread);
-    started.info = {};
+    win::test::EndProcess(started.program.process.get(),
+                          FindTopWindow(started.program.id, "MurmurexSettingsWindow"), 15000);
+    started.program = {};
 }
 
 double Median(std::vector<double> values) {
@@ -146,32 +108,16 @@ double ProcessorMs(HANDLE process) {
     return FileTimeMs(kernel) + FileTimeMs(user);
 }
 
-fs::path ProgramPath() {
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const fs::path beside = fs::path(self).parent_path() / L"Messages.exe";
-    if (fs::exists(beside)) {
-        return beside;
-    }
-    return fs::path(MESSAGES_EXE_PATH);
-}
-
-}  // namespace
-
-int main() {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const fs::path folder =
-        fs::path(temp) / (L"murmurex-startup-bench-" + std::to_wstring(::GetCurrentProcessId()));
-    fs::remove_all(folder);
-    fs::create_directories(folder / L"Lists");
-    fs::copy_file(ProgramPath(), folder / L"Messages.exe");
+// The program with a small library, a phrase every second for 50 ms.
+void MakeProgramFolder(const fs::path& folder) {
+    InstallProgram(folder, ProgramBesideThisOr(MESSAGES_EXE_PATH));
     WriteFile(folder / "_._", "1Calm\r\n1Focus");
     WriteFile(folder / "Lists" / "Calm.lst", "1I am calm\r\n1I breathe slowly");
     WriteFile(folder / "Lists" / "Focus.lst", "1I see clearly");
     WriteFile(folder / "__.__", "Arial\r\n24\r\nFalse\r\nFalse\r\n255\r\n50\r\n1");
+}
 
-    constexpr int kStarts = 10;
+void TimeStarts(const fs::path& folder) {
     std::vector<double> toTray, toPhrase;
     for (int run = 0; run < kStarts; ++run) {
         Started started = StartOnce(folder, true);
@@ -185,44 +131,41 @@ int main() {
         "median of %d starts: to the tray %.1f ms (goal <= 300 ms), to the first phrase "
         "%.1f ms (the first phrase waits one frequency period, here 1000 ms)\n",
         kStarts, Median(toTray), Median(toPhrase));
+}
 
-    // What the platform itself costs: a second copy does nothing but find the first and end,
-    // so its whole life is process creation and teardown.
-    {
-        Started first = StartOnce(folder, false);
-        std::vector<double> secondCopy;
-        for (int run = 0; run < kStarts; ++run) {
-            STARTUPINFOW startup{};
-            startup.cb = sizeof startup;
-            PROCESS_INFORMATION info{};
-            std::wstring commandLine = L"\"" + (folder / L"Messages.exe").wstring() + L"\"";
-            const double begin = NowMs();
-            if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 folder.c_str(), &startup, &info)) {
-                ::WaitForSingleObject(info.hProcess, 20000);
-                secondCopy.push_back(NowMs() - begin);
-                ::CloseHandle(info.hProcess);
-                ::CloseHandle(info.hThread);
-            }
+// What the platform itself costs: a second copy does nothing but find the first and end,
+// so its whole life is process creation and teardown.
+void TimeSecondCopies(const fs::path& folder) {
+    Started first = StartOnce(folder, false);
+    std::vector<double> secondCopy;
+    for (int run = 0; run < kStarts; ++run) {
+        const test_support::Stopwatch watch;
+        const win::test::StartedProcess second = StartProgram(folder);
+        if (second) {
+            ::WaitForSingleObject(second.process.get(), 20000);
+            secondCopy.push_back(watch.ElapsedMs());
         }
-        std::printf(
-            "baseline: a second copy starts and ends in %.1f ms (median of %d): process "
-            "creation on this platform\n",
-            Median(secondCopy), kStarts);
-        End(first);
     }
+    std::printf(
+        "baseline: a second copy starts and ends in %.1f ms (median of %d): process "
+        "creation on this platform\n",
+        Median(secondCopy), kStarts);
+    End(first);
+}
 
+void MeasureRunning(const fs::path& folder) {
     Started running = StartOnce(folder, false);
+    const HANDLE process = running.program.process.get();
     ::Sleep(2000);  // past the start-up's own work
-    const double cpuBefore = ProcessorMs(running.info.hProcess);
+    const double cpuBefore = ProcessorMs(process);
     const double wallBefore = NowMs();
     ::Sleep(10000);
-    const double cpuAfter = ProcessorMs(running.info.hProcess);
+    const double cpuAfter = ProcessorMs(process);
     const double wallAfter = NowMs();
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
-    ::GetProcessMemoryInfo(running.info.hProcess,
-                           reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+    ::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                           sizeof memory);
     std::printf("running 10 s in the tray, settings window hidden, a phrase every second:\n");
     // Wine answers zero for another process's times and private bytes; then the figures
     // come from bench/program_running_bench.sh, which reads them from Linux.
@@ -239,8 +182,15 @@ int main() {
             static_cast<double>(memory.WorkingSetSize) / (1024.0 * 1024.0));
     }
     End(running);
+}
 
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+}  // namespace
+
+int main() {
+    const test_support::TestFolder folder("murmurex-startup-bench");
+    MakeProgramFolder(folder.path());
+    TimeStarts(folder.path());
+    TimeSecondCopies(folder.path());
+    MeasureRunning(folder.path());
     return 0;
 }

@@ -27,16 +27,14 @@
 #include "image/test_pe.h"
 #include "shell_like_program.h"
 #include "support/log.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
 
 namespace fs = std::filesystem;
 using namespace resmelder;
 using testpe::Bytes;
 
 namespace {
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 long StatusKb(const char* field) {
     std::ifstream in("/proc/self/status");
@@ -104,9 +102,11 @@ testpe::Options Image(std::size_t textBytes, int resources) {
                   {".rsrc", {}, 0, 0x40000040, true},
                   {".reloc", Bytes(0x2000, 2), 0, 0x42000040}};
     for (int i = 0; i < resources; ++i) {
+        // One string for both ends: iterators of two temporaries make no range.
+        const std::string number = std::to_string(i);
         o.leaves.push_back({std::uint16_t{10},
                             std::u16string(u"RES") + std::u16string(1, char16_t(u'A' + i % 26)) +
-                                std::u16string(std::to_string(i).begin(), std::to_string(i).end()),
+                                std::u16string(number.begin(), number.end()),
                             0x409, Bytes(64 + i % 200, static_cast<std::uint8_t>(i))});
     }
     o.checksum = true;
@@ -118,7 +118,7 @@ testpe::Options Image(std::size_t textBytes, int resources) {
 double AddManyAndWrite(const fs::path& dir, int count) {
     const fs::path in = dir / "small.exe";
     std::unique_ptr<ExeImage> image;
-    const auto start = std::chrono::steady_clock::now();
+    const test_support::Stopwatch watch;
     Logger log;
     image = ExeImage::Load(XString::FromUtf8(in.string()), &log);
     const std::uint8_t payload[16] = {};
@@ -128,7 +128,7 @@ double AddManyAndWrite(const fs::path& dir, int count) {
     if (!image->Write(XString::FromUtf8((dir / "many.exe").string()), &log)) {
         std::printf("write failed\n");
     }
-    return Seconds(start);
+    return watch.ElapsedSeconds();
 }
 
 struct Samples {
@@ -248,11 +248,11 @@ struct Timings {
     Samples cpu;
     template <typename Step>
     bool Time(Step step) {
-        const auto start = std::chrono::steady_clock::now();
+        const test_support::Stopwatch watch;
         const std::clock_t cpuStart = std::clock();
         const bool ok = step();
         cpu.seconds.push_back(static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
-        wall.seconds.push_back(Seconds(start));
+        wall.seconds.push_back(watch.ElapsedSeconds());
         return ok;
     }
     void Print(const char* what) const {
@@ -329,12 +329,10 @@ int Memory(const fs::path& source, const fs::path& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fs::path dir = fs::temp_directory_path() / "resmelder_bench";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const test_support::TestFolder folder("resmelder_bench");
+    const fs::path& dir = folder.path();
     if (argc > 1 && std::string(argv[1]) == "--scaling-only") {
         Scaling(dir);
-        fs::remove_all(dir);
         return 0;
     }
     const fs::path shellLike = dir / "shell32.dll";
@@ -348,6 +346,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     Scaling(dir);
-    fs::remove_all(dir);
     return 0;
 }

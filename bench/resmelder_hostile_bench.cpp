@@ -18,6 +18,8 @@
 #include "fuzz/bounded_run.h"
 #include "fuzz/pe_mutator.h"
 #include "image/test_pe.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
 #include "tool/tool.h"
 
 namespace fs = std::filesystem;
@@ -49,10 +51,9 @@ Timing TimeCommand(const std::vector<std::string>& args, const fuzz::RunLimits& 
         [&](int report) {
             std::ostringstream out;
             std::ostringstream err;
-            const auto start = std::chrono::steady_clock::now();
+            const test_support::Stopwatch watch;
             const int status = RunTool(args, out, err);
-            const double took =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double took = watch.ElapsedSeconds();
             fuzz::WriteReport(report, std::to_string(status) + " " + std::to_string(took));
         },
         limits);
@@ -90,9 +91,8 @@ int main(int argc, char** argv) {
     limits.residentBytes = 4ull << 30;
     limits.fileBytes = 1ull << 30;
 
-    const fs::path dir = fs::temp_directory_path() / "resmelder_hostile_bench";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const test_support::TestFolder folder("resmelder_hostile_bench");
+    const fs::path& dir = folder.path();
     const std::vector<std::string> libraries = {"comdlg32", "comctl32", "shell32", "user32"};
     const std::vector<Variant> variants = {
         {"as installed", std::nullopt},
@@ -133,6 +133,7 @@ int main(int argc, char** argv) {
             const Timing list = TimeCommand({"list", in.string()}, limits);
             const Timing add = TimeCommand(
                 {"add-string", in.string(), "BENCH", "bench text", "-o", out.string()}, limits);
+            // Each variant starts from an empty folder.
             fs::remove_all(dir);
             fs::create_directories(dir);
             std::printf("%-10s %-27s %20s %20s\n", library.c_str(), variant.label,
@@ -147,7 +148,6 @@ int main(int argc, char** argv) {
             }
         }
     }
-    fs::remove_all(dir);
     std::printf("\nhostile variants within %.1f s (goal: all): %d of %d\n", kGoal, withinGoal,
                 measured);
     std::printf("hostile variants within %.1f s (next goal: all): %d of %d\n", kLaterGoal,

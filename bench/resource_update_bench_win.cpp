@@ -23,6 +23,8 @@
 #include "shell_like_program.h"
 #include "support/log.h"
 #include "support/string_buffer.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -33,13 +35,6 @@ using resmelder::testpe::Bytes;
 constexpr int kRounds = 5;
 constexpr std::size_t kAdded = 1 << 20;
 const wchar_t* const kEntry = L"ADDED_1MB";
-
-double NowSeconds() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::string Utf8(const std::wstring& wide) {
     const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -92,11 +87,10 @@ struct Phases {
 bool Resmelder(const std::wstring& from, const std::wstring& to, const Bytes& added,
                Phases& phases) {
     resmelder::Logger log;
-    double at = NowSeconds();
-    auto lap = [&at](double& phase) {
-        const double now = NowSeconds();
-        phase += now - at;
-        at = now;
+    test_support::Stopwatch watch;
+    auto lap = [&watch](double& phase) {
+        phase += watch.ElapsedSeconds();
+        watch.Restart();
     };
     auto image = resmelder::ExeImage::Load(resmelder::XString::FromUtf8(Utf8(from)), &log);
     lap(phases.load);
@@ -154,9 +148,9 @@ struct Samples {
 
 template <typename Step>
 bool Time(Samples& samples, Step step) {
-    const double start = NowSeconds();
+    const test_support::Stopwatch watch;
     const bool ok = step();
-    samples.seconds.push_back(NowSeconds() - start);
+    samples.seconds.push_back(watch.ElapsedSeconds());
     return ok;
 }
 
@@ -228,10 +222,8 @@ Bytes LargeImageWithoutResources() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring dir = std::wstring(temp) + L"resmelder_update_bench\\";
-    ::CreateDirectoryW(dir.c_str(), nullptr);
+    const test_support::TestFolder folder("resmelder_update_bench");
+    const std::wstring dir = (folder / L"").wstring();
 
     const std::wstring payload = argc > 1 ? argv[1] : RESOURCE_BENCH_PAYLOAD;
     const std::wstring shellLike = dir + L"shell32.dll";
@@ -248,10 +240,5 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring large = dir + L"large.exe";
     resmelder::testpe::WriteFile(fs::path(large), LargeImageWithoutResources());
     RunCase("(c) image without resources (new section)", large, dir, 1.1);
-
-    ::DeleteFileW(shellLike.c_str());
-    ::DeleteFileW(program.c_str());
-    ::DeleteFileW(large.c_str());
-    ::RemoveDirectoryW(dir.c_str());
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cls_screen.h"
+#include "testing/stopwatch.h"
 
 namespace {
 
@@ -16,13 +17,6 @@ using murmurex::clsScreen;
 
 constexpr int kPrimitives = 10'000;
 constexpr int kRuns = 5;
-
-double NowMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // Records `kPrimitives` calls; `draw(i)` makes call i and answers whether it was drawn.
 template <typename Draw>
@@ -44,9 +38,9 @@ void TimeRefresh(clsScreen& screen, const char* name) {
     std::vector<double> times;
     bool allDrawn = true;
     for (int run = 0; run < kRuns; ++run) {
-        const double start = NowMs();
+        const test_support::Stopwatch watch;
         allDrawn = screen.Refresh().value && allDrawn;
-        times.push_back(NowMs() - start);
+        times.push_back(watch.ElapsedMs());
     }
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];

@@ -16,50 +16,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "program_test_support_win.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace murmurex::program_test;
+using test_support::NowMs;
 
 constexpr int kWarmUp = 10;
 constexpr int kRepaints = 200;
-
-double NowMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-HWND FindWindowOf(DWORD processId, const char* className) {
-    struct Search {
-        DWORD process;
-        const char* className;
-        HWND found;
-    } search{processId, className, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            char name[64] = {};
-            ::GetClassNameA(window, name, sizeof name);
-            if (owner == wanted->process && std::string(name) == wanted->className) {
-                wanted->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 double Percentile(std::vector<double> values, double share) {
     if (values.empty()) {
@@ -68,16 +39,6 @@ double Percentile(std::vector<double> values, double share) {
     std::sort(values.begin(), values.end());
     const auto at = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
     return values[std::min(at, values.size() - 1)];
-}
-
-fs::path ProgramPath() {
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const fs::path beside = fs::path(self).parent_path() / L"Messages.exe";
-    if (fs::exists(beside)) {
-        return beside;
-    }
-    return fs::path(MESSAGES_EXE_PATH);
 }
 
 struct Counts {
@@ -149,34 +110,68 @@ std::vector<double> Time(HWND window, UINT flags) {
     return times;
 }
 
+// The visible controls class by class, each group repainted with its children.
+void TimeByClass(HWND settings) {
+    std::printf(
+        "by class of the visible controls (each repainted with its children), "
+        "median of %d, round trip included:\n",
+        kRepaints);
+    for (const ClassGroup& group : GroupChildren(settings)) {
+        std::vector<double> times;
+        for (int i = 0; i < kWarmUp + kRepaints; ++i) {
+            const double begin = NowMs();
+            for (const HWND child : group.windows) {
+                ::RedrawWindow(child, nullptr, nullptr,
+                               RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            }
+            Synchronise(settings);
+            if (i >= kWarmUp) {
+                times.push_back(NowMs() - begin);
+            }
+        }
+        std::printf("  %-24s x%-2zu %7.2f ms\n", group.name.c_str(), group.windows.size(),
+                    Percentile(times, 0.5));
+    }
+}
+
+void TimeRepaints(HWND settings) {
+    RECT frame{};
+    ::GetWindowRect(settings, &frame);
+    const Counts counts = CountControls(settings);
+    std::printf("settings window %ld x %ld, %d child windows, %d styled buttons visible\n",
+                frame.right - frame.left, frame.bottom - frame.top, counts.all,
+                counts.styledButtons);
+    const std::vector<double> full =
+        Time(settings, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const std::vector<double> roundTrip = Time(settings, 0);
+    const std::vector<double> invalidateOnly = Time(settings, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    std::printf("full repaint: median %.2f ms, 90th percentile %.2f ms, of %d (goal <= 16 ms)\n",
+                Percentile(full, 0.5), Percentile(full, 0.9), kRepaints);
+    std::printf("WM_NULL round trip alone: median %.3f ms\n", Percentile(roundTrip, 0.5));
+    std::printf("invalidation without RDW_UPDATENOW: median %.3f ms\n",
+                Percentile(invalidateOnly, 0.5));
+    TimeByClass(settings);
+}
+
 }  // namespace
 
 int main() {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const fs::path folder =
-        fs::path(temp) / (L"murmurex-repaint-bench-" + std::to_wstring(::GetCurrentProcessId()));
-    fs::remove_all(folder);
-    fs::create_directories(folder / L"Lists");
-    fs::copy_file(ProgramPath(), folder / L"Messages.exe");
+    const test_support::TestFolder folder("murmurex-repaint-bench");
+    InstallProgram(folder.path(), ProgramBesideThisOr(MESSAGES_EXE_PATH));
     WriteFile(folder / "_._", "1Calm\r\n1Focus");
     WriteFile(folder / "Lists" / "Calm.lst", "1I am calm\r\n1I breathe slowly");
     WriteFile(folder / "Lists" / "Focus.lst", "1I see clearly");
     WriteFile(folder / "__.__", "Arial\r\n24\r\nFalse\r\nFalse\r\n255\r\n50\r\n1");
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + (folder / L"Messages.exe").wstring() + L"\" firstrun";
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &info)) {
+    const win::test::StartedProcess program = StartProgram(folder.path(), L"firstrun");
+    if (!program) {
         std::printf("Messages.exe did not start\n");
         return 1;
     }
     HWND settings = nullptr;
     const double giveUp = NowMs() + 20000;
     while (NowMs() < giveUp) {
-        settings = FindWindowOf(info.dwProcessId, "MurmurexSettingsWindow");
+        settings = FindTopWindow(program.id, "MurmurexSettingsWindow");
         if (settings != nullptr && ::IsWindowVisible(settings)) {
             break;
         }
@@ -188,51 +183,8 @@ int main() {
         status = 1;
     } else {
         ::Sleep(1000);  // past the start-up's own painting
-        RECT frame{};
-        ::GetWindowRect(settings, &frame);
-        const Counts counts = CountControls(settings);
-        std::printf("settings window %ld x %ld, %d child windows, %d styled buttons visible\n",
-                    frame.right - frame.left, frame.bottom - frame.top, counts.all,
-                    counts.styledButtons);
-        const std::vector<double> full =
-            Time(settings, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        const std::vector<double> roundTrip = Time(settings, 0);
-        const std::vector<double> invalidateOnly = Time(settings, RDW_INVALIDATE | RDW_ALLCHILDREN);
-        std::printf(
-            "full repaint: median %.2f ms, 90th percentile %.2f ms, of %d (goal <= 16 ms)\n",
-            Percentile(full, 0.5), Percentile(full, 0.9), kRepaints);
-        std::printf("WM_NULL round trip alone: median %.3f ms\n", Percentile(roundTrip, 0.5));
-        std::printf("invalidation without RDW_UPDATENOW: median %.3f ms\n",
-                    Percentile(invalidateOnly, 0.5));
-        std::printf(
-            "by class of the visible controls (each repainted with its children), "
-            "median of %d, round trip included:\n",
-            kRepaints);
-        for (const ClassGroup& group : GroupChildren(settings)) {
-            std::vector<double> times;
-            for (int i = 0; i < kWarmUp + kRepaints; ++i) {
-                const double begin = NowMs();
-                for (const HWND child : group.windows) {
-                    ::RedrawWindow(child, nullptr, nullptr,
-                                   RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-                }
-                Synchronise(settings);
-                if (i >= kWarmUp) {
-                    times.push_back(NowMs() - begin);
-                }
-            }
-            std::printf("  %-24s x%-2zu %7.2f ms\n", group.name.c_str(), group.windows.size(),
-                        Percentile(times, 0.5));
-        }
+        TimeRepaints(settings);
     }
-    ::PostMessageW(settings, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(info.hProcess, 15000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(info.hProcess, 1);
-        ::WaitForSingleObject(info.hProcess, 5000);
-    }
-    ::CloseHandle(info.hProcess);
-    ::CloseHandle(info.hThread);
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    win::test::EndProcess(program.process.get(), settings, 15000);
     return status;
 }

@@ -77,6 +77,7 @@ murmurex_add_test(package_win_test SOURCES ${PROJECT_SOURCE_DIR}/cmake/package/p
                   LIBS common_win RESOURCE_LOCK wine_display)
 target_compile_definitions(package_win_test PRIVATE
   PACKAGE_DIR=L"Z:${MURMUREX_PACKAGE_UNPACKED}")
+target_include_directories(package_win_test PRIVATE ${PROJECT_SOURCE_DIR}/messages/settings)
 set_tests_properties(package_win_test PROPERTIES FIXTURES_REQUIRED murmurex_package)
 
 # The MSI's tables, read back with msitools; then a newer MSI from the same source

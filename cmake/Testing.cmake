@@ -1,4 +1,5 @@
-# GoogleTest for both builds, and one helper to declare a test program.
+# GoogleTest for both builds, and one helper to declare a test program (with the shared test
+# support, common/testing).
 #
 # Native tests are discovered case by case. Windows tests run as one ctest entry per program:
 # each run starts a Wine process, and one per test case would multiply that cost.
@@ -20,8 +21,8 @@ endif()
 function(murmurex_add_test name)
   cmake_parse_arguments(T "" "RESOURCE_LOCK;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
-                                        project_options)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} common_testing GTest::gtest GTest::gmock
+                                        GTest::gtest_main project_options)
   if(WIN32)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS "wine;${T_LABELS}")

@@ -20,6 +20,7 @@
 
 #include "com_ptr_win.h"
 #include "program_test_support_win.h"
+#include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -59,24 +60,10 @@ fs::path WindowsPath(const wchar_t* path) {
 DWORD RunMsiexec(const std::wstring& arguments, const fs::path& log) {
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring commandLine = L"\"" + (fs::path(system) / L"msiexec.exe").wstring() + L"\" " +
-                               arguments + L" /l*v \"" + log.wstring() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
-        return ::GetLastError();
-    }
-    win::UniqueKernelHandle process(info.hProcess);
-    win::UniqueKernelHandle thread(info.hThread);
-    if (::WaitForSingleObject(process.get(), 180000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.get(), WAIT_TIMEOUT);
-        return WAIT_TIMEOUT;
-    }
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return code;
+    const std::wstring commandLine =
+        win::test::Quoted((fs::path(system) / L"msiexec.exe").wstring()) + L" " + arguments +
+        L" /l*v " + win::test::Quoted(log.wstring());
+    return static_cast<DWORD>(win::test::RunProcess(commandLine, {}, 180000));
 }
 
 // The installed products of the upgrade code, as Installed apps lists them.

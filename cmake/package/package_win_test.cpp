@@ -8,36 +8,14 @@
 #include <filesystem>
 #include <string>
 
-#include "win/ui_test_support_win.h"
-#include "win/unique_handle.h"
+#include "program_test_support_win.h"
+#include "testing/stopwatch.h"
+#include "win/process_test_support_win.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct FoundWindow {
-    DWORD process = 0;
-    HWND window = nullptr;
-};
-
-HWND FindMessageWindow(DWORD processId) {
-    FoundWindow found{processId, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<FoundWindow*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            char className[64] = {};
-            ::GetClassNameA(window, className, sizeof className);
-            if (owner == wanted->process && std::string(className) == "MurmurexMessageWindow") {
-                wanted->window = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
+using murmurex::program_test::FindTopWindow;
 
 TEST(Package, TheProgramStartsFromTheUnpackedFolderFlashesAndCloses) {
     const fs::path folder(PACKAGE_DIR);
@@ -45,24 +23,21 @@ TEST(Package, TheProgramStartsFromTheUnpackedFolderFlashesAndCloses) {
 
     // Started from another folder, as a shortcut would: the program finds its files beside
     // itself, not in the current folder.
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + (folder / L"Messages.exe").wstring() + L"\"";
-    const fs::path elsewhere = folder.parent_path();
-    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 elsewhere.c_str(), &startup, &info));
-    win::UniqueKernelHandle process(info.hProcess);
-    ::CloseHandle(info.hThread);
+    win::test::ProcessOptions elsewhere;
+    elsewhere.folder = folder.parent_path();
+    const win::test::StartedProcess started =
+        win::test::StartProcess(win::test::Quoted((folder / L"Messages.exe").wstring()), elsewhere);
+    ASSERT_TRUE(started);
+    const HANDLE process = started.process.get();
 
     HWND window = nullptr;
-    const double end = win::test::ElapsedMs() + 15000;
-    while (window == nullptr && win::test::ElapsedMs() < end) {
+    const double end = test_support::NowMs() + 15000;
+    while (window == nullptr && test_support::NowMs() < end) {
         ::Sleep(50);
-        window = FindMessageWindow(info.dwProcessId);
+        window = FindTopWindow(started.id, "MurmurexMessageWindow");
     }
     ASSERT_NE(window, nullptr) << "the message window never appeared";
-    while (!::IsWindowVisible(window) && win::test::ElapsedMs() < end) {
+    while (!::IsWindowVisible(window) && test_support::NowMs() < end) {
         ::Sleep(20);
     }
 
@@ -71,8 +46,8 @@ TEST(Package, TheProgramStartsFromTheUnpackedFolderFlashesAndCloses) {
     RECT first{};
     ::GetWindowRect(window, &first);
     bool moved = false;
-    const double flashEnd = win::test::ElapsedMs() + 12000;
-    while (!moved && win::test::ElapsedMs() < flashEnd) {
+    const double flashEnd = test_support::NowMs() + 12000;
+    while (!moved && test_support::NowMs() < flashEnd) {
         ::Sleep(20);
         RECT now{};
         ::GetWindowRect(window, &now);
@@ -81,17 +56,17 @@ TEST(Package, TheProgramStartsFromTheUnpackedFolderFlashesAndCloses) {
     EXPECT_TRUE(moved) << "no phrase was flashed";
 
     DWORD exitCode = 0;
-    ASSERT_TRUE(::GetExitCodeProcess(process.get(), &exitCode));
+    ASSERT_TRUE(::GetExitCodeProcess(process, &exitCode));
     EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE)) << "the program ended by itself";
 
     ::PostMessageW(window, WM_CLOSE, 0, 0);
-    const bool ended = ::WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
+    const bool ended = ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
     EXPECT_TRUE(ended);
     if (!ended) {
-        ::TerminateProcess(process.get(), 99);
-        ::WaitForSingleObject(process.get(), 5000);
+        ::TerminateProcess(process, 99);
+        ::WaitForSingleObject(process, 5000);
     }
-    ::GetExitCodeProcess(process.get(), &exitCode);
+    ::GetExitCodeProcess(process, &exitCode);
     EXPECT_EQ(exitCode, 0u);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // What the Windows GUI tests share: a message loop that runs for a set time, real mouse and
-// keyboard input, a copy of the screen's pixels, a millisecond clock and stand-in window
-// classes. For tests only.
+// keyboard input, a copy of the screen's pixels and stand-in window classes. For tests only.
 
 #include <windows.h>
 
@@ -12,18 +11,11 @@
 #include <functional>
 #include <vector>
 
+#include "testing/stopwatch.h"
 #include "win/unique_handle.h"
 #include "win/window_procedure.h"
 
 namespace win::test {
-
-/// Milliseconds on the high-resolution monotonic clock; only differences mean anything.
-inline double ElapsedMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 /// Sees each message before it is translated; true means it was handled and goes no further.
 using MessageFilter = std::function<bool(const MSG&)>;
@@ -32,7 +24,7 @@ using MessageFilter = std::function<bool(const MSG&)>;
 /// dispatched message has been handled.
 inline void PumpMessages(double milliseconds, const std::function<void()>& afterEachMessage = {},
                          const MessageFilter& filter = {}) {
-    const double end = ElapsedMs() + milliseconds;
+    const double end = test_support::NowMs() + milliseconds;
     for (;;) {
         MSG message;
         while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -45,7 +37,7 @@ inline void PumpMessages(double milliseconds, const std::function<void()>& after
                 afterEachMessage();
             }
         }
-        const double now = ElapsedMs();
+        const double now = test_support::NowMs();
         if (now >= end) {
             return;
         }

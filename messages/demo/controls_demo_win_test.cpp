@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -13,30 +14,26 @@
 #include "button_icon.h"
 #include "button_paint_shades.h"
 #include "controls_demo_win_gallery.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 namespace {
 
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
-std::string ReadAll(const std::string& path) {
+std::string ReadAll(const std::filesystem::path& path) {
     std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
 }
 
-bool WaitFor(const std::string& logPath, const std::string& line, DWORD milliseconds) {
-    const DWORD end = ::GetTickCount() + milliseconds;
+bool WaitFor(const std::filesystem::path& logPath, const std::string& line, double milliseconds) {
+    const double end = test_support::NowMs() + milliseconds;
     while (ReadAll(logPath).find(line + "\n") == std::string::npos) {
-        if (static_cast<LONG>(end - ::GetTickCount()) <= 0) {
+        if (test_support::NowMs() >= end) {
             return false;
         }
         ::Sleep(50);
@@ -85,19 +82,11 @@ POINT At(HWND window, int x, int y) {
 class DemoTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        logPath = std::string(temp) + "controls-demo-test.log";
-        ::DeleteFileA(logPath.c_str());
-        std::string command =
-            "\"" + ProgramFolder() + "controls-demo.exe\" --log \"" + logPath + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started{};
-        ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &startup, &started));
-        process.reset(started.hProcess);
-        win::UniqueKernelHandle thread(started.hThread);
+        logPath = logFolder / "controls-demo-test.log";
+        started = win::test::StartProcess(
+            win::test::Quoted((win::test::ThisProgramFolder() / L"controls-demo.exe").wstring()) +
+            L" --log " + win::test::Quoted(logPath.wstring()));
+        ASSERT_TRUE(started);
         ASSERT_TRUE(WaitFor(logPath, "Ready", 20000)) << ReadAll(logPath);
         demo = ::FindWindowA("MurmurexControlsDemo", "Murmurex controls demo");
         ASSERT_NE(demo, nullptr);
@@ -115,21 +104,15 @@ class DemoTest : public ::testing::Test {
         }
     }
 
-    void TearDown() override {
-        if (process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
-            ::PostMessageA(demo, WM_CLOSE, 0, 0);
-            if (::WaitForSingleObject(process.get(), 5000) == WAIT_TIMEOUT) {
-                ::TerminateProcess(process.get(), 1);
-            }
-        }
-    }
+    void TearDown() override { win::test::EndProcess(started.process.get(), demo, 5000); }
 
     HWND Button(const char* caption) const {
         return ::FindWindowExA(demo, nullptr, "StyledButton", caption);
     }
 
-    std::string logPath;
-    win::UniqueKernelHandle process;
+    test_support::TestFolder logFolder{"controls-demo-test"};
+    std::filesystem::path logPath;
+    win::test::StartedProcess started;
     HWND demo = nullptr;
 };
 
@@ -185,7 +168,7 @@ TEST_F(DemoTest, ShowsTheTabStripAndTheThreeLooksAndLogsClicks) {
     Key('X', true);
     Key(VK_MENU, true);
     EXPECT_TRUE(WaitFor(logPath, "Click E&xit", 3000)) << ReadAll(logPath);
-    EXPECT_EQ(::WaitForSingleObject(process.get(), 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(::WaitForSingleObject(started.process.get(), 5000), WAIT_OBJECT_0);
 }
 
 // The gallery: every style in its four states, read back at fixed points, and a
@@ -196,9 +179,9 @@ TEST_F(DemoTest, GalleryShowsEveryStyleInEachStateAndTheIcons) {
     MoveTo(At(demo, 300, 140));
     ::Sleep(300);
     const win::test::ScreenCapture capture = win::test::CaptureScreen();
-    const std::string file = ProgramFolder() + "controls-demo-gallery.bmp";
+    const std::filesystem::path file = win::test::ThisProgramFolder() / "controls-demo-gallery.bmp";
     EXPECT_TRUE(win::test::SaveBitmapFile(capture, file)) << file;
-    std::printf("gallery screenshot: %s\n", file.c_str());
+    std::printf("gallery screenshot: %s\n", file.string().c_str());
     const auto pixel = [&](RECT cell, int x, int y) -> Colour {
         POINT p{cell.left + x, cell.top + y};
         ::ClientToScreen(gallery, &p);

@@ -11,7 +11,7 @@
 #include <functional>
 #include <thread>
 
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 #include "dialog_hook_win.h"
 #include "helper_error.h"
@@ -141,7 +141,7 @@ class FileDialogOwner : public PressingOwner {
 };
 
 TEST(CommonDialogWin, OpenDialogStaysOpenWhileTheOwnerRefusesOk) {
-    murmurex::testing::TempFolder temp;
+    test_support::TestFolder temp;
     murmurex::testing::WriteBytes(temp.path() / "Caf\xE9 list.lst", "1x");
     FileDialogOwner owner;
     cCommonDialog dialog("Messages", &owner);
@@ -272,7 +272,7 @@ class DialogWatcher {
 };
 
 TEST(CommonDialogWin, OpenDialogFilledAndConfirmedByTheUser) {
-    murmurex::testing::TempFolder temp;
+    test_support::TestFolder temp;
     const auto folder = temp.path() / L"Listes d'\u00e9t\u00e9";
     std::filesystem::create_directories(folder);
     murmurex::testing::WriteBytes(folder / "Calm and Quiet.LST", "1I am calm");

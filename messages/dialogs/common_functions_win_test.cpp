@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "helper_error.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 namespace murmurex::dialogs {
 namespace {
 
 using murmurex::testing::ReadBytes;
-using murmurex::testing::TempFolder;
 using murmurex::testing::WriteBytes;
+using test_support::TestFolder;
 
 std::string Ansi(const std::filesystem::path& path) {
     return path.string();
@@ -36,7 +36,7 @@ struct Helpers {
 };
 
 TEST(CommonFunctionsWin, MakeDirCreatesTheMissingFoldersBelowAnExistingOne) {
-    TempFolder temp;
+    TestFolder temp;
     const std::string base = Ansi(temp.path());
     ASSERT_TRUE(::CreateDirectoryA((base + "\\a").c_str(), nullptr));
     Helpers h;
@@ -53,7 +53,7 @@ TEST(CommonFunctionsWin, MakeDirCreatesTheMissingFoldersBelowAnExistingOne) {
 }
 
 TEST(CommonFunctionsWin, MakeDirBelowAFileShowsTheNotice) {
-    TempFolder temp;
+    TestFolder temp;
     WriteBytes(temp.path() / "file.txt", "x");
     Helpers h;
     std::string path = Ansi(temp.path()) + "\\file.txt\\sub";
@@ -62,7 +62,7 @@ TEST(CommonFunctionsWin, MakeDirBelowAFileShowsTheNotice) {
 }
 
 TEST(CommonFunctionsWin, FileExistCountsNormalFilesOnly) {
-    TempFolder temp;
+    TestFolder temp;
     const std::string base = Ansi(temp.path());
     WriteBytes(temp.path() / "Notes \xE9t\xE9.TXT", "x");
     WriteBytes(temp.path() / "hidden.txt", "x");
@@ -77,7 +77,7 @@ TEST(CommonFunctionsWin, FileExistCountsNormalFilesOnly) {
 }
 
 TEST(CommonFunctionsWin, ReadIniCutsALongValueToTheBuffer) {
-    TempFolder temp;
+    TestFolder temp;
     std::string file = Ansi(temp.path()) + "\\Settings Caf\xE9.ini";
     Helpers h;
     std::string section = "Main";
@@ -100,7 +100,7 @@ TEST(CommonFunctionsWin, ReadIniCutsALongValueToTheBuffer) {
 }
 
 TEST(CommonFunctionsWin, ShellExRunsAProgramWithParametersInItsFolder) {
-    TempFolder temp;
+    TestFolder temp;
     Helpers h;
     std::string verb = "open";
     HWND owner = nullptr;
@@ -116,7 +116,7 @@ TEST(CommonFunctionsWin, ShellExRunsAProgramWithParametersInItsFolder) {
 }
 
 TEST(CommonFunctionsWin, ShellExOfAMissingDocumentLeavesFileNotFound) {
-    TempFolder temp;
+    TestFolder temp;
     Helpers h;
     std::string verb = "open";
     HWND owner = nullptr;
@@ -127,7 +127,7 @@ TEST(CommonFunctionsWin, ShellExOfAMissingDocumentLeavesFileNotFound) {
 }
 
 TEST(CommonFunctionsWin, ShellExWithAVerbTheDocumentLacksLeavesTheShellsAnswer) {
-    TempFolder temp;
+    TestFolder temp;
     WriteBytes(temp.path() / "Read Me.txt", "hello");
     Helpers h;
     std::string verb = "frobnicate";
@@ -140,7 +140,7 @@ TEST(CommonFunctionsWin, ShellExWithAVerbTheDocumentLacksLeavesTheShellsAnswer) 
 TEST(CommonFunctionsWin, LaunchOpensADocumentWithItsAssociation) {
     // A command script is a document the shell opens through its file association; the
     // script leaves a mark beside itself, so the run can be seen.
-    TempFolder temp;
+    TestFolder temp;
     const auto folder = temp.path() / L"Caf\u00e9 scripts";
     std::filesystem::create_directories(folder);
     WriteBytes(folder / "Leave Mark.CMD", "@echo opened> \"%~dp0mark.txt\"\r\n");
@@ -158,7 +158,7 @@ TEST(CommonFunctionsWin, LaunchOpensADocumentWithItsAssociation) {
 }
 
 TEST(CommonFunctionsWin, LaunchOfAMissingDocumentAnswersTheShellsNumber) {
-    TempFolder temp;
+    TestFolder temp;
     Helpers h;
     LastHelperError().Clear();
     const auto answer = h.functions.Launch(Ansi(temp.path() / "absent.txt"), 2);

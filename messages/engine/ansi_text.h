@@ -1,6 +1,7 @@
 #pragma once
-// 8-bit ANSI text as the phrase files hold it: bytes in std::string, never assumed UTF-8.
-// Case rules follow the Western code page 1252, the way the platform lower-cases it.
+// 8-bit ANSI bytes in std::string, never assumed UTF-8, for the helpers that still take them
+// (the dialogs' rules); the library's own text is UTF-8 (unicode_text.h). Case rules follow
+// the Western code page 1252, the way the platform lower-cases it.
 
 #include <cstdint>
 #include <string>

@@ -11,7 +11,7 @@
 namespace murmurex {
 
 struct CheckEntry {
-    std::string text;  ///< 8-bit ANSI text as shown.
+    std::string text;  ///< UTF-8 text as shown.
     bool ticked = false;
 
     friend bool operator==(const CheckEntry&, const CheckEntry&) = default;

@@ -1,8 +1,8 @@
 #pragma once
 // Whole-file access for the phrase library. Reading is bounded; writing replaces a file in
 // one step so that a failure at any point leaves the old file whole. Names of categories are
-// 8-bit ANSI bytes; turning them into paths (and directory entries back into names) is the
-// platform's business: the ANSI code page on Windows, the bytes as they are elsewhere.
+// UTF-8 text; turning them into paths (and directory entries back into names) is the
+// platform's business: UTF-16 on Windows, the bytes as they are elsewhere.
 
 #include <cstddef>
 #include <cstdint>
@@ -51,13 +51,13 @@ bool IsExistingFile(const std::filesystem::path& path);
 /// Deletes the file at `path`; refuses a read-only file. True when it is gone.
 bool DeleteFileAt(const std::filesystem::path& path);
 
-/// `name` (ANSI bytes) as a path component; nothing when the code page cannot express it.
-std::optional<std::filesystem::path> PathFromAnsi(std::string_view name);
+/// `name` (UTF-8) as a path component; nothing when it is no well-formed UTF-8.
+std::optional<std::filesystem::path> PathFromText(std::string_view name);
 
-/// The ANSI names of the ordinary files in `folder` whose extension is `extension` (no dot;
+/// The names (UTF-8) of the ordinary files in `folder` whose extension is `extension` (no dot;
 /// compared as the platform compares file names), in the order the directory listing
 /// returns them.
-/// Names the code page cannot express are left out. A missing folder gives no names.
+/// Names no text can hold (a lone surrogate) are left out. A missing folder gives no names.
 std::vector<std::string> ListFileNames(const std::filesystem::path& folder,
                                        std::string_view extension);
 

@@ -241,7 +241,7 @@ bool DeleteFileAt(const fs::path& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
-std::optional<fs::path> PathFromAnsi(std::string_view name) {
+std::optional<fs::path> PathFromText(std::string_view name) {
     return fs::path(std::string(name));
 }
 

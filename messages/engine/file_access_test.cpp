@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 namespace murmurex {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::TestFolder;
 using testing::FolderEntries;
 using testing::MakeReadOnly;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 using Items = std::vector<std::string>;
 
@@ -29,7 +29,7 @@ std::string Pattern(std::size_t size) {
 }
 
 TEST(FileAccess, ReplaceWritesExactlyTheBytes) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path target = folder.path() / "Calm.lst";
     ASSERT_TRUE(ReplaceFileAtomically(target, "1a\r\n0b\xE9"));
     EXPECT_EQ(ReadBytes(target), "1a\r\n0b\xE9");
@@ -42,7 +42,7 @@ TEST(FileAccess, ReplaceWritesExactlyTheBytes) {
 }
 
 TEST(FileAccess, ReplaceBrokenMidwayLeavesTheOldFileWhole) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path target = folder.path() / "Calm.lst";
     const std::string old = Pattern(300'000);
     WriteBytes(target, old);
@@ -59,7 +59,7 @@ TEST(FileAccess, ReplaceBrokenMidwayLeavesTheOldFileWhole) {
 }
 
 TEST(FileAccess, ReplaceRefusesWhatItMustNotTouch) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path readOnly = folder.path() / "Locked.lst";
     WriteBytes(readOnly, "1Keep me");
     MakeReadOnly(readOnly);
@@ -75,7 +75,7 @@ TEST(FileAccess, ReplaceRefusesWhatItMustNotTouch) {
 }
 
 TEST(FileAccess, ReadTakesWholeFilesUpToTheBound) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path ten = folder.path() / "Ten.lst";
     const std::string bytes = Pattern(10 * 1024 * 1024);
     WriteBytes(ten, bytes);
@@ -96,7 +96,7 @@ TEST(FileAccess, ReadTakesWholeFilesUpToTheBound) {
 }
 
 TEST(FileAccess, CreateNewNeverOpensAnExistingFile) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path file = folder.path() / "Sleep.lst";
     EXPECT_TRUE(CreateNewEmptyFile(file));
     EXPECT_EQ(fs::file_size(file), 0u);
@@ -107,7 +107,7 @@ TEST(FileAccess, CreateNewNeverOpensAnExistingFile) {
 }
 
 TEST(FileAccess, RenameNoReplaceMovesInOneStepAndNeverOverwrites) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path calm = folder.path() / "Calm.lst";
     const fs::path relax = folder.path() / "Relax.lst";
     WriteBytes(calm, "1a");
@@ -130,7 +130,7 @@ TEST(FileAccess, RenameNoReplaceMovesInOneStepAndNeverOverwrites) {
 }
 
 TEST(FileAccess, DeleteRemovesOrdinaryWritableFilesOnly) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path file = folder.path() / "Calm.lst";
     WriteBytes(file, "1a");
     EXPECT_TRUE(IsExistingFile(file));

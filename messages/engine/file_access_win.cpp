@@ -1,14 +1,13 @@
-// Win32 file access: category names go through the ANSI code page; replace is
+// Win32 file access: category names are UTF-8 and go through the wide calls; replace is
 // write-temp + flush + MoveFileExW, which swaps the target in one step.
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cwchar>
 #include <string>
 
-#include "ansi_text.h"
 #include "file_access.h"
+#include "utf16_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
@@ -82,34 +81,12 @@ class TempFile {
     bool committed_ = false;
 };
 
-bool HasSuffixNoCase(std::string_view name, std::string_view suffix) {
+// Compared as the file system compares names.
+bool HasSuffixNoCase(std::wstring_view name, std::wstring_view suffix) {
     return name.size() >= suffix.size() &&
-           AnsiEqualNoCase(name.substr(name.size() - suffix.size()), suffix);
-}
-
-// A directory entry's name in the ANSI code page; nothing if the code page lacks a character
-// (a name with a substitute character could not be opened again).
-std::optional<std::string> AnsiFromWide(const wchar_t* wide) {
-    const int wideLength = static_cast<int>(std::wcslen(wide));
-    if (wideLength == 0) {
-        return std::string();
-    }
-    const bool utf8 = ::GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
-    const int size =
-        ::WideCharToMultiByte(CP_ACP, flags, wide, wideLength, nullptr, 0, nullptr, usedDefaultOut);
-    if (size <= 0 || usedDefault) {
-        return std::nullopt;
-    }
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    if (::WideCharToMultiByte(CP_ACP, flags, wide, wideLength, ansi.data(), size, nullptr,
-                              usedDefaultOut) != size ||
-        usedDefault) {
-        return std::nullopt;
-    }
-    return ansi;
+           ::CompareStringOrdinal(name.data() + (name.size() - suffix.size()),
+                                  static_cast<int>(suffix.size()), suffix.data(),
+                                  static_cast<int>(suffix.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool SameNameIgnoringCase(const fs::path& a, const fs::path& b) {
@@ -253,27 +230,17 @@ bool DeleteFileAt(const fs::path& path) {
     return ::DeleteFileW(path.c_str()) != 0;
 }
 
-std::optional<fs::path> PathFromAnsi(std::string_view name) {
-    if (name.empty()) {
-        return fs::path();
-    }
-    const int length = static_cast<int>(name.size());
-    const int size =
-        ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), length, nullptr, 0);
-    if (size <= 0) {
+std::optional<fs::path> PathFromText(std::string_view name) {
+    std::optional<std::wstring> wide = ExactWideFromUtf8(name);
+    if (!wide) {
         return std::nullopt;
     }
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), length, wide.data(),
-                              size) != size) {
-        return std::nullopt;
-    }
-    return fs::path(std::move(wide));
+    return fs::path(std::move(*wide));
 }
 
 std::vector<std::string> ListFileNames(const fs::path& folder, std::string_view extension) {
     std::vector<std::string> names;
-    const std::string suffix = "." + std::string(extension);
+    const std::wstring suffix = L"." + WideFromUtf8(extension);
     // List everything and filter here: the "*.lst" pattern also matches 8.3 short names, so
     // it would return "x.lstx" as well.
     WIN32_FIND_DATAW data{};
@@ -286,8 +253,10 @@ std::vector<std::string> ListFileNames(const fs::path& folder, std::string_view 
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             continue;
         }
-        std::optional<std::string> name = AnsiFromWide(data.cFileName);
-        if (name && HasSuffixNoCase(*name, suffix)) {
+        if (!HasSuffixNoCase(data.cFileName, suffix)) {
+            continue;
+        }
+        if (std::optional<std::string> name = ExactUtf8FromWide(data.cFileName)) {
             names.push_back(std::move(*name));
         }
     } while (::FindNextFileW(find.get(), &data));

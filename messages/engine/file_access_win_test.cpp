@@ -10,15 +10,15 @@
 
 #include "file_access.h"
 #include "phrase_library.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::TestFolder;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 using Items = std::vector<std::string>;
 
@@ -38,7 +38,7 @@ CheckList Selecting(const std::string& name) {
 }
 
 TEST(FileAccessWin, ReplaceSwapsTheFileInPlace) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path target = folder.path() / L"Calm.lst";
     WriteBytes(target, "1Old phrase that is longer");
     ASSERT_TRUE(ReplaceFileAtomically(target, "1a\r\n0b"));
@@ -55,7 +55,7 @@ TEST(FileAccessWin, ReplaceSwapsTheFileInPlace) {
 }
 
 TEST(FileAccessWin, ReadOnlyFileIsNeitherReplacedNorDeleted) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path target = folder.path() / L"Calm.lst";
     WriteBytes(target, "1Keep");
     ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -69,7 +69,7 @@ TEST(FileAccessWin, ReadOnlyFileIsNeitherReplacedNorDeleted) {
 }
 
 TEST(FileAccessWin, FileHeldWithoutSharingIsLeftWhole) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = folder.path();
     const fs::path target = app / L"Lists" / L"Calm.lst";
     WriteBytes(target, "1Relax\r\n0Rest");
@@ -94,7 +94,7 @@ TEST(FileAccessWin, FileHeldWithoutSharingIsLeftWhole) {
 }
 
 TEST(FileAccessWin, SelectionFileHeldOpenGivesUpAfterRetries) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = folder.path();
     WriteBytes(SelectionFilePath(app), "1Calm");
     win::UniqueFile held(::CreateFileW(SelectionFilePath(app).c_str(), GENERIC_READ, 0, nullptr,
@@ -110,27 +110,20 @@ TEST(FileAccessWin, SelectionFileHeldOpenGivesUpAfterRetries) {
     EXPECT_EQ(WideEntries(app), (std::vector<std::wstring>{L"_._"}));
 }
 
-TEST(FileAccessWin, CategoryNameAbove127RoundTripsThroughTheFileName) {
-    TempFolder folder;
+TEST(FileAccessWin, CategoryNamesInAnyScriptRoundTripThroughTheFileName) {
+    TestFolder folder;
     const fs::path app = folder.path();
-    const std::string name = "Caf\xE9 \xC0 la cr\xE8me";
+    const std::string name = "Caf\u00e9 \u00c0 la cr\u00e8me";
     fs::create_directories(app / L"Lists");
 
     CheckList phrases;
-    phrases.AddItem("Un caf\xE9");
+    phrases.AddItem("Un caf\u00e9");
     ASSERT_TRUE(SavePhrases(Selecting(name), phrases, app));
-
-    // The file's wide name is what the ANSI code page makes of the bytes.
-    wchar_t wide[64] = {};
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide, 63);
-    ASSERT_GT(length, 0);
+    // The name is the file's wide name; the text fits the code page and stays in it.
     EXPECT_EQ(WideEntries(app / L"Lists"),
-              (std::vector<std::wstring>{std::wstring(wide, static_cast<std::size_t>(length)) +
-                                         L".lst"}));
+              (std::vector<std::wstring>{L"Caf\u00e9 \u00c0 la cr\u00e8me.lst"}));
     if (::GetACP() == 1252) {
-        EXPECT_EQ(WideEntries(app / L"Lists"),
-                  (std::vector<std::wstring>{L"Caf\u00e9 \u00c0 la cr\u00e8me.lst"}));
+        EXPECT_EQ(ReadBytes(app / L"Lists" / L"Caf\u00e9 \u00c0 la cr\u00e8me.lst"), "0Un caf\xE9");
     }
 
     CheckList categories;
@@ -141,18 +134,15 @@ TEST(FileAccessWin, CategoryNameAbove127RoundTripsThroughTheFileName) {
     WriteBytes(SelectionFilePath(app), "1CAF\xC9 \xC0 LA CR\xC8ME");
     LoadCategorySelection(categories, app);
     EXPECT_TRUE(categories.IsTicked(0));
-    EXPECT_EQ(BuildPhrasePool(app).Items(), (Items{"Un caf\xE9"}));
+    EXPECT_EQ(BuildPhrasePool(app).Items(), (Items{"Un caf\u00e9"}));
 }
 
-TEST(FileAccessWin, NamesOutsideTheCodePageAndDevicesAreLeftOut) {
-    TempFolder folder;
+TEST(FileAccessWin, NamesInAnyScriptAreListedAndDevicesAreNotRead) {
+    TestFolder folder;
     const fs::path lists = folder.path() / L"Lists";
     WriteBytes(lists / L"Calm.lst", "1Relax");
     WriteBytes(lists / L"Focus.LST", "1Think");
-    if (::GetACP() != CP_UTF8) {
-        // No ANSI name could open this file again.
-        WriteBytes(lists / L"\u4e2d\u6587.lst", "1x");
-    }
+    WriteBytes(lists / L"\u4e2d\u6587.lst", "1x");
     CheckList categories;
     FillComboWithFiles(categories, folder.path(), "Lists", "lst");
     Items names;
@@ -160,7 +150,7 @@ TEST(FileAccessWin, NamesOutsideTheCodePageAndDevicesAreLeftOut) {
         names.push_back(entry.text);
     }
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (Items{"Calm", "Focus"}));
+    EXPECT_EQ(names, (Items{"Calm", "Focus", "\u4e2d\u6587"}));
 
     // A device is not a disk file: reading it must neither block nor succeed.
     EXPECT_FALSE(ReadWholeFile(L"NUL").has_value());

@@ -1,5 +1,6 @@
 #include "message_cycle.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -77,7 +78,9 @@ void MessageCycle::TimerFrequency_Timer() {
     }
     view_.SetLabelText(Phrases[static_cast<std::size_t>(phraseIndex_)]);
     view_.SetWindowHeight(view_.LabelHeight() + kWindowExtraHeight);
-    view_.SetWindowWidth(view_.LabelWidth() + kWindowExtraWidth);
+    // The label sits further in than the extra width: the window reaches past its right edge,
+    // or the last letter would lose its last column.
+    view_.SetWindowWidth(view_.LabelWidth() + std::max(kWindowExtraWidth, view_.LabelLeft()));
 
     // The label, not the window, must stay on the screen; the window's extra room below it is
     // transparent. A label wider than the screen gives a negative range: partly off to the left.

@@ -217,7 +217,7 @@ TEST_F(MessageCycleTest, StepSizesTheWindowAndPlacesTheLabelWithTheRandomNumbers
     cycle.TimerFrequency_Timer();
 
     EXPECT_FLOAT_EQ(view.height, 13.0f * 15.0f + 150.0f);
-    EXPECT_FLOAT_EQ(view.width, 120.0f * 15.0f + 50.0f);
+    EXPECT_FLOAT_EQ(view.width, 120.0f * 15.0f + 60.0f);  // to the label's right edge
     // y = 0.25 * (800 - 13) = 196.75 -> 197; x = 0.75 * (1280 - 120) = 870.
     EXPECT_FLOAT_EQ(view.labelY(), 197.0f);
     EXPECT_FLOAT_EQ(view.labelX(), 870.0f);

@@ -12,6 +12,8 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/message_window_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/transparent_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_timers_win.cpp)
+  # The label is sized by its text's ink.
+  target_sources(engine_window PRIVATE ${CMAKE_CURRENT_LIST_DIR}/text_ink_win.cpp)
   target_include_directories(engine_window PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   # The settings file's duration and frequency ranges bound the two timers.
   target_link_libraries(engine_window PUBLIC engine_cycle engine_settings screen common_win user32

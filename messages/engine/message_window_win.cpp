@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "portable/twips.h"
+#include "text_ink_win.h"
 #include "transparent_win.h"
+#include "utf16_win.h"
 #include "win/window_procedure.h"
 
 namespace murmurex {
@@ -83,7 +84,7 @@ void MessageLabel::SetFont(const LabelFont& font) {
         font_ = chosen;
         return;
     }
-    LOGFONTA logFont{};
+    LOGFONTW logFont{};
     {
         const auto dc = win::GetWindowDcOwned(owner_);
         const float dpiY = static_cast<float>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
@@ -98,10 +99,10 @@ void MessageLabel::SetFont(const LabelFont& font) {
     // escape the key and show as a halo around the letters.
     logFont.lfQuality = NONANTIALIASED_QUALITY;
     logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    const std::size_t nameLength = std::min(chosen.Name.size(), sizeof logFont.lfFaceName - 1);
-    std::memcpy(logFont.lfFaceName, chosen.Name.data(), nameLength);
+    const std::wstring name = WideFromUtf8(chosen.Name);
+    ::lstrcpynW(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
 
-    win::UniqueFont created(::CreateFontIndirectA(&logFont));
+    win::UniqueFont created(::CreateFontIndirectW(&logFont));
     if (!created) {
         return;
     }
@@ -119,35 +120,27 @@ void MessageLabel::SetFont(const LabelFont& font) {
 void MessageLabel::SetCaption(const std::string& caption) {
     Invalidate();
     caption_ = caption;
+    wideCaption_ = WideFromUtf8(caption_);
     Measure();
 }
-
-namespace {
-
-// One line of `text` in the font selected into `dc`: as high as the font even when empty.
-SIZE LineSize(HDC dc, const std::string& text) {
-    SIZE extent{0, 0};
-    ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
-    TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc, &metrics);
-    return SIZE{extent.cx, metrics.tmHeight};
-}
-
-}  // namespace
 
 void MessageLabel::Measure() {
     if (owner_ == nullptr) {
         return;
     }
+    // Sized by the ink, not the advance: an italic or bold last letter keeps its overhang.
+    TextInk ink;
     if (measureDc_) {
         // The memory DC is compatible with the screen: same resolution, same extents.
-        size_ = LineSize(measureDc_.get(), caption_);
+        ink = MeasureTextInk(measureDc_.get(), wideCaption_);
     } else {
         // No DC of its own (the system refused one): borrow the window's.
         const auto dc = win::GetWindowDcOwned(owner_);
         win::SelectGuard selected(dc.get(), hfont_.get());
-        size_ = LineSize(dc.get(), caption_);
+        ink = MeasureTextInk(dc.get(), wideCaption_);
     }
+    size_ = SIZE{ink.Width(), ink.height};
+    penOffset_ = ink.PenOffset();
     Invalidate();
 }
 
@@ -194,8 +187,10 @@ void MessageLabel::Paint(HDC dc) const {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ResolveColour(foreColor_));
     const RECT area = PixelRect();
-    // TextOut shows an ampersand as written, where a label would take it for a mnemonic.
-    ::TextOutA(dc, area.left, area.top, caption_.data(), static_cast<int>(caption_.size()));
+    // TextOut shows an ampersand as written, where a label would take it for a mnemonic. The
+    // pen starts right of the ink that reaches back, so the label holds all of it.
+    ::TextOutW(dc, area.left + penOffset_, area.top, wideCaption_.data(),
+               static_cast<int>(wideCaption_.size()));
 }
 
 // ---- frmMessage -----------------------------------------------------------------------------

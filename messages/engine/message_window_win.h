@@ -27,6 +27,7 @@ namespace murmurex {
 
 /// The label's font as the settings choose it.
 struct LabelFont {
+    /// UTF-8.
     std::string Name = "Arial";
     /// Points.
     float Size = 9.75f;
@@ -34,8 +35,8 @@ struct LabelFont {
     bool Italic = false;
 };
 
-/// lblMessage: a single line of text on a transparent background that sizes itself to its
-/// text. Lengths are twips, relative to the window.
+/// lblMessage: a single line of text (UTF-8, any script) on a transparent background that
+/// sizes itself to the text's ink. Lengths are twips, relative to the window.
 class MessageLabel {
   public:
     MessageLabel() = default;
@@ -89,7 +90,11 @@ class MessageLabel {
     win::UniqueOwnedDc measureDc_;
     std::optional<win::SelectGuard> measureFont_;
     std::string caption_ = " ";
+    // The caption as the wide drawing calls take it.
+    std::wstring wideCaption_ = L" ";
+    // The label's size holds all of the text's ink; the pen starts this far in.
     SIZE size_{0, 0};
+    int penOffset_ = 0;
     std::function<void(bool)> visibilityListener_;
 };
 

@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "ink_test_support_win.h"
+#include "testing/stopwatch.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace murmurex {
 namespace {
 
-using win::test::ElapsedMs;
+using test_support::NowMs;
 using win::test::PumpMessages;
 
 int Pixels(float twips) {
@@ -48,7 +50,7 @@ class MessageWindowTest : public ::testing::Test {
         ASSERT_NE(form, nullptr);
         events.clear();
         form->lblMessage.SetVisibilityListener([this](bool shown) {
-            events.push_back({shown, ElapsedMs()});
+            events.push_back({shown, NowMs()});
         });
     }
 
@@ -145,9 +147,31 @@ TEST_F(MessageWindowTest, LabelStaysOnTheScreenAndTheWindowFitsIt) {
         RECT window{};
         ::GetWindowRect(form->hWnd(), &window);
         EXPECT_EQ(window.bottom - window.top, label.bottom - label.top + 10);  // + 150 twips
-        EXPECT_EQ(window.right - window.left, width + 3);                      // + 50 twips
+        EXPECT_EQ(window.right - window.left, width + 4);  // to the label's right edge
         form->Cycle().TimerDisplayLength_Timer();
     }
+}
+
+TEST_F(MessageWindowTest, AnItalicBoldLastLetterKeepsEveryColumnOfItsInk) {
+    // Bold italic Times New Roman (or its metric twin): the final "f" reaches past its advance.
+    form->lblMessage.SetFont({"Times New Roman", 48.0f, true, true});
+    form->lblMessage.SetForeColor(0x000000FF);
+    form->Phrases() = PhrasePool::FromList({"Half-life of fluff"});
+    form->TimerDisplayLength.SetInterval(1000);
+    form->Paused() = false;
+    form->Show();
+    form->Cycle().TimerFrequency_Timer();
+    PumpMessages(100);
+
+    // The window shows every pixel of ink a rendering with room to spare has.
+    RECT window{};
+    ::GetWindowRect(form->hWnd(), &window);
+    const auto shown = ink_test::RedInkIn(win::test::CaptureScreen(), window);
+    const auto whole =
+        ink_test::RenderedInk(L"Times New Roman", 48, true, true, L"Half-life of fluff");
+    ASSERT_FALSE(whole.pixels.empty());
+    EXPECT_EQ(shown.pixels, whole.pixels);
+    EXPECT_LT(shown.right, window.right);
 }
 
 TEST_F(MessageWindowTest, TimersAlternateForReal) {
@@ -158,7 +182,7 @@ TEST_F(MessageWindowTest, TimersAlternateForReal) {
     form->Show();
     bool bothOn = false;
     form->Begin();
-    const double start = ElapsedMs();
+    const double start = NowMs();
     PumpMessages(2300, [&] {
         bothOn = bothOn || (form->TimerFrequency.Enabled() && form->TimerDisplayLength.Enabled());
     });

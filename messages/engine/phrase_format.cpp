@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "ansi_text.h"
+#include "unicode_text.h"
 
 namespace murmurex {
 namespace {
@@ -21,7 +21,7 @@ bool IsDeviceName(std::string_view name) noexcept {
         stem.remove_suffix(1);
     }
     for (std::string_view device : kPlain) {
-        if (AnsiEqualNoCase(stem, device)) {
+        if (TextEqualNoCase(stem, device)) {
             return true;
         }
     }
@@ -29,15 +29,14 @@ bool IsDeviceName(std::string_view name) noexcept {
         return false;
     }
     const std::string_view head = stem.substr(0, 3);
-    if (!AnsiEqualNoCase(head, "com") && !AnsiEqualNoCase(head, "lpt")) {
+    if (!TextEqualNoCase(head, "com") && !TextEqualNoCase(head, "lpt")) {
         return false;
     }
     const std::string_view number = stem.substr(3);
-    // 1 to 9, or superscript one, two or three in code page 1252 or, on a UTF-8 code page,
-    // as their two-byte sequences.
-    static constexpr std::array<std::string_view, 15> kNumbers = {
-        "1", "2",    "3",    "4",    "5",        "6",        "7",       "8",
-        "9", "\xB9", "\xB2", "\xB3", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
+    // 1 to 9, or superscript one, two or three (in UTF-8, spelled out byte by byte so that no
+    // compiler's own source encoding changes them).
+    static constexpr std::array<std::string_view, 12> kNumbers = {
+        "1", "2", "3", "4", "5", "6", "7", "8", "9", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
     for (std::string_view digit : kNumbers) {
         if (number == digit) {
             return true;

@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "ansi_text.h"
 #include "file_access.h"
 #include "phrase_format.h"
+#include "text_file_encoding.h"
+#include "unicode_text.h"
 
 namespace murmurex {
 namespace {
@@ -26,6 +27,14 @@ bool WriteWholeFile(const fs::path& path, std::string_view bytes) {
     return ReplaceFileAtomically(path, bytes);
 }
 
+std::optional<std::string> ReadTextFile(const fs::path& path) {
+    std::optional<std::string> bytes = ReadWholeFile(path);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return DecodeTextFile(std::move(*bytes));
+}
+
 fs::path SelectionFilePath(const fs::path& appPath) {
     return appPath / fs::path(std::string(kSelectionFileName));
 }
@@ -35,7 +44,7 @@ fs::path CategoryFilePath(const fs::path& appPath, std::string_view category) {
         return {};
     }
     std::optional<fs::path> file =
-        PathFromAnsi(std::string(category) + std::string(kCategoryExtension));
+        PathFromText(std::string(category) + std::string(kCategoryExtension));
     if (!file) {
         return {};
     }
@@ -45,7 +54,7 @@ fs::path CategoryFilePath(const fs::path& appPath, std::string_view category) {
 void FillComboWithFiles(CheckList& list, const fs::path& appPath, std::string_view folder,
                         std::string_view extension) {
     list.Clear();
-    const std::optional<fs::path> folderName = PathFromAnsi(folder);
+    const std::optional<fs::path> folderName = PathFromText(folder);
     if (!folderName) {
         return;
     }
@@ -60,7 +69,7 @@ void FillComboWithFiles(CheckList& list, const fs::path& appPath, std::string_vi
 }
 
 void LoadCategorySelection(CheckList& categories, const fs::path& appPath) {
-    const std::optional<std::string> text = ReadWholeFile(SelectionFilePath(appPath));
+    const std::optional<std::string> text = ReadTextFile(SelectionFilePath(appPath));
     if (!text) {
         return;
     }
@@ -85,11 +94,11 @@ bool SaveCategorySelection(CheckList& categories, const fs::path& appPath, const
             pump();
         }
         // Built after the pump: a handler that ran inside it may have changed a tick.
-        const std::optional<std::string> bytes = FormatFlaggedLines(categories);
-        if (categories.IsEmpty() || !bytes) {
+        std::optional<std::string> lines = FormatFlaggedLines(categories);
+        if (categories.IsEmpty() || !lines) {
             break;
         }
-        saved = write(path, *bytes);
+        saved = write(path, EncodeTextFile(std::move(*lines)));
     }
     categories.SetListIndex(remembered);
     return saved;
@@ -97,7 +106,7 @@ bool SaveCategorySelection(CheckList& categories, const fs::path& appPath, const
 
 void TickCategory(CheckList& list, std::string_view name, bool ticked) {
     for (int i = 0; i < list.ListCount(); ++i) {
-        if (AnsiEqualNoCase(list.List(i), name)) {
+        if (TextEqualNoCase(list.List(i), name)) {
             list.SetTicked(i, ticked);
             return;
         }
@@ -110,7 +119,7 @@ PhraseLoad LoadPhrases(const CheckList& categories, CheckList& phrases, const fs
     if (path.empty() || !IsExistingFile(path)) {
         return PhraseLoad::kNoFile;
     }
-    const std::optional<std::string> text = ReadWholeFile(path);
+    const std::optional<std::string> text = ReadTextFile(path);
     if (!text) {
         return PhraseLoad::kUnreadable;
     }
@@ -132,13 +141,13 @@ bool SavePhrases(const CheckList& categories, const CheckList& phrases, const fs
         // A category whose last phrase goes loses its file.
         return DeleteFileAt(path);
     }
-    const std::optional<std::string> bytes = FormatFlaggedLines(phrases);
-    return bytes && write(path, *bytes);
+    std::optional<std::string> lines = FormatFlaggedLines(phrases);
+    return lines && write(path, EncodeTextFile(std::move(*lines)));
 }
 
 PhrasePool BuildPhrasePool(const fs::path& appPath) {
     PhrasePool pool;
-    const std::optional<std::string> selection = ReadWholeFile(SelectionFilePath(appPath));
+    const std::optional<std::string> selection = ReadTextFile(SelectionFilePath(appPath));
     if (!selection) {
         return pool;
     }
@@ -150,7 +159,7 @@ PhrasePool BuildPhrasePool(const fs::path& appPath) {
         if (path.empty()) {
             continue;
         }
-        const std::optional<std::string> text = ReadWholeFile(path);
+        const std::optional<std::string> text = ReadTextFile(path);
         if (!text || IsBlank(*text)) {
             continue;
         }

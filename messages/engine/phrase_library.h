@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "check_list.h"
@@ -29,6 +31,10 @@ using MessagePump = std::function<void()>;
 /// The default FileWriter: ReplaceFileAtomically.
 bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
+/// The text (UTF-8) of a library file, read whole and decoded as DecodeTextFile says; nothing
+/// when ReadWholeFile gives nothing.
+std::optional<std::string> ReadTextFile(const std::filesystem::path& path);
+
 /// The selection file beside the program.
 std::filesystem::path SelectionFilePath(const std::filesystem::path& appPath);
 
@@ -48,7 +54,8 @@ void FillComboWithFiles(CheckList& list, const std::filesystem::path& appPath,
 /// file changes nothing.
 void LoadCategorySelection(CheckList& categories, const std::filesystem::path& appPath);
 
-/// Writes the selection file from `categories` (one flagged line per entry), in up to 101
+/// Writes the selection file from `categories` (one flagged line per entry, encoded as
+/// EncodeTextFile says), in up to 101
 /// attempts, letting `pump` run before each. The lines are built after the pump, so a tick
 /// changed meanwhile is written, never overwritten by an older state. The highlighted entry
 /// is restored afterwards. An empty list leaves the file alone (true). False when every
@@ -72,9 +79,9 @@ enum class PhraseLoad {
 PhraseLoad LoadPhrases(const CheckList& categories, CheckList& phrases,
                        const std::filesystem::path& appPath);
 
-/// Writes the file of the highlighted category from `phrases`; an empty list deletes the file
-/// instead. False (nothing changed on disk) when no plain category is highlighted, a text
-/// holds a CR LF, or the write or delete fails.
+/// Writes the file of the highlighted category from `phrases` (encoded as EncodeTextFile
+/// says); an empty list deletes the file instead. False (nothing changed on disk) when no plain
+/// category is highlighted, a text holds a CR LF, or the write or delete fails.
 bool SavePhrases(const CheckList& categories, const CheckList& phrases,
                  const std::filesystem::path& appPath, const FileWriter& write = WriteWholeFile);
 

@@ -9,16 +9,16 @@
 
 #include "file_access.h"
 #include "phrase_format.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 namespace murmurex {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::TestFolder;
 using testing::FolderEntries;
 using testing::MakeReadOnly;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 using Items = std::vector<std::string>;
 using Lines = std::vector<std::string_view>;
@@ -66,15 +66,15 @@ TEST(PhraseFormat, PlainFileNamesStayInTheirFolder) {
 class PhraseLibrary : public ::testing::Test {
   protected:
     void Category(const std::string& name, std::string_view bytes) {
-        WriteBytes(folder_.Lists() / (name + ".lst"), bytes);
+        WriteBytes(folder_ / "Lists" / (name + ".lst"), bytes);
     }
     void Selection(std::string_view bytes) { WriteBytes(SelectionFilePath(app()), bytes); }
     const fs::path& app() const { return folder_.path(); }
     fs::path CategoryFile(const std::string& name) const {
-        return folder_.Lists() / (name + ".lst");
+        return folder_ / "Lists" / (name + ".lst");
     }
 
-    TempFolder folder_;
+    TestFolder folder_;
 };
 
 TEST_F(PhraseLibrary, PoolTakesTickedCategoriesFirstOccurrenceWinning) {
@@ -118,7 +118,7 @@ TEST_F(PhraseLibrary, PoolSkipsForeignSelectionLinesButReadsOn) {
 TEST_F(PhraseLibrary, PoolTakesHandEditedLinesWholeAndNoEmptyPhrase) {
     Selection("1Odd");
     Category("Odd", "1a\r\n\r\nHello there\r\n1\r\n0\r\n0\xC9t\xE9\r\n1\xE9T\xC9\r\n");
-    EXPECT_EQ(BuildPhrasePool(app()).Items(), (Items{"a", "Hello there", "\xC9t\xE9"}));
+    EXPECT_EQ(BuildPhrasePool(app()).Items(), (Items{"a", "Hello there", "\u00c9t\u00e9"}));
 }
 
 TEST_F(PhraseLibrary, PoolNeverReadsOutsideTheListsFolder) {
@@ -169,10 +169,10 @@ TEST_F(PhraseLibrary, OversizedCategoryIsUnreadableNotLoaded) {
 TEST_F(PhraseLibrary, FillListsOrdinaryFilesWithTheExtension) {
     Category("Calm", "1Relax");
     Category("Sleep", "");
-    WriteBytes(folder_.Lists() / "notes.txt", "x");
-    WriteBytes(folder_.Lists() / "Focus.lstx", "x");
-    WriteBytes(folder_.Lists() / "lst", "x");
-    fs::create_directories(folder_.Lists() / "Folder.lst");
+    WriteBytes(folder_ / "Lists" / "notes.txt", "x");
+    WriteBytes(folder_ / "Lists" / "Focus.lstx", "x");
+    WriteBytes(folder_ / "Lists" / "lst", "x");
+    fs::create_directories(folder_ / "Lists" / "Folder.lst");
     CheckList list = ListOf({{"old", true}});
     list.SetListIndex(0);
 
@@ -195,12 +195,12 @@ TEST_F(PhraseLibrary, FillWithoutFolderLeavesTheListEmpty) {
 
 TEST_F(PhraseLibrary, SelectionTicksByNameWithoutRegardToCase) {
     CheckList list =
-        ListOf({{"Calm", false}, {"Work", true}, {"Sleep", false}, {"Caf\xE9", false}});
-    Selection("1calm\r\n0WORK\r\n1Missing\r\n1CAF\xC9");
+        ListOf({{"Calm", false}, {"Work", true}, {"Sleep", false}, {"Caf\u00e9", false}});
+    Selection("1calm\r\n0WORK\r\n1Missing\r\n1CAF\xC9");  // the code page's bytes
     LoadCategorySelection(list, app());
     EXPECT_EQ(
         list.Entries(),
-        ListOf({{"Calm", true}, {"Work", false}, {"Sleep", false}, {"Caf\xE9", true}}).Entries());
+        ListOf({{"Calm", true}, {"Work", false}, {"Sleep", false}, {"Caf\u00e9", true}}).Entries());
 }
 
 TEST_F(PhraseLibrary, SelectionStopsAtTheFirstLineWithoutADigit) {
@@ -352,7 +352,7 @@ TEST_F(PhraseLibrary, HandEditedFileSurvivesALoadAndSave) {
                                          {"", false},
                                          {"Hello", false},
                                          {"", true},
-                                         {"\xE9t\xE9", false},
+                                         {"\u00e9t\u00e9", false},
                                          {"", false}})
                                      .Entries());
     ASSERT_TRUE(SavePhrases(Selecting("Odd"), phrases, app()));
@@ -364,12 +364,12 @@ TEST_F(PhraseLibrary, HandEditedFileSurvivesALoadAndSave) {
 }
 
 TEST_F(PhraseLibrary, SaveWritesExactlySixBytes) {
-    fs::create_directories(folder_.Lists());
+    fs::create_directories(folder_ / "Lists");
     EXPECT_TRUE(SavePhrases(Selecting("Calm"), ListOf({{"a", true}, {"b", false}}), app()));
     const std::string bytes = ReadBytes(CategoryFile("Calm"));
     EXPECT_EQ(bytes, std::string("1a\r\n0b"));
     EXPECT_EQ(bytes.size(), 6u);
-    EXPECT_EQ(FolderEntries(folder_.Lists()), (Items{"Calm.lst"}));
+    EXPECT_EQ(FolderEntries(folder_ / "Lists"), (Items{"Calm.lst"}));
 }
 
 TEST_F(PhraseLibrary, SavingAnEmptiedListDeletesTheFile) {
@@ -384,12 +384,12 @@ TEST_F(PhraseLibrary, SavingAnEmptiedListDeletesTheFile) {
 }
 
 TEST_F(PhraseLibrary, SaveRefusesWithoutAPlainCategory) {
-    fs::create_directories(folder_.Lists());
+    fs::create_directories(folder_ / "Lists");
     const CheckList phrases = ListOf({{"a", true}});
     EXPECT_FALSE(SavePhrases(ListOf({{"Calm", false}}), phrases, app()));
     EXPECT_FALSE(SavePhrases(Selecting("../Calm"), phrases, app()));
     EXPECT_FALSE(SavePhrases(Selecting("Calm"), ListOf({{"a\r\n1b", true}}), app()));
-    EXPECT_TRUE(FolderEntries(folder_.Lists()).empty());
+    EXPECT_TRUE(FolderEntries(folder_ / "Lists").empty());
     EXPECT_FALSE(fs::exists(app() / "Calm.lst"));
 }
 
@@ -407,7 +407,7 @@ TEST_F(PhraseLibrary, FailedSavesLeaveTheFileAndTheList) {
     EXPECT_FALSE(SavePhrases(Selecting("Calm"), phrases, app()));
     EXPECT_FALSE(SavePhrases(Selecting("Calm"), CheckList{}, app()));  // no delete either
     EXPECT_EQ(ReadBytes(CategoryFile("Calm")), "1Relax\r\n0Rest");
-    EXPECT_EQ(FolderEntries(folder_.Lists()), (Items{"Calm.lst"}));
+    EXPECT_EQ(FolderEntries(folder_ / "Lists"), (Items{"Calm.lst"}));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "phrase_pool.h"
 
-#include "ansi_text.h"
+#include "unicode_text.h"
 
 namespace murmurex {
 namespace {
@@ -39,7 +39,7 @@ std::size_t PhrasePool::FindSlot(std::string_view phrase, std::uint64_t hash) co
         if (entry == 0) {
             return slot;
         }
-        if (((entry ^ hash) & kTagMask) == 0 && AnsiEqualNoCase(phrases_[IndexOf(entry)], phrase)) {
+        if (((entry ^ hash) & kTagMask) == 0 && TextEqualNoCase(phrases_[IndexOf(entry)], phrase)) {
             return slot;
         }
     }
@@ -90,7 +90,7 @@ void PhrasePool::AppendAll(std::span<const std::string_view> phrases) {
     }
     std::vector<std::uint64_t> hashes(phrases.size());
     for (std::size_t i = 0; i < phrases.size(); ++i) {
-        hashes[i] = AnsiNoCaseHash(phrases[i]);
+        hashes[i] = TextNoCaseHash(phrases[i]);
     }
     // The slots are scattered over a large table: ask for a later phrase's slot while this
     // one is being placed, so the memory latency overlaps.
@@ -120,14 +120,14 @@ void AppendUnique(PhrasePool& pool, std::string_view phrase) {
     if (phrase.empty()) {
         return;
     }
-    pool.Insert(phrase, AnsiNoCaseHash(phrase));
+    pool.Insert(phrase, TextNoCaseHash(phrase));
 }
 
 bool PoolContains(const PhrasePool& pool, std::string_view phrase) {
     if (pool.IsEmpty()) {
         return false;
     }
-    return pool.slots_[pool.FindSlot(phrase, AnsiNoCaseHash(phrase))] != 0;
+    return pool.slots_[pool.FindSlot(phrase, TextNoCaseHash(phrase))] != 0;
 }
 
 }  // namespace murmurex

@@ -36,21 +36,17 @@ TEST(PhrasePool, FirstOccurrenceWinsWithoutRegardToCase) {
     EXPECT_FALSE(PoolContains(pool, "Relax "));
 }
 
-TEST(PhrasePool, CaseFoldingCoversTheCodePageLetters) {
+TEST(PhrasePool, CaseFoldingCoversEveryScript) {
     PhrasePool pool;
-    AppendUnique(pool, "\xC9T\xC9 \x8A");
-    AppendUnique(pool, "\xE9t\xE9 \x9A");  // the same phrase in small letters
-    AppendUnique(pool,
-                 "2\xD7"
-                 "3");  // the multiplication sign has no small form
-    AppendUnique(pool,
-                 "2\xF7"
-                 "3");
-    EXPECT_EQ(pool.Items(), (Items{"\xC9T\xC9 \x8A",
-                                   "2\xD7"
-                                   "3",
-                                   "2\xF7"
-                                   "3"}));
+    AppendUnique(pool, "\u00c9T\u00c9 \u0160");
+    AppendUnique(pool, "\u00e9t\u00e9 \u0161");  // the same phrase in small letters
+    AppendUnique(pool, "\u0391\u039b\u03a6\u0391");
+    AppendUnique(pool, "\u03b1\u03bb\u03c6\u03b1");
+    AppendUnique(pool, "2\u00d73");  // the multiplication sign has no small form
+    AppendUnique(pool, "2\u00f73");
+    EXPECT_EQ(pool.Items(),
+              (Items{"\u00c9T\u00c9 \u0160", "\u0391\u039b\u03a6\u0391", "2\u00d73", "2\u00f73"}));
+    EXPECT_TRUE(PoolContains(pool, "\u03b1\u03bb\u03c6\u03b1"));
 }
 
 TEST(PhrasePool, EmptyPhraseNeverEnters) {

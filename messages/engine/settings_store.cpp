@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "file_access.h"
+#include "text_file_encoding.h"
 
 namespace murmurex {
 
@@ -63,7 +63,7 @@ std::filesystem::path SettingsStore::FilePath() const {
 void SettingsStore::LoadSettings() {
     loading_ = true;
     // A missing, unreadable or empty file reads as seven empty lines: every element empty.
-    const std::optional<std::string> text = ReadWholeFile(FilePath());
+    const std::optional<std::string> text = ReadTextFile(FilePath());
     values_ = text ? ParseSettings(*text) : SettingValues{};
     Apply();
     loading_ = false;
@@ -116,7 +116,7 @@ void SettingsStore::SaveSettings() {
     }
     // A failed write leaves the old file whole; the values in memory stay for the next try.
     if (write_) {
-        write_(FilePath(), FormatSettings(values_));
+        write_(FilePath(), EncodeTextFile(FormatSettings(values_)));
     }
 }
 

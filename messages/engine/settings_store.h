@@ -81,7 +81,8 @@ class SettingsStore {
     /// Reads the file (missing, unreadable or empty counts as seven empty lines) and applies
     /// it; Loading is true meanwhile, so nothing the controls report is written back.
     void LoadSettings();
-    /// Rewrites the whole file from SettingValues, replacing it in one step; does nothing
+    /// Rewrites the whole file from SettingValues (encoded as EncodeTextFile says, so a font
+    /// name the code page lacks is kept whole), replacing it in one step; does nothing
     /// while loading. A failed write leaves the old file and is tried again next change.
     void SaveSettings();
 

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "file_access.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 namespace murmurex {
 namespace {
 
+using test_support::TestFolder;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 
 // The settings window's stand-in: records every call in order and, like the real wheels
@@ -124,7 +124,7 @@ class SettingsStoreTest : public ::testing::Test {
         };
     }
 
-    TempFolder folder;
+    TestFolder folder;
     FakeControls controls;
     int writes = 0;
     SettingsStore store{folder.path(), controls, FakeSystemColours, CountingWriter()};
@@ -279,8 +279,21 @@ TEST_F(SettingsStoreTest, AChosenFontIsStoredAndSaved) {
               "Times New Roman\r\n14\r\nFalse\r\nTrue\r\n\r\n\r\n");
 }
 
+TEST_F(SettingsStoreTest, AFontNameTheCodePageLacksIsKeptWholeAndOthersStayAnsi) {
+    // Code page 1252 holds "Garamond Pro \u00c9" but no Japanese.
+    store.LoadSettings();
+    store.FontChosen("Garamond Pro \u00c9", 12, false, false);
+    EXPECT_EQ(ReadBytes(folder.path() / "__.__"),
+              "Garamond Pro \xC9\r\n12\r\nFalse\r\nFalse\r\n\r\n\r\n");
+    store.FontChosen("\u30e1\u30a4\u30ea\u30aa", 12, false, false);
+    EXPECT_EQ(ReadBytes(folder.path() / "__.__"),
+              "\xEF\xBB\xBF\u30e1\u30a4\u30ea\u30aa\r\n12\r\nFalse\r\nFalse\r\n\r\n\r\n");
+    store.LoadSettings();
+    EXPECT_EQ(controls.previewName, "\u30e1\u30a4\u30ea\u30aa");
+}
+
 TEST(SettingsStoreWrite, AFailedWriteKeepsTheOldFileAndTheNextChangeTriesAgain) {
-    TempFolder folder;
+    TestFolder folder;
     FakeControls controls;
     bool failing = true;
     int attempts = 0;
@@ -313,7 +326,7 @@ TEST(SettingsStoreWrite, AFailedWriteKeepsTheOldFileAndTheNextChangeTriesAgain) 
 }
 
 TEST(SettingsStoreWrite, TheDefaultWriterReplacesTheFileBesideTheProgram) {
-    TempFolder folder;
+    TestFolder folder;
     FakeControls controls;
     SettingsStore store(folder.path(), controls, FakeSystemColours);
     controls.store = &store;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "testing/stopwatch.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 #include "win/window_procedure.h"
@@ -14,7 +15,7 @@ namespace {
 constexpr UINT kTick = WM_APP + 7;
 constexpr WPARAM kId = 3;
 
-using win::test::ElapsedMs;
+using test_support::NowMs;
 using win::test::PumpMessages;
 
 // A message-only window whose procedure hands the timer's posts to Dispatch and records
@@ -37,7 +38,7 @@ class TimerWindow {
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == kTick && wParam == kId) {
             timer_.Dispatch(lParam, [this] {
-                ticks.push_back(ElapsedMs());
+                ticks.push_back(NowMs());
                 if (stopInHandler) {
                     timer_.SetEnabled(false);
                 }
@@ -68,7 +69,7 @@ TEST(WindowTimerTest, RepeatsUntilStoppedButNeverFasterThanFourTimesASecond) {
     WindowTimer timer{{1, 1, 1000}, 300};
     TimerWindow window(timer);
     ASSERT_TRUE(timer.Attach(window.get(), kTick, kId));
-    double start = ElapsedMs();
+    double start = NowMs();
     timer.SetEnabled(true);
     PumpMessages(1050);
     timer.SetEnabled(false);
@@ -83,7 +84,7 @@ TEST(WindowTimerTest, RepeatsUntilStoppedButNeverFasterThanFourTimesASecond) {
     // A 1 ms timer left running (as a paused cycle leaves it) repeats every 250 ms.
     window.ticks.clear();
     timer.SetInterval(1);
-    start = ElapsedMs();
+    start = NowMs();
     timer.SetEnabled(true);
     PumpMessages(600);
     timer.SetEnabled(false);
@@ -109,7 +110,7 @@ TEST(WindowTimerTest, PostsOfAStoppedOrRestartedCountdownAreDropped) {
     timer.SetEnabled(true);
     ::Sleep(105);  // the first countdown's post is now queued
     timer.SetEnabled(false);
-    const double restart = ElapsedMs();
+    const double restart = NowMs();
     timer.SetEnabled(true);
     window.stopInHandler = true;
     PumpMessages(160);
@@ -122,7 +123,7 @@ TEST(WindowTimerTest, SwitchingOnARunningTimerKeepsItsCountdown) {
     TimerWindow window(timer);
     ASSERT_TRUE(timer.Attach(window.get(), kTick, kId));
     window.stopInHandler = true;
-    const double start = ElapsedMs();
+    const double start = NowMs();
     timer.SetEnabled(true);
     PumpMessages(60);
     timer.SetEnabled(true);
@@ -136,7 +137,7 @@ TEST(WindowTimerTest, LongIntervalIsOnTimeAndRaisesTheResolutionOnlyNearTheEnd) 
     TimerWindow window(timer);
     ASSERT_TRUE(timer.Attach(window.get(), kTick, kId));
     window.stopInHandler = true;
-    const double start = ElapsedMs();
+    const double start = NowMs();
     timer.SetEnabled(true);
     EXPECT_FALSE(timer.FineStage());
     PumpMessages(900);

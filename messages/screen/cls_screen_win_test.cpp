@@ -13,6 +13,7 @@
 #include "cls_screen.h"
 #include "resolution_results_test.h"
 #include "screen_rules.h"
+#include "testing/test_folder.h"
 #include "win/api_error_text.h"
 
 namespace murmurex {
@@ -73,23 +74,6 @@ void WriteCursorFile(const std::filesystem::path& path) {
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
 }
-
-class TempFolder {
-  public:
-    TempFolder() {
-        path_ = std::filesystem::temp_directory_path() /
-                ("screen_win_test_" + std::to_string(::GetCurrentProcessId()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::filesystem::path operator/(const char* name) const { return path_ / name; }
-
-  private:
-    std::filesystem::path path_;
-};
 
 // A registered window class with a given cursor, and one window of it.
 class CursorWindow {
@@ -347,7 +331,7 @@ class ScreenCursors : public ::testing::Test {
     }
     std::string PathOf(const char* name) const { return (folder_ / name).string(); }
 
-    TempFolder folder_;
+    test_support::TestFolder folder_{"screen_win_test"};
     Recorder recorder_;
     std::unique_ptr<clsScreen> screen_;
 };
@@ -549,7 +533,7 @@ TEST(ScreenActive, ReadsFocusAndSetsCursorsAcrossThreads) {
     // Our own thread's input stays our own afterwards.
     EXPECT_EQ(::GetFocus(), nullptr);
 
-    TempFolder folder;
+    test_support::TestFolder folder("screen_win_test");
     WriteCursorFile(folder / "pointer.cur");
     screen->MouseIcon((folder / "pointer.cur").string());
     EXPECT_EQ(screen->MousePointer(foreign.Window(), 1).number, 0);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cls_screen.h"
+#include "testing/test_folder.h"
 #include "win/ui_test_support_win.h"
 
 namespace murmurex {
@@ -129,6 +130,51 @@ TEST(ScreenDrawingOnScreen, RedRectangleLineAndText) {
     EXPECT_EQ(capture.At(300, 100), kCapturedYellow);
 }
 
+// A string of the ANSI code page the program's paths use, and back.
+std::wstring FromAnsi(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                             wide.data(), static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(length));
+    return wide;
+}
+
+std::string ToAnsi(const std::wstring& wide) {
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                          length, nullptr, nullptr);
+    return text;
+}
+
+// A bitmap of one colour (0x00BBGGRR) that fits the screen.
+win::UniqueBitmap SolidBitmap(int width, int height, COLORREF colour) {
+    const auto screenDc = win::GetWindowDcOwned(nullptr);
+    win::UniqueBitmap bitmap(::CreateCompatibleBitmap(screenDc.get(), width, height));
+    win::UniqueOwnedDc memory(::CreateCompatibleDC(screenDc.get()));
+    win::SelectGuard selected(memory.get(), bitmap.get());
+    win::UniqueBrush brush(::CreateSolidBrush(colour));
+    const RECT all{0, 0, width, height};
+    ::FillRect(memory.get(), &all, brush.get());
+    return bitmap;
+}
+
+// A file that is not a picture, one that is missing and a folder are refused, each with the
+// loader's own source or the fixed text.
+void ExpectNoPictureFrom(clsScreen& screen, const std::string& folder) {
+    const std::string notPicture = folder + "\\notes.bmp";
+    std::ofstream(notPicture) << "not a picture";
+    const auto refused = screen.DrawPicture(500, 250, notPicture, nullptr, nullptr, 0, 0, false);
+    EXPECT_FALSE(refused.value);
+    EXPECT_EQ(refused.error.source, std::string(kExe) + ".cScreen.DrawPicture(LoadPicture)");
+    const auto missing =
+        screen.DrawPicture(500, 250, folder + "\\missing.bmp", nullptr, nullptr, 0, 0, false);
+    EXPECT_EQ(missing.error.description, "Specified picture could not be found.");
+    EXPECT_EQ(screen.DrawPicture(500, 250, folder, nullptr, nullptr, 0, 0, false).error.description,
+              "Specified picture could not be found.");
+}
+
 TEST(ScreenDrawingOnScreen, PicturesFromAFileAHandleAndAnObject) {
     auto screen = MakeScreen();
     ASSERT_NE(screen, nullptr);
@@ -136,15 +182,9 @@ TEST(ScreenDrawingOnScreen, PicturesFromAFileAHandleAndAnObject) {
 
     // A file in a folder whose name has a space and an accent, in the ANSI code page the
     // program's paths use.
-    char temp[MAX_PATH] = {};
-    ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
-    const std::string folder =
-        std::string(temp) + "screen drawing \xC9t\xE9 " + std::to_string(::GetCurrentProcessId());
-    // Wine reuses process ids, so a folder left by a run that stopped early may be there.
-    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr) ||
-                ::GetLastError() == ERROR_ALREADY_EXISTS)
-        << folder;
-    const std::string path = folder + "\\Picture One.BMP";
+    const test_support::TestFolder folder(FromAnsi("screen drawing \xC9t\xE9"));
+    const std::string folderPath = ToAnsi(folder.path().wstring());
+    const std::string path = folderPath + "\\Picture One.BMP";
     WriteBitmapFile(path, 20, 10, kCapturedMagenta);
     const auto fromFile = screen->DrawPicture(500, 210, path, nullptr, nullptr, 0, 0, false);
     ASSERT_TRUE(fromFile.value) << fromFile.error.source << ": " << fromFile.error.number << " "
@@ -152,29 +192,14 @@ TEST(ScreenDrawingOnScreen, PicturesFromAFileAHandleAndAnObject) {
     ASSERT_TRUE(screen->DrawPicture(540, 210, path, nullptr, nullptr, 40, 20, true).value);
 
     // A bitmap handle the test keeps: drawing it must not take it away.
-    const auto screenDc = win::GetWindowDcOwned(nullptr);
-    win::UniqueBitmap bitmap(::CreateCompatibleBitmap(screenDc.get(), 8, 6));
-    {
-        win::UniqueOwnedDc memory(::CreateCompatibleDC(screenDc.get()));
-        win::SelectGuard selected(memory.get(), bitmap.get());
-        win::UniqueBrush cyan(::CreateSolidBrush(0xFFFF00));
-        const RECT all{0, 0, 8, 6};
-        ::FillRect(memory.get(), &all, cyan.get());
-    }
+    const win::UniqueBitmap bitmap = SolidBitmap(8, 6, 0xFFFF00);
     ASSERT_TRUE(screen->DrawPicture(600, 210, "", nullptr, bitmap.get(), 0, 0, false).value);
     BITMAP kept{};
     EXPECT_EQ(::GetObjectA(bitmap.get(), sizeof kept, &kept), static_cast<int>(sizeof kept));
 
     // A picture object made from a handle of its own.
-    win::UniqueBitmap owned(::CreateCompatibleBitmap(screenDc.get(), 5, 5));
-    {
-        win::UniqueOwnedDc memory(::CreateCompatibleDC(screenDc.get()));
-        win::SelectGuard selected(memory.get(), owned.get());
-        win::UniqueBrush red(::CreateSolidBrush(kRed));
-        const RECT all{0, 0, 5, 5};
-        ::FillRect(memory.get(), &all, red.get());
-    }
-    const PictureObject picture = screen->PictureFromHandle(owned.release(), nullptr);
+    const PictureObject picture =
+        screen->PictureFromHandle(SolidBitmap(5, 5, kRed).release(), nullptr);
     ASSERT_NE(picture, nullptr);
     ASSERT_TRUE(screen->DrawPicture(640, 210, "", picture, nullptr, 0, 0, false).value);
 
@@ -195,23 +220,7 @@ TEST(ScreenDrawingOnScreen, PicturesFromAFileAHandleAndAnObject) {
     EXPECT_EQ(capture.At(644, 214), kCapturedRed);
     EXPECT_EQ(capture.At(645, 214), kCapturedWhite);
 
-    // A file that is not a picture is refused by the loader with its own source.
-    const std::string notPicture = folder + "\\notes.bmp";
-    std::ofstream(notPicture) << "not a picture";
-    const auto refused = screen->DrawPicture(500, 250, notPicture, nullptr, nullptr, 0, 0, false);
-    EXPECT_FALSE(refused.value);
-    EXPECT_EQ(refused.error.source, std::string(kExe) + ".cScreen.DrawPicture(LoadPicture)");
-    const auto missing =
-        screen->DrawPicture(500, 250, folder + "\\missing.bmp", nullptr, nullptr, 0, 0, false);
-    EXPECT_EQ(missing.error.description, "Specified picture could not be found.");
-    // A folder is not a picture file either.
-    EXPECT_EQ(
-        screen->DrawPicture(500, 250, folder, nullptr, nullptr, 0, 0, false).error.description,
-        "Specified picture could not be found.");
-
-    ::DeleteFileA(path.c_str());
-    ::DeleteFileA(notPicture.c_str());
-    ::RemoveDirectoryA(folder.c_str());
+    ExpectNoPictureFrom(*screen, folderPath);
 }
 
 // An application window that paints itself white whenever it is asked to.

@@ -5,12 +5,17 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace murmurex {
 
 namespace {
+
+constexpr UINT_PTR kListSubclass = 1;
+// Posted to the list when the user's hand left no row selected. It arrives after the rest of
+// that click (which may select another row) and before the next input.
+constexpr UINT kSelectionSettled = WM_APP + 40;
 
 UINT CheckStateOf(bool ticked) noexcept {
     return INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
@@ -28,6 +33,9 @@ std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId,
     if (window == nullptr) {
         return nullptr;
     }
+    // The rows' texts are asked for in UTF-16 whatever the parent's character set: an ANSI
+    // answer would turn every letter outside the code page into "?".
+    ListView_SetUnicodeFormat(window, TRUE);
     ListView_SetExtendedListViewStyle(window, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     // The ticks come from the model too.
     ListView_SetCallbackMask(window, LVIS_STATEIMAGEMASK);
@@ -37,7 +45,32 @@ std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId,
     ::GetClientRect(window, &client);
     column.cx = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
     ::SendMessageW(window, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    return std::make_unique<CheckListView>(window);
+    auto view = std::make_unique<CheckListView>(window);
+    ::SetWindowSubclass(window, &CheckListView::ListProcedure, kListSubclass,
+                        reinterpret_cast<DWORD_PTR>(view.get()));
+    return view;
+}
+
+CheckListView::~CheckListView() {
+    if (window_) {
+        ::RemoveWindowSubclass(window_.get(), &CheckListView::ListProcedure, kListSubclass);
+    }
+}
+
+LRESULT CALLBACK CheckListView::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR view) noexcept {
+    try {
+        if (message == kSelectionSettled) {
+            reinterpret_cast<CheckListView*>(view)->SelectionSettled();
+            return 0;
+        }
+        if (message == WM_NCDESTROY) {
+            ::RemoveWindowSubclass(list, &CheckListView::ListProcedure, id);
+        }
+    } catch (...) {
+        // Nothing unwinds into the system; the list handles the message as usual.
+    }
+    return ::DefSubclassProc(list, message, wParam, lParam);
 }
 
 void CheckListView::Refresh() {
@@ -62,7 +95,7 @@ void CheckListView::Refresh() {
 }
 
 void CheckListView::ShowSelection() {
-    // The selection is remembered here: asking the list for it walks every row.
+    // shownSelection_ follows the list through every change, so a refresh need not ask it.
     HWND list = window_.get();
     const int wanted = model_.ListIndex();
     if (shownSelection_ == wanted) {
@@ -90,24 +123,9 @@ void CheckListView::Toggle(int index) {
     }
 }
 
-void CheckListView::FillRow(LVITEMA& item) const {
-    if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-        const std::string& text = model_.List(item.iItem);
-        const std::size_t length =
-            std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
-        std::memcpy(item.pszText, text.data(), length);
-        item.pszText[length] = '\0';
-    }
-    if ((item.mask & LVIF_STATE) != 0) {
-        item.state =
-            (item.state & ~LVIS_STATEIMAGEMASK) | CheckStateOf(model_.IsTicked(item.iItem));
-        item.stateMask |= LVIS_STATEIMAGEMASK;
-    }
-}
-
 void CheckListView::FillRow(LVITEMW& item) const {
     if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-        const std::wstring text = WideFromAnsi(model_.List(item.iItem));
+        const std::wstring text = WideFromUtf8(model_.List(item.iItem));
         const std::size_t length =
             std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
         std::wmemcpy(item.pszText, text.data(), length);
@@ -122,11 +140,6 @@ void CheckListView::FillRow(LVITEMW& item) const {
 
 void CheckListView::OnNotify(const NMHDR& header) {
     switch (header.code) {
-        case LVN_GETDISPINFOA:
-            // The format depends on the parent's answer to WM_NOTIFYFORMAT: serve both.
-            FillRow(
-                const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item);
-            return;
         case LVN_GETDISPINFOW:
             FillRow(
                 const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
@@ -151,27 +164,57 @@ void CheckListView::OnNotify(const NMHDR& header) {
             return;
         }
         case LVN_ITEMCHANGED:
-            break;
+            FollowItemChange(reinterpret_cast<const NMLISTVIEW&>(header));
+            return;
+        case LVN_ODSTATECHANGED:
+            // A range of rows changed at once: only the list knows which one is selected now.
+            if (!refreshing_) {
+                FollowSelection(ListView_GetNextItem(window_.get(), -1, LVNI_SELECTED));
+            }
+            return;
         default:
             return;
     }
-    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-    if (refreshing_ || change.iItem < 0 || change.iItem >= model_.ListCount() ||
-        !(change.uChanged & LVIF_STATE)) {
+}
+
+void CheckListView::FollowItemChange(const NMLISTVIEW& change) {
+    if (refreshing_ || (change.uChanged & LVIF_STATE) == 0) {
         return;
     }
-    if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) {
-        shownSelection_ = change.iItem;
-    } else if (!(change.uNewState & LVIS_SELECTED) && (change.uOldState & LVIS_SELECTED) &&
-               shownSelection_ == change.iItem) {
-        shownSelection_ = -1;
+    const bool nowSelected = (change.uNewState & LVIS_SELECTED) != 0;
+    const bool wasSelected = (change.uOldState & LVIS_SELECTED) != 0;
+    if (change.iItem < 0) {
+        // Every row at once (a click on empty space deselects them all this way).
+        FollowSelection(ListView_GetNextItem(window_.get(), -1, LVNI_SELECTED));
+    } else if (nowSelected && !wasSelected) {
+        FollowSelection(change.iItem);
+    } else if (!nowSelected && wasSelected && change.iItem == shownSelection_) {
+        FollowSelection(-1);
     }
-    if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED) &&
-        model_.ListIndex() != change.iItem) {
-        model_.SetListIndex(change.iItem);
+}
+
+void CheckListView::FollowSelection(int selected) {
+    if (selected >= model_.ListCount()) {
+        selected = -1;
+    }
+    shownSelection_ = selected;
+    if (model_.ListIndex() == selected) {
+        return;
+    }
+    model_.SetListIndex(selected);
+    if (selected >= 0) {
         if (Click) {
             Click();
         }
+    } else if (!settlePending_) {
+        settlePending_ = ::PostMessageW(window_.get(), kSelectionSettled, 0, 0) != FALSE;
+    }
+}
+
+void CheckListView::SelectionSettled() {
+    settlePending_ = false;
+    if (model_.ListIndex() < 0 && Click) {
+        Click();
     }
 }
 

@@ -2,6 +2,8 @@
 // A check-box list (lstMessageCategories, lstPhrases) as a ListView with check boxes, mirroring
 // a CheckList model. Only the user's toggles raise ItemCheck; ticks and selections the program
 // sets while it fills the list raise nothing. The host forwards its WM_NOTIFY from the list.
+// The model's selection is the list's own: every change the list makes (a click on empty
+// space clears it) reaches the model at once, so Edit and Delete act on the row the user sees.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -21,6 +23,9 @@ class CheckListView {
     static std::unique_ptr<CheckListView> Create(HWND parent, int controlId, RECT placement);
 
     explicit CheckListView(HWND window) noexcept : window_(window) {}
+    CheckListView(const CheckListView&) = delete;
+    CheckListView& operator=(const CheckListView&) = delete;
+    ~CheckListView();
 
     /// The model the list shows. Change it, then call Refresh.
     CheckList& Model() noexcept { return model_; }
@@ -30,7 +35,9 @@ class CheckListView {
 
     /// The user toggled the tick of entry `index`; the model holds the new tick already.
     std::function<void(int index)> ItemCheck;
-    /// The user highlighted an entry; the model's ListIndex holds it already.
+    /// The user highlighted an entry, or left none highlighted; the model's ListIndex holds
+    /// it already (-1 for none). None is reported once the list has settled, so a click that
+    /// moves the highlight to another row reports only that row.
     std::function<void()> Click;
 
     /// The host's WM_NOTIFY from this list.
@@ -38,19 +45,24 @@ class CheckListView {
     HWND hWnd() const noexcept { return window_.get(); }
 
   private:
-    win::UniqueWindow window_;
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR view) noexcept;
     void ShowSelection();
     void Toggle(int index);
-    void FillRow(LVITEMA& item) const;
     void FillRow(LVITEMW& item) const;
+    void FollowItemChange(const NMLISTVIEW& change);
+    void FollowSelection(int selected);
+    void SelectionSettled();
 
+    win::UniqueWindow window_;
     CheckList model_;
     // The first entry the last Refresh showed, to tell other content from an edit.
     std::string shownFirst_;
     int shownCount_ = 0;
-    // The row the list shows selected (-1: none), as the user or Refresh last set it.
+    // The row the list shows selected (-1: none), followed through every change of the list.
     int shownSelection_ = -1;
     bool refreshing_ = false;
+    bool settlePending_ = false;
 };
 
 }  // namespace murmurex

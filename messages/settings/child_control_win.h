@@ -1,11 +1,10 @@
 #pragma once
 // What every control of the settings window is made with: one way to create a child at its
-// design place, and one conversion of the program's ANSI texts for the wide controls.
+// design place; the program's texts (UTF-8) reach the wide controls through utf16_win.h.
 
 #include <windows.h>
 
-#include <string>
-#include <string_view>
+#include "utf16_win.h"
 
 namespace murmurex {
 
@@ -18,19 +17,6 @@ inline HWND CreateChildControl(HWND parent, int controlId, const RECT& placement
                              placement.bottom - placement.top, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                              ::GetModuleHandleW(nullptr), nullptr);
-}
-
-/// Text in the ANSI code page, as the program's files and texts hold it, for a wide control.
-inline std::wstring WideFromAnsi(std::string_view ansi) {
-    if (ansi.empty()) {
-        return {};
-    }
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                          length);
-    return wide;
 }
 
 }  // namespace murmurex

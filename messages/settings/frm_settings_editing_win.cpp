@@ -34,23 +34,15 @@ UINT MessageBoxFlags(MessageKind kind) noexcept {
     return MB_OK | MB_ICONEXCLAMATION;
 }
 
-// A box's text in the ANSI code page, as the library's files hold it.
-std::string AnsiTextOf(HWND box) {
+// A box's text as the program holds it (UTF-8): whatever script the user typed or pasted.
+std::string TextOf(HWND box) {
     const int length = ::GetWindowTextLengthW(box);
     if (length <= 0) {
         return {};
     }
     std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
     wide.resize(static_cast<std::size_t>(::GetWindowTextW(box, wide.data(), length + 1)));
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return {};
-    }
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size,
-                          nullptr, nullptr);
-    return ansi;
+    return Utf8FromWide(wide);
 }
 
 }  // namespace
@@ -164,11 +156,11 @@ void frmSettings::ShowPhrases() {
 }
 
 std::string frmSettings::CategoryBoxText() const {
-    return AnsiTextOf(txtEditCat_);
+    return TextOf(txtEditCat_);
 }
 
 void frmSettings::SetCategoryBoxText(std::string_view text) {
-    ::SetWindowTextW(txtEditCat_, WideFromAnsi(text).c_str());
+    ::SetWindowTextW(txtEditCat_, WideFromUtf8(text).c_str());
 }
 
 void frmSettings::FocusCategoryBox() {
@@ -176,11 +168,11 @@ void frmSettings::FocusCategoryBox() {
 }
 
 std::string frmSettings::PhraseBoxText() const {
-    return AnsiTextOf(txtEditWord_);
+    return TextOf(txtEditWord_);
 }
 
 void frmSettings::SetPhraseBoxText(std::string_view text) {
-    ::SetWindowTextW(txtEditWord_, WideFromAnsi(text).c_str());
+    ::SetWindowTextW(txtEditWord_, WideFromUtf8(text).c_str());
 }
 
 void frmSettings::FocusPhraseBox() {
@@ -188,9 +180,9 @@ void frmSettings::FocusPhraseBox() {
 }
 
 MessageAnswer frmSettings::ShowMessage(std::string_view text, MessageKind kind) {
-    const std::wstring title = WideFromAnsi(shell_texts::kAppTitle);
-    const int answer =
-        ::MessageBoxW(hWnd(), WideFromAnsi(text).c_str(), title.c_str(), MessageBoxFlags(kind));
+    const std::wstring title = WideFromUtf8(shell_texts::kAppTitle);
+    const int answer = ::MessageBoxW(hWnd(), WideFromUtf8(text).c_str(), title.c_str(),
+                                     MessageBoxFlags(kind));
     switch (answer) {
         case IDYES:
             return MessageAnswer::Yes;

@@ -6,6 +6,7 @@
 
 #include "helper_error.h"
 #include "portable/round_half_even.h"
+#include "text_file_encoding.h"
 
 namespace murmurex {
 
@@ -13,7 +14,10 @@ void frmSettings::cmdEditFont_Click() {
     Dialog.hwnd = hWnd();
     Dialog.flags = 1;  // screen fonts only
     Dialog.FontSize(RoundHalfEven(previewFont_.Size));
-    Dialog.FontName(previewFont_.Name);
+    // The dialog speaks the ANSI code page. A name it cannot hold goes in empty and, if the
+    // dialog hands back what it was given, comes back whole rather than as "?".
+    const std::string handedIn = SystemCodePage().FromUtf8(previewFont_.Name).value_or("");
+    Dialog.FontName(handedIn);
     Dialog.FontBold(previewFont_.Bold);
     Dialog.FontItalic(previewFont_.Italic);
 
@@ -24,13 +28,13 @@ void frmSettings::cmdEditFont_Click() {
     }
 
     const auto chosen = Dialog.Font();
-    previewFont_ =
-        LabelFont{chosen->name, static_cast<float>(chosen->size), chosen->bold, chosen->italic};
+    const std::string name =
+        chosen->name == handedIn ? previewFont_.Name : SystemCodePage().ToUtf8(chosen->name);
+    previewFont_ = LabelFont{name, static_cast<float>(chosen->size), chosen->bold, chosen->italic};
     MakePreviewFont();
     ::InvalidateRect(Picture1_, nullptr, FALSE);
 
-    settings_.FontChosen(Dialog.FontName(), Dialog.FontSize(), Dialog.FontBold(),
-                         Dialog.FontItalic());
+    settings_.FontChosen(name, Dialog.FontSize(), Dialog.FontBold(), Dialog.FontItalic());
     ::InvalidateRect(hWnd(), nullptr, TRUE);
 }
 

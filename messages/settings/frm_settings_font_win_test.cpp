@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "program_test_support_win.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
 #include "win/ui_test_support_win.h"
 #include "win/unique_handle.h"
 
@@ -154,39 +156,22 @@ std::string Chosen(HWND dialog, int list) {
 class FontButtonTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = FreshProgramFolder(
-            L"font \u00e9t\u00e9", ::testing::UnitTest::GetInstance()->current_test_info()->name(),
-            MESSAGES_EXE_PATH);
+        InstallProgram(folder_.path(), MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", "1Calm");
         WriteFile(folder_ / "Lists" / "Calm.lst", "1I am calm and steady");
         WriteFile(folder_ / "__.__", kSettings);
     }
     void TearDown() override {
-        if (process_) {
-            if (settings_ != nullptr) {
-                ::PostMessageW(settings_, WM_CLOSE, 0, 0);
-                WaitFor([&] { return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; },
-                        20000);
-            }
-            ::TerminateProcess(process_.get(), 99);
-            ::WaitForSingleObject(process_.get(), 5000);
-        }
+        win::test::EndProcess(process_.get(), settings_, settings_ != nullptr ? 20000 : 0);
         PumpMessages(200);
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
     }
 
     // Starts the copy from its folder with "firstrun" and answers the hint.
     void StartShowingSettings() {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::wstring commandLine = L"\"" + (folder_ / L"Messages.exe").wstring() + L"\" firstrun";
-        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                     nullptr, folder_.c_str(), &startup, &info));
-        ::CloseHandle(info.hThread);
-        process_.reset(info.hProcess);
-        processId_ = info.dwProcessId;
+        win::test::StartedProcess started = StartProgram(folder_.path(), L"firstrun");
+        ASSERT_TRUE(started);
+        process_ = std::move(started.process);
+        processId_ = started.id;
         HWND hint = nullptr;
         ASSERT_TRUE(
             WaitFor([&] { return (hint = TopWindow(processId_, "#32770")) != nullptr; }, 20000))
@@ -232,7 +217,8 @@ class FontButtonTest : public ::testing::Test {
         return WaitFor([&] { return !::IsWindow(dialog); }, 3000);
     }
 
-    fs::path folder_;
+    const test_support::TestFolder folder_{ProgramFolderLabel(
+        L"font \u00e9t\u00e9", ::testing::UnitTest::GetInstance()->current_test_info()->name())};
     win::UniqueKernelHandle process_;
     DWORD processId_ = 0;
     HWND settings_ = nullptr;
@@ -269,7 +255,7 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
     EXPECT_EQ(Chosen(dialog, kStyleList), "Bold");
     EXPECT_EQ(Chosen(dialog, kSizeList), "12");
     win::test::SaveBitmapFile(win::test::CaptureScreen(),
-                              folder_.parent_path() / "font-button-dialog.bmp");
+                              folder_.path().parent_path() / "font-button-dialog.bmp");
     ASSERT_TRUE(CloseWith(dialog, IDOK));
 
     // The settings file holds the choice once the dialog has gone and the handler went on.
@@ -282,7 +268,7 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
         3000);
     if (lines.size() != 7 || lines[0] == "DejaVu Sans") {
         win::test::SaveBitmapFile(win::test::CaptureScreen(),
-                                  folder_.parent_path() / "font-button-after-ok.bmp");
+                                  folder_.path().parent_path() / "font-button-after-ok.bmp");
         std::printf("after OK: dialog shown %p\n",
                     static_cast<void*>(TopWindow(processId_, "#32770")));
     }
@@ -315,7 +301,7 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
         6000))
         << "no red phrase was flashed";
     win::test::SaveBitmapFile(win::test::CaptureScreen(),
-                              folder_.parent_path() / "font-button-flashed.bmp");
+                              folder_.path().parent_path() / "font-button-flashed.bmp");
     RECT rect{};
     ::GetWindowRect(message_, &rect);
     const auto screen = win::GetWindowDcOwned(nullptr);

@@ -138,8 +138,8 @@ void frmSettings::ShowFirstRunHint() {
     ::ShowWindow(hWnd(), SW_SHOW);
     ::UpdateWindow(hWnd());
     ProcessPendingMessages();
-    const std::wstring title = WideFromAnsi(texts::kAppTitle);
-    ::MessageBoxW(hWnd(), WideFromAnsi(texts::kFirstRunHint).c_str(), title.c_str(),
+    const std::wstring title = WideFromUtf8(texts::kAppTitle);
+    ::MessageBoxW(hWnd(), WideFromUtf8(texts::kFirstRunHint).c_str(), title.c_str(),
                   MB_OK | MB_ICONINFORMATION);
 }
 
@@ -235,14 +235,14 @@ void frmSettings::CreateTrayMenu() {
     mnuPopUp_ = ::CreatePopupMenu();
     if (menuBar_ && mnuPopUp_ != nullptr) {
         ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuSettings,
-                      WideFromAnsi(texts::kMenuSettings).c_str());
+                      WideFromUtf8(texts::kMenuSettings).c_str());
         ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);  // mnuSep1
-        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStart, WideFromAnsi(texts::kMenuStart).c_str());
-        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStop, WideFromAnsi(texts::kMenuStop).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStart, WideFromUtf8(texts::kMenuStart).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuStop, WideFromUtf8(texts::kMenuStop).c_str());
         ::AppendMenuW(mnuPopUp_, MF_SEPARATOR, 0, nullptr);  // mnuSep2
-        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuExit, WideFromAnsi(texts::kMenuExit).c_str());
+        ::AppendMenuW(mnuPopUp_, MF_STRING, kMenuExit, WideFromUtf8(texts::kMenuExit).c_str());
         ::AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuPopUp_),
-                      WideFromAnsi(texts::kMenuPopUp).c_str());
+                      WideFromUtf8(texts::kMenuPopUp).c_str());
     }
 }
 
@@ -341,8 +341,8 @@ void frmSettings::ShowPage(SettingsPage page) {
 // ---- ending --------------------------------------------------------------------------------
 
 bool frmSettings::AskExitQuestion() {
-    const std::wstring title = WideFromAnsi(texts::kAppTitle);
-    return ::MessageBoxW(hWnd(), WideFromAnsi(texts::kExitQuestion).c_str(), title.c_str(),
+    const std::wstring title = WideFromUtf8(texts::kAppTitle);
+    return ::MessageBoxW(hWnd(), WideFromUtf8(texts::kExitQuestion).c_str(), title.c_str(),
                          MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

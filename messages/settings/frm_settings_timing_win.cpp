@@ -38,7 +38,7 @@ void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
     ::FillRect(item.hDC, &white, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     ::FillRect(item.hDC, &black, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     RECT text = Pixels(kPreviewLabel);
-    const std::wstring caption = WideFromAnsi(texts::kPreview);
+    const std::wstring caption = WideFromUtf8(texts::kPreview);
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, previewColour_ & 0x00FFFFFFu);
     win::SelectGuard font(item.hDC, previewHFont_ ? previewHFont_.get() : labelFont_.get());
@@ -49,7 +49,7 @@ void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
 
 void frmSettings::bvlWHEEL1_Change(int value) {
     const auto n = static_cast<std::int16_t>(value);
-    ::SetWindowTextW(lblDuration_, WideFromAnsi(settings_window::DurationCaption(n)).c_str());
+    ::SetWindowTextW(lblDuration_, WideFromUtf8(settings_window::DurationCaption(n)).c_str());
     if (messageWindow_) {
         messageWindow_->TimerDisplayLength.SetInterval(static_cast<std::uint32_t>(n));
     }
@@ -58,7 +58,7 @@ void frmSettings::bvlWHEEL1_Change(int value) {
 
 void frmSettings::bvlWHEEL2_Change(int value) {
     const auto n = static_cast<std::int16_t>(value);
-    ::SetWindowTextW(lblFrequency_, WideFromAnsi(settings_window::FrequencyCaption(n)).c_str());
+    ::SetWindowTextW(lblFrequency_, WideFromUtf8(settings_window::FrequencyCaption(n)).c_str());
     if (messageWindow_) {
         messageWindow_->TimerFrequency.SetInterval(static_cast<std::uint32_t>(n));
     }

@@ -53,7 +53,7 @@ win::UniqueFont settings_window::PointFont(const LabelFont& font) {
     logFont.lfItalic = font.Italic ? TRUE : FALSE;
     logFont.lfCharSet = DEFAULT_CHARSET;
     logFont.lfQuality = DEFAULT_QUALITY;
-    const std::wstring name = WideFromAnsi(font.Name);
+    const std::wstring name = WideFromUtf8(font.Name);
     lstrcpynW(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
     return win::UniqueFont(::CreateFontIndirectW(&logFont));
 }
@@ -147,7 +147,7 @@ RECT frmSettings::Pixels(TwipsRect twips) const noexcept {
 
 HWND frmSettings::MakeStatic(int id, TwipsRect twips, const char* text, DWORD style) {
     const RECT at = Pixels(twips);
-    const std::wstring wide = WideFromAnsi(text);
+    const std::wstring wide = WideFromUtf8(text);
     HWND control =
         CreateChildControl(hWnd(), id, at, L"STATIC", WS_VISIBLE | style, 0, wide.c_str());
     if (control != nullptr && labelFont_) {
@@ -181,7 +181,7 @@ void frmSettings::AddTip(HWND control, const char* tip) {
     if (!toolTip_ || control == nullptr) {
         return;
     }
-    std::wstring text = WideFromAnsi(tip);
+    std::wstring text = WideFromUtf8(tip);
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -294,7 +294,7 @@ void frmSettings::CreateTimingAndFontFrames() {
 void frmSettings::CreateStopButtonAndHelpBox() {
     // cmdStop: a plain button at the bottom edge, practically out of sight.
     const RECT at = Pixels(kStop);
-    const std::wstring text = WideFromAnsi(texts::kStop);
+    const std::wstring text = WideFromUtf8(texts::kStop);
     cmdStop_ = CreateChildControl(hWnd(), kStopId, at, L"BUTTON",
                                   WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, text.c_str());
     AddTip(cmdStop_, texts::kTipStop);
@@ -435,7 +435,7 @@ void frmSettings::Paint() {
         RECT edge = frame;
         edge.top += metrics.tmHeight / 2;
         ::DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
-        const std::wstring text = WideFromAnsi(caption);
+        const std::wstring text = WideFromUtf8(caption);
         ::TextOutW(dc, frame.left + PixelsX(120), frame.top, text.c_str(),
                    static_cast<int>(text.size()));
     }

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "program_test_support_win.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -30,29 +32,15 @@ constexpr char kSelection[] = "1Calm\r\n0Work";
 class LibraryEditingProgram : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = FreshProgramFolder(
-            L"editing \u00c9t\u00e9",
-            ::testing::UnitTest::GetInstance()->current_test_info()->name(), MESSAGES_EXE_PATH);
+        InstallProgram(folder_.path(), MESSAGES_EXE_PATH);
         WriteFile(folder_ / "_._", kSelection);
         WriteFile(List(L"Calm"), kCalm);
         WriteFile(List(L"Work"), kWork);
     }
 
     void TearDown() override {
-        if (process_) {
-            if (settings_ != nullptr) {
-                ::PostMessageW(settings_, WM_CLOSE, 0, 0);
-            }
-            const double end = ElapsedMs() + 5000;
-            while (::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0 && ElapsedMs() < end) {
-                PumpMessages(20);
-            }
-            ::TerminateProcess(process_.get(), 99);
-            ::WaitForSingleObject(process_.get(), 5000);
-        }
+        win::test::EndProcess(process_.get(), settings_, 5000);
         PumpMessages(200);
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
     }
 
     fs::path List(const std::wstring& name) const { return folder_ / L"Lists" / (name + L".lst"); }
@@ -69,7 +57,7 @@ class LibraryEditingProgram : public ::testing::Test {
 
     std::map<fs::path, std::string> Snapshot() const {
         std::map<fs::path, std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(folder_)) {
+        for (const auto& entry : fs::recursive_directory_iterator(folder_.path())) {
             if (entry.is_regular_file()) {
                 files[entry.path()] = ReadFile(entry.path());
             }
@@ -80,21 +68,12 @@ class LibraryEditingProgram : public ::testing::Test {
     // Starts the program from its own folder as a first run (the window stays open) and
     // answers the hint.
     void Start() {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::wstring commandLine = L"\"" + (folder_ / L"Messages.exe").wstring() + L"\" firstrun";
-        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                     nullptr, folder_.c_str(), &startup, &info));
-        ::CloseHandle(info.hThread);
-        process_.reset(info.hProcess);
-        processId_ = info.dwProcessId;
+        win::test::StartedProcess started = StartProgram(folder_.path(), L"firstrun");
+        ASSERT_TRUE(started);
+        process_ = std::move(started.process);
+        processId_ = started.id;
         ASSERT_TRUE(WaitFor(
-            [&] {
-                const auto found = TopWindows(processId_, kSettingsClass);
-                settings_ = found.empty() ? nullptr : found.front();
-                return settings_ != nullptr;
-            },
+            [&] { return (settings_ = FindTopWindow(processId_, kSettingsClass)) != nullptr; },
             20000));
         ASSERT_TRUE(Answer(L"To view help click the 'Help' tab", IDOK));
         const auto lists = VisibleChildren(settings_, "SysListView32");
@@ -185,8 +164,6 @@ class LibraryEditingProgram : public ::testing::Test {
     void ClickPhraseButton(const std::wstring& caption) { ClickButton(caption, phrases_); }
 
     // Types `text` into `box` as a user does: real keys where the keyboard has them, the
-    // character itself where it does not (accents).
-    // Types `text` into `box` as a user does: real keys where the keyboard has them, the
     // character itself where it does not (accents). Each character is awaited before the
     // next, since posted characters would overtake keys still on their way.
     void Type(HWND box, const std::wstring& text, bool clickFirst = true,
@@ -261,7 +238,23 @@ class LibraryEditingProgram : public ::testing::Test {
         ASSERT_EQ(Selected(list), index);
     }
 
-    fs::path folder_;
+    // Steps of the categories' test, in its order.
+    void CategoryBoxFiltersItsKeys();
+    void AddedCategoryIsAnEmptyFile();
+    void TakenAndDeviceNamesAreRefused();
+    void RenamesMoveTheFile();
+    void RenameOntoAnUnlistedFileFails();
+    void DeletingACategoryAsksFirst();
+
+    // Steps of the phrases' test, in its order.
+    void PhraseBoxTakesAnyTextButNoDuplicate();
+    void EditedPhraseKeepsItsTick();
+    void ClickTicksAndSpaceUnticks();
+    void EditStaysInItsCategory();
+    void DeletingTheLastPhrasesRemovesTheFile();
+
+    const test_support::TestFolder folder_{ProgramFolderLabel(
+        L"editing \u00c9t\u00e9", ::testing::UnitTest::GetInstance()->current_test_info()->name())};
     win::UniqueKernelHandle process_;
     DWORD processId_ = 0;
     HWND settings_ = nullptr;
@@ -271,11 +264,8 @@ class LibraryEditingProgram : public ::testing::Test {
     HWND phraseBox_ = nullptr;
 };
 
-TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_EQ(Texts(categories_), (std::vector<std::wstring>{L"Calm", L"Work"}));
-
-    // The key filter: a, slash, b, dot, c leaves abc; Backspace still edits.
+// The key filter: a, slash, b, dot, c leaves abc; Backspace still edits.
+void LibraryEditingProgram::CategoryBoxFiltersItsKeys() {
     Type(categoryBox_, L"a/b.c");
     EXPECT_EQ(TextOf(categoryBox_), L"abc");
     TypeSwallowed(categoryBox_, L"<*?>\"|:\\");
@@ -284,23 +274,28 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
         PressKey(VK_BACK);
     }
     EXPECT_EQ(TextOf(categoryBox_), L"");
+}
 
-    // Sleep: an empty file, listed unticked and selected.
+// Sleep: an empty file, listed unticked and selected.
+void LibraryEditingProgram::AddedCategoryIsAnEmptyFile() {
     Type(categoryBox_, L"Sleep");
     ClickCategoryButton(L"Add");
     EXPECT_EQ(ShownBox(), nullptr);
     ASSERT_TRUE(fs::exists(List(L"Sleep")));
     EXPECT_EQ(fs::file_size(List(L"Sleep")), 0u);
-    auto rows = Rows(categories_);
+    const auto rows = Rows(categories_);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[2].text, L"Sleep");
     EXPECT_FALSE(rows[2].ticked);
     EXPECT_TRUE(rows[2].selected);
     EXPECT_EQ(ReadFile(folder_ / "_._"), "1Calm\r\n0Work\r\n0Sleep");
     EXPECT_EQ(TextOf(categoryBox_), L"");
+}
 
-    // calm when Calm exists, with Enter: the message, and nothing written.
-    auto before = Snapshot();
+// calm when Calm exists, with Enter: the message, and nothing written. A device name pasted
+// in: refused.
+void LibraryEditingProgram::TakenAndDeviceNamesAreRefused() {
+    const auto before = Snapshot();
     Type(categoryBox_, L"calm");
     PressEnter();
     EXPECT_TRUE(Answer(L"A category with that name already exists!", IDOK));
@@ -308,14 +303,16 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     EXPECT_EQ(Selected(categories_), 0);
     EXPECT_EQ(Texts(categories_).size(), 3u);
 
-    // A device name pasted in: refused.
     Click(CentreOf(categoryBox_));
     ::SendMessageW(categoryBox_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"CON .txt"));
     ClickCategoryButton(L"Add");
     EXPECT_TRUE(Answer(L"That name cannot be used for a category.", IDOK));
     EXPECT_EQ(Snapshot(), before);
+}
 
-    // Calm to CALM: the file is renamed in case too.
+// Calm to CALM: the file is renamed in case too. CALM to Relax: the file moves and the tick
+// stays.
+void LibraryEditingProgram::RenamesMoveTheFile() {
     SelectRow(categories_, 0);
     ClickCategoryButton(L"Edit");
     EXPECT_EQ(TextOf(categoryBox_), L"Calm");
@@ -327,7 +324,6 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     EXPECT_EQ(Texts(categories_)[0], L"CALM");
     EXPECT_EQ(ReadFile(folder_ / "_._"), "1CALM\r\n0Work\r\n0Sleep");
 
-    // CALM to Relax: the file moves and the tick stays.
     ClickCategoryButton(L"Edit");
     Retype(categoryBox_, L"Relax");
     PressEnter();
@@ -335,14 +331,16 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     EXPECT_EQ(ListFiles(), (std::vector<std::wstring>{L"Relax.lst", L"Sleep.lst", L"Work.lst"}));
     EXPECT_EQ(ReadFile(List(L"Relax")), kCalm);
     EXPECT_EQ(ReadFile(folder_ / "_._"), "1Relax\r\n0Work\r\n0Sleep");
-    rows = Rows(categories_);
+    const auto rows = Rows(categories_);
     EXPECT_EQ(rows[0].text, L"Relax");
     EXPECT_TRUE(rows[0].ticked);
+}
 
-    // Work to a name whose file exists on disk but is not listed: the rename error, and
-    // list, files and selection file as they were.
+// Work to a name whose file exists on disk but is not listed: the rename error, and list,
+// files and selection file as they were.
+void LibraryEditingProgram::RenameOntoAnUnlistedFileFails() {
     WriteFile(List(L"Taken"), "1Not Work's");
-    before = Snapshot();
+    const auto before = Snapshot();
     SelectRow(categories_, 1);
     ClickCategoryButton(L"Edit");
     Retype(categoryBox_, L"Taken");
@@ -350,8 +348,10 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     EXPECT_TRUE(Answer(L"There was an error renaming the category. Please try again later.", IDOK));
     EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(Texts(categories_), (std::vector<std::wstring>{L"Relax", L"Work", L"Sleep"}));
+}
 
-    // Deleting asks first: No keeps the file, Yes removes it.
+// Deleting asks first: No keeps the file, Yes removes it.
+void LibraryEditingProgram::DeletingACategoryAsksFirst() {
     SelectRow(categories_, 2);
     ClickCategoryButton(L"Delete");
     EXPECT_TRUE(Answer(L"Are you sure you wish to delete this category?", IDNO));
@@ -364,31 +364,36 @@ TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     EXPECT_EQ(ShownBox(), nullptr);
 }
 
-TEST_F(LibraryEditingProgram, PhrasesAreAddedEditedAndDeletedOnDisk) {
+TEST_F(LibraryEditingProgram, CategoriesAreCreatedRenamedAndDeletedOnDisk) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_EQ(Selected(categories_), 0);
-    auto rows = Rows(phrases_);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_TRUE(rows[0].ticked);
-    EXPECT_FALSE(rows[1].ticked);
+    ASSERT_EQ(Texts(categories_), (std::vector<std::wstring>{L"Calm", L"Work"}));
+    ASSERT_NO_FATAL_FAILURE(CategoryBoxFiltersItsKeys());
+    ASSERT_NO_FATAL_FAILURE(AddedCategoryIsAnEmptyFile());
+    ASSERT_NO_FATAL_FAILURE(TakenAndDeviceNamesAreRefused());
+    ASSERT_NO_FATAL_FAILURE(RenamesMoveTheFile());
+    ASSERT_NO_FATAL_FAILURE(RenameOntoAnUnlistedFileFails());
+    DeletingACategoryAsksFirst();
+}
 
-    // A new phrase with slashes, dots and accents: the phrase box filters nothing, and the
-    // phrase starts ticked.
+// A new phrase with slashes, dots and accents: the phrase box filters nothing, and the phrase
+// starts ticked. The same phrase in other case, with Enter: one entry stays, and the message
+// names phrases.
+void LibraryEditingProgram::PhraseBoxTakesAnyTextButNoDuplicate() {
     Type(phraseBox_, L"Je suis tr\u00e8s calme. 1/2");
     ClickPhraseButton(L"Add");
     EXPECT_EQ(ShownBox(), nullptr);
     EXPECT_EQ(ReadFile(List(L"Calm")), std::string(kCalm) + "\r\n1Je suis tr\xE8s calme. 1/2");
     EXPECT_EQ(TextOf(phraseBox_), L"");
 
-    // The same phrase in other case, with Enter: one entry stays, and the message names
-    // phrases.
     Type(phraseBox_, L"je suis TR\u00c8S calme. 1/2");
     PressEnter();
     EXPECT_TRUE(Answer(L"That phrase is already in this category!", IDOK));
     EXPECT_EQ(Rows(phrases_).size(), 3u);
     EXPECT_EQ(ReadFile(List(L"Calm")), std::string(kCalm) + "\r\n1Je suis tr\xE8s calme. 1/2");
+}
 
-    // The ticked first phrase edited: it stays ticked.
+// The ticked first phrase edited: it stays ticked.
+void LibraryEditingProgram::EditedPhraseKeepsItsTick() {
     SelectRow(phrases_, 0);
     ClickPhraseButton(L"Edit");
     EXPECT_EQ(TextOf(phraseBox_), L"I am calm");
@@ -396,41 +401,42 @@ TEST_F(LibraryEditingProgram, PhrasesAreAddedEditedAndDeletedOnDisk) {
     PressEnter();
     EXPECT_EQ(ReadFile(List(L"Calm")),
               "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2");
-    rows = Rows(phrases_);
+    const auto rows = Rows(phrases_);
     EXPECT_EQ(rows[0].text, L"I am relaxed");
     EXPECT_TRUE(rows[0].ticked);
+}
 
-    // A click on the box of the second phrase ticks it; Space unticks it again.
-    {
-        // The rows' height lies between these two, from the rows a page holds.
-        RECT client{};
-        ::GetClientRect(phrases_, &client);
-        const auto perPage =
-            static_cast<double>(::SendMessageW(phrases_, LVM_GETCOUNTPERPAGE, 0, 0));
-        const double rowHeight = (client.bottom / (perPage + 1) + client.bottom / perPage) / 2;
-        POINT box{8, static_cast<LONG>(rowHeight * 1.5)};
-        ::ClientToScreen(phrases_, &box);
-        Click(box);
-        EXPECT_TRUE(WaitFor(
-            [&] {
-                return ReadFile(List(L"Calm")) ==
-                       "1I am relaxed\r\n1I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2";
-            },
-            3000))
-            << ReadFile(List(L"Calm"));
-        EXPECT_TRUE(Rows(phrases_)[1].ticked);
-        SelectRow(phrases_, 1);
-        PressKey(VK_SPACE);
-        EXPECT_TRUE(WaitFor(
-            [&] {
-                return ReadFile(List(L"Calm")) ==
-                       "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2";
-            },
-            3000))
-            << ReadFile(List(L"Calm"));
-    }
+// A click on the box of the second phrase ticks it; Space unticks it again.
+void LibraryEditingProgram::ClickTicksAndSpaceUnticks() {
+    // The rows' height lies between these two, from the rows a page holds.
+    RECT client{};
+    ::GetClientRect(phrases_, &client);
+    const auto perPage = static_cast<double>(::SendMessageW(phrases_, LVM_GETCOUNTPERPAGE, 0, 0));
+    const double rowHeight = (client.bottom / (perPage + 1) + client.bottom / perPage) / 2;
+    POINT box{8, static_cast<LONG>(rowHeight * 1.5)};
+    ::ClientToScreen(phrases_, &box);
+    Click(box);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return ReadFile(List(L"Calm")) ==
+                   "1I am relaxed\r\n1I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2";
+        },
+        3000))
+        << ReadFile(List(L"Calm"));
+    EXPECT_TRUE(Rows(phrases_)[1].ticked);
+    SelectRow(phrases_, 1);
+    PressKey(VK_SPACE);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return ReadFile(List(L"Calm")) ==
+                   "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2";
+        },
+        3000))
+        << ReadFile(List(L"Calm"));
+}
 
-    // A phrase in edit mode, then another category selected: the edit does not land there.
+// A phrase in edit mode, then another category selected: the edit does not land there.
+void LibraryEditingProgram::EditStaysInItsCategory() {
     SelectRow(phrases_, 1);
     ClickPhraseButton(L"Edit");
     SelectRow(categories_, 1);
@@ -440,8 +446,10 @@ TEST_F(LibraryEditingProgram, PhrasesAreAddedEditedAndDeletedOnDisk) {
     EXPECT_EQ(ReadFile(List(L"Work")), "0Deadline\r\n1Breathe");
     EXPECT_EQ(ReadFile(List(L"Calm")),
               "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2");
+}
 
-    // Deleting the last phrases of Work removes its file.
+// Deleting the last phrases of Work removes its file.
+void LibraryEditingProgram::DeletingTheLastPhrasesRemovesTheFile() {
     SelectRow(phrases_, 1);
     ClickPhraseButton(L"Delete");
     EXPECT_EQ(ReadFile(List(L"Work")), "0Deadline");
@@ -451,6 +459,20 @@ TEST_F(LibraryEditingProgram, PhrasesAreAddedEditedAndDeletedOnDisk) {
     EXPECT_FALSE(fs::exists(List(L"Work")));
     EXPECT_TRUE(Texts(phrases_).empty());
     EXPECT_EQ(ShownBox(), nullptr);
+}
+
+TEST_F(LibraryEditingProgram, PhrasesAreAddedEditedAndDeletedOnDisk) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_EQ(Selected(categories_), 0);
+    const auto rows = Rows(phrases_);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].ticked);
+    EXPECT_FALSE(rows[1].ticked);
+    ASSERT_NO_FATAL_FAILURE(PhraseBoxTakesAnyTextButNoDuplicate());
+    ASSERT_NO_FATAL_FAILURE(EditedPhraseKeepsItsTick());
+    ASSERT_NO_FATAL_FAILURE(ClickTicksAndSpaceUnticks());
+    ASSERT_NO_FATAL_FAILURE(EditStaysInItsCategory());
+    DeletingTheLastPhrasesRemovesTheFile();
 }
 
 }  // namespace

@@ -7,3 +7,15 @@ target_link_libraries(library_editing PUBLIC engine_phrases PRIVATE project_opti
 
 murmurex_add_test(library_editor_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/library_editor_test.cpp
                   LIBS library_editing)
+
+if(WIN32)
+  # The real program with phrases and names in Greek and Japanese, and Delete after a click
+  # that leaves no row selected.
+  murmurex_add_test(library_scripts_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/library_scripts_win_test.cpp
+                    LIBS common_win RESOURCE_LOCK wine_display)
+  add_dependencies(library_scripts_win_test Messages)
+  # The flashed phrase is compared with the message window tests' rendering.
+  target_include_directories(library_scripts_win_test PRIVATE ${PROJECT_SOURCE_DIR}/messages/engine)
+  target_compile_definitions(library_scripts_win_test PRIVATE
+    MESSAGES_EXE_PATH=L"Z:${CMAKE_BINARY_DIR}/messages/Messages.exe")
+endif()

@@ -4,10 +4,10 @@
 #include <optional>
 #include <system_error>
 
-#include "ansi_text.h"
 #include "file_access.h"
 #include "library_editor_texts.h"
 #include "phrase_format.h"
+#include "unicode_text.h"
 
 namespace murmurex {
 namespace {
@@ -36,7 +36,7 @@ bool IsEditingControl(unsigned int character) noexcept {
 
 int FindNoCase(const CheckList& list, std::string_view text) {
     for (int i = 0; i < list.ListCount(); ++i) {
-        if (AnsiEqualNoCase(list.List(i), text)) {
+        if (TextEqualNoCase(list.List(i), text)) {
             return i;
         }
     }
@@ -193,7 +193,7 @@ bool LibraryEditor::AddCategory(const std::string& name) {
 bool LibraryEditor::RenameCategory(int index, const std::string& name) {
     CheckList& categories = page_.Categories();
     for (int i = 0; i < categories.ListCount(); ++i) {
-        if (i != index && AnsiEqualNoCase(categories.List(i), name)) {
+        if (i != index && TextEqualNoCase(categories.List(i), name)) {
             page_.ShowMessage(texts::kCategoryExists, MessageKind::Exclamation);
             return false;
         }

@@ -46,7 +46,7 @@ class LibraryPage {
     virtual MessageAnswer ShowMessage(std::string_view text, MessageKind kind) = 0;
 };
 
-/// The library's files as the editor changes them. Category names are ANSI bytes.
+/// The library's files as the editor changes them. Category names are UTF-8 text.
 class LibraryFiles {
   public:
     virtual ~LibraryFiles() = default;

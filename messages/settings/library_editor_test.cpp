@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <utility>
@@ -11,16 +12,16 @@
 #include "file_access.h"
 #include "library_editor_texts.h"
 #include "phrase_format.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 namespace murmurex {
 namespace {
 
 namespace fs = std::filesystem;
 namespace texts = library_editor_texts;
+using test_support::TestFolder;
 using testing::MakeReadOnly;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 
 struct Shown {
@@ -108,11 +109,12 @@ class ScriptedFiles final : public LibraryFiles {
     LibraryFiles& disk_;
 };
 
-// A library of three categories (one name with a blank and an accent in code page 1252) as
-// the settings window shows it after start-up: ticks restored, the first category selected.
+// A library of three categories (one name with a blank and an accent, held in code page 1252
+// by the selection file) as the settings window shows it after start-up: ticks restored, the
+// first category selected.
 class LibraryEditing : public ::testing::Test {
   protected:
-    static constexpr char kAccented[] = "Calm and \xE9t\xE9";
+    static constexpr char kAccented[] = "Calm and \u00e9t\u00e9";
 
     void SetUp() override {
         WriteBytes(List("Calm"), "1I am calm\r\n0I breathe slowly");
@@ -128,11 +130,15 @@ class LibraryEditing : public ::testing::Test {
         ASSERT_EQ(page_.phrases.ListCount(), 2);
     }
 
-    fs::path List(const std::string& name) const { return folder_.Lists() / (name + ".lst"); }
+    // Names are UTF-8, as the program holds them.
+    fs::path List(const std::string& name) const {
+        const std::string file = name + ".lst";
+        return (folder_ / "Lists") / fs::path(std::u8string(file.begin(), file.end()));
+    }
     fs::path Selection() const { return folder_.path() / "_._"; }
-    // The category files' names as the folder spells them, in the code page's bytes.
+    // The category files' names as the folder spells them, as UTF-8.
     std::vector<std::string> ListFiles() const {
-        std::vector<std::string> names = ListFileNames(folder_.Lists(), "lst");
+        std::vector<std::string> names = ListFileNames(folder_ / "Lists", "lst");
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -157,7 +163,7 @@ class LibraryEditing : public ::testing::Test {
         return names;
     }
 
-    TempFolder folder_;
+    TestFolder folder_;
     FakePage page_;
     DiskLibrary disk_{folder_.path(), {}};
     ScriptedFiles files_{disk_};
@@ -208,13 +214,13 @@ TEST(LibraryKeyFilters, PhraseBoxFiltersNothingButEnter) {
 
 TEST(LibraryNames, DeviceNamesAreRefusedWithExtensionsSpacesAndSuperscripts) {
     for (const char* device : {"CON", "con", "CON ", "CON  .lst", "nul.txt", "Aux", "PRN.x.y",
-                               "COM1", "com9.lst", "LPT5", "COM\xB9", "lpt\xB2", "COM\xB3.txt",
-                               "COM\xC2\xB9", "CONIN$", "conout$.lst", "CONIN$  ", "NUL   .a"}) {
+                               "COM1", "com9.lst", "LPT5", "COM\u00b9", "lpt\u00b2",
+                               "COM\u00b3.txt", "CONIN$", "conout$.lst", "CONIN$  ", "NUL   .a"}) {
         EXPECT_FALSE(IsPlainFileName(device)) << device;
         EXPECT_FALSE(IsUsableCategoryName(device)) << device;
     }
     for (const char* fine : {"Console", "COM10", "COM0", "LPT", "Conin", "CONOUT", "Nullity",
-                             "a.CON", "Calm and \xE9t\xE9", "Com\xB9x"}) {
+                             "a.CON", "Calm and \u00e9t\u00e9", "Com\u00b9x"}) {
         EXPECT_TRUE(IsUsableCategoryName(fine)) << fine;
     }
 }
@@ -224,16 +230,17 @@ TEST(LibraryNames, NewCategoriesNeverEndInADotOrASpace) {
                             "a/b", "a\\b", "a\tb", ".", ".."}) {
         EXPECT_FALSE(IsUsableCategoryName(bad)) << bad;
     }
-    for (const char* good : {" Calm", "a.b", "Calm and \xE9t\xE9", ".hidden"}) {
+    for (const char* good : {" Calm", "a.b", "Calm and \u00e9t\u00e9", ".hidden"}) {
         EXPECT_TRUE(IsUsableCategoryName(good)) << good;
     }
 }
 
 TEST(LibraryNames, TheReaderLeavesOutEveryDeviceFile) {
-    TempFolder folder;
+    TestFolder folder;
     for (const char* name :
-         {"CON .lst", "CONIN$.lst", "COM\xB9.lst", "conout$.lst", "Calm.lst", "COM10.lst"}) {
-        WriteBytes(folder.Lists() / name, "1x");
+         {"CON .lst", "CONIN$.lst", "COM\u00b9.lst", "conout$.lst", "Calm.lst", "COM10.lst"}) {
+        WriteBytes((folder / "Lists") / fs::path(std::u8string(name, name + std::strlen(name))),
+                   "1x");
     }
     CheckList list;
     FillComboWithFiles(list, folder.path(), "Lists", "lst");
@@ -273,7 +280,7 @@ TEST_F(LibraryEditing, AddingAnExistingNameInOtherCaseSelectsItAndWritesNothing)
     EXPECT_EQ(ReadBytes(List("Calm")), "1I am calm\r\n0I breathe slowly");
     EXPECT_EQ(ReadBytes(Selection()), selection);
     EXPECT_EQ(ListFiles(),
-              (std::vector<std::string>{"Calm and \xE9t\xE9.lst", "Calm.lst", "Work.lst"}));
+              (std::vector<std::string>{"Calm and \u00e9t\u00e9.lst", "Calm.lst", "Work.lst"}));
 }
 
 TEST_F(LibraryEditing, ANewCategoryNeverReplacesAFileTheListDoesNotShow) {
@@ -288,7 +295,7 @@ TEST_F(LibraryEditing, ANewCategoryNeverReplacesAFileTheListDoesNotShow) {
 
 TEST_F(LibraryEditing, UnusableNamesAreRefusedBeforeAnythingHappens) {
     const std::string selection = ReadBytes(Selection());
-    for (const char* name : {"a*b", "Why?", "CON", "com\xB9", "CONIN$.txt", "nul  ", "Calm.",
+    for (const char* name : {"a*b", "Why?", "CON", "com\u00b9", "CONIN$.txt", "nul  ", "Calm.",
                              "Calm ", "<Calm>", "tab\there"}) {
         page_.shown.clear();
         TypeCategoryAndAdd(name);
@@ -336,7 +343,7 @@ TEST_F(LibraryEditing, RenamingInCaseOnlyRenamesTheFileToo) {
     TypeCategoryAndAdd("CALM");
     EXPECT_TRUE(page_.shown.empty());
     EXPECT_EQ(ListFiles(),
-              (std::vector<std::string>{"CALM.lst", "Calm and \xE9t\xE9.lst", "Work.lst"}));
+              (std::vector<std::string>{"CALM.lst", "Calm and \u00e9t\u00e9.lst", "Work.lst"}));
     EXPECT_EQ(ReadBytes(List("CALM")), "1I am calm\r\n0I breathe slowly");
     EXPECT_EQ(ReadBytes(Selection()), "1CALM\r\n0Work\r\n1Calm and \xE9t\xE9");
 }
@@ -515,14 +522,14 @@ TEST_F(LibraryEditing, AnUnreadableCategoryFileIsNeverWrittenOver) {
 }
 
 TEST_F(LibraryEditing, TheFirstCategoryOfALibraryWithoutItsFolderGetsTheFolder) {
-    TempFolder empty;
+    TestFolder empty;
     FakePage page;
     DiskLibrary disk(empty.path(), {});
     LibraryEditor editor(page, disk);
     page.categoryBox = "First";
     editor.cmdAddCat_Click();
     EXPECT_TRUE(page.shown.empty());
-    EXPECT_TRUE(fs::exists(empty.Lists() / "First.lst"));
+    EXPECT_TRUE(fs::exists(empty / "Lists" / "First.lst"));
     EXPECT_EQ(ReadBytes(empty.path() / "_._"), "0First");
 }
 

@@ -4,16 +4,17 @@
 
 #include <algorithm>
 
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
+#include "testing/test_folder.h"
 
 namespace murmurex {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::TestFolder;
 using testing::FolderEntries;
 using testing::MakeReadOnly;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 
 // A name with a blank and an accent, the same on every platform.
@@ -24,7 +25,7 @@ const char kSelection[] = "1Calm\r\n1Mes catégories";
 const char kSettings[] = "Arial\r\n12\r\n0\r\n3\r\n250\r\n255\r\n0";
 
 // The install folder as the installer leaves it: the program and the sample copy only.
-fs::path MakeInstalledFolder(const TempFolder& folder) {
+fs::path MakeInstalledFolder(const TestFolder& folder) {
     const fs::path sample = folder.path() / "Sample library";
     WriteBytes(folder.path() / "Messages.exe", "MZ");
     WriteBytes(sample / "Lists" / "Calm.lst", kCalm);
@@ -45,7 +46,7 @@ std::vector<fs::path> SortedEntries(const fs::path& folder) {
 }
 
 TEST(LibrarySeed, WithNoLibraryEverySampleFileIsCopiedAndStaysEditable) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = MakeInstalledFolder(folder);
     EXPECT_EQ(SeedLibraryFromSample(app), LibrarySeeding::Seeded);
     EXPECT_EQ(ReadBytes(app / "Lists" / "Calm.lst"), kCalm);
@@ -67,14 +68,14 @@ TEST(LibrarySeed, WithNoLibraryEverySampleFileIsCopiedAndStaysEditable) {
 
 TEST(LibrarySeed, AnyOnePartOfALibraryKeepsEverythingAsItIs) {
     for (const char* existing : {"Lists", "_._", "__.__"}) {
-        TempFolder folder;
+        TestFolder folder;
         const fs::path app = MakeInstalledFolder(folder);
         WriteBytes(app / existing, "the user's");
         EXPECT_EQ(SeedLibraryFromSample(app), LibrarySeeding::AlreadyThere) << existing;
         EXPECT_EQ(ReadBytes(app / existing), "the user's");
         EXPECT_EQ(FolderEntries(app).size(), 3u) << existing;
     }
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = MakeInstalledFolder(folder);
     fs::create_directory(app / "Lists");
     EXPECT_EQ(SeedLibraryFromSample(app), LibrarySeeding::AlreadyThere);
@@ -83,7 +84,7 @@ TEST(LibrarySeed, AnyOnePartOfALibraryKeepsEverythingAsItIs) {
 }
 
 TEST(LibrarySeed, WithoutASampleCopyNothingIsMade) {
-    TempFolder folder;
+    TestFolder folder;
     WriteBytes(folder.path() / "Messages.exe", "MZ");
     EXPECT_EQ(SeedLibraryFromSample(folder.path()), LibrarySeeding::NoSample);
     WriteBytes(folder.path() / "Sample library", "a file, not the sample folder");
@@ -92,7 +93,7 @@ TEST(LibrarySeed, WithoutASampleCopyNothingIsMade) {
 }
 
 TEST(LibrarySeed, AFailingCopyLeavesWhatWasMadeAndGoesOn) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = MakeInstalledFolder(folder);
     int calls = 0;
     const auto failsOnCalmAndSettings = [&calls](const fs::path& source, const fs::path& target) {
@@ -112,7 +113,7 @@ TEST(LibrarySeed, AFailingCopyLeavesWhatWasMadeAndGoesOn) {
 }
 
 TEST(LibrarySeed, AFileThatAppearsMeanwhileIsNeverReplaced) {
-    TempFolder folder;
+    TestFolder folder;
     const fs::path app = MakeInstalledFolder(folder);
     const auto userWritesFirst = [](const fs::path& source, const fs::path& target) {
         if (target.filename() == "_._") {
@@ -127,7 +128,7 @@ TEST(LibrarySeed, AFileThatAppearsMeanwhileIsNeverReplaced) {
 }
 
 TEST(LibrarySeed, CopyToNewFileRefusesAMissingOrFolderSource) {
-    TempFolder folder;
+    TestFolder folder;
     EXPECT_FALSE(CopyToNewFile(folder.path() / "absent", folder.path() / "target"));
     fs::create_directory(folder.path() / "a folder");
     EXPECT_FALSE(CopyToNewFile(folder.path() / "a folder", folder.path() / "target"));

@@ -1,7 +1,7 @@
 #pragma once
-// What the tests that start the real Messages.exe share: its files, its windows found from
-// outside the process, real clicks and keys, and waiting for a condition while this thread
-// keeps answering messages. For tests only.
+// What the tests and benchmarks that start the real Messages.exe share: its folder and its
+// start, its files, its windows found from outside the process, real clicks and keys, and
+// waiting for a condition while this thread keeps answering messages. For tests only.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -15,12 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "testing/stopwatch.h"
+#include "win/process_test_support_win.h"
 #include "win/ui_test_support_win.h"
 
 namespace murmurex::program_test {
 
 namespace fs = std::filesystem;
-using win::test::ElapsedMs;
 using win::test::PumpMessages;
 
 inline std::string ReadFile(const fs::path& path) {
@@ -32,19 +33,35 @@ inline void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-/// A fresh folder for one test: "murmurex <label> <process> <test>" in the temporary folder, with
-/// an empty Lists folder and a copy of `program`, so that the program runs from its own folder.
-inline fs::path FreshProgramFolder(const std::wstring& label, const char* testName,
-                                   const fs::path& program) {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const fs::path folder =
-        fs::path(temp) / (L"murmurex " + label + L" " + std::to_wstring(::GetCurrentProcessId()) +
-                          L" " + fs::path(testName).wstring());
-    fs::remove_all(folder);
+/// The name a test's own folder starts with: "murmurex <label> <test>", blanks and accents
+/// kept (test_support::TestFolder adds what makes it unique).
+inline fs::path ProgramFolderLabel(const std::wstring& label, const char* testName) {
+    return fs::path(L"murmurex " + label + L" " + fs::path(testName).wstring());
+}
+
+/// Messages.exe beside this program when there is one (as installed), else `built`.
+inline fs::path ProgramBesideThisOr(const fs::path& built) {
+    const fs::path beside = win::test::ThisProgramFolder() / L"Messages.exe";
+    return fs::exists(beside) ? beside : built;
+}
+
+/// Readies `folder` for the program to run from it: an empty Lists folder and a copy of
+/// `program` as Messages.exe.
+inline void InstallProgram(const fs::path& folder, const fs::path& program) {
     fs::create_directories(folder / L"Lists");
     fs::copy_file(program, folder / L"Messages.exe");
-    return folder;
+}
+
+/// Starts the copy of Messages.exe in `folder` as a user does: by its path, from its folder.
+inline win::test::StartedProcess StartProgram(const fs::path& folder,
+                                              const std::wstring& arguments = {}) {
+    std::wstring commandLine = win::test::Quoted((folder / L"Messages.exe").wstring());
+    if (!arguments.empty()) {
+        commandLine += L" " + arguments;
+    }
+    win::test::ProcessOptions options;
+    options.folder = folder;
+    return win::test::StartProcess(commandLine, options);
 }
 
 inline std::vector<std::string> SplitLines(const std::string& text) {
@@ -97,6 +114,12 @@ inline std::vector<HWND> TopWindows(DWORD processId, const std::string& classNam
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The first top-level window of a process of one class, or null.
+inline HWND FindTopWindow(DWORD processId, const std::string& className) {
+    const auto found = TopWindows(processId, className);
+    return found.empty() ? nullptr : found.front();
 }
 
 // The visible child windows of `parent` (all levels) of one class, left to right, top down.
@@ -165,9 +188,9 @@ inline void PressKey(WORD key) {
 // Polls `condition` every 20 ms for up to `milliseconds`.
 template <typename Condition>
 bool WaitFor(Condition condition, double milliseconds) {
-    const double end = ElapsedMs() + milliseconds;
+    const double end = test_support::NowMs() + milliseconds;
     while (!condition()) {
-        if (ElapsedMs() >= end) {
+        if (test_support::NowMs() >= end) {
             return false;
         }
         PumpMessages(20);

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "file_access.h"
-#include "phrase_test_folder.h"
+#include "phrase_test_files.h"
 
 namespace murmurex {
 namespace {
 
+using test_support::TestFolder;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 
 TEST(FirstRun, TheLowerCaseWordAnywhereInTheCommandLine) {
@@ -33,7 +33,7 @@ std::size_t CountFiles(const std::filesystem::path& folder) {
 }
 
 TEST(PendingDataFile, ReplacesDataAndRemovesThePendingFile) {
-    TempFolder folder;
+    TestFolder folder;
     WriteBytes(folder.path() / "DATA", "old data");
     WriteBytes(folder.path() / "DATA01", "new data");
     EXPECT_EQ(ApplyPendingDataFile(folder.path()), DataReplacement::Replaced);
@@ -43,7 +43,7 @@ TEST(PendingDataFile, ReplacesDataAndRemovesThePendingFile) {
 }
 
 TEST(PendingDataFile, WithoutDataThePendingFileBecomesData) {
-    TempFolder folder;
+    TestFolder folder;
     WriteBytes(folder.path() / "DATA01", std::string("bytes\0with a NUL", 16));
     EXPECT_EQ(ApplyPendingDataFile(folder.path()), DataReplacement::Replaced);
     EXPECT_EQ(ReadBytes(folder.path() / "DATA"), std::string("bytes\0with a NUL", 16));
@@ -51,7 +51,7 @@ TEST(PendingDataFile, WithoutDataThePendingFileBecomesData) {
 }
 
 TEST(PendingDataFile, WithNeitherFileNothingIsCreated) {
-    TempFolder folder;
+    TestFolder folder;
     EXPECT_EQ(ApplyPendingDataFile(folder.path()), DataReplacement::NothingPending);
     EXPECT_EQ(CountFiles(folder.path()), 0u);
 
@@ -61,7 +61,7 @@ TEST(PendingDataFile, WithNeitherFileNothingIsCreated) {
 }
 
 TEST(PendingDataFile, AFolderNamedLikeThePendingFileIsNotAFile) {
-    TempFolder folder;
+    TestFolder folder;
     std::filesystem::create_directories(folder.path() / "DATA01");
     WriteBytes(folder.path() / "DATA", "kept");
     EXPECT_EQ(ApplyPendingDataFile(folder.path()), DataReplacement::NothingPending);
@@ -69,7 +69,7 @@ TEST(PendingDataFile, AFolderNamedLikeThePendingFileIsNotAFile) {
 }
 
 TEST(PendingDataFile, AFailedMoveLosesNeitherFile) {
-    TempFolder folder;
+    TestFolder folder;
     WriteBytes(folder.path() / "DATA", "old data");
     WriteBytes(folder.path() / "DATA01", "new data");
     int moves = 0;
@@ -87,7 +87,7 @@ TEST(PendingDataFile, AFailedMoveLosesNeitherFile) {
 }
 
 TEST(PendingDataFile, AReadOnlyDataFileRefusesTheMoveAndBothStay) {
-    TempFolder folder;
+    TestFolder folder;
     WriteBytes(folder.path() / "DATA", "old data");
     WriteBytes(folder.path() / "DATA01", "new data");
     std::filesystem::permissions(folder.path() / "DATA", std::filesystem::perms::owner_write,
@@ -98,7 +98,7 @@ TEST(PendingDataFile, AReadOnlyDataFileRefusesTheMoveAndBothStay) {
 }
 
 TEST(MoveFileOver, RefusesAMissingSourceAndAFolderTarget) {
-    TempFolder folder;
+    TestFolder folder;
     EXPECT_FALSE(MoveFileOver(folder.path() / "absent", folder.path() / "DATA"));
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "DATA"));
     WriteBytes(folder.path() / "source file", "x");

@@ -1,7 +1,7 @@
 #pragma once
 // What the component's Windows tests share: the apartment, the library loaded from beside the
 // test program, instances made through its class factory, the thread's error object, and
-// files in a scratch folder.
+// files' bytes.
 
 #include <windows.h>
 
@@ -19,33 +19,17 @@
 #include "com_ptr_win.h"
 #include "identities_win.h"
 #include "resbundle_h.h"
+#include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace resmelder::com::test {
 
-inline std::wstring HereDir() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
 inline std::wstring LibraryPath() {
-    return HereDir() + L"Resmelder.dll";
+    return (win::test::ThisProgramFolder() / L"Resmelder.dll").wstring();
 }
 
 inline std::wstring ProbePath(const wchar_t* name) {
-    return HereDir() + L"..\\image\\testdata\\" + name;
-}
-
-/// A scratch folder of this test program's own.
-inline std::wstring ScratchDir() {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    std::wstring dir =
-        std::wstring(temp) + L"resmelder_com_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    ::CreateDirectoryW(dir.c_str(), nullptr);
-    return dir;
+    return (win::test::ThisProgramFolder() / L"..\\image\\testdata" / name).wstring();
 }
 
 inline std::string ReadFileBytes(const std::wstring& path) {

@@ -1,5 +1,5 @@
 // The library's entry points: DllMain, the class table with its one generic class factory,
-// and the four exports.
+// and the five exports.
 
 #include "module_win.h"
 
@@ -217,4 +217,16 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
     return UnregisterServer(ModuleIdentity(), *MakeSystemRegistry());
+}
+
+// regsvr32 /n /i:user registers for the current user alone, without administrator rights;
+// with /u it takes that registration away. No other command line is understood.
+STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
+    if (commandLine == nullptr || !resmelder::IsPerUserInstallCommand(commandLine)) {
+        return E_INVALIDARG;
+    }
+    const ServerIdentity server = ModuleIdentity();
+    const auto registry = MakeSystemRegistry();
+    return install ? RegisterServer(server, *registry, resmelder::RegistrationScope::kUser)
+                   : UnregisterServer(server, *registry, resmelder::RegistrationScope::kUser);
 }

@@ -6,13 +6,15 @@
 #include "com_test_support_win.h"
 #include "fake_registry_test.h"
 #include "registration_win.h"
+#include "testing/test_folder.h"
 
 namespace resmelder::com::test {
 namespace {
 
 // A folder with a space and accents, as an installed copy's may have.
 std::wstring ServerFolder() {
-    return ScratchDir() + L"R\u00e9sum\u00e9 Tools\\";
+    static const test_support::TestFolder folder(L"R\u00e9sum\u00e9 Tools");
+    return folder.path().wstring() + L"\\";
 }
 
 // A copy of the library there: a registered type library must exist to be unregistered.

@@ -7,6 +7,14 @@
 #include "support/encoding.h"
 #include "win/unique_handle.h"
 
+#if defined(__MINGW32__)
+// mingw-w64's oleauto.h lacks the per-user pair (Windows Vista and later); its import library
+// has them.
+WINOLEAUTAPI RegisterTypeLibForUser(ITypeLib* lib, OLECHAR* fullPath, OLECHAR* helpDir);
+WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID libId, WORD major, WORD minor, LCID lcid,
+                                      SYSKIND syskind);
+#endif
+
 namespace resmelder::com {
 namespace {
 
@@ -124,8 +132,20 @@ std::optional<RegistrationScript> ScriptFor(const ServerIdentity& server) {
     return ParseRegistrationScript(server.script, {{"MODULE", Utf8(server.path)}}).script;
 }
 
+// The type library goes where the keys go: per user needs no administrator rights.
+HRESULT RegisterTypeLibIn(const ServerIdentity& server, RegistrationScope scope) {
+    if (!server.typeLib) {
+        return SELFREG_E_TYPELIB;
+    }
+    // Both calls take a writable path.
+    std::wstring path = server.path;
+    return scope == RegistrationScope::kUser
+               ? ::RegisterTypeLibForUser(server.typeLib.Get(), path.data(), nullptr)
+               : ::RegisterTypeLib(server.typeLib.Get(), path.data(), nullptr);
+}
+
 // A library that is not registered is already unregistered.
-HRESULT UnregisterTypeLib(ITypeLib& lib) {
+HRESULT UnregisterTypeLib(ITypeLib& lib, RegistrationScope scope) {
     TLIBATTR* attr = nullptr;
     HRESULT hr = lib.GetLibAttr(&attr);
     if (FAILED(hr)) {
@@ -135,8 +155,11 @@ HRESULT UnregisterTypeLib(ITypeLib& lib) {
     if (SUCCEEDED(::QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
                                           attr->lcid, &registered))) {
         ::SysFreeString(registered);
-        hr = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
-                                 attr->syskind);
+        hr = scope == RegistrationScope::kUser
+                 ? ::UnRegisterTypeLibForUser(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
+                                              attr->lcid, attr->syskind)
+                 : ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
+                                       attr->lcid, attr->syskind);
     }
     lib.ReleaseTLibAttr(attr);
     return hr;
@@ -148,31 +171,35 @@ std::unique_ptr<RegistryWriter> MakeSystemRegistry() {
     return std::make_unique<SystemRegistry>();
 }
 
-HRESULT RegisterServer(const ServerIdentity& server, RegistryWriter& registry) {
+HRESULT RegisterServer(const ServerIdentity& server, RegistryWriter& registry,
+                       RegistrationScope scope) {
     const auto script = ScriptFor(server);
     if (!script) {
         return SELFREG_E_CLASS;
     }
-    // RegisterTypeLib takes a writable path.
-    std::wstring path = server.path;
-    if (!server.typeLib || FAILED(::RegisterTypeLib(server.typeLib.Get(), path.data(), nullptr))) {
+    if (FAILED(RegisterTypeLibIn(server, scope))) {
         return SELFREG_E_TYPELIB;
     }
-    if (!RunRegister(*script, registry)) {
+    PerUserClassesRegistry perUser(registry);
+    RegistryWriter& target = scope == RegistrationScope::kUser ? perUser : registry;
+    if (!RunRegister(*script, target)) {
         // Half a registration is worse than none.
-        UnregisterServer(server, registry);
+        UnregisterServer(server, registry, scope);
         return SELFREG_E_CLASS;
     }
     return S_OK;
 }
 
-HRESULT UnregisterServer(const ServerIdentity& server, RegistryWriter& registry) {
+HRESULT UnregisterServer(const ServerIdentity& server, RegistryWriter& registry,
+                         RegistrationScope scope) {
     const auto script = ScriptFor(server);
     if (!script) {
         return SELFREG_E_CLASS;
     }
-    const bool keysRemoved = RunUnregister(*script, registry);
-    if (!server.typeLib || FAILED(UnregisterTypeLib(*server.typeLib.Get()))) {
+    PerUserClassesRegistry perUser(registry);
+    const bool keysRemoved =
+        RunUnregister(*script, scope == RegistrationScope::kUser ? perUser : registry);
+    if (!server.typeLib || FAILED(UnregisterTypeLib(*server.typeLib.Get(), scope))) {
         return SELFREG_E_TYPELIB;
     }
     return keysRemoved ? S_OK : SELFREG_E_CLASS;

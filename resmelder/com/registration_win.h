@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "com_ptr_win.h"
+#include "registration_scope.h"
 #include "registration_script.h"
 
 namespace resmelder::com {
@@ -28,10 +29,14 @@ struct ServerIdentity {
 /// The registry under its real root keys.
 std::unique_ptr<RegistryWriter> MakeSystemRegistry();
 
-/// Registers the type library and writes the script's keys into `registry`; a failure takes
-/// back what was written.
-HRESULT RegisterServer(const ServerIdentity& server, RegistryWriter& registry);
-/// Removes the script's keys from `registry` and unregisters the type library.
-HRESULT UnregisterServer(const ServerIdentity& server, RegistryWriter& registry);
+/// Registers the type library and writes the script's keys into `registry`, for the machine
+/// or (under HKCU\Software\Classes) for the current user; a failure takes back what was
+/// written.
+HRESULT RegisterServer(const ServerIdentity& server, RegistryWriter& registry,
+                       RegistrationScope scope = RegistrationScope::kMachine);
+/// Removes the script's keys from `registry` and unregisters the type library, in the scope
+/// they were registered in.
+HRESULT UnregisterServer(const ServerIdentity& server, RegistryWriter& registry,
+                         RegistrationScope scope = RegistrationScope::kMachine);
 
 }  // namespace resmelder::com

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "com_test_support_win.h"
+#include "testing/test_folder.h"
 
 namespace resmelder::com::test {
 namespace {
@@ -16,7 +17,7 @@ class ResBundleTest : public ComTest {
         ComTest::SetUp();
         bundle_ = NewBundle();
         ASSERT_TRUE(bundle_);
-        dir_ = ScratchDir();
+        dir_ = (folder_ / L"").wstring();
     }
     void TearDown() override {
         bundle_.Reset();
@@ -34,6 +35,7 @@ class ResBundleTest : public ComTest {
     }
 
     ComPtr<IResBundle> bundle_;
+    test_support::TestFolder folder_{"resmelder_com"};
     std::wstring dir_;
 };
 
@@ -267,21 +269,15 @@ TEST_F(ResBundleTest, OpenMyExeFailsWhenTheHostFileIsGone) {
     // A host whose executable was renamed while it runs: its module name now names nothing.
     const std::wstring host = dir_ + L"host_copy_of_helper.exe";
     const std::wstring report = dir_ + L"host_report.txt";
-    ::DeleteFileW((host + L".moved").c_str());  // left by an earlier run under the same id
-    ::DeleteFileW(report.c_str());
-    ASSERT_TRUE(::CopyFileW((HereDir() + L"resmelder_com_host.exe").c_str(), host.c_str(), FALSE));
-    std::wstring command = L"\"" + host + L"\" \"" + LibraryPath() + L"\" \"" + report + L"\" \"" +
-                           ProbePath(L"probe64.exe") + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(host.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &startup, &process));
-    win::UniqueKernelHandle processHandle(process.hProcess);
-    win::UniqueKernelHandle threadHandle(process.hThread);
-    ASSERT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    ASSERT_TRUE(::CopyFileW((win::test::ThisProgramFolder() / L"resmelder_com_host.exe").c_str(),
+                            host.c_str(), FALSE));
+    const win::test::StartedProcess started =
+        win::test::StartProcess(L"\"" + host + L"\" \"" + LibraryPath() + L"\" \"" + report +
+                                L"\" \"" + ProbePath(L"probe64.exe") + L"\"");
+    ASSERT_TRUE(started);
+    ASSERT_EQ(::WaitForSingleObject(started.process.get(), 60000), WAIT_OBJECT_0);
     DWORD exitCode = 99;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ::GetExitCodeProcess(started.process.get(), &exitCode);
     ASSERT_EQ(exitCode, 0u);
 
     EXPECT_EQ(ReadFileBytes(report),
@@ -397,7 +393,7 @@ TEST(ResourcesTest, LibraryCarriesItsResources) {
     EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"Resmelder.DLL");
 }
 
-TEST(ResourcesTest, ExportsExactlyTheFourEntryPointsByName) {
+TEST(ResourcesTest, ExportsExactlyTheFiveEntryPointsByName) {
     const auto* base = reinterpret_cast<const std::uint8_t*>(Server::Get().Module());
     ASSERT_NE(base, nullptr);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
@@ -408,15 +404,16 @@ TEST(ResourcesTest, ExportsExactlyTheFourEntryPointsByName) {
     ASSERT_NE(directory.VirtualAddress, 0u);
     const auto* exports =
         reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
-    EXPECT_EQ(exports->NumberOfFunctions, 4u);
-    ASSERT_EQ(exports->NumberOfNames, 4u);
+    EXPECT_EQ(exports->NumberOfFunctions, 5u);
+    ASSERT_EQ(exports->NumberOfNames, 5u);
     const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
     std::vector<std::string> exported;
     for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
         exported.emplace_back(reinterpret_cast<const char*>(base + names[i]));
     }
-    EXPECT_EQ(exported, (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject",
-                                                  "DllRegisterServer", "DllUnregisterServer"}));
+    EXPECT_EQ(exported,
+              (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllInstall",
+                                        "DllRegisterServer", "DllUnregisterServer"}));
 }
 
 TEST_F(ResBundleTest, CanUnloadOnlyWhenNothingIsAlive) {

@@ -3,7 +3,8 @@
 
 x86_static_check.py DLL32 DLL64 [EXE32] [--wine-libraries DIR]
 Checks, with pefile, that DLL32 is a PE32 DLL for i386 (machine 0x14C); that it exports exactly
-DllGetClassObject, DllCanUnloadNow, DllRegisterServer and DllUnregisterServer, undecorated;
+DllGetClassObject, DllCanUnloadNow, DllRegisterServer, DllUnregisterServer and DllInstall,
+undecorated;
 that its resources are the 64-bit build's: the same entries (type, name, language), each
 byte for byte, except the type library, which must be the same library built for 32-bit
 Windows (SYSKIND win32 against win64, the same names and identities); and that it imports
@@ -22,7 +23,8 @@ import pefile
 MACHINE_I386 = 0x14C
 PE32_MAGIC = 0x10B
 IMAGE_FILE_DLL = 0x2000
-EXPORTS = {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}
+EXPORTS = {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer",
+           "DllInstall"}
 RT_TYPELIB = "TYPELIB"
 # DLLs of the system folder of every 32-bit Windows (and of SysWOW64 on 64-bit Windows). The
 # mingw runtime DLLs (libgcc_s_dw2-1.dll, libstdc++-6.dll, libwinpthread-1.dll) are not.

@@ -12,6 +12,8 @@
 #include <sstream>
 #include <thread>
 
+#include "testing/stopwatch.h"
+
 namespace resmelder::fuzz {
 namespace {
 
@@ -97,7 +99,7 @@ RunOutcome RunBounded(const std::function<void(int reportFd)>& work, const RunLi
         return outcome;
     }
     std::fflush(nullptr);  // nothing buffered is written twice
-    const auto start = std::chrono::steady_clock::now();
+    const test_support::Stopwatch watch;
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeFds[0]);
@@ -123,9 +125,8 @@ RunOutcome RunBounded(const std::function<void(int reportFd)>& work, const RunLi
             break;
         }
         outcome.peakResidentBytes = std::max(outcome.peakResidentBytes, ResidentBytes(child));
-        const auto took = std::chrono::steady_clock::now() - start;
         if (!outcome.timedOut && !outcome.overMemory) {
-            outcome.timedOut = took > limits.time;
+            outcome.timedOut = watch.Elapsed() > limits.time;
             outcome.overMemory = outcome.peakResidentBytes > limits.residentBytes;
             if (outcome.timedOut || outcome.overMemory) {
                 ::kill(child, SIGKILL);
@@ -133,8 +134,7 @@ RunOutcome RunBounded(const std::function<void(int reportFd)>& work, const RunLi
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    outcome.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    outcome.seconds = watch.ElapsedSeconds();
     Drain(pipeFds[0], outcome.report);
     ::close(pipeFds[0]);
     if (WIFEXITED(status)) {

@@ -26,6 +26,8 @@
 #include "image/exe_image.h"
 #include "image/test_pe.h"
 #include "support/log.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
 #include "tool/tool.h"
 
 namespace resmelder {
@@ -85,10 +87,6 @@ std::string OneLine(std::string text) {
     return text.substr(0, 400);
 }
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 const ExeResource* FindLeaf(const ExeResource* node, const std::vector<std::uint16_t>& path) {
     for (const std::uint16_t id : path) {
         const ExeResource* next = nullptr;
@@ -128,20 +126,20 @@ void ListAddWriteReload(const fs::path& in, const fs::path& out, const std::stri
     LineCounter counter;
     std::ostream listed(&counter);
     std::ostringstream err;
-    auto start = std::chrono::steady_clock::now();
+    test_support::Stopwatch watch;
     const int listed_rc = RunTool({"list", in.string()}, listed, err);
     fuzz::WriteReport(report, "list " + std::to_string(listed_rc) + " " +
-                                  std::to_string(SecondsSince(start)) + " " +
+                                  std::to_string(watch.ElapsedSeconds()) + " " +
                                   std::to_string(counter.lines) + "\n");
     fuzz::WriteReport(report, "listlog " + OneLine(err.str()) + "\n");
 
     std::ostringstream ignored;
     std::ostringstream addErr;
-    start = std::chrono::steady_clock::now();
+    watch.Restart();
     const int added =
         RunTool({"add-string", in.string(), kEntryName, text, "-o", out.string()}, ignored, addErr);
-    fuzz::WriteReport(
-        report, "add " + std::to_string(added) + " " + std::to_string(SecondsSince(start)) + "\n");
+    fuzz::WriteReport(report, "add " + std::to_string(added) + " " +
+                                  std::to_string(watch.ElapsedSeconds()) + "\n");
     fuzz::WriteReport(report, "addlog " + OneLine(addErr.str()) + "\n");
     if (added != 0) {
         return;
@@ -290,9 +288,9 @@ TEST_P(HostileInputTest, ListAddAndWriteAreBoundedAndSound) {
         ASSERT_TRUE(made) << "the mutation found no place in " << library;
         mutant = std::move(*made);
     }
-    const fs::path dir = testpe::FreshFolder("resmelder_hostile_" + CaseName({c, 0}));
-    const fs::path in = dir / "in.dll";
-    const fs::path out = dir / "out.dll";
+    const test_support::TestFolder folder("resmelder_hostile_" + CaseName({c, 0}));
+    const fs::path in = folder / "in.dll";
+    const fs::path out = folder / "out.dll";
     testpe::WriteFile(in, mutant.bytes);
 
     const std::string text = EntryText(c.kind);
@@ -338,11 +336,10 @@ TEST_P(HostileInputTest, ListAddAndWriteAreBoundedAndSound) {
             }
         } else if (added == 1) {
             EXPECT_FALSE(steps["addlog"].empty()) << "a refused write says why";
-            EXPECT_EQ(testpe::FileNames(dir), std::vector<std::string>{"in.dll"})
+            EXPECT_EQ(testpe::FileNames(folder.path()), std::vector<std::string>{"in.dll"})
                 << "a refused write leaves no output";
         }
     }
-    fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(WineLibraries, HostileInputTest, ::testing::ValuesIn(Cases()), CaseName);

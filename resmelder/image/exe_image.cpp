@@ -262,6 +262,7 @@ std::optional<MappedRange> ExeImage::MapRva(std::uint32_t rva) const {
         range.mapped = headers - rva;
         if (rva < fileSize) {
             range.offset = rva;
+            // No more than the file's size_t bytes after rva, so the result fits.
             range.inFile =
                 static_cast<std::size_t>(std::min<std::uint64_t>(range.mapped, fileSize - rva));
         }

@@ -1,17 +1,17 @@
 #pragma once
-// A test fixture that works in a folder of its own, named after the running test (so test
-// programs running side by side never share one), removed when the test ends.
+// A test fixture that works in a folder of its own (test_support::TestFolder), named after the
+// running test.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "image/test_pe.h"
 #include "support/platform.h"
 #include "support/xstring.h"
+#include "testing/test_folder.h"
 
 namespace resmelder::testpe {
 
@@ -27,23 +27,16 @@ inline std::string MissingFileReason() {
 
 class FolderTest : public ::testing::Test {
   protected:
-    explicit FolderTest(std::string prefix) : prefix_(std::move(prefix)) {}
-
-    void SetUp() override {
-        dir_ =
-            FreshFolder(prefix_ + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    explicit FolderTest(const std::string& prefix)
+        : folder_(prefix + ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
 
     XString Path(const std::string& leaf) const {
         return XString::FromUtf8((dir_ / leaf).string());
     }
     std::vector<std::string> Files() const { return FileNames(dir_); }
 
-    std::filesystem::path dir_;
-
-  private:
-    std::string prefix_;
+    test_support::TestFolder folder_;
+    const std::filesystem::path dir_ = folder_.path();
 };
 
 }  // namespace resmelder::testpe

@@ -11,10 +11,14 @@
 
 #include "image/exe_image.h"
 #include "support/log.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace resmelder {
 namespace {
+
+using win::test::RunProcess;
 
 struct ModuleTraits {
     using handle_type = HMODULE;
@@ -22,13 +26,6 @@ struct ModuleTraits {
     void close(handle_type h) const noexcept { ::FreeLibrary(h); }
 };
 using UniqueModule = win::UniqueHandle<ModuleTraits>;
-
-std::wstring Here() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
 
 std::string Narrow(const std::wstring& wide, UINT codePage) {
     const int n =
@@ -49,46 +46,21 @@ std::string ReadText(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs a command line with its output in a file; answers the exit status (-1: not started).
-int RunProcess(const std::wstring& commandLine, const std::wstring& outputFile) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    win::UniqueFile output(::CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = output.get();
-    si.hStdError = output.get();
-    PROCESS_INFORMATION pi{};
-    std::wstring mutableLine = commandLine;
-    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &si, &pi)) {
-        return -1;
-    }
-    win::UniqueKernelHandle process(pi.hProcess);
-    win::UniqueKernelHandle thread(pi.hThread);
-    ::WaitForSingleObject(process.get(), 60000);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
-}
-
 std::span<const std::uint8_t> Span(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
 TEST(NewSectionWinTest, ProgramWithoutResourcesFindsItsNewEntriesAndRuns) {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
     // The program lives in an odd folder; the probe's expected bytes lie in a plain one, since
     // it opens them with the C library's 8-bit fopen.
-    const std::wstring dir = std::wstring(temp) + L"resmelder new section \u00e9\\";
-    const std::wstring data = std::wstring(temp) + L"resmelder_new_section_data\\";
-    ::CreateDirectoryW(dir.c_str(), nullptr);
-    ::CreateDirectoryW(data.c_str(), nullptr);
+    const test_support::TestFolder programFolder(L"resmelder new section \u00e9");
+    const test_support::TestFolder dataFolder("resmelder_new_section_data");
+    const std::wstring dir = (programFolder / L"").wstring();
+    const std::wstring data = (dataFolder / L"").wstring();
     const std::wstring source = dir + L"ohne Ressourcen.exe";
     const std::wstring edited = dir + L"mit Ressourcen \u00fc.exe";
-    ASSERT_TRUE(::CopyFileW((Here() + L"testdata\\norsrc64.exe").c_str(), source.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW((win::test::ThisProgramFolder() / L"testdata\\norsrc64.exe").c_str(),
+                            source.c_str(), FALSE));
     const std::wstring log = dir + L"log.txt";
     // Without resources the probe finds nothing, and says so.
     const std::wstring list = dir + L"names.txt";
@@ -132,17 +104,6 @@ TEST(NewSectionWinTest, ProgramWithoutResourcesFindsItsNewEntriesAndRuns) {
     HRSRC found = ::FindResourceW(module.get(), L"Mixed CASE data", MAKEINTRESOURCEW(10));
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(::SizeofResource(module.get(), found), big.size());
-    module.reset();
-
-    ::DeleteFileW(source.c_str());
-    ::DeleteFileW(edited.c_str());
-    ::DeleteFileW(log.c_str());
-    ::DeleteFileW(list.c_str());
-    for (const wchar_t* leaf : {L"greeting.bin", L"big.bin", L"cafe.bin"}) {
-        ::DeleteFileW((data + leaf).c_str());
-    }
-    ::RemoveDirectoryW(dir.c_str());
-    ::RemoveDirectoryW(data.c_str());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "image/test_pe.h"
 #include "image/tree_dump.h"
 #include "support/log.h"
+#include "testing/test_folder.h"
 
 namespace resmelder {
 namespace {
@@ -27,14 +28,13 @@ int RunPeCheck(const std::string& args) {
 class RealExeTest : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        dir_ = testpe::FreshFolder(std::string("resmelder_real_") + GetParam());
         source_ = fs::path(RESMELDER_TESTDATA_DIR) / (std::string(GetParam()) + ".exe");
         ASSERT_TRUE(fs::exists(source_)) << source_;
     }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string Q(const fs::path& p) const { return "'" + p.string() + "'"; }
 
-    fs::path dir_;
+    test_support::TestFolder folder_{std::string("resmelder_real_") + GetParam()};
+    const fs::path dir_ = folder_.path();
     fs::path source_;
 };
 

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <random>
 
 namespace resmelder::testpe {
 namespace {
@@ -262,14 +261,6 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-}
-
-std::filesystem::path FreshFolder(const std::string& name) {
-    static const std::string token = std::to_string(std::random_device{}());
-    auto folder = std::filesystem::temp_directory_path() / (name + "_" + token);
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
 }
 
 std::vector<std::string> FileNames(const std::filesystem::path& folder) {

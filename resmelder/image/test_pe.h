@@ -54,10 +54,6 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 std::uint32_t Get32(const Bytes& b, std::size_t at);
 std::uint16_t Get16(const Bytes& b, std::size_t at);
 
-// An empty folder of its own under the temporary folder, named `name` plus a token of this
-// process, so that test programs running side by side never share one.
-std::filesystem::path FreshFolder(const std::string& name);
-
 // The names of what `folder` holds, sorted: to check that nothing was left behind.
 std::vector<std::string> FileNames(const std::filesystem::path& folder);
 void Put32(Bytes& b, std::size_t at, std::uint32_t v);

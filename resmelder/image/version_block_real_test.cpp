@@ -16,6 +16,7 @@
 #include "image/version_block.h"
 #include "support/encoding.h"
 #include "support/log.h"
+#include "testing/test_folder.h"
 
 namespace resmelder {
 namespace {
@@ -81,9 +82,8 @@ bool Contains(const std::string& text, const std::string& line) {
 
 class VersionBlockRealTest : public ::testing::Test {
   protected:
-    void SetUp() override { dir_ = testpe::FreshFolder("resmelder_version_block"); }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    test_support::TestFolder folder_{"resmelder_version_block"};
+    const fs::path dir_ = folder_.path();
 };
 
 TEST_F(VersionBlockRealTest, ReadsAndWritesBackTheProbesBlockFromWindres) {

@@ -1,6 +1,7 @@
 #include "support/data_buffer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,7 +23,9 @@ void DataBuffer::Grow(std::uint64_t capacity) {
     if (capacity > UINT32_MAX) {
         std::abort();  // allocation failures are not handled; a 4 GB buffer is one
     }
-    auto fresh = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+    // At most UINT32_MAX now, which a size_t holds on every target.
+    static_assert(SIZE_MAX >= UINT32_MAX);
+    auto fresh = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(capacity));
     if (length_ != 0) {
         std::memcpy(fresh.get(), Data(), length_);
     }

@@ -12,6 +12,7 @@
 #include "support/file_sys.h"
 #include "support/file_sys_test_folder.h"
 #include "support/log.h"
+#include "testing/stopwatch.h"
 
 namespace resmelder {
 namespace {
@@ -89,9 +90,9 @@ TEST_F(FileSysPosixTest, EditLockWaitsBoundedAndFollowsAReplacedFile) {
     ASSERT_TRUE(first.IsOpen());
     Logger log;
     File second;
-    const auto start = std::chrono::steady_clock::now();
+    const test_support::Stopwatch watch;
     EXPECT_FALSE(FileSys::LockForEdit(Name("plain.bin"), 200, second, &log));
-    const auto waited = std::chrono::steady_clock::now() - start;
+    const auto waited = watch.Elapsed();
     EXPECT_GE(waited, std::chrono::milliseconds(200));
     EXPECT_LT(waited, std::chrono::seconds(5));
     EXPECT_FALSE(second.IsOpen());

@@ -9,27 +9,31 @@
 
 #include "support/file_sys.h"
 #include "support/log.h"
+#include "testing/stopwatch.h"
+#include "testing/test_folder.h"
 #include "win/unique_handle.h"
 
 namespace resmelder {
 namespace {
 
-std::string TempPath(const char* leaf) {
-    char dir[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + leaf;
-}
+// The files of each test lie in a folder of its own.
+class FileSysWinTest : public ::testing::Test {
+  protected:
+    std::string TempPath(const char* leaf) const { return (folder_ / leaf).string(); }
 
-TEST(FileSysWinTest, SharingViolationIsRetriedFourTimesThenLogged) {
+    test_support::TestFolder folder_{"resmelder_file_sys_win"};
+};
+
+TEST_F(FileSysWinTest, SharingViolationIsRetriedFourTimesThenLogged) {
     const std::string path = TempPath("resmelder_locked.bin");
     win::UniqueFile holder(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
 
     Logger log;
-    const auto start = std::chrono::steady_clock::now();
+    const test_support::Stopwatch watch;
     File file = FileSys::OpenForRead(XString::FromUtf8(path), &log);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const auto elapsed = watch.Elapsed();
     EXPECT_FALSE(file.IsOpen());
     // Three waits of 50 ms between four attempts.
     EXPECT_GE(elapsed, std::chrono::milliseconds(145));
@@ -50,15 +54,11 @@ TEST(FileSysWinTest, SharingViolationIsRetriedFourTimesThenLogged) {
     wlog.GetLogText(text);
     EXPECT_NE(std::string(text.View()).find("Failed to write complete file (7)"),
               std::string::npos);
-    holder.reset();
-    ::DeleteFileA(path.c_str());
 }
 
-TEST(FileSysWinTest, NamesWithoutAnAnsiFormTakeTheWideRoute) {
+TEST_F(FileSysWinTest, NamesWithoutAnAnsiFormTakeTheWideRoute) {
     const XString name = XString::FromUtf16(std::u16string(u"resmelder_\u65E5\u672C.bin"));
-    char dir[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    XString full = XString::FromUtf8(std::string(dir) + name.Utf8());
+    XString full = XString::FromUtf8(TempPath("") + name.Utf8());
     ASSERT_FALSE(full.IsRepresentableInAnsi());
     const std::uint8_t bytes[] = {1, 2, 3};
     Logger log;
@@ -76,11 +76,10 @@ TEST(FileSysWinTest, NamesWithoutAnAnsiFormTakeTheWideRoute) {
 
 // The identity of a file is its volume and file index: two names of one file (a hard link,
 // another spelling of the name) share it; another file does not.
-TEST(FileSysWinTest, IdentityComesFromTheHandleNotTheName) {
+TEST_F(FileSysWinTest, IdentityComesFromTheHandleNotTheName) {
     const std::string path = TempPath("resmelder_identity.bin");
     const std::string link = TempPath("resmelder_identity_link.bin");
     const std::string other = TempPath("resmelder_identity_other.bin");
-    ::DeleteFileA(link.c_str());
     const std::uint8_t bytes[] = {1};
     ASSERT_TRUE(FileSys::WriteWholeFile(XString::FromUtf8(path), bytes, nullptr));
     ASSERT_TRUE(FileSys::WriteWholeFile(XString::FromUtf8(other), bytes, nullptr));
@@ -96,15 +95,12 @@ TEST(FileSysWinTest, IdentityComesFromTheHandleNotTheName) {
     EXPECT_NE(FileSys::IdentityOf(XString::FromUtf8(other)), identity);
     EXPECT_EQ(FileSys::OpenForRead(XString::FromUtf8(link), nullptr).Identity(), identity);
     EXPECT_FALSE(FileSys::IdentityOf(XString::FromUtf8(TempPath("resmelder_no_such.bin"))));
-    for (const std::string& name : {path, link, other}) {
-        ::DeleteFileA(name.c_str());
-    }
 }
 
 // An edit in place holds its source open for reading, shared for reading only. A second
 // edit of the same file can then not replace it: the share mode refuses the writer, so
 // there is no lock of our own here, and no edit is lost.
-TEST(FileSysWinTest, ShareModeRefusesASecondWriterOfAnOpenSource) {
+TEST_F(FileSysWinTest, ShareModeRefusesASecondWriterOfAnOpenSource) {
     const std::string path = TempPath("resmelder_source.bin");
     const std::uint8_t bytes[] = {1, 2, 3};
     ASSERT_TRUE(FileSys::WriteWholeFile(XString::FromUtf8(path), bytes, nullptr));
@@ -124,12 +120,11 @@ TEST(FileSysWinTest, ShareModeRefusesASecondWriterOfAnOpenSource) {
             << text.View();
     }
     EXPECT_TRUE(FileSys::CanReplace(name, nullptr));
-    ::DeleteFileA(path.c_str());
 }
 
 // The replace waits for the disk (MOVEFILE_WRITE_THROUGH) and still replaces an existing
 // file in one step; the new file is flushed first.
-TEST(FileSysWinTest, ReplaceWritesThroughOverAnExistingFile) {
+TEST_F(FileSysWinTest, ReplaceWritesThroughOverAnExistingFile) {
     const XString from = XString::FromUtf8(TempPath("resmelder_replace_new.bin"));
     const XString to = XString::FromUtf8(TempPath("resmelder_replace_old.bin"));
     const std::uint8_t oldBytes[] = {'o', 'l', 'd'};
@@ -146,16 +141,14 @@ TEST(FileSysWinTest, ReplaceWritesThroughOverAnExistingFile) {
     EXPECT_EQ(FileSys::FileSize(to, nullptr).size, 4u);
     EXPECT_FALSE(FileSys::FileCanOpen(from, nullptr));
     EXPECT_EQ(FileSys::KindOf(to, true), FileKind::kRegular);
-    FileSys::Remove(to);
 }
 
 // A folder is not a file to read or to replace.
-TEST(FileSysWinTest, FolderIsNotARegularFile) {
-    char dir[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    EXPECT_EQ(FileSys::KindOf(XString::FromUtf8(dir), true), FileKind::kOther);
-    EXPECT_FALSE(FileSys::CheckRegularOrMissing(XString::FromUtf8(dir), nullptr));
-    EXPECT_FALSE(FileSys::CheckReplaceable(XString::FromUtf8(dir), nullptr));
+TEST_F(FileSysWinTest, FolderIsNotARegularFile) {
+    const XString folder = XString::FromUtf8(folder_.path().string());
+    EXPECT_EQ(FileSys::KindOf(folder, true), FileKind::kOther);
+    EXPECT_FALSE(FileSys::CheckRegularOrMissing(folder, nullptr));
+    EXPECT_FALSE(FileSys::CheckReplaceable(folder, nullptr));
     EXPECT_TRUE(FileSys::CheckReplaceable(XString::FromUtf8(TempPath("resmelder_none")), nullptr));
 }
 

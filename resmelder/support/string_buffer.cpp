@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -38,7 +39,9 @@ void StringBuffer::Reallocate(std::uint64_t capacity) {
     if (capacity > UINT32_MAX || capacity <= length_) {
         std::abort();
     }
-    auto fresh = std::make_unique_for_overwrite<char[]>(capacity);
+    // At most UINT32_MAX now, which a size_t holds on every target.
+    static_assert(SIZE_MAX >= UINT32_MAX);
+    auto fresh = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(capacity));
     if (text_) {
         std::memcpy(fresh.get(), text_.get(), length_);
     }

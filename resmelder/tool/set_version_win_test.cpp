@@ -12,57 +12,28 @@
 #include <string>
 #include <vector>
 
-#include "win/unique_handle.h"
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
 
 namespace {
 
-std::wstring Here() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1);
+using win::test::Quoted;
+using win::test::RunProcess;
+
+// The probe program and the tool, built beside this test.
+std::wstring ProbeProgram() {
+    return (win::test::ThisProgramFolder() / L"..\\image\\testdata\\probe64.exe").wstring();
+}
+std::wstring ToolProgram() {
+    return (win::test::ThisProgramFolder() / L"resmelder.exe").wstring();
 }
 
 // A folder as users have them: a space and an accent.
-std::wstring WorkDir() {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    std::wstring d = std::wstring(dir) + L"resmelder version \u00E9\\";
-    ::CreateDirectoryW(d.c_str(), nullptr);
-    return d;
-}
-
-std::wstring Q(const std::wstring& s) {
-    return L"\"" + s + L"\"";
-}
+const wchar_t kFolderLabel[] = L"resmelder version \u00E9";
 
 std::string ReadText(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Runs a command line with its output in a file; answers its exit status (-1: not started).
-int RunProcess(const std::wstring& commandLine, const std::wstring& outputFile) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    win::UniqueFile output(::CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = output.get();
-    si.hStdError = output.get();
-    PROCESS_INFORMATION pi{};
-    std::wstring mutableLine = commandLine;
-    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &si, &pi)) {
-        return -1;
-    }
-    win::UniqueKernelHandle process(pi.hProcess);
-    win::UniqueKernelHandle thread(pi.hThread);
-    ::WaitForSingleObject(process.get(), 60000);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
 }
 
 // The platform's reading of a file's version resource.
@@ -119,19 +90,19 @@ class PlatformVersion {
 };
 
 TEST(SetVersionWinTest, ThePlatformReadsTheNewNumbersAndStrings) {
-    const std::wstring dir = WorkDir();
+    const test_support::TestFolder folder(kFolderLabel);
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring program = dir + L"Pr\u00F6be App.exe";
-    ASSERT_TRUE(::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), program.c_str(),
-                            FALSE));
+    ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), program.c_str(), FALSE));
     const std::wstring log = dir + L"log.txt";
-    const std::wstring tool = Q(Here() + L"resmelder.exe");
-    ASSERT_EQ(
-        RunProcess(tool + L" set-version " + Q(program) +
-                       L" --file-version 4.3.2.1 --product-version 4.3.0.0" +
-                       L" --string \"companyname=Soci\u00E9t\u00E9 G\u00E9n\u00E9rale\"" +
-                       L" --string \"LegalCopyright=\u00A9 2026 Murmurex\"" + L" -o " + Q(program),
-                   log),
-        0)
+    const std::wstring tool = Quoted(ToolProgram());
+    ASSERT_EQ(RunProcess(tool + L" set-version " + Quoted(program) +
+                             L" --file-version 4.3.2.1 --product-version 4.3.0.0" +
+                             L" --string \"companyname=Soci\u00E9t\u00E9 G\u00E9n\u00E9rale\"" +
+                             L" --string \"LegalCopyright=\u00A9 2026 Murmurex\"" + L" -o " +
+                             Quoted(program),
+                         log),
+              0)
         << ReadText(log);
 
     const PlatformVersion version(program);
@@ -148,29 +119,32 @@ TEST(SetVersionWinTest, ThePlatformReadsTheNewNumbersAndStrings) {
     // The edited program still starts, finds its entries and reads its own version resource.
     const std::wstring hello = dir + L"hello.bin";
     std::ofstream(hello.c_str(), std::ios::binary) << "hello from the probe";
-    EXPECT_EQ(RunProcess(Q(program) + L" HELLO " + Q(hello), log), 0) << ReadText(log);
+    EXPECT_EQ(RunProcess(Quoted(program) + L" HELLO " + Quoted(hello), log), 0) << ReadText(log);
     EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
 }
 
 TEST(SetVersionWinTest, ThePlatformReadsACreatedVersionResource) {
-    const std::wstring dir = WorkDir();
+    const test_support::TestFolder folder(kFolderLabel);
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring source = dir + L"with version.exe";
     const std::wstring bare = dir + L"no version.exe";
     const std::wstring program = dir + L"new version.exe";
-    ASSERT_TRUE(
-        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), source.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), source.c_str(), FALSE));
     const std::wstring log = dir + L"created_log.txt";
-    const std::wstring tool = Q(Here() + L"resmelder.exe");
-    ASSERT_EQ(RunProcess(tool + L" delete " + Q(source) + L" #1 --type VERSION -o " + Q(bare), log),
-              0)
+    const std::wstring tool = Quoted(ToolProgram());
+    ASSERT_EQ(
+        RunProcess(tool + L" delete " + Quoted(source) + L" #1 --type VERSION -o " + Quoted(bare),
+                   log),
+        0)
         << ReadText(log);
     ASSERT_FALSE(PlatformVersion(bare).Read());
 
-    ASSERT_EQ(RunProcess(tool + L" set-version " + Q(bare) +
-                             L" --file-version 1.0.0.7 --string ProductName=Resprobe" +
-                             L" --string \"FileDescription=Outil \u00E0 essayer\" -o " + Q(program),
-                         log),
-              0)
+    ASSERT_EQ(
+        RunProcess(tool + L" set-version " + Quoted(bare) +
+                       L" --file-version 1.0.0.7 --string ProductName=Resprobe" +
+                       L" --string \"FileDescription=Outil \u00E0 essayer\" -o " + Quoted(program),
+                   log),
+        0)
         << ReadText(log);
     const PlatformVersion version(program);
     ASSERT_TRUE(version.Read());
@@ -184,7 +158,7 @@ TEST(SetVersionWinTest, ThePlatformReadsACreatedVersionResource) {
     // The program reads it too (its ProductName check), and still runs.
     const std::wstring hello = dir + L"hello.bin";
     std::ofstream(hello.c_str(), std::ios::binary) << "hello from the probe";
-    EXPECT_EQ(RunProcess(Q(program) + L" HELLO " + Q(hello), log), 0) << ReadText(log);
+    EXPECT_EQ(RunProcess(Quoted(program) + L" HELLO " + Quoted(hello), log), 0) << ReadText(log);
     EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
 }
 
@@ -195,7 +169,8 @@ namespace {
 // The overlay probe with a payload appended and its place written into the probe's data,
 // as an installer's build step does.
 void WriteProgramWithPayload(const std::wstring& path, const std::string& text) {
-    std::string program = ReadText(Here() + L"..\\image\\testdata\\overlay_probe.exe");
+    std::string program = ReadText(
+        (win::test::ThisProgramFolder() / L"..\\image\\testdata\\overlay_probe.exe").wstring());
     const std::string marker("PAYLOAD@OFFSET:", 16);
     const auto place = program.find(marker);
     ASSERT_NE(place, std::string::npos);
@@ -209,36 +184,40 @@ void WriteProgramWithPayload(const std::wstring& path, const std::string& text) 
 }  // namespace
 
 TEST(SetVersionWinTest, AKeptOverlayIsStillFoundByTheProgramThatRecordedItsPlace) {
-    const std::wstring dir = WorkDir();
+    const test_support::TestFolder folder(kFolderLabel);
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring kept = dir + L"Setup kept.exe";
     const std::wstring moved = dir + L"Setup moved.exe";
     WriteProgramWithPayload(kept, "hello from the overlay");
     WriteProgramWithPayload(moved, "hello from the overlay");
     const std::wstring log = dir + L"log.txt";
-    ASSERT_EQ(RunProcess(Q(kept), log), 0) << ReadText(log);
+    ASSERT_EQ(RunProcess(Quoted(kept), log), 0) << ReadText(log);
     EXPECT_EQ(ReadText(log), "overlay_probe: hello from the overlay\r\n");
 
     // A comment long enough that the version resource outgrows its section.
     const std::wstring edit =
         L" --file-version 2.0.0.1 --string \"Comments=" + std::wstring(1500, L'c') + L"\"";
-    const std::wstring tool = Q(Here() + L"resmelder.exe");
-    ASSERT_EQ(RunProcess(
-                  tool + L" set-version " + Q(kept) + edit + L" --keep-overlay -o " + Q(kept), log),
+    const std::wstring tool = Quoted(ToolProgram());
+    ASSERT_EQ(RunProcess(tool + L" set-version " + Quoted(kept) + edit + L" --keep-overlay -o " +
+                             Quoted(kept),
+                         log),
               0)
         << ReadText(log);
     EXPECT_EQ(ReadText(log).find("moved by"), std::string::npos) << ReadText(log);
     EXPECT_EQ(PlatformVersion(kept).Fixed(false), L"2.0.0.1");
-    EXPECT_EQ(RunProcess(Q(kept), log), 0) << ReadText(log);
+    EXPECT_EQ(RunProcess(Quoted(kept), log), 0) << ReadText(log);
     EXPECT_EQ(ReadText(log), "overlay_probe: hello from the overlay\r\n");
 
     // Without the flag the overlay moves: the tool says so, and the program no longer finds
     // what it recorded, which is why the flag exists.
-    ASSERT_EQ(RunProcess(tool + L" set-version " + Q(moved) + edit + L" -o " + Q(moved), log), 0)
+    ASSERT_EQ(
+        RunProcess(tool + L" set-version " + Quoted(moved) + edit + L" -o " + Quoted(moved), log),
+        0)
         << ReadText(log);
     const std::string said = ReadText(log);
     EXPECT_NE(said.find("resmelder: the overlay ("), std::string::npos) << said;
     EXPECT_NE(said.find(" bytes; use --keep-overlay to keep it in place"), std::string::npos)
         << said;
     EXPECT_EQ(PlatformVersion(moved).Fixed(false), L"2.0.0.1");
-    EXPECT_EQ(RunProcess(Q(moved), log), 1) << ReadText(log);
+    EXPECT_EQ(RunProcess(Quoted(moved), log), 1) << ReadText(log);
 }

@@ -9,23 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "testing/test_folder.h"
+#include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
 
-std::wstring Here() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
+using win::test::Quoted;
+using win::test::RunProcess;
 
-std::wstring TempDir() {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    std::wstring d = std::wstring(dir) + L"resmelder_wine\\";
-    ::CreateDirectoryW(d.c_str(), nullptr);
-    return d;
+// The probe program and the tool, built beside this test.
+std::wstring ProbeProgram() {
+    return (win::test::ThisProgramFolder() / L"..\\image\\testdata\\probe64.exe").wstring();
+}
+std::wstring ToolProgram() {
+    return (win::test::ThisProgramFolder() / L"resmelder.exe").wstring();
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
@@ -33,44 +31,16 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Runs a command line and answers its exit status (-1 when it did not start).
-int RunProcess(const std::wstring& commandLine, const std::wstring& outputFile) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    win::UniqueFile output(::CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = output.get();
-    si.hStdError = output.get();
-    PROCESS_INFORMATION pi{};
-    std::wstring mutableLine = commandLine;
-    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &si, &pi)) {
-        return -1;
-    }
-    win::UniqueKernelHandle process(pi.hProcess);
-    win::UniqueKernelHandle thread(pi.hThread);
-    ::WaitForSingleObject(process.get(), 60000);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
-}
-
 std::string ReadText(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::wstring Q(const std::wstring& s) {
-    return L"\"" + s + L"\"";
-}
-
 TEST(ToolWinTest, EditedProgramFindsEveryEntryThroughTheLoader) {
-    const std::wstring dir = TempDir();
+    const test_support::TestFolder folder("resmelder_wine");
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe.exe";
-    ASSERT_TRUE(
-        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
     std::string big(70000, '\0');
     for (std::size_t i = 0; i < big.size(); ++i) {
         big[i] = static_cast<char>(i * 13 % 256);
@@ -84,19 +54,22 @@ TEST(ToolWinTest, EditedProgramFindsEveryEntryThroughTheLoader) {
     const std::wstring log = dir + L"log.txt";
 
     // Before editing the untouched program passes too.
-    ASSERT_EQ(RunProcess(Q(probe) + L" HELLO " + Q(dir + L"hello.bin"), log), 0) << ReadText(log);
+    ASSERT_EQ(RunProcess(Quoted(probe) + L" HELLO " + Quoted(dir + L"hello.bin"), log), 0)
+        << ReadText(log);
 
-    const std::wstring tool = Here() + L"resmelder.exe";
-    const std::wstring edit = Q(tool) + L" edit " + Q(probe) +  //
+    const std::wstring tool = ToolProgram();
+    const std::wstring edit = Quoted(tool) + L" edit " + Quoted(probe) +  //
                               L" --add-string TEXT \"added text\"" + L" --add-file BIG_DATA " +
-                              Q(dir + L"big.bin") + L" --add-string AAB 1 --add-string A_B 2" +  //
-                              L" -o " + Q(probe);
+                              Quoted(dir + L"big.bin") +
+                              L" --add-string AAB 1 --add-string A_B 2" +  //
+                              L" -o " + Quoted(probe);
     ASSERT_EQ(RunProcess(edit, log), 0) << ReadText(log);
 
-    const std::wstring check = Q(probe) + L" HELLO " + Q(dir + L"hello.bin") + L" TEXT " +
-                               Q(dir + L"text.bin") + L" BIG_DATA " + Q(dir + L"big.bin") +
-                               L" AAB " + Q(dir + L"one.bin") + L" A_B " + Q(dir + L"two.bin") +
-                               L" ZZ_LAST " + Q(dir + L"z.bin");
+    const std::wstring check = Quoted(probe) + L" HELLO " + Quoted(dir + L"hello.bin") + L" TEXT " +
+                               Quoted(dir + L"text.bin") + L" BIG_DATA " +
+                               Quoted(dir + L"big.bin") + L" AAB " + Quoted(dir + L"one.bin") +
+                               L" A_B " + Quoted(dir + L"two.bin") + L" ZZ_LAST " +
+                               Quoted(dir + L"z.bin");
     EXPECT_EQ(RunProcess(check, log), 0) << ReadText(log);
     EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
 }
@@ -112,21 +85,21 @@ std::string Utf8(const std::wstring& wide) {
 // Names as the user types them (mixed case, accents, spaces): the edited program finds every
 // entry through FindResourceA and FindResourceW, under the typed name in any case.
 TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
-    const std::wstring dir = TempDir();
+    const test_support::TestFolder folder("resmelder_wine");
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe_names.exe";
-    ASSERT_TRUE(
-        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
     WriteBytes(dir + L"greeting.bin", "hello there");
     WriteBytes(dir + L"unicode.bin", "unicode text");
     WriteBytes(dir + L"menu.bin", "menu file");
     WriteBytes(dir + L"hello.bin", "hello from the probe");
     const std::wstring log = dir + L"names_log.txt";
 
-    const std::wstring tool = Here() + L"resmelder.exe";
+    const std::wstring tool = ToolProgram();
     const std::wstring edit =
-        Q(tool) + L" edit " + Q(probe) + L" --add-string Greeting \"hello there\"" +
+        Quoted(tool) + L" edit " + Quoted(probe) + L" --add-string Greeting \"hello there\"" +
         L" --add-string \u00DCn\u00EFcode \"unicode text\"" + L" --add-file \"caf\u00E9 menu\" " +
-        Q(dir + L"menu.bin") + L" -o " + Q(probe);
+        Quoted(dir + L"menu.bin") + L" -o " + Quoted(probe);
     ASSERT_EQ(RunProcess(edit, log), 0) << ReadText(log);
 
     struct Expect {
@@ -150,12 +123,13 @@ TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
         list += Utf8(e.name) + "\t" + Utf8(dir + e.file) + "\n";
     }
     WriteBytes(dir + L"names.txt", list);
-    EXPECT_EQ(RunProcess(Q(probe) + L" --list " + Q(dir + L"names.txt"), log), 0) << ReadText(log);
+    EXPECT_EQ(RunProcess(Quoted(probe) + L" --list " + Quoted(dir + L"names.txt"), log), 0)
+        << ReadText(log);
     EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
 
     // The tool finds them the same way.
-    EXPECT_EQ(RunProcess(Q(tool) + L" extract " + Q(probe) + L" \"CAF\u00C9 MENU\" " +
-                             Q(dir + L"menu_out.bin"),
+    EXPECT_EQ(RunProcess(Quoted(tool) + L" extract " + Quoted(probe) + L" \"CAF\u00C9 MENU\" " +
+                             Quoted(dir + L"menu_out.bin"),
                          log),
               0)
         << ReadText(log);
@@ -167,29 +141,29 @@ TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
 // fails with the open messages and the file keeps its content; no edit is silently lost.
 // The extract over the input is refused the same way through another spelling of its name.
 TEST(ToolWinTest, SecondWriterOfAnOpenSourceIsRefused) {
-    const std::wstring dir = TempDir();
+    const test_support::TestFolder folder("resmelder_wine");
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"held.exe";
-    ASSERT_TRUE(
-        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
     const std::string before = ReadText(probe);
     const std::wstring log = dir + L"held_log.txt";
-    const std::wstring tool = Q(Here() + L"resmelder.exe");
+    const std::wstring tool = Quoted(ToolProgram());
     {
         win::UniqueFile holder(::CreateFileW(probe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(holder);
-        EXPECT_EQ(
-            RunProcess(
-                tool + L" add-string " + Q(probe) + L" LATE x -o " + Q(probe) + L" --verbose", log),
-            1);
+        EXPECT_EQ(RunProcess(tool + L" add-string " + Quoted(probe) + L" LATE x -o " +
+                                 Quoted(probe) + L" --verbose",
+                             log),
+                  1);
         EXPECT_EQ(ReadText(log).rfind("resmelder: cannot open ", 0), 0u) << ReadText(log);
         EXPECT_NE(ReadText(log).find("Failed to open file (2)"), std::string::npos)
             << ReadText(log);
     }
     EXPECT_EQ(ReadText(probe), before);
 
-    EXPECT_EQ(RunProcess(tool + L" extract " + Q(probe) + L" HELLO " + Q(dir + L"HELD.EXE") +
-                             L" --verbose",
+    EXPECT_EQ(RunProcess(tool + L" extract " + Quoted(probe) + L" HELLO " +
+                             Quoted(dir + L"HELD.EXE") + L" --verbose",
                          log),
               1);
     EXPECT_NE(ReadText(log).find("Output file is the input file"), std::string::npos)
@@ -225,20 +199,21 @@ std::string Bytes(HMODULE module, HRSRC found) {
 // The --type, --name and --lang edits are found by FindResourceW and FindResourceExW under
 // the spellings a program uses, whatever case the user typed them in.
 TEST(ToolWinTest, TypedResourcesAreFoundByTheLoaderInAnyCase) {
-    const std::wstring dir = TempDir();
+    const test_support::TestFolder folder("resmelder_wine");
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe_types.exe";
-    ASSERT_TRUE(
-        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
     WriteBytes(dir + L"data file.bin", "caf\xC3\xA9 data");
     WriteBytes(dir + L"seven.bin", "seven");
     const std::wstring log = dir + L"types_log.txt";
-    const std::wstring tool = Q(Here() + L"resmelder.exe");
-    ASSERT_EQ(RunProcess(tool + L" edit " + Q(probe) + L" --type \"My Type\" --lang 0x407" +
-                             L" --add-file \"Caf\u00E9 Data\" " + Q(dir + L"data file.bin") +
-                             L" --type bitmap --lang 0 --add-file #7 " + Q(dir + L"seven.bin") +
-                             L" --type Html --add-string Page \"<p>\" -o " + Q(probe),
-                         log),
-              0)
+    const std::wstring tool = Quoted(ToolProgram());
+    ASSERT_EQ(
+        RunProcess(tool + L" edit " + Quoted(probe) + L" --type \"My Type\" --lang 0x407" +
+                       L" --add-file \"Caf\u00E9 Data\" " + Quoted(dir + L"data file.bin") +
+                       L" --type bitmap --lang 0 --add-file #7 " + Quoted(dir + L"seven.bin") +
+                       L" --type Html --add-string Page \"<p>\" -o " + Quoted(probe),
+                   log),
+        0)
         << ReadText(log);
 
     ResourceModule module(probe);
@@ -336,16 +311,16 @@ IconLook Look(HICON icon) {
 // set-icon on a real program: the platform loads the new icon at each size, with its pixels,
 // and the program still runs.
 TEST(ToolWinTest, SetIconGivesAnIconThePlatformLoads) {
-    const std::wstring dir = TempDir();
+    const test_support::TestFolder folder("resmelder_wine");
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe icon.exe";
-    ASSERT_TRUE(
-        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
     WriteBytes(dir + L"App Ic\u00F4ne.ico", TwoSizeIcon(0xFF2080C0, 0xFF40C020));
     WriteBytes(dir + L"hello.bin", "hello from the probe");
     const std::wstring log = dir + L"icon_log.txt";
-    const std::wstring tool = Q(Here() + L"resmelder.exe");
-    ASSERT_EQ(RunProcess(tool + L" set-icon " + Q(probe) + L" " + Q(dir + L"App Ic\u00F4ne.ico") +
-                             L" -o " + Q(probe),
+    const std::wstring tool = Quoted(ToolProgram());
+    ASSERT_EQ(RunProcess(tool + L" set-icon " + Quoted(probe) + L" " +
+                             Quoted(dir + L"App Ic\u00F4ne.ico") + L" -o " + Quoted(probe),
                          log),
               0)
         << ReadText(log);
@@ -366,16 +341,17 @@ TEST(ToolWinTest, SetIconGivesAnIconThePlatformLoads) {
         EXPECT_EQ(little.width, 16);
         EXPECT_EQ(little.centre, 0x2080C0u);
     }
-    EXPECT_EQ(RunProcess(Q(probe) + L" HELLO " + Q(dir + L"hello.bin"), log), 0) << ReadText(log);
+    EXPECT_EQ(RunProcess(Quoted(probe) + L" HELLO " + Quoted(dir + L"hello.bin"), log), 0)
+        << ReadText(log);
 }
 
 // set-manifest: the loader accepts the new manifest (an activation context is made from
 // it) and the program still starts.
 TEST(ToolWinTest, SetManifestGivesAManifestTheLoaderAccepts) {
-    const std::wstring dir = TempDir();
+    const test_support::TestFolder folder("resmelder_wine");
+    const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe_manifest.exe";
-    ASSERT_TRUE(
-        ::CopyFileW((Here() + L"..\\image\\testdata\\probe64.exe").c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
     WriteBytes(dir + L"new.manifest",
                "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
                "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\r\n"
@@ -388,9 +364,9 @@ TEST(ToolWinTest, SetManifestGivesAManifestTheLoaderAccepts) {
                "</assembly>\r\n");
     WriteBytes(dir + L"hello.bin", "hello from the probe");
     const std::wstring log = dir + L"manifest_log.txt";
-    const std::wstring tool = Q(Here() + L"resmelder.exe");
-    ASSERT_EQ(RunProcess(tool + L" set-manifest " + Q(probe) + L" " + Q(dir + L"new.manifest") +
-                             L" -o " + Q(probe),
+    const std::wstring tool = Quoted(ToolProgram());
+    ASSERT_EQ(RunProcess(tool + L" set-manifest " + Quoted(probe) + L" " +
+                             Quoted(dir + L"new.manifest") + L" -o " + Quoted(probe),
                          log),
               0)
         << ReadText(log);
@@ -403,14 +379,15 @@ TEST(ToolWinTest, SetManifestGivesAManifestTheLoaderAccepts) {
     HANDLE context = ::CreateActCtxW(&request);
     ASSERT_NE(context, INVALID_HANDLE_VALUE) << ::GetLastError();
     ::ReleaseActCtx(context);
-    EXPECT_EQ(RunProcess(Q(probe) + L" HELLO " + Q(dir + L"hello.bin"), log), 0) << ReadText(log);
+    EXPECT_EQ(RunProcess(Quoted(probe) + L" HELLO " + Quoted(dir + L"hello.bin"), log), 0)
+        << ReadText(log);
     EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
 
     // The check can fail: a manifest the loader cannot parse gives no activation context.
     WriteBytes(dir + L"broken.manifest", "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\"");
     const std::wstring broken = dir + L"probe_broken.exe";
-    ASSERT_EQ(RunProcess(tool + L" set-manifest " + Q(probe) + L" " + Q(dir + L"broken.manifest") +
-                             L" -o " + Q(broken),
+    ASSERT_EQ(RunProcess(tool + L" set-manifest " + Quoted(probe) + L" " +
+                             Quoted(dir + L"broken.manifest") + L" -o " + Quoted(broken),
                          log),
               0)
         << ReadText(log);
