@@ -56,9 +56,9 @@ void ResetPeak() {
 std::atomic<std::size_t> heapLive{0};
 std::atomic<std::size_t> heapPeak{0};
 
-// The kernel has a peak for the whole resident set only, and that counts the mapped source's
-// pages as they are read. The anonymous part is sampled instead, every millisecond and at
-// the points where the edit holds the most.
+// The kernel has a peak for the whole resident set only, and that counts file pages too. The
+// anonymous part is sampled instead, every millisecond and at the points where the edit holds
+// the most.
 class PrivateMemorySampler {
   public:
     PrivateMemorySampler() : thread_([this] { Run(); }) {}

@@ -275,8 +275,8 @@ TEST_F(ImageTest, RefusedWritesLeaveTheTargetAlone) {
     ASSERT_TRUE(image);
     EXPECT_TRUE(image->Write(Path("target.exe"), &log)) << LogText(log);
     EXPECT_EQ(testpe::Get16(testpe::ReadFile(dir_ / "target.exe"), 0x80 + 6), 5u);
-    // A small tree fits in place at position 1. The mapped source is let go first: Windows
-    // does not let a mapped file be rewritten.
+    // A small tree fits in place at position 1. The open source is let go first: it is shared
+    // for reading only, and Windows would not let it be rewritten.
     image.reset();
     image = ExeImage::Load(Put("in.exe", testpe::Build(first)), &log);
     ASSERT_TRUE(image);
