@@ -4,6 +4,11 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "support/file_sys.h"
 
 namespace resmelder::testposix {
 
@@ -30,6 +35,41 @@ class FileSizeLimit {
     rlimit saved_{};
     void (*previous_)(int) = SIG_DFL;
     bool ok_ = false;
+};
+
+// While it lives, the first positioned read at or past `offset`, of any file, first cuts the
+// file `path` down to `size` bytes: another process truncating the file between its open and
+// that read.
+class CutShortOnRead {
+  public:
+    CutShortOnRead(std::filesystem::path path, std::uint64_t offset, std::uint64_t size) {
+        State() = {std::move(path), offset, size, false};
+        file_test_seam::SetBeforeRead(&Cut);
+    }
+    CutShortOnRead(const CutShortOnRead&) = delete;
+    CutShortOnRead& operator=(const CutShortOnRead&) = delete;
+    ~CutShortOnRead() { file_test_seam::SetBeforeRead(nullptr); }
+    bool done() const { return State().done; }
+
+  private:
+    struct Plan {
+        std::filesystem::path path;
+        std::uint64_t offset = 0;
+        std::uint64_t size = 0;
+        bool done = false;
+    };
+    static Plan& State() {
+        static Plan plan;
+        return plan;
+    }
+    static void Cut(const File& /*file*/, std::uint64_t offset) {
+        Plan& plan = State();
+        if (!plan.done && offset >= plan.offset) {
+            plan.done = true;
+            std::error_code error;
+            std::filesystem::resize_file(plan.path, plan.size, error);
+        }
+    }
 };
 
 }  // namespace resmelder::testposix

@@ -49,10 +49,7 @@ void WriteNameOrNull(JsonWriter& json, const char* name) {
 }
 
 void WriteMachine(JsonWriter& json, const ExeImage& image) {
-    const std::uint16_t machine =
-        image.Source()
-            .U16(std::size_t{image.NtHeadersOffset()} + pe::kFileHeaderOffset)
-            .value_or(0);
+    const std::uint16_t machine = image.NtHeaders().U16(pe::kFileHeaderOffset).value_or(0);
     json.BeginObject(JsonWriter::Layout::kInline);
     json.Key("id");
     json.Number(machine);

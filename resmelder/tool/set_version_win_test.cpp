@@ -1,10 +1,13 @@
 // Under Windows (Wine here): a program edited by `resmelder set-version` reports the new
-// numbers and strings to the platform (GetFileVersionInfoW, VerQueryValueW), and still runs.
+// numbers and strings to the platform (GetFileVersionInfoW, VerQueryValueW), and still runs;
+// one that reads a payload appended to itself still finds it when the overlay is kept.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -160,3 +163,61 @@ TEST(SetVersionWinTest, ThePlatformReadsACreatedVersionResource) {
 }
 
 }  // namespace
+
+namespace {
+
+// The overlay probe with a payload appended and its place written into the probe's data,
+// as an installer's build step does.
+void WriteProgramWithPayload(const std::wstring& path, const std::string& text) {
+    std::string program = ReadText(
+        (win::test::ThisProgramFolder() / L"..\\image\\testdata\\overlay_probe.exe").wstring());
+    const std::string marker("PAYLOAD@OFFSET:", 16);
+    const auto place = program.find(marker);
+    ASSERT_NE(place, std::string::npos);
+    const std::string payload = "OVERLAY-PAYLOAD:" + text;
+    const auto words = std::to_array<std::uint32_t>(
+        {static_cast<std::uint32_t>(program.size()), static_cast<std::uint32_t>(payload.size())});
+    std::memcpy(program.data() + place + marker.size(), words.data(), sizeof words);
+    std::ofstream(path.c_str(), std::ios::binary) << program << payload;
+}
+
+}  // namespace
+
+TEST(SetVersionWinTest, AKeptOverlayIsStillFoundByTheProgramThatRecordedItsPlace) {
+    const test_support::TestFolder folder(kFolderLabel);
+    const std::wstring dir = (folder / L"").wstring();
+    const std::wstring kept = dir + L"Setup kept.exe";
+    const std::wstring moved = dir + L"Setup moved.exe";
+    WriteProgramWithPayload(kept, "hello from the overlay");
+    WriteProgramWithPayload(moved, "hello from the overlay");
+    const std::wstring log = dir + L"log.txt";
+    ASSERT_EQ(RunProcess(Quoted(kept), log), 0) << ReadText(log);
+    EXPECT_EQ(ReadText(log), "overlay_probe: hello from the overlay\r\n");
+
+    // A comment long enough that the version resource outgrows its section.
+    const std::wstring edit =
+        L" --file-version 2.0.0.1 --string \"Comments=" + std::wstring(1500, L'c') + L"\"";
+    const std::wstring tool = Quoted(ToolProgram());
+    ASSERT_EQ(RunProcess(tool + L" set-version " + Quoted(kept) + edit + L" --keep-overlay -o " +
+                             Quoted(kept),
+                         log),
+              0)
+        << ReadText(log);
+    EXPECT_EQ(ReadText(log).find("moved by"), std::string::npos) << ReadText(log);
+    EXPECT_EQ(PlatformVersion(kept).Fixed(false), L"2.0.0.1");
+    EXPECT_EQ(RunProcess(Quoted(kept), log), 0) << ReadText(log);
+    EXPECT_EQ(ReadText(log), "overlay_probe: hello from the overlay\r\n");
+
+    // Without the flag the overlay moves: the tool says so, and the program no longer finds
+    // what it recorded, which is why the flag exists.
+    ASSERT_EQ(
+        RunProcess(tool + L" set-version " + Quoted(moved) + edit + L" -o " + Quoted(moved), log),
+        0)
+        << ReadText(log);
+    const std::string said = ReadText(log);
+    EXPECT_NE(said.find("resmelder: the overlay ("), std::string::npos) << said;
+    EXPECT_NE(said.find(" bytes; use --keep-overlay to keep it in place"), std::string::npos)
+        << said;
+    EXPECT_EQ(PlatformVersion(moved).Fixed(false), L"2.0.0.1");
+    EXPECT_EQ(RunProcess(Quoted(moved), log), 1) << ReadText(log);
+}

@@ -15,9 +15,11 @@
 #include <sstream>
 #include <thread>
 
+#include "image/exe_image.h"
 #include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/test_posix.h"
+#include "support/log.h"
 #include "tool/tool.h"
 
 extern char** environ;
@@ -128,6 +130,24 @@ TEST_F(ToolPosixTest, ExtractOverTheInputIsRefused) {
         EXPECT_EQ(testpe::ReadFile(dir_ / "in.exe"), before);
     }
     EXPECT_EQ(Files(), (std::vector<std::string>{"hard.exe", "in.exe", "soft.exe"}));
+}
+
+// Another process cuts the input short while get reads its resources: one line, nothing on
+// standard output, and the process lives (get used to write the mapped bytes out).
+TEST_F(ToolPosixTest, GetFromAnInputCutShortWhileReadFailsWithALine) {
+    std::uint32_t resources = 0;
+    {
+        Logger log;
+        auto image = ExeImage::Load(XString::FromUtf8(P("in.exe")), &log);
+        ASSERT_TRUE(image);
+        resources = image->Sections().Get(2)->PointerToRawData();
+    }
+    testposix::CutShortOnRead cut(dir_ / "in.exe", resources, resources + 8);
+    EXPECT_EQ(Run({"get", P("in.exe"), "HELLO"}), 1);
+    EXPECT_TRUE(cut.done());
+    EXPECT_EQ(FirstLine(),
+              "resmelder: cannot load " + P("in.exe") + " (the input changed while it was read)");
+    EXPECT_EQ(out_.str(), "");
 }
 
 // A link named as the output is replaced; the file it led to is never written through.
