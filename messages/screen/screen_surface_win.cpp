@@ -102,7 +102,7 @@ class GdiScreenContext : public ScreenContext {
     GdiScreenContext(win::UniqueWindowDc dc, const DrawingStyle& style)
         : dc_(std::move(dc)), style_(style) {}
 
-    SurfaceOutcome Style() { return ApplyStyle(dc_.get(), style_, selections_); }
+    SurfaceOutcome SelectStyle() { return ApplyStyle(dc_.get(), style_, selections_); }
 
     SurfaceOutcome CurrentPosition(ScreenPoint& at) override { return ReadPosition(dc_.get(), at); }
     SurfaceOutcome MoveTo(ScreenPoint to) override { return MovePosition(dc_.get(), to); }
@@ -378,7 +378,7 @@ std::unique_ptr<ScreenContext> GdiScreenSurface::Open(const DrawingStyle& style,
         return nullptr;
     }
     auto context = std::make_unique<GdiScreenContext>(std::move(dc.value), style);
-    failure = context->Style();
+    failure = context->SelectStyle();
     return context;
 }
 
