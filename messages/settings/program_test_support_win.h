@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ namespace murmurex::program_test {
 namespace fs = std::filesystem;
 using win::test::PumpMessages;
 
+/// The program's window classes and the title of its message boxes, as seen from outside.
+inline constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
+inline constexpr char kMessageClass[] = "MurmurexMessageWindow";
+inline constexpr wchar_t kProgramTitle[] = L"Murmurex";
+
 inline std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -31,6 +37,17 @@ inline std::string ReadFile(const fs::path& path) {
 
 inline void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+/// Every file below `folder` with its bytes, to show that nothing was written.
+inline std::map<fs::path, std::string> FilesIn(const fs::path& folder) {
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[entry.path()] = ReadFile(entry.path());
+        }
+    }
+    return files;
 }
 
 /// The name a test's own folder starts with: "murmurex <label> <test>", blanks and accents
@@ -145,6 +162,25 @@ inline std::vector<HWND> VisibleChildren(HWND parent, const std::string& classNa
         return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
     });
     return search.found;
+}
+
+// A visible dialog box of a process (a message box is one), titled `title` when one is given.
+inline HWND FindShownDialog(DWORD processId, const std::wstring& title = {}) {
+    for (HWND dialog : TopWindows(processId, "#32770")) {
+        if (::IsWindowVisible(dialog) && (title.empty() || TextOf(dialog) == title)) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+// What a dialog box says: the texts of its visible labels, one after another.
+inline std::wstring DialogText(HWND dialog) {
+    std::wstring all;
+    for (HWND child : VisibleChildren(dialog, "Static")) {
+        all += TextOf(child);
+    }
+    return all;
 }
 
 // A static label of the window whose text starts with `prefix`, visible or not.
