@@ -9,7 +9,7 @@
 
 #include "button_layout.h"
 #include "canvas_pixels.h"
-#include "null_button_view_test.h"
+#include "null_button_view.h"
 #include "styled_button.h"
 
 namespace murmurex {
@@ -264,7 +264,7 @@ SystemColours Colours() {
 }
 
 TEST(ShadedStyles, ButtonPaintsStyleWithItsColoursAndMargin) {
-    test::NullButtonView view;
+    NullButtonView view;
     StyledButton button(view, Colours());
     button.InitProperties("");
     button.Shown();

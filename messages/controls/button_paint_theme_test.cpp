@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "canvas_pixels.h"
-#include "null_button_view_test.h"
+#include "null_button_view.h"
 #include "styled_button.h"
 
 namespace murmurex {
@@ -107,7 +107,7 @@ TEST(ThemeStyle, WithoutAThemeOnlyTheFace) {
 
 // The window side of a button, with a visual style that can be switched off and a host that
 // can name the button its default.
-class PaintView : public test::NullButtonView {
+class PaintView : public NullButtonView {
   public:
     ThemeLog log;
     bool themed = true;

@@ -1,12 +1,12 @@
 #pragma once
 // A button view with no window behind it: every request is ignored and pointer-leave tracking
-// is on, so a test can drive and paint a button on its own. For tests only.
+// is on, so a button can be driven and painted on its own (the gallery's previews, the tests).
 
 #include <cstdint>
 
 #include "styled_button.h"
 
-namespace murmurex::test {
+namespace murmurex {
 
 class NullButtonView : public ButtonView {
   public:
@@ -22,4 +22,4 @@ class NullButtonView : public ButtonView {
     bool HasLeaveTracking() override { return true; }
 };
 
-}  // namespace murmurex::test
+}  // namespace murmurex
