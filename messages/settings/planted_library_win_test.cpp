@@ -18,30 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace murmurex::program_test;
 
-HWND TopWindow(DWORD processId, const char* className) {
-    const auto found = TopWindows(processId, className);
-    return found.empty() ? nullptr : found.front();
-}
-
-// The visible rich edit box, of either library's class (class names ignore case).
-HWND ShownRichText(HWND settings) {
-    HWND found = nullptr;
-    ::EnumChildWindows(
-        settings,
-        [](HWND window, LPARAM data) -> BOOL {
-            const std::string name = ClassOf(window);
-            const bool rich = ::lstrcmpiA(name.c_str(), "RichEdit50W") == 0 ||
-                              ::lstrcmpiA(name.c_str(), "RichEdit20W") == 0;
-            if (rich && ::IsWindowVisible(window)) {
-                *reinterpret_cast<HWND*>(data) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // Ends the program however the test ends: a copy left running would keep the
 // single-instance mutex from the tests after it.
 struct EndedAtScopeExit {
@@ -68,9 +44,9 @@ TEST(PlantedLibrary, MessagesShowsItsHelpPageAndLoadsNoPlantedLibrary) {
     HWND hint = nullptr;
     ASSERT_TRUE(WaitFor(
         [&] {
-            settings = TopWindow(processId, "MurmurexSettingsWindow");
-            hint = TopWindow(processId, "#32770");
-            return settings != nullptr && hint != nullptr && ::IsWindowVisible(hint);
+            settings = FindTopWindow(processId, kSettingsClass);
+            hint = FindShownDialog(processId);
+            return settings != nullptr && hint != nullptr;
         },
         20000));
     ::PostMessageW(hint, WM_COMMAND, IDOK, 0);
@@ -82,7 +58,7 @@ TEST(PlantedLibrary, MessagesShowsItsHelpPageAndLoadsNoPlantedLibrary) {
     std::wstring help;
     EXPECT_TRUE(WaitFor(
         [&] {
-            const HWND box = ShownRichText(settings);
+            const HWND box = FindShownRichEdit(settings);
             help = box != nullptr ? TextOf(box) : L"";
             return !help.empty();
         },

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -181,6 +182,26 @@ inline std::wstring DialogText(HWND dialog) {
         all += TextOf(child);
     }
     return all;
+}
+
+// The visible rich edit box among the window's children, or null. Its class name differs
+// between the rich edit libraries and their versions, and class names ignore case.
+inline HWND FindShownRichEdit(HWND parent) {
+    HWND found = nullptr;
+    ::EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            std::string name = ClassOf(window);
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            if (name.rfind("richedit", 0) == 0 && ::IsWindowVisible(window)) {
+                *reinterpret_cast<HWND*>(data) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 // A static label of the window whose text starts with `prefix`, visible or not.
