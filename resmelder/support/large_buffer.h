@@ -26,12 +26,18 @@ class LargeBuffer {
     std::span<std::uint8_t> Bytes() const { return {data_, size_}; }
 
   private:
+    /// The platform's block in large pages; defined in the platform's twin.
     struct Impl;
-    /// Releases the platform's block; defined beside Impl, in the platform's twin.
+    /// Releases that block; defined beside Impl.
     struct ImplDeleter {
         void operator()(Impl* impl) const noexcept;
     };
+    /// A block of `size` bytes in large pages held in `impl_`, or null where the platform
+    /// gives none (then an ordinary block is used). Defined in the platform's twin.
+    std::uint8_t* MapLargePages(std::size_t size);
+
     std::unique_ptr<Impl, ImplDeleter> impl_;
+    std::unique_ptr<std::uint8_t[]> heap_;  // smaller blocks, and where large pages fail
     std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
 };

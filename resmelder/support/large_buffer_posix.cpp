@@ -4,8 +4,6 @@
 
 #include <sys/mman.h>
 
-#include <utility>
-
 #include "support/large_buffer.h"
 
 namespace resmelder {
@@ -16,15 +14,12 @@ constexpr std::size_t kLargePage = std::size_t{2} << 20;
 }  // namespace
 
 struct LargeBuffer::Impl {
-    std::unique_ptr<std::uint8_t[]> heap;  // smaller blocks, and where mapping fails
     void* mapped = nullptr;
     std::size_t mappedSize = 0;
 };
 
 void LargeBuffer::ImplDeleter::operator()(Impl* impl) const noexcept {
-    if (impl->mapped != nullptr) {
-        ::munmap(impl->mapped, impl->mappedSize);
-    }
+    ::munmap(impl->mapped, impl->mappedSize);
     std::default_delete<Impl>()(impl);
 }
 
@@ -55,33 +50,19 @@ void* MapAligned(std::size_t size, std::size_t& mappedSize) {
 
 }  // namespace
 
-LargeBuffer::LargeBuffer(std::size_t size)
-    : impl_(std::make_unique<Impl>().release()), size_(size) {
+std::uint8_t* LargeBuffer::MapLargePages(std::size_t size) {
 #ifdef MADV_HUGEPAGE
     if (size >= kLargePageThreshold) {
-        impl_->mapped = MapAligned(size, impl_->mappedSize);
-        data_ = static_cast<std::uint8_t*>(impl_->mapped);
+        std::size_t mappedSize = 0;
+        if (void* mapped = MapAligned(size, mappedSize)) {
+            impl_.reset(std::make_unique<Impl>(Impl{mapped, mappedSize}).release());
+            return static_cast<std::uint8_t*>(mapped);
+        }
     }
+#else
+    (void)size;
 #endif
-    if (data_ == nullptr) {
-        // Read over at once: no need to clear it first.
-        impl_->heap = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-        data_ = impl_->heap.get();
-    }
+    return nullptr;
 }
-
-LargeBuffer::LargeBuffer(LargeBuffer&& other) noexcept
-    : impl_(std::move(other.impl_)),
-      data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)) {}
-
-LargeBuffer& LargeBuffer::operator=(LargeBuffer&& other) noexcept {
-    impl_ = std::move(other.impl_);
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-    return *this;
-}
-
-LargeBuffer::~LargeBuffer() = default;
 
 }  // namespace resmelder
