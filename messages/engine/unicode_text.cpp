@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "portable/unicode_upcase.h"
+#include "portable/utf8.h"
 
 namespace murmurex {
 namespace {
@@ -12,48 +13,16 @@ namespace {
 // A byte that starts no well-formed sequence stands for itself, apart from every character.
 constexpr std::uint32_t kStrayByte = 0x80000000u;
 
-// Reads the character at `at` and moves past it. Lengths and ranges as UTF-8 allows them; a
-// byte that starts no valid sequence is read alone.
+// Reads the character at `at` and moves past it; a byte that starts no well-formed sequence
+// is read alone.
 std::uint32_t NextCharacter(std::string_view text, std::size_t& at) noexcept {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80) {
-        ++at;
-        return lead;
-    }
-    std::size_t length = 0;
-    std::uint32_t value = 0;
-    std::uint32_t lowest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-        lowest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-        lowest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07u;
-        lowest = 0x10000;
-    }
-    if (length == 0 || length > text.size() - at) {
-        ++at;
-        return kStrayByte | lead;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0u) != 0x80u) {
-            ++at;
-            return kStrayByte | lead;
-        }
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    if (value < lowest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        ++at;
-        return kStrayByte | lead;
+    char32_t character = 0;
+    const std::size_t length = common::DecodeUtf8(text, at, character);
+    if (length == 0) {
+        return kStrayByte | static_cast<unsigned char>(text[at++]);
     }
     at += length;
-    return value;
+    return character;
 }
 
 std::uint32_t AsciiUpper(std::uint32_t byte) noexcept {
