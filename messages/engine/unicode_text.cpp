@@ -6,6 +6,7 @@
 
 #include "portable/unicode_upcase.h"
 #include "portable/utf8.h"
+#include "word_hash.h"
 
 namespace murmurex {
 namespace {
@@ -53,8 +54,7 @@ std::uint32_t Upcased(std::uint32_t character) noexcept {
     return character < 0x10000 ? common::UpcaseUnit(static_cast<char16_t>(character)) : character;
 }
 
-// Eight bytes per multiply, then a final mix so that every bit of the result (the pool picks
-// its slot from the high half) depends on every byte.
+// Upper-cased characters packed into the words word_hash mixes, eight bytes at a time.
 class NoCaseHasher {
   public:
     void Add(std::uint32_t character) noexcept {
@@ -89,18 +89,10 @@ class NoCaseHasher {
             Mix();
         }
         // The count of characters, not of bytes: upper and lower case may differ in length.
-        hash_ ^= count_ * kMul;
-        hash_ ^= hash_ >> 33;
-        hash_ *= 0xFF51AFD7ED558CCDu;
-        hash_ ^= hash_ >> 33;
-        hash_ *= 0xC4CEB9FE1A85EC53u;
-        hash_ ^= hash_ >> 33;
-        return hash_;
+        return word_hash::Finish(hash_ ^ count_ * word_hash::kMultiplier);
     }
 
   private:
-    static constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15u;
-
     void AddByte(std::uint32_t byte) noexcept {
         word_ |= std::uint64_t{byte} << (8 * filled_);
         if (++filled_ == 8) {
@@ -108,13 +100,12 @@ class NoCaseHasher {
         }
     }
     void Mix() noexcept {
-        hash_ = (hash_ ^ word_) * kMul;
-        hash_ ^= hash_ >> 29;
+        hash_ = word_hash::MixWord(hash_, word_);
         word_ = 0;
         filled_ = 0;
     }
 
-    std::uint64_t hash_ = 0x243F6A8885A308D3u;
+    std::uint64_t hash_ = word_hash::kStart;
     std::uint64_t count_ = 0;
     std::uint64_t word_ = 0;
     int filled_ = 0;
