@@ -12,6 +12,7 @@
 
 #include "program_test_support_win.h"
 #include "win/planted_library_test_support_win.h"
+#include "win/process_test_support_win.h"
 
 namespace {
 
@@ -29,17 +30,20 @@ struct EndedAtScopeExit {
 };
 
 TEST(PlantedLibrary, MessagesShowsItsHelpPageAndLoadsNoPlantedLibrary) {
-    const fs::path folder = win::test::PlantedFolder(PLANTED_LIBRARY_DIR, L"Messages");
+    const win::test::PlantedFolder folder(PLANTED_LIBRARY_DIR, L"Messages");
     const fs::path built = fs::path(MESSAGES_EXE_PATH).parent_path();
     for (const wchar_t* file : {L"Messages.exe", L"Help.rtf", L"About.rtf"}) {
         fs::copy_file(built / file, folder / file);
     }
-    fs::copy(MESSAGES_SAMPLE_LIBRARY, folder, fs::copy_options::recursive);
-    const win::UniqueKernelHandle process =
-        win::test::StartFromItsFolder(folder / L"Messages.exe", L"firstrun");
-    ASSERT_TRUE(process);
-    const EndedAtScopeExit ended{process.get()};
-    const DWORD processId = ::GetProcessId(process.get());
+    fs::copy(MESSAGES_SAMPLE_LIBRARY, folder.path(), fs::copy_options::recursive);
+    win::test::ProcessOptions fromItsFolder;
+    fromItsFolder.folder = folder.path();
+    const win::test::StartedProcess started = win::test::StartProcess(
+        win::test::Quoted((folder / L"Messages.exe").wstring()) + L" firstrun", fromItsFolder);
+    ASSERT_TRUE(started);
+    const HANDLE process = started.process.get();
+    const EndedAtScopeExit ended{process};
+    const DWORD processId = started.id;
     HWND settings = nullptr;
     HWND hint = nullptr;
     ASSERT_TRUE(WaitFor(
@@ -71,11 +75,8 @@ TEST(PlantedLibrary, MessagesShowsItsHelpPageAndLoadsNoPlantedLibrary) {
     }
 
     ::PostMessageW(settings, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(
-        WaitFor([&] { return ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }, 20000));
-    EXPECT_EQ(win::test::LoadedPlants(folder), std::vector<std::wstring>{});
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    EXPECT_TRUE(WaitFor([&] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 20000));
+    EXPECT_EQ(win::test::LoadedPlants(folder.path()), std::vector<std::wstring>{});
 }
 
 }  // namespace
