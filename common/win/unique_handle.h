@@ -95,6 +95,12 @@ struct WindowTraits {
     void close(handle_type h) const noexcept { ::DestroyWindow(h); }
 };
 
+struct LibraryTraits {
+    using handle_type = HMODULE;
+    static handle_type invalid() noexcept { return nullptr; }
+    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
+};
+
 struct MappedViewTraits {
     using handle_type = const void*;
     static handle_type invalid() noexcept { return nullptr; }
@@ -120,6 +126,7 @@ using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFileMapping = UniqueHandle<KernelHandleTraits>;
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;

@@ -18,13 +18,6 @@
 
 namespace murmurex::dialogs {
 
-/// A module loaded for its dialog templates.
-struct LoadedModuleTraits {
-    using handle_type = HMODULE;
-    static handle_type invalid() noexcept { return nullptr; }
-    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
-};
-
 /// The font object the wrapper works on; `Font` hands out this very object.
 struct FontObject {
     std::string name;
@@ -251,7 +244,7 @@ class cCommonDialog : public DialogNotifications {
     std::string printerName_;
     std::string printerDriver_;
     std::string printerPort_;
-    win::UniqueHandle<LoadedModuleTraits> loadedModule_;
+    win::UniqueLibrary loadedModule_;  // the module loaded for its dialog templates
 };
 
 }  // namespace murmurex::dialogs
