@@ -1,16 +1,34 @@
 #pragma once
-// Test helpers that make real failures with POSIX calls.
+// Test helpers on POSIX calls: real failures made on purpose, and what other programs print.
 
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <utility>
 
 #include "support/file_sys.h"
 
 namespace resmelder::testposix {
+
+/// What a shell command prints on its standard output, with its exit status in `status` when
+/// one is asked for (-1 when it did not start).
+inline std::string ShellOutput(const std::string& command, int* status = nullptr) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    char chunk[4096];
+    while (pipe != nullptr && std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
+        out += chunk;
+    }
+    const int ended = pipe != nullptr ? pclose(pipe) : -1;
+    if (status != nullptr) {
+        *status = ended;
+    }
+    return out;
+}
 
 // While it lives, no file of this process grows past `bytes`: a write across the limit
 // writes what fits and the next fails (EFBIG), the way a full disk cuts a write short.

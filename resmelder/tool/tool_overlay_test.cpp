@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "image/exe_image.h"
-#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "support/log.h"
 #include "tool/tool.h"
+#include "tool/tool_test_support.h"
 
 namespace resmelder {
 namespace {
@@ -22,16 +22,9 @@ namespace fs = std::filesystem;
 using testpe::Bytes;
 using testpe::Get16;
 using testpe::Get32;
+using testpe::Pattern;
 
 constexpr std::size_t kOverlaySize = 0x3000;
-
-Bytes Pattern(std::size_t size, std::uint8_t seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>((i * 7 + seed) % 251);
-    }
-    return bytes;
-}
 
 // Where the headers say the sections are, read without ExeImage.
 struct Layout {
@@ -51,12 +44,12 @@ struct Layout {
     std::vector<std::uint32_t> rawSize;
 };
 
-class ToolOverlayTest : public testpe::FolderTest {
+class ToolOverlayTest : public tool_test::ToolFolderTest {
   protected:
-    ToolOverlayTest() : FolderTest("resmelder_overlay_") {}
+    ToolOverlayTest() : ToolFolderTest("resmelder_overlay_") {}
 
     void SetUp() override {
-        FolderTest::SetUp();
+        ToolFolderTest::SetUp();
         testpe::Options o;
         o.sections = {{".text", Pattern(0x400, 1), 0, 0x60000020},
                       {".data", Pattern(0x100, 2), 0, 0xC0000040},
@@ -71,12 +64,6 @@ class ToolOverlayTest : public testpe::FolderTest {
         testpe::WriteFile(dir_ / "big.bin", Pattern(0x5000, 6));
     }
 
-    int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
-        return RunTool(args, out_, err_);
-    }
-    std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
     Bytes Range(const Bytes& file, std::size_t from, std::size_t to) const {
         return Bytes(file.begin() + static_cast<std::ptrdiff_t>(from),
                      file.begin() + static_cast<std::ptrdiff_t>(to));
@@ -88,8 +75,6 @@ class ToolOverlayTest : public testpe::FolderTest {
     }
 
     Bytes source_;
-    std::ostringstream out_;
-    std::ostringstream err_;
 };
 
 // The tree outgrows its section: it goes into a new section after the overlay, and every byte

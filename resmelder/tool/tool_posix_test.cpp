@@ -16,11 +16,11 @@
 #include <thread>
 
 #include "image/exe_image.h"
-#include "image/folder_test.h"
 #include "image/test_pe.h"
 #include "image/test_posix.h"
 #include "support/log.h"
 #include "tool/tool.h"
+#include "tool/tool_test_support.h"
 
 extern char** environ;
 
@@ -87,29 +87,19 @@ ino_t Inode(const fs::path& path) {
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-class ToolPosixTest : public testpe::FolderTest {
+class ToolPosixTest : public tool_test::ToolFolderTest {
   protected:
-    ToolPosixTest() : FolderTest("resmelder_toolposix_") {}
+    ToolPosixTest() : ToolFolderTest("resmelder_toolposix_") {}
 
     void SetUp() override {
-        FolderTest::SetUp();
+        ToolFolderTest::SetUp();
         testpe::WriteFile(dir_ / "in.exe", testpe::Build(Program(0x100)));
     }
     // With --verbose: the plain line, then the whole log.
     int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
         args.push_back("--verbose");
-        return RunTool(args, out_, err_);
+        return ToolFolderTest::Run(std::move(args));
     }
-    std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
-    std::string FirstLine() const {
-        const std::string err = err_.str();
-        return err.substr(0, err.find('\n'));
-    }
-
-    std::ostringstream out_;
-    std::ostringstream err_;
 };
 
 // Extracting over the input used to truncate it to nothing. Refused for every name that
