@@ -243,11 +243,8 @@ int RunGetVersion(CommandArguments given, ToolSession& session) {
         return session.Usage(problem, help::kGetVersion);
     }
     std::optional<std::uint16_t> language;
-    if (const std::string* lang = args.Option("--lang")) {
-        language = ReadLanguage(*lang, problem);
-        if (!language) {
-            return session.Usage(problem, help::kGetVersion);
-        }
+    if (!ReadLanguageOption(args, language, problem)) {
+        return session.Usage(problem, help::kGetVersion);
     }
     if (args.operands.size() != 1) {
         return session.Usage(args.operands.empty() ? "missing FILE" : "too many arguments",

@@ -37,14 +37,7 @@ constexpr std::size_t kMaxResFileBytes = std::size_t{256} << 20;
 // The operands of a command that takes IN and one file, with or without -o.
 bool ReadTwoOperands(CommandArguments given, std::span<const std::string_view> options,
                      CommandArgs& args, std::string& problem) {
-    if (!SplitArgs(given, options, args, problem)) {
-        return false;
-    }
-    if (args.operands.size() != 2) {
-        problem = args.operands.size() < 2 ? "missing arguments" : "too many arguments";
-        return false;
-    }
-    return true;
+    return SplitArgs(given, options, args, problem) && CountOperands(args, 2, 2, problem);
 }
 
 }  // namespace
