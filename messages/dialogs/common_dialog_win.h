@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "dialog_hook_rules.h"
 #include "dialog_rules.h"
 #include "memory_win.h"
+#include "print_rules.h"
 #include "win/unique_handle.h"
 
 namespace murmurex::dialogs {
@@ -117,12 +119,17 @@ class GCommonDialog {
   private:
     bool RunFileDialog(FileRequest& request, HWND owner, bool hook, DialogNotifications* receiver,
                        bool save);
+    // Runs one dialog; when hooked, the hook slot names this worker for its length and the
+    // notifications go to `receiver`.
+    BOOL ShowDialog(bool hook, DialogNotifications* receiver, const std::function<BOOL()>& show);
     bool Finish(BOOL result);
     bool RunPageSetup(PageSetupRequest& request, HWND owner, bool hook,
                       DialogNotifications* receiver);
     // The printer blocks come back from the dialog, possibly moved: take them over again.
     void AdoptPrinterBlocks(HGLOBAL devMode, HGLOBAL devNames);
-    std::string ChosenPrinterName();
+    // Without a printer default the blocks go once the dialog's answer is read.
+    void DropPrinterBlocksUnlessKept(bool kept);
+    DeviceNames ChosenPrinter();
 
     std::int64_t apiReturn_ = 0;
     std::int64_t extendedError_ = 0;
