@@ -38,6 +38,25 @@ File FileOfDescriptor(int fd) {
     return File(File::ImplPtr(std::make_unique<File::Impl>(fd).release()));
 }
 
+// Calls `step(done)`, a system call that moves up to the rest of `total` bytes, until all are
+// moved, a step moves none (the end of the file) or fails; an interrupted step is tried
+// again. Answers how many bytes were moved.
+template <typename Step>
+std::uint64_t MoveInSteps(std::uint64_t total, Step step) {
+    std::uint64_t done = 0;
+    while (done < total) {
+        const ssize_t n = step(done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::uint64_t>(n);
+    }
+    return done;
+}
+
 }  // namespace
 
 std::size_t File::Read(std::span<std::uint8_t> buffer) {
@@ -60,21 +79,13 @@ std::size_t File::Write(std::span<const std::uint8_t> bytes) {
         errno = EBADF;
         return 0;
     }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
+    return static_cast<std::size_t>(MoveInSteps(bytes.size(), [&](std::uint64_t done) {
         const ssize_t n = ::write(impl_->fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
+        if (n == 0) {
+            errno = ENOSPC;
         }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = ENOSPC;
-            }
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+        return n;
+    }));
 }
 
 std::size_t File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const {
@@ -83,19 +94,10 @@ std::size_t File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) c
         return 0;
     }
     file_test_seam::RunBeforeRead(*this, offset);
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t n = ::pread(impl_->fd, buffer.data() + done, buffer.size() - done,
-                                  static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    return static_cast<std::size_t>(MoveInSteps(buffer.size(), [&](std::uint64_t done) {
+        return ::pread(impl_->fd, buffer.data() + done, buffer.size() - done,
+                       static_cast<off_t>(offset + done));
+    }));
 }
 
 std::uint64_t File::CopyRangeTo(std::uint64_t offset, std::uint64_t count, File& to) const {
@@ -107,19 +109,10 @@ std::uint64_t File::CopyRangeTo(std::uint64_t offset, std::uint64_t count, File&
     // (EXDEV, ENOSYS, EINVAL, EOPNOTSUPP) where it cannot copy between the two.
     constexpr std::uint64_t kStep = std::uint64_t{1} << 30;
     auto from = static_cast<off_t>(offset);
-    std::uint64_t done = 0;
-    while (done < count) {
+    return MoveInSteps(count, [&](std::uint64_t done) {
         const auto want = static_cast<std::size_t>(std::min(count - done, kStep));
-        const ssize_t n = ::copy_file_range(impl_->fd, &from, to.impl_->fd, nullptr, want, 0);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<std::uint64_t>(n);
-    }
-    return done;
+        return ::copy_file_range(impl_->fd, &from, to.impl_->fd, nullptr, want, 0);
+    });
 #else
     (void)offset;
     (void)count;
