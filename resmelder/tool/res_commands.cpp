@@ -50,7 +50,7 @@ int RunAddRes(CommandArguments given, ToolSession& session) {
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kAddRes);
+        return session.Usage(kMissingOutput, help::kAddRes);
     }
     const std::string& in = args.operands[0];
     const std::string& resFile = args.operands[1];

@@ -95,7 +95,7 @@ int RunSetIcon(CommandArguments given, ToolSession& session) {
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kSetIcon);
+        return session.Usage(kMissingOutput, help::kSetIcon);
     }
     std::optional<std::uint16_t> language;
     if (!ReadLanguageOption(args, language, problem)) {

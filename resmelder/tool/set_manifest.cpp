@@ -70,7 +70,7 @@ bool ReadCommand(CommandArguments given, ManifestCommand& command, std::string& 
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        problem = "missing -o OUT";
+        problem = kMissingOutput;
         return false;
     }
     if (!ReadLanguageOption(args, command.language, problem)) {

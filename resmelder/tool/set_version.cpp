@@ -111,7 +111,7 @@ int RunSetVersion(CommandArguments given, ToolSession& session) {
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kSetVersion);
+        return session.Usage(kMissingOutput, help::kSetVersion);
     }
     VersionEdits edits;
     if (!ReadEdits(args, edits, problem)) {

@@ -117,7 +117,7 @@ int RunSetString(CommandArguments given, ToolSession& session) {
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kSetString);
+        return session.Usage(kMissingOutput, help::kSetString);
     }
     const auto edit = ReadStringEdit(args.operands[1], args.operands[2], language, problem);
     if (!edit) {

@@ -31,6 +31,9 @@ struct CommandArgs {
 bool SplitArgs(std::span<const std::string> args, std::span<const std::string_view> valued,
                CommandArgs& parsed, std::string& problem);
 
+/// The problem a command that writes a file reports when -o is not given.
+inline constexpr char kMissingOutput[] = "missing -o OUT";
+
 /// Whether `args` holds from `least` to `most` operands. False, with `problem` ("missing
 /// arguments" or "too many arguments"), when it does not.
 bool CountOperands(const CommandArgs& args, std::size_t least, std::size_t most,
