@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <string_view>
@@ -17,6 +16,7 @@
 #include "phrase_library.h"
 #include "phrase_pool.h"
 #include "testing/stopwatch.h"
+#include "testing/test_files.h"
 #include "testing/test_folder.h"
 #include "unicode_text.h"
 
@@ -62,11 +62,6 @@ std::string NewPhrase(int serial, std::mt19937& rng) {
     return ScrambleCase(std::move(phrase), rng);
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 void GenerateLibrary(const fs::path& app) {
     std::mt19937 rng(20240611);
     std::bernoulli_distribution ticked(0.7);
@@ -97,14 +92,14 @@ void GenerateLibrary(const fs::path& app) {
         }
         char name[16];
         std::snprintf(name, sizeof name, "Cat%03d", category);
-        WriteFile(app / "Lists" / (std::string(name) + ".lst"), bytes);
+        test_support::WriteFileBytes(app / "Lists" / (std::string(name) + ".lst"), bytes);
         if (category > 0) {
             selection += "\r\n";
         }
         selection += '1';
         selection += name;
     }
-    WriteFile(murmurex::SelectionFilePath(app), selection);
+    test_support::WriteFileBytes(murmurex::SelectionFilePath(app), selection);
 }
 
 // The same pool built the plain way: scan the pool so far for each phrase, comparing every

@@ -25,30 +25,18 @@
 #include "support/string_buffer.h"
 #include "testing/stopwatch.h"
 #include "testing/test_folder.h"
+#include "tool/tool_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using resmelder::testpe::Bytes;
+using resmelder::tool_test::Utf8;
 
 constexpr int kRounds = 5;
 constexpr std::size_t kAdded = 1 << 20;
 const wchar_t* const kEntry = L"ADDED_1MB";
-
-std::string Utf8(const std::wstring& wide) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(n - 1));
-    return out;
-}
-
-struct ModuleTraits {
-    using handle_type = HMODULE;
-    static handle_type invalid() noexcept { return nullptr; }
-    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
-};
 
 // The floor: the file read and written to a new file, through one reused 1 MB buffer (the
 // fastest plain copy here; one read of the whole file into a fresh buffer is slower).
@@ -127,8 +115,7 @@ bool PlatformUpdate(const std::wstring& target, Bytes& added) {
 
 // The entry must really be there: a fast failure is no result.
 bool HasEntry(const std::wstring& file) {
-    win::UniqueHandle<ModuleTraits> module(
-        ::LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    win::UniqueLibrary module(::LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module) {
         return false;
     }
