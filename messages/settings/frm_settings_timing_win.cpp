@@ -30,6 +30,14 @@ void frmSettings::MakePreviewFont() {
     previewHFont_ = settings_window::PointFont(previewFont_, dpiY_);
 }
 
+void frmSettings::InvalidatePreview() {
+    // Before the preview is made there is nothing to draw again; a null window would have
+    // every window on the screen drawn again.
+    if (Picture1_ != nullptr) {
+        ::InvalidateRect(Picture1_, nullptr, FALSE);
+    }
+}
+
 void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
     // Shape1 white, Shape2 black, and the preview text straddling both.
     RECT white{0, 0, PixelsX(kShape1Width), item.rcItem.bottom};
@@ -75,7 +83,7 @@ void frmSettings::ColorPicker1_Change(std::uint32_t colour) {
     if (messageWindow_) {
         messageWindow_->lblMessage.SetForeColor(colour);
     }
-    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    InvalidatePreview();
     settings_.ColourChanged(colour);
 }
 
@@ -93,7 +101,7 @@ bool frmSettings::SetPreviewFontName(const std::string& name) {
     }
     previewFont_ = font;
     previewHFont_ = std::move(made);
-    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    InvalidatePreview();
     return true;
 }
 
@@ -118,7 +126,7 @@ void frmSettings::SetPreviewItalic(bool italic) {
 
 void frmSettings::SetPreviewColour(std::uint32_t colour) {
     previewColour_ = colour;
-    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    InvalidatePreview();
 }
 
 void frmSettings::SetPickerColour(std::uint32_t colour) {
