@@ -1,10 +1,12 @@
 // Resmelder against the platform's own resource update (BeginUpdateResourceW, UpdateResourceW,
 // EndUpdateResourceW) on the same file, beside the floor of reading the file and writing a
 // copy. Everything is timed in this one process:
-//   (a) a stripped 10 MB PE32+ program with a version resource, 1 MB added;
-//   (b) a 64 MB image without resources, 1 MB added (our new-section path).
+//   (a) a stripped shell32.dll-like program (9.6 MB, 3,000 resources), 1 MB added;
+//   (b) a stripped 10 MB PE32+ program of ours with a version resource, 1 MB added;
+//   (c) a 64 MB image without resources, 1 MB added (our new-section path).
 // Each case runs several rounds, the three contenders in turn within a round; the best and the
-// median of each are printed, with the ratios to the floor (goal: at most 1.2).
+// median of each are printed, with the ratios to the floor (goals: at most 1.0 for the
+// programs, 1.1 for the 64 MB image).
 //
 //   resource_update_bench.exe [PAYLOAD_EXE]     (default: RESOURCE_BENCH_PAYLOAD)
 
@@ -18,6 +20,7 @@
 
 #include "image/exe_image.h"
 #include "image/test_pe.h"
+#include "shell_like_program.h"
 #include "support/log.h"
 #include "support/string_buffer.h"
 #include "testing/stopwatch.h"
@@ -151,7 +154,8 @@ bool Time(Samples& samples, Step step) {
     return ok;
 }
 
-void RunCase(const char* title, const std::wstring& source, const std::wstring& dir) {
+void RunCase(const std::string& title, const std::wstring& source, const std::wstring& dir,
+             double goal) {
     Bytes added(kAdded);
     for (std::size_t i = 0; i < added.size(); ++i) {
         added[i] = static_cast<std::uint8_t>(i * 131 >> 5);
@@ -174,7 +178,7 @@ void RunCase(const char* title, const std::wstring& source, const std::wstring& 
     win::UniqueFile in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ::GetFileSizeEx(in.get(), &size);
-    std::printf("%s: %.1f MB, 1 MB added, best (median) of %d\n", title,
+    std::printf("%s: %.1f MB, 1 MB added, best (median) of %d\n", title.c_str(),
                 static_cast<double>(size.QuadPart) / 1048576.0, kRounds);
     std::printf("  read + write copy (the floor):   %.4f s (%.4f s)\n", floor.Best(),
                 floor.Median());
@@ -191,7 +195,10 @@ void RunCase(const char* title, const std::wstring& source, const std::wstring& 
     std::printf("  platform UpdateResource:         %.4f s (%.4f s)  %.2f x the floor%s\n",
                 platform.Best(), platform.Median(), platform.Best() / floor.Best(),
                 HasEntry(theirs) ? "" : "  ENTRY MISSING");
-    std::printf("  goal: Resmelder at most 1.2 x the floor%s\n", ok ? "" : "; A STEP FAILED");
+    std::printf("  Resmelder to the flushed floor (it flushes before it renames): %.2f x\n",
+                resmelder.Best() / floorFlushed.Best());
+    std::printf("  goal: Resmelder at most %.1f x the floor%s\n", goal,
+                ok ? "" : "; A STEP FAILED");
     ::DeleteFileW(copy.c_str());
     ::DeleteFileW(ours.c_str());
     ::DeleteFileW(theirs.c_str());
@@ -219,15 +226,19 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring dir = (folder / L"").wstring();
 
     const std::wstring payload = argc > 1 ? argv[1] : RESOURCE_BENCH_PAYLOAD;
+    const std::wstring shellLike = dir + L"shell32.dll";
+    const std::string what = bench::WriteShellLikeProgram(fs::path(shellLike));
+    RunCase("(a) " + what, shellLike, dir, 1.0);
+
     const std::wstring program = dir + L"program.exe";
     if (!::CopyFileW(payload.c_str(), program.c_str(), FALSE)) {
         std::printf("cannot copy the payload program\n");
         return 1;
     }
-    RunCase("(a) stripped PE32+ program", program, dir);
+    RunCase("(b) stripped PE32+ program", program, dir, 1.0);
 
     const std::wstring large = dir + L"large.exe";
     resmelder::testpe::WriteFile(fs::path(large), LargeImageWithoutResources());
-    RunCase("(b) image without resources (new section)", large, dir);
+    RunCase("(c) image without resources (new section)", large, dir, 1.1);
     return 0;
 }

@@ -21,11 +21,11 @@
 #include "com_ptr_win.h"
 #include "program_test_support_win.h"
 #include "win/process_test_support_win.h"
-#include "win/unique_handle.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using murmurex::program_test::kMessageClass;
 using murmurex::program_test::ReadFile;
 using murmurex::program_test::TopWindows;
 using murmurex::program_test::WaitFor;
@@ -34,7 +34,6 @@ using resmelder::com::ComPtr;
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValueName[] = L"Murmurex";
-constexpr char kMessageClass[] = "MurmurexMessageWindow";
 constexpr int kInstallFailure = 1603;
 
 fs::path KnownFolder(REFKNOWNFOLDERID id) {
@@ -159,25 +158,22 @@ class PackageMsi : public ::testing::Test {
     // Starts the program as the shortcut does, waits until it has seeded its library and
     // shows its message window, then closes it as the other program tests do.
     void StartFromShortcutAndClose(const Shortcut& shortcut) {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::wstring commandLine = L"\"" + shortcut.target.wstring() + L"\"";
-        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                     nullptr, shortcut.workingFolder.c_str(), &startup, &info));
-        win::UniqueKernelHandle process(info.hProcess);
-        win::UniqueKernelHandle thread(info.hThread);
+        win::test::ProcessOptions fromShortcut;
+        fromShortcut.folder = shortcut.workingFolder;
+        const win::test::StartedProcess program =
+            win::test::StartProcess(win::test::Quoted(shortcut.target.wstring()), fromShortcut);
+        ASSERT_TRUE(program);
+        const HANDLE process = program.process.get();
         std::vector<HWND> windows;
         const bool started = WaitFor(
-            [&] { return !(windows = TopWindows(info.dwProcessId, kMessageClass)).empty(); },
-            20000);
+            [&] { return !(windows = TopWindows(program.id, kMessageClass)).empty(); }, 20000);
         EXPECT_TRUE(started) << "the installed program showed no message window";
         if (started) {
             ::PostMessageW(windows[0], WM_CLOSE, 0, 0);
         }
-        if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
-            ::TerminateProcess(process.get(), 99);
-            ::WaitForSingleObject(process.get(), 5000);
+        if (::WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(process, 99);
+            ::WaitForSingleObject(process, 5000);
             ADD_FAILURE() << "the program did not end when closed";
         }
     }

@@ -16,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using murmurex::program_test::FindTopWindow;
+using murmurex::program_test::kMessageClass;
 
 TEST(Package, TheProgramStartsFromTheUnpackedFolderFlashesAndCloses) {
     const fs::path folder(PACKAGE_DIR);
@@ -34,7 +35,7 @@ TEST(Package, TheProgramStartsFromTheUnpackedFolderFlashesAndCloses) {
     const double end = test_support::NowMs() + 15000;
     while (window == nullptr && test_support::NowMs() < end) {
         ::Sleep(50);
-        window = FindTopWindow(started.id, "MurmurexMessageWindow");
+        window = FindTopWindow(started.id, kMessageClass);
     }
     ASSERT_NE(window, nullptr) << "the message window never appeared";
     while (!::IsWindowVisible(window) && test_support::NowMs() < end) {

@@ -98,12 +98,10 @@ inline void EndProcess(HANDLE process, HWND window, double closeMs) {
     }
 }
 
-/// Runs `commandLine` to its end with its output in `outputFile`; its exit status, or -1 when
-/// it did not start. One that is still running after `timeoutMs` is ended by force.
-inline int RunProcess(const std::wstring& commandLine, const std::filesystem::path& outputFile,
-                      DWORD timeoutMs = 60000) {
-    ProcessOptions options;
-    options.outputFile = outputFile;
+/// Runs `commandLine` to its end as `options` say; its exit status, or -1 when it did not
+/// start. One that is still running after `timeoutMs` is ended by force.
+inline int RunProcessWith(const std::wstring& commandLine, const ProcessOptions& options,
+                          DWORD timeoutMs = 60000) {
     const StartedProcess started = StartProcess(commandLine, options);
     if (!started) {
         return -1;
@@ -115,6 +113,14 @@ inline int RunProcess(const std::wstring& commandLine, const std::filesystem::pa
     DWORD code = 0;
     ::GetExitCodeProcess(started.process.get(), &code);
     return static_cast<int>(code);
+}
+
+/// Runs `commandLine` to its end with its output in `outputFile`.
+inline int RunProcess(const std::wstring& commandLine, const std::filesystem::path& outputFile,
+                      DWORD timeoutMs = 60000) {
+    ProcessOptions options;
+    options.outputFile = outputFile;
+    return RunProcessWith(commandLine, options, timeoutMs);
 }
 
 }  // namespace win::test

@@ -12,13 +12,6 @@
 
 namespace win {
 
-struct LibraryTraits {
-    using handle_type = HMODULE;
-    static handle_type invalid() noexcept { return nullptr; }
-    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
-};
-using UniqueLibrary = UniqueHandle<LibraryTraits>;
-
 namespace detail {
 
 // kernel32 is loaded in every process: looking at it loads nothing.

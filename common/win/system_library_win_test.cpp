@@ -29,31 +29,29 @@ TEST(SystemLibrary, ComesFromTheSystemFolderBothWays) {
 
 // Last in this program: the restriction holds for the rest of the process.
 TEST(SystemLibrary, NeverLoadsTheCopyInTheCurrentFolder) {
-    const fs::path folder = win::test::PlantedFolder(PLANTED_LIBRARY_DIR, L"current");
+    const win::test::PlantedFolder folder(PLANTED_LIBRARY_DIR, L"current");
     for (const wchar_t* name : {L"murmurex-one.dll", L"murmurex-two.dll"}) {
         fs::copy_file(folder / L"winmm.dll", folder / name);
     }
     wchar_t previous[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.path().c_str()));
 
     EXPECT_FALSE(win::LoadSystemLibrary(L"murmurex-one.dll"));
     EXPECT_FALSE(win::LoadFromSystemFolder(L"murmurex-one.dll"));
-    EXPECT_TRUE(win::test::LoadedPlants(folder).empty());
+    EXPECT_TRUE(win::test::LoadedPlants(folder.path()).empty());
     // A plain load by name does find it there.
     win::UniqueLibrary plain(::LoadLibraryW(L"murmurex-one.dll"));
     EXPECT_TRUE(plain);
-    EXPECT_EQ(win::test::LoadedPlants(folder),
+    EXPECT_EQ(win::test::LoadedPlants(folder.path()),
               std::vector<std::wstring>{L"murmurex-one.dll.loaded"});
     // Restricted, the process's plain loads by name look in the system folder only.
     EXPECT_TRUE(win::RestrictLibrarySearchToSystem());
     EXPECT_FALSE(win::UniqueLibrary(::LoadLibraryW(L"murmurex-two.dll")));
-    EXPECT_EQ(win::test::LoadedPlants(folder).size(), 1u);
+    EXPECT_EQ(win::test::LoadedPlants(folder.path()).size(), 1u);
 
     plain.reset();
     ::SetCurrentDirectoryW(previous);
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
 }
 
 }  // namespace

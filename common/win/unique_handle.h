@@ -11,7 +11,7 @@ namespace win {
 
 template <typename Traits>
 class UniqueHandle {
-public:
+  public:
     using handle_type = typename Traits::handle_type;
 
     UniqueHandle() noexcept = default;
@@ -46,7 +46,7 @@ public:
 
     const Traits& traits() const noexcept { return traits_; }
 
-private:
+  private:
     handle_type handle_ = Traits::invalid();
     Traits traits_{};
 };
@@ -95,6 +95,12 @@ struct WindowTraits {
     void close(handle_type h) const noexcept { ::DestroyWindow(h); }
 };
 
+struct LibraryTraits {
+    using handle_type = HMODULE;
+    static handle_type invalid() noexcept { return nullptr; }
+    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
+};
+
 struct MappedViewTraits {
     using handle_type = const void*;
     static handle_type invalid() noexcept { return nullptr; }
@@ -120,6 +126,7 @@ using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFileMapping = UniqueHandle<KernelHandleTraits>;
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
@@ -138,7 +145,7 @@ inline UniqueWindowDc GetWindowDcOwned(HWND window) {
 
 // Puts the previously selected object back when the scope ends.
 class SelectGuard {
-public:
+  public:
     SelectGuard(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(::SelectObject(dc, object)) {}
     SelectGuard(const SelectGuard&) = delete;
     SelectGuard& operator=(const SelectGuard&) = delete;
@@ -148,22 +155,24 @@ public:
         }
     }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };
 
 // BeginPaint / EndPaint as one scope.
 class PaintGuard {
-public:
-    explicit PaintGuard(HWND window) noexcept : window_(window) { dc_ = ::BeginPaint(window, &ps_); }
+  public:
+    explicit PaintGuard(HWND window) noexcept : window_(window) {
+        dc_ = ::BeginPaint(window, &ps_);
+    }
     PaintGuard(const PaintGuard&) = delete;
     PaintGuard& operator=(const PaintGuard&) = delete;
     ~PaintGuard() { ::EndPaint(window_, &ps_); }
     HDC dc() const noexcept { return dc_; }
     const PAINTSTRUCT& paint() const noexcept { return ps_; }
 
-private:
+  private:
     HWND window_;
     PAINTSTRUCT ps_{};
     HDC dc_ = nullptr;

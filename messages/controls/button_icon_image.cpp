@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "portable/little_endian.h"
+
 namespace murmurex {
 namespace {
 
@@ -202,16 +204,6 @@ std::optional<IconImage> DecodeBitmapImage(std::span<const std::uint8_t> bytes) 
     return image;
 }
 
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
 }  // namespace
 
 std::optional<IconImage> DecodeIconFile(std::span<const std::uint8_t> file, int size) {
@@ -262,24 +254,24 @@ std::vector<std::uint8_t> EncodeIconFile(const IconImage& image) {
     const std::size_t imageBytes = kInfoHeader + w * h * 4 + maskStride * h;
     std::vector<std::uint8_t> out;
     out.reserve(kDirectoryHeader + kDirectoryEntry + imageBytes);
-    Put16(out, 0);
-    Put16(out, 1);
-    Put16(out, 1);
+    common::AppendLe16(out, 0);
+    common::AppendLe16(out, 1);
+    common::AppendLe16(out, 1);
     out.push_back(static_cast<std::uint8_t>(w >= 256 ? 0 : w));
     out.push_back(static_cast<std::uint8_t>(h >= 256 ? 0 : h));
     out.push_back(0);
     out.push_back(0);
-    Put16(out, 1);
-    Put16(out, 32);
-    Put32(out, static_cast<std::uint32_t>(imageBytes));
-    Put32(out, static_cast<std::uint32_t>(kDirectoryHeader + kDirectoryEntry));
-    Put32(out, static_cast<std::uint32_t>(kInfoHeader));
-    Put32(out, static_cast<std::uint32_t>(w));
-    Put32(out, static_cast<std::uint32_t>(h * 2));
-    Put16(out, 1);
-    Put16(out, 32);
+    common::AppendLe16(out, 1);
+    common::AppendLe16(out, 32);
+    common::AppendLe32(out, static_cast<std::uint32_t>(imageBytes));
+    common::AppendLe32(out, static_cast<std::uint32_t>(kDirectoryHeader + kDirectoryEntry));
+    common::AppendLe32(out, static_cast<std::uint32_t>(kInfoHeader));
+    common::AppendLe32(out, static_cast<std::uint32_t>(w));
+    common::AppendLe32(out, static_cast<std::uint32_t>(h * 2));
+    common::AppendLe16(out, 1);
+    common::AppendLe16(out, 32);
     for (int i = 0; i < 6; ++i) {
-        Put32(out, 0);  // compression, image size, resolutions, palette counts
+        common::AppendLe32(out, 0);  // compression, image size, resolutions, palette counts
     }
     for (std::size_t row = h; row-- > 0;) {
         for (std::size_t x = 0; x < w; ++x) {

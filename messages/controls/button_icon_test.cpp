@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "canvas_pixels.h"
+#include "portable/little_endian.h"
 #include "styled_button.h"
 #include "testing/stopwatch.h"
 
 namespace murmurex {
 namespace {
+
+using common::AppendLe16;
+using common::AppendLe32;
 
 constexpr Colour kBackground = Rgb(250, 0, 250);
 
@@ -32,16 +36,6 @@ IconImage Picture(int side = 16) {
     return image;
 }
 
-// Little-endian writers for icon files made by hand, independent of EncodeIconFile.
-void Put16(std::vector<std::uint8_t>& out, unsigned v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-void Put32(std::vector<std::uint8_t>& out, unsigned v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 struct HandImage {
     int width;
     int height;
@@ -54,18 +48,18 @@ struct HandImage {
 HandImage FourBitImage() {
     HandImage image{8, 2, 4, {}};
     std::vector<std::uint8_t>& b = image.body;
-    Put32(b, 40);
-    Put32(b, 8);
-    Put32(b, 4);  // colour and mask rows
-    Put16(b, 1);
-    Put16(b, 4);
+    AppendLe32(b, 40);
+    AppendLe32(b, 8);
+    AppendLe32(b, 4);  // colour and mask rows
+    AppendLe16(b, 1);
+    AppendLe16(b, 4);
     for (int i = 0; i < 6; ++i) {
-        Put32(b, 0);
+        AppendLe32(b, 0);
     }
     for (int i = 0; i < 16; ++i) {
         // Bytes blue, green, red, reserved: as a little-endian number red is 0xFF0000.
         const unsigned quad = i == 1 ? 0xFF0000 : (i == 2 ? 0x0000FF : 0x000000);
-        Put32(b, quad);
+        AppendLe32(b, quad);
     }
     // Bottom row first: eight pixels of index 2, then the top row of index 1.
     for (int i = 0; i < 4; ++i) b.push_back(0x22);
@@ -80,13 +74,13 @@ HandImage FourBitImage() {
 HandImage TwentyFourBitImage() {
     HandImage image{3, 1, 24, {}};
     std::vector<std::uint8_t>& b = image.body;
-    Put32(b, 40);
-    Put32(b, 3);
-    Put32(b, 2);
-    Put16(b, 1);
-    Put16(b, 24);
+    AppendLe32(b, 40);
+    AppendLe32(b, 3);
+    AppendLe32(b, 2);
+    AppendLe16(b, 1);
+    AppendLe16(b, 24);
     for (int i = 0; i < 6; ++i) {
-        Put32(b, 0);
+        AppendLe32(b, 0);
     }
     b.insert(b.end(), {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0});  // B G R per pixel, then padding
     b.insert(b.end(), {0, 0, 0, 0});
@@ -95,19 +89,19 @@ HandImage TwentyFourBitImage() {
 
 std::vector<std::uint8_t> IconFile(const std::vector<HandImage>& images) {
     std::vector<std::uint8_t> file;
-    Put16(file, 0);
-    Put16(file, 1);
-    Put16(file, static_cast<unsigned>(images.size()));
+    AppendLe16(file, 0);
+    AppendLe16(file, 1);
+    AppendLe16(file, static_cast<unsigned>(images.size()));
     std::size_t offset = 6 + 16 * images.size();
     for (const HandImage& image : images) {
         file.push_back(static_cast<std::uint8_t>(image.width));
         file.push_back(static_cast<std::uint8_t>(image.height));
         file.push_back(0);
         file.push_back(0);
-        Put16(file, 1);
-        Put16(file, static_cast<unsigned>(image.bits));
-        Put32(file, static_cast<unsigned>(image.body.size()));
-        Put32(file, static_cast<unsigned>(offset));
+        AppendLe16(file, 1);
+        AppendLe16(file, static_cast<unsigned>(image.bits));
+        AppendLe32(file, static_cast<unsigned>(image.body.size()));
+        AppendLe32(file, static_cast<unsigned>(offset));
         offset += image.body.size();
     }
     for (const HandImage& image : images) {
@@ -175,16 +169,16 @@ TEST(IconFile, ManyEntriesSharingOneLargeImageDecodeItOnce) {
     const std::vector<std::uint8_t> body(single.begin() + 22, single.end());
     constexpr unsigned kEntries = 4000;
     std::vector<std::uint8_t> file;
-    Put16(file, 0);
-    Put16(file, 1);
-    Put16(file, kEntries);
+    AppendLe16(file, 0);
+    AppendLe16(file, 1);
+    AppendLe16(file, kEntries);
     const unsigned offset = 6 + 16 * kEntries;
     for (unsigned i = 0; i < kEntries; ++i) {
         file.insert(file.end(), {16, 16, 0, 0});
-        Put16(file, 1);
-        Put16(file, 32);
-        Put32(file, static_cast<unsigned>(body.size()));
-        Put32(file, offset);
+        AppendLe16(file, 1);
+        AppendLe16(file, 32);
+        AppendLe32(file, static_cast<unsigned>(body.size()));
+        AppendLe32(file, offset);
     }
     file.insert(file.end(), body.begin(), body.end());
     const test_support::Stopwatch watch;

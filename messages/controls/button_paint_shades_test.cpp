@@ -9,6 +9,7 @@
 
 #include "button_layout.h"
 #include "canvas_pixels.h"
+#include "null_button_view.h"
 #include "styled_button.h"
 
 namespace murmurex {
@@ -255,20 +256,6 @@ TEST(ShadedStyles, SmallestButtonStillPaints) {
 }
 
 // The button picks the painter, the colours and the text margin by style.
-class NullView : public ButtonView {
-  public:
-    void Repaint() override {}
-    void Relayout() override {}
-    void RequestLeaveNotification() override {}
-    void ProcessPendingLeave() override {}
-    void MoveFocus(bool) override {}
-    void ShowToolTip(const ToolTipLook&) override {}
-    void RemoveToolTip() override {}
-    void ApplyMousePointer(std::int16_t) override {}
-    void SetHostEnabled(bool) override {}
-    bool HasLeaveTracking() override { return true; }
-};
-
 SystemColours Colours() {
     SystemColours colours;
     colours.buttonFace = kFace;
@@ -277,7 +264,7 @@ SystemColours Colours() {
 }
 
 TEST(ShadedStyles, ButtonPaintsStyleWithItsColoursAndMargin) {
-    NullView view;
+    NullButtonView view;
     StyledButton button(view, Colours());
     button.InitProperties("");
     button.Shown();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "canvas_pixels.h"
+#include "null_button_view.h"
 #include "styled_button.h"
 
 namespace murmurex {
@@ -106,22 +107,12 @@ TEST(ThemeStyle, WithoutAThemeOnlyTheFace) {
 
 // The window side of a button, with a visual style that can be switched off and a host that
 // can name the button its default.
-class PaintView : public ButtonView {
+class PaintView : public NullButtonView {
   public:
     ThemeLog log;
     bool themed = true;
     bool isDefault = false;
 
-    void Repaint() override {}
-    void Relayout() override {}
-    void RequestLeaveNotification() override {}
-    void ProcessPendingLeave() override {}
-    void MoveFocus(bool) override {}
-    void ShowToolTip(const ToolTipLook&) override {}
-    void RemoveToolTip() override {}
-    void ApplyMousePointer(std::int16_t) override {}
-    void SetHostEnabled(bool) override {}
-    bool HasLeaveTracking() override { return true; }
     bool DisplayAsDefault() const override { return isDefault; }
     std::unique_ptr<ButtonTheme> OpenTheme() override {
         if (!themed) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "portable/little_endian.h"
+
 namespace murmurex {
 namespace {
 
@@ -245,16 +247,6 @@ constexpr Glass kMenuNormal{0x7F9FCC, 0xF2F7FE, 0xDCE8F8, 0xCBDCF3, 0xB9CFEE};
 constexpr Glass kMenuOver{0x5C8BCB, 0xFFFFFF, 0xE6F1FE, 0xBFDBFA, 0xA3C9F5};
 constexpr Glass kMenuDown{0x2A5597, 0xAFC9EE, 0x8DB1E4, 0x6F9AD6, 0x5A88CB};
 
-void Append16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void Append32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    Append16(out, value & 0xFFFF);
-    Append16(out, value >> 16);
-}
-
 }  // namespace
 
 const char* TabPictureName(TabPictureId id) noexcept {
@@ -306,20 +298,20 @@ std::vector<std::uint8_t> EncodeBmp(const TabBitmap& bitmap) {
     out.reserve(kHeaders + imageSize);
     out.push_back('B');
     out.push_back('M');
-    Append32(out, kHeaders + imageSize);
-    Append32(out, 0);
-    Append32(out, kHeaders);
-    Append32(out, 40);
-    Append32(out, static_cast<std::uint32_t>(bitmap.width));
-    Append32(out, static_cast<std::uint32_t>(bitmap.height));  // positive: bottom-up rows
-    Append16(out, 1);
-    Append16(out, 24);
-    Append32(out, 0);  // uncompressed
-    Append32(out, imageSize);
-    Append32(out, 2835);  // 72 dots per inch
-    Append32(out, 2835);
-    Append32(out, 0);
-    Append32(out, 0);
+    common::AppendLe32(out, kHeaders + imageSize);
+    common::AppendLe32(out, 0);
+    common::AppendLe32(out, kHeaders);
+    common::AppendLe32(out, 40);
+    common::AppendLe32(out, static_cast<std::uint32_t>(bitmap.width));
+    common::AppendLe32(out, static_cast<std::uint32_t>(bitmap.height));  // positive: bottom-up rows
+    common::AppendLe16(out, 1);
+    common::AppendLe16(out, 24);
+    common::AppendLe32(out, 0);  // uncompressed
+    common::AppendLe32(out, imageSize);
+    common::AppendLe32(out, 2835);  // 72 dots per inch
+    common::AppendLe32(out, 2835);
+    common::AppendLe32(out, 0);
+    common::AppendLe32(out, 0);
     for (int y = bitmap.height - 1; y >= 0; --y) {
         for (int x = 0; x < bitmap.width; ++x) {
             const std::uint32_t rgb = bitmap.At(x, y);

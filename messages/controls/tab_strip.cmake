@@ -4,7 +4,7 @@ add_library(controls_tabs_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/tab_strip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tab_pictures.cpp)
 target_include_directories(controls_tabs_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(controls_tabs_logic PRIVATE project_options)
+target_link_libraries(controls_tabs_logic PRIVATE common_portable project_options)
 
 murmurex_add_test(tab_strip_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tab_strip_test.cpp
                   LIBS controls_tabs_logic)

@@ -5,6 +5,7 @@
 
 #include "button_layout.h"
 #include "canvas_gdi_win.h"
+#include "null_button_view.h"
 #include "styled_button.h"
 #include "styled_button_win.h"
 #include "win/offscreen_paint.h"
@@ -18,12 +19,11 @@ constexpr const char* kStateNames[] = {"Normal", "Hot", "Pressed", "Disabled"};
 
 // A button that is only ever painted: it measures its caption with the gallery's font and
 // ignores what a live window would do (tooltips, focus, the pointer).
-class PreviewView final : public ButtonView {
+class PreviewView final : public NullButtonView {
   public:
     PreviewView(int width, int height, HFONT font) : width_(width), height_(height), font_(font) {}
     void Attach(StyledButton& button) { button_ = &button; }
 
-    void Repaint() override {}
     void Relayout() override {
         if (button_ == nullptr) {
             return;
@@ -41,14 +41,6 @@ class PreviewView final : public ButtonView {
             width_, height_,
             PixelRect{measured.left, measured.top, measured.right, measured.bottom});
     }
-    void RequestLeaveNotification() override {}
-    void ProcessPendingLeave() override {}
-    void MoveFocus(bool) override {}
-    void ShowToolTip(const ToolTipLook&) override {}
-    void RemoveToolTip() override {}
-    void ApplyMousePointer(std::int16_t) override {}
-    void SetHostEnabled(bool) override {}
-    bool HasLeaveTracking() override { return true; }
 
   private:
     int width_;

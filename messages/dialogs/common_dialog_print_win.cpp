@@ -28,6 +28,21 @@ static_assert(page_setup_flags::kEnableTemplate == PSD_ENABLEPAGESETUPTEMPLATE);
 static_assert(page_setup_flags::kEnableTemplateHandle == PSD_ENABLEPAGESETUPTEMPLATEHANDLE);
 static_assert(page_setup_flags::kEnablePaintHook == PSD_ENABLEPAGEPAINTHOOK);
 
+// The print and page-setup records begin alike: the size, the owner, the printer blocks kept
+// from the last dialog (unlocked, so the dialog can move them) and the flags.
+template <typename Request>
+Request PrinterRequest(HWND owner, cMemory& devMode, cMemory& devNames, std::int32_t flags) {
+    devMode.UnlockMemory();
+    devNames.UnlockMemory();
+    Request request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.hDevMode = devMode.Handle();
+    request.hDevNames = devNames.Handle();
+    request.Flags = static_cast<DWORD>(flags);
+    return request;
+}
+
 }  // namespace
 
 void GCommonDialog::AdoptPrinterBlocks(HGLOBAL devMode, HGLOBAL devNames) {
@@ -37,14 +52,21 @@ void GCommonDialog::AdoptPrinterBlocks(HGLOBAL devMode, HGLOBAL devNames) {
     devNames_.Handle(devNames);
 }
 
-std::string GCommonDialog::ChosenPrinterName() {
+void GCommonDialog::DropPrinterBlocksUnlessKept(bool kept) {
+    if (!kept) {
+        devMode_.FreeMemory();
+        devNames_.FreeMemory();
+    }
+}
+
+DeviceNames GCommonDialog::ChosenPrinter() {
     const auto* block = static_cast<const std::uint8_t*>(devNames_.Pointer());
     if (block == nullptr) {
         return {};
     }
     const DeviceNames names = ReadDeviceNames(std::span(block, devNames_.Size()));
     devNames_.UnlockMemory();
-    return names.device;
+    return names;
 }
 
 bool GCommonDialog::VBPrintDlg(PrintRequest& print, HWND owner, bool hook,
@@ -53,15 +75,7 @@ bool GCommonDialog::VBPrintDlg(PrintRequest& print, HWND owner, bool hook,
     extendedError_ = 0;
     const std::int32_t recordFlags =
         PrintRecordFlags(print.flags, hook, reinterpret_cast<std::intptr_t>(print.instance));
-    devMode_.UnlockMemory();
-    devNames_.UnlockMemory();
-
-    PRINTDLGA request{};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = owner;
-    request.hDevMode = devMode_.Handle();
-    request.hDevNames = devNames_.Handle();
-    request.Flags = static_cast<DWORD>(recordFlags);
+    auto request = PrinterRequest<PRINTDLGA>(owner, devMode_, devNames_, recordFlags);
     request.nFromPage = RecordPageNumber(print.fromPage);
     request.nToPage = RecordPageNumber(print.toPage);
     request.nMinPage = RecordPageNumber(print.minPage);
@@ -75,20 +89,12 @@ bool GCommonDialog::VBPrintDlg(PrintRequest& print, HWND owner, bool hook,
     if (hook) {
         request.lpfnPrintHook = mDialogHook::PrintHookProc;
         request.lpfnSetupHook = mDialogHook::PrintHookProc;
-        target_ = receiver;
     }
-    BOOL result;
-    {
-        mDialogHook::SlotScope slot(hook ? this : nullptr);
-        result = ::PrintDlgA(&request);
-    }
+    const BOOL result = ShowDialog(hook, receiver, [&] { return ::PrintDlgA(&request); });
     AdoptPrinterBlocks(request.hDevMode, request.hDevNames);
     const bool chosen = Finish(result);
     if (chosen) {
-        const auto* block = static_cast<const std::uint8_t*>(devNames_.Pointer());
-        const DeviceNames names =
-            block ? ReadDeviceNames(std::span(block, devNames_.Size())) : DeviceNames{};
-        devNames_.UnlockMemory();
+        const DeviceNames names = ChosenPrinter();
         print.printerName = names.device;
         print.printerDriver = names.driver;
         print.outputPort = names.outputPort;
@@ -99,10 +105,7 @@ bool GCommonDialog::VBPrintDlg(PrintRequest& print, HWND owner, bool hook,
         print.fromPage = request.nFromPage;
         print.toPage = request.nToPage;
     }
-    if (!print.printerDefault) {
-        devMode_.FreeMemory();
-        devNames_.FreeMemory();
-    }
+    DropPrinterBlocksUnlessKept(print.printerDefault);
     return chosen;
 }
 
@@ -112,15 +115,7 @@ bool GCommonDialog::RunPageSetup(PageSetupRequest& setup, HWND owner, bool hook,
     extendedError_ = 0;
     const std::int32_t recordFlags =
         PageSetupRecordFlags(setup.flags, hook, reinterpret_cast<std::intptr_t>(setup.instance));
-    devMode_.UnlockMemory();
-    devNames_.UnlockMemory();
-
-    PAGESETUPDLGA request{};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = owner;
-    request.hDevMode = devMode_.Handle();
-    request.hDevNames = devNames_.Handle();
-    request.Flags = static_cast<DWORD>(recordFlags);
+    auto request = PrinterRequest<PAGESETUPDLGA>(owner, devMode_, devNames_, recordFlags);
     request.rtMargin = setup.margins;
     request.rtMinMargin = setup.minimumMargins;
     if (recordFlags & page_setup_flags::kEnableTemplate) {
@@ -129,13 +124,8 @@ bool GCommonDialog::RunPageSetup(PageSetupRequest& setup, HWND owner, bool hook,
     }
     if (hook) {
         request.lpfnPageSetupHook = mDialogHook::PageSetupHookProc;
-        target_ = receiver;
     }
-    BOOL result;
-    {
-        mDialogHook::SlotScope slot(hook ? this : nullptr);
-        result = ::PageSetupDlgA(&request);
-    }
+    const BOOL result = ShowDialog(hook, receiver, [&] { return ::PageSetupDlgA(&request); });
     AdoptPrinterBlocks(request.hDevMode, request.hDevNames);
     const bool chosen = Finish(result);
     if (chosen) {
@@ -143,12 +133,9 @@ bool GCommonDialog::RunPageSetup(PageSetupRequest& setup, HWND owner, bool hook,
                                         page_setup_flags::kEnableHook, hook);
         setup.margins = request.rtMargin;
         setup.paperSize = request.ptPaperSize;
-        setup.printerName = ChosenPrinterName();
+        setup.printerName = ChosenPrinter().device;
     }
-    if (!setup.printerDefault) {
-        devMode_.FreeMemory();
-        devNames_.FreeMemory();
-    }
+    DropPrinterBlocksUnlessKept(setup.printerDefault);
     return chosen;
 }
 

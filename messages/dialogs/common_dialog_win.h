@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,16 +15,10 @@
 #include "dialog_hook_rules.h"
 #include "dialog_rules.h"
 #include "memory_win.h"
+#include "print_rules.h"
 #include "win/unique_handle.h"
 
 namespace murmurex::dialogs {
-
-/// A module loaded for its dialog templates.
-struct LoadedModuleTraits {
-    using handle_type = HMODULE;
-    static handle_type invalid() noexcept { return nullptr; }
-    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
-};
 
 /// The font object the wrapper works on; `Font` hands out this very object.
 struct FontObject {
@@ -124,12 +119,17 @@ class GCommonDialog {
   private:
     bool RunFileDialog(FileRequest& request, HWND owner, bool hook, DialogNotifications* receiver,
                        bool save);
+    // Runs one dialog; when hooked, the hook slot names this worker for its length and the
+    // notifications go to `receiver`.
+    BOOL ShowDialog(bool hook, DialogNotifications* receiver, const std::function<BOOL()>& show);
     bool Finish(BOOL result);
     bool RunPageSetup(PageSetupRequest& request, HWND owner, bool hook,
                       DialogNotifications* receiver);
     // The printer blocks come back from the dialog, possibly moved: take them over again.
     void AdoptPrinterBlocks(HGLOBAL devMode, HGLOBAL devNames);
-    std::string ChosenPrinterName();
+    // Without a printer default the blocks go once the dialog's answer is read.
+    void DropPrinterBlocksUnlessKept(bool kept);
+    DeviceNames ChosenPrinter();
 
     std::int64_t apiReturn_ = 0;
     std::int64_t extendedError_ = 0;
@@ -251,7 +251,7 @@ class cCommonDialog : public DialogNotifications {
     std::string printerName_;
     std::string printerDriver_;
     std::string printerPort_;
-    win::UniqueHandle<LoadedModuleTraits> loadedModule_;
+    win::UniqueLibrary loadedModule_;  // the module loaded for its dialog templates
 };
 
 }  // namespace murmurex::dialogs

@@ -83,6 +83,15 @@ std::intptr_t GCommonDialog::DialogHook(HWND dialog, UINT message, WPARAM first,
     return answer.answer;
 }
 
+BOOL GCommonDialog::ShowDialog(bool hook, DialogNotifications* receiver,
+                               const std::function<BOOL()>& show) {
+    if (hook) {
+        target_ = receiver;
+    }
+    const mDialogHook::SlotScope slot(hook ? this : nullptr);
+    return show();
+}
+
 bool GCommonDialog::Finish(BOOL result) {
     apiReturn_ = result;
     target_ = nullptr;
@@ -130,14 +139,8 @@ bool GCommonDialog::VBChooseFont(FontObject& font, std::intptr_t printerContext,
     request.nSizeMax = maximum;
     if (hook) {
         request.lpfnHook = mDialogHook::FontHookProc;
-        target_ = receiver;
     }
-    BOOL result;
-    {
-        mDialogHook::SlotScope slot(hook ? this : nullptr);
-        result = ::ChooseFontA(&request);
-    }
-    if (!Finish(result)) {
+    if (!Finish(ShowDialog(hook, receiver, [&] { return ::ChooseFontA(&request); }))) {
         return false;
     }
     flags = static_cast<std::int32_t>(request.Flags);
@@ -170,14 +173,8 @@ bool GCommonDialog::VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& fl
     }
     if (hook) {
         request.lpfnHook = mDialogHook::ColorHookProc;
-        target_ = receiver;
     }
-    BOOL result;
-    {
-        mDialogHook::SlotScope slot(hook ? this : nullptr);
-        result = ::ChooseColorA(&request);
-    }
-    if (!Finish(result)) {
+    if (!Finish(ShowDialog(hook, receiver, [&] { return ::ChooseColorA(&request); }))) {
         return false;
     }
     colour = request.rgbResult;
@@ -216,14 +213,11 @@ bool GCommonDialog::RunFileDialog(FileRequest& file, HWND owner, bool hook,
     }
     if (hook) {
         request.lpfnHook = save ? mDialogHook::SaveHookProc : mDialogHook::OpenHookProc;
-        target_ = receiver;
     }
-    BOOL result;
-    {
-        mDialogHook::SlotScope slot(hook ? this : nullptr);
-        result = save ? ::GetSaveFileNameA(&request) : ::GetOpenFileNameA(&request);
-    }
-    if (!Finish(result)) {
+    const auto show = [&] {
+        return save ? ::GetSaveFileNameA(&request) : ::GetOpenFileNameA(&request);
+    };
+    if (!Finish(ShowDialog(hook, receiver, show))) {
         return false;
     }
     file.flags = static_cast<std::int32_t>(request.Flags);

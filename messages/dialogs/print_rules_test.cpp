@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "portable/little_endian.h"
+
 namespace murmurex::dialogs {
 namespace {
 
@@ -67,8 +69,7 @@ std::vector<std::uint8_t> DeviceNamesBlock(std::uint16_t driver, std::uint16_t d
                                            std::uint16_t port, const std::string& texts) {
     std::vector<std::uint8_t> block;
     for (std::uint16_t word : {driver, device, port, std::uint16_t{1}}) {
-        block.push_back(static_cast<std::uint8_t>(word & 0xFF));
-        block.push_back(static_cast<std::uint8_t>(word >> 8));
+        common::AppendLe16(block, word);
     }
     block.insert(block.end(), texts.begin(), texts.end());
     return block;

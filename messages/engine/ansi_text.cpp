@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "word_hash.h"
+
 namespace murmurex {
 namespace {
 
@@ -46,33 +48,24 @@ std::string AnsiLower(std::string_view text) {
 }
 
 std::uint64_t AnsiNoCaseHash(std::string_view text) noexcept {
-    // Eight lower-cased bytes per multiply, then a final mix so that every bit of the result
-    // (the pool picks its slot from the high half) depends on every byte.
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15u;
-    std::uint64_t hash = 0x243F6A8885A308D3u ^ (text.size() * kMul);
+    // Eight lower-cased bytes per word; the last word holds what is left.
+    std::uint64_t hash = word_hash::kStart ^ (text.size() * word_hash::kMultiplier);
     std::size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
         std::uint64_t word = 0;
         for (std::size_t j = 0; j < 8; ++j) {
             word |= std::uint64_t{kLower[static_cast<unsigned char>(text[i + j])]} << (8 * j);
         }
-        hash = (hash ^ word) * kMul;
-        hash ^= hash >> 29;
+        hash = word_hash::MixWord(hash, word);
     }
     if (i < text.size()) {
         std::uint64_t word = 0;
         for (std::size_t j = 0; i + j < text.size(); ++j) {
             word |= std::uint64_t{kLower[static_cast<unsigned char>(text[i + j])]} << (8 * j);
         }
-        hash = (hash ^ word) * kMul;
-        hash ^= hash >> 29;
+        hash = word_hash::MixWord(hash, word);
     }
-    hash ^= hash >> 33;
-    hash *= 0xFF51AFD7ED558CCDu;
-    hash ^= hash >> 33;
-    hash *= 0xC4CEB9FE1A85EC53u;
-    hash ^= hash >> 33;
-    return hash;
+    return word_hash::Finish(hash);
 }
 
 bool AnsiEqualNoCase(std::string_view a, std::string_view b) noexcept {

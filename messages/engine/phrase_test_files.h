@@ -3,25 +3,23 @@
 // them in (test_support::TestFolder).
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "testing/test_files.h"
 #include "testing/test_folder.h"
 
 namespace murmurex::testing {
 
+/// Writes `bytes` as the whole of `path`, making its folders first.
 inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    test_support::WriteFileBytes(path, bytes);
 }
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return test_support::ReadFileBytes(path);
 }
 
 inline std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {

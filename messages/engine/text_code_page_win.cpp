@@ -36,14 +36,7 @@ class SystemAnsiCodePage final : public AnsiCodePage {
     }
 
     std::string ToUtf8(std::string_view bytes) const override {
-        if (bytes.empty()) {
-            return {};
-        }
-        const int length = static_cast<int>(bytes.size());
-        const int size = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, wide.data(), size);
-        return Utf8FromWide(wide);
+        return Utf8FromWide(WideFromCodePage(CP_ACP, bytes));
     }
 };
 

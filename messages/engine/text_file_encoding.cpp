@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "portable/utf8.h"
+
 namespace murmurex {
 namespace {
 
@@ -19,23 +21,6 @@ constexpr std::array<char16_t, 32> kWesternHighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// Writes `character` (below U+10000) as UTF-8 at `out`; answers how many bytes it took.
-std::size_t PutUtf8(char* out, std::uint32_t character) noexcept {
-    if (character < 0x80) {
-        out[0] = static_cast<char>(character);
-        return 1;
-    }
-    if (character < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (character >> 6));
-        out[1] = static_cast<char>(0x80 | (character & 0x3F));
-        return 2;
-    }
-    out[0] = static_cast<char>(0xE0 | (character >> 12));
-    out[1] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (character & 0x3F));
-    return 3;
-}
 
 std::uint32_t WesternCharacter(unsigned char byte) noexcept {
     return byte >= 0x80 && byte < 0xA0 ? kWesternHighControls[byte - 0x80] : byte;
@@ -59,27 +44,12 @@ class WesternCodePageImpl final : public AnsiCodePage {
         std::string bytes;
         bytes.reserve(text.size());
         for (std::size_t at = 0; at < text.size();) {
-            // Only one- to three-byte sequences can be characters of this code page.
-            const auto lead = static_cast<unsigned char>(text[at]);
-            const std::size_t length = lead < 0x80                   ? 1
-                                       : lead >= 0xC2 && lead < 0xE0 ? 2
-                                       : lead >= 0xE0 && lead < 0xF0 ? 3
-                                                                     : 0;
-            if (length == 0 || length > text.size() - at) {
-                return std::nullopt;
-            }
-            std::uint32_t character = length == 1 ? lead : lead & (length == 2 ? 0x1Fu : 0x0Fu);
-            for (std::size_t i = 1; i < length; ++i) {
-                const auto next = static_cast<unsigned char>(text[at + i]);
-                if ((next & 0xC0u) != 0x80u) {
-                    return std::nullopt;
-                }
-                character = (character << 6) | (next & 0x3Fu);
-            }
-            const std::optional<unsigned char> byte = WesternByte(character);
-            // A character that took more bytes than it needs is no UTF-8 at all.
-            const std::size_t shortest = character < 0x80 ? 1 : character < 0x800 ? 2 : 3;
-            if (!byte || length != shortest) {
+            // Text that is no UTF-8, or a character the code page lacks, has no bytes here.
+            char32_t character = 0;
+            const std::size_t length = common::DecodeUtf8(text, at, character);
+            const std::optional<unsigned char> byte =
+                length != 0 ? WesternByte(character) : std::nullopt;
+            if (!byte) {
                 return std::nullopt;
             }
             bytes += static_cast<char>(*byte);
@@ -93,7 +63,8 @@ class WesternCodePageImpl final : public AnsiCodePage {
         std::string text(bytes.size() * 3, '\0');
         std::size_t used = 0;
         for (char byte : bytes) {
-            used += PutUtf8(text.data() + used, WesternCharacter(static_cast<unsigned char>(byte)));
+            used += common::EncodeUtf8(WesternCharacter(static_cast<unsigned char>(byte)),
+                                       text.data() + used);
         }
         text.resize(used);
         return text;

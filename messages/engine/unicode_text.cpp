@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "portable/unicode_upcase.h"
+#include "portable/utf8.h"
+#include "word_hash.h"
 
 namespace murmurex {
 namespace {
@@ -12,48 +14,16 @@ namespace {
 // A byte that starts no well-formed sequence stands for itself, apart from every character.
 constexpr std::uint32_t kStrayByte = 0x80000000u;
 
-// Reads the character at `at` and moves past it. Lengths and ranges as UTF-8 allows them; a
-// byte that starts no valid sequence is read alone.
+// Reads the character at `at` and moves past it; a byte that starts no well-formed sequence
+// is read alone.
 std::uint32_t NextCharacter(std::string_view text, std::size_t& at) noexcept {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80) {
-        ++at;
-        return lead;
-    }
-    std::size_t length = 0;
-    std::uint32_t value = 0;
-    std::uint32_t lowest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-        lowest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-        lowest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07u;
-        lowest = 0x10000;
-    }
-    if (length == 0 || length > text.size() - at) {
-        ++at;
-        return kStrayByte | lead;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0u) != 0x80u) {
-            ++at;
-            return kStrayByte | lead;
-        }
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    if (value < lowest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        ++at;
-        return kStrayByte | lead;
+    char32_t character = 0;
+    const std::size_t length = common::DecodeUtf8(text, at, character);
+    if (length == 0) {
+        return kStrayByte | static_cast<unsigned char>(text[at++]);
     }
     at += length;
-    return value;
+    return character;
 }
 
 std::uint32_t AsciiUpper(std::uint32_t byte) noexcept {
@@ -84,8 +54,7 @@ std::uint32_t Upcased(std::uint32_t character) noexcept {
     return character < 0x10000 ? common::UpcaseUnit(static_cast<char16_t>(character)) : character;
 }
 
-// Eight bytes per multiply, then a final mix so that every bit of the result (the pool picks
-// its slot from the high half) depends on every byte.
+// Upper-cased characters packed into the words word_hash mixes, eight bytes at a time.
 class NoCaseHasher {
   public:
     void Add(std::uint32_t character) noexcept {
@@ -120,18 +89,10 @@ class NoCaseHasher {
             Mix();
         }
         // The count of characters, not of bytes: upper and lower case may differ in length.
-        hash_ ^= count_ * kMul;
-        hash_ ^= hash_ >> 33;
-        hash_ *= 0xFF51AFD7ED558CCDu;
-        hash_ ^= hash_ >> 33;
-        hash_ *= 0xC4CEB9FE1A85EC53u;
-        hash_ ^= hash_ >> 33;
-        return hash_;
+        return word_hash::Finish(hash_ ^ count_ * word_hash::kMultiplier);
     }
 
   private:
-    static constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15u;
-
     void AddByte(std::uint32_t byte) noexcept {
         word_ |= std::uint64_t{byte} << (8 * filled_);
         if (++filled_ == 8) {
@@ -139,13 +100,12 @@ class NoCaseHasher {
         }
     }
     void Mix() noexcept {
-        hash_ = (hash_ ^ word_) * kMul;
-        hash_ ^= hash_ >> 29;
+        hash_ = word_hash::MixWord(hash_, word_);
         word_ = 0;
         filled_ = 0;
     }
 
-    std::uint64_t hash_ = 0x243F6A8885A308D3u;
+    std::uint64_t hash_ = word_hash::kStart;
     std::uint64_t count_ = 0;
     std::uint64_t word_ = 0;
     int filled_ = 0;

@@ -9,16 +9,21 @@
 
 namespace murmurex {
 
-/// `text` as UTF-16 for a wide call; bytes that are no UTF-8 show as U+FFFD.
-inline std::wstring WideFromUtf8(std::string_view text) {
-    if (text.empty()) {
+/// `bytes` of code page `codePage` as UTF-16, as the platform converts them.
+inline std::wstring WideFromCodePage(UINT codePage, std::string_view bytes) {
+    if (bytes.empty()) {
         return {};
     }
-    const int length = static_cast<int>(text.size());
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    const int length = static_cast<int>(bytes.size());
+    const int size = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size);
+    ::MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), size);
     return wide;
+}
+
+/// `text` as UTF-16 for a wide call; bytes that are no UTF-8 show as U+FFFD.
+inline std::wstring WideFromUtf8(std::string_view text) {
+    return WideFromCodePage(CP_UTF8, text);
 }
 
 /// `text` as UTF-16, or nothing when it is no well-formed UTF-8 (a name made of it could not be

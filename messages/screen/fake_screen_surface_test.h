@@ -134,8 +134,8 @@ struct FakeScreen : ScreenSurface {
             return screen.Answer("text", " " + std::string(text) + B(box) + " flags" +
                                              std::to_string(static_cast<unsigned>(layout)));
         }
-        SurfaceOutcome DrawPicture(const ScreenPicture&, ScreenPoint at, std::int32_t width,
-                                   std::int32_t height, bool stretch) override {
+        SurfaceOutcome PaintPicture(const ScreenPicture&, ScreenPoint at, std::int32_t width,
+                                    std::int32_t height, bool stretch) override {
             return screen.Answer("picture", P(at) + " " + std::to_string(width) + "x" +
                                                 std::to_string(height) +
                                                 (stretch ? " stretch" : ""));

@@ -12,8 +12,6 @@
 namespace murmurex {
 namespace t = screen_texts;
 
-namespace {}  // namespace
-
 std::string_view HelperStepSource(SurfaceStep step) {
     switch (step) {
         case SurfaceStep::GetDc:
@@ -66,7 +64,7 @@ class ScreenDrawing::Call {
         }
     }
 
-    ScreenContext* context() const noexcept { return context_.get(); }
+    ScreenContext* drawingContext() const noexcept { return context_.get(); }
 
     /// Raises a failed step (helper steps with their own source, the member's call with
     /// `drawSource`); answers whether the step failed.
@@ -165,7 +163,7 @@ ScreenResult<bool> ScreenDrawing::DrawArc(std::int32_t centreX, std::int32_t cen
     }
     Call call(*this);
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         if (!call.Failed(context->MoveTo({lineStartX, lineStartY}),
                          "SetCurrentXY(DRAW_MoveCurrentXY)")) {
             drawn =
@@ -184,7 +182,7 @@ ScreenResult<bool> ScreenDrawing::DrawEllipse(std::int32_t left, std::int32_t to
                                               std::int32_t right, std::int32_t bottom) {
     Call call(*this);
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         drawn =
             !call.Failed(context->Ellipse({left, top, right, bottom}), "DrawEllipse(DRAW_Ellipse)");
     }
@@ -200,7 +198,7 @@ ScreenResult<bool> ScreenDrawing::DrawHalfCircle(std::int32_t left, std::int32_t
                                                  std::int32_t y2) {
     Call call(*this);
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         drawn = !call.Failed(context->Chord({left, top, right, bottom}, {x1, y1}, {x2, y2}),
                              "DrawHalfCircle(DRAW_HalfCircle)");
     }
@@ -214,7 +212,7 @@ ScreenResult<bool> ScreenDrawing::DrawLine(std::int32_t x1, std::int32_t y1, std
                                            std::int32_t y2) {
     Call call(*this);
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         ScreenPoint current;
         if (!call.Failed(context->CurrentPosition(current), "GetCurrentXY(DRAW_MoveCurrentXY)")) {
             const ScreenPoint start{x1, y1};
@@ -277,9 +275,9 @@ ScreenResult<bool> ScreenDrawing::DrawPicture(std::int32_t x, std::int32_t y, st
 
     Call call(*this);
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         drawn = !call.Failed(
-            context->DrawPicture(*drawnPicture, {x, y}, width, height, stretch),
+            context->PaintPicture(*drawnPicture, {x, y}, width, height, stretch),
             stretch ? "DrawPicture(DRAW_PictureStretch)" : "DrawPicture(DRAW_Picture)");
     }
     if (drawn && Recording()) {
@@ -300,7 +298,7 @@ ScreenResult<bool> ScreenDrawing::DrawPie(std::int32_t left, std::int32_t top, s
         explicitPoints ? ScreenPoint{x2, y2} : PieSecondRadialPoint(box, clamped);
     Call call(*this);
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         drawn = !call.Failed(context->Pie(box, first, second), "DrawPie(DRAW_Pie)");
     }
     if (drawn && Recording()) {
@@ -333,7 +331,7 @@ ScreenResult<bool> ScreenDrawing::DrawPoints(std::string_view member,
 
     Call call(*this);
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         if (start == nullptr) {
             drawn = !call.Failed(context->Polygon(path), "DrawPolygon(DRAW_Polygon)");
         } else if (!call.Failed(context->MoveTo(*start), "DrawPolyline(DRAW_MoveCurrentXY)")) {
@@ -378,7 +376,7 @@ ScreenResult<bool> ScreenDrawing::DrawRectangle(std::int32_t left, std::int32_t 
     const ScreenBox box{left, top, right, bottom};
     Call call(*this);
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         drawn = true;
         if (filled && call.Failed(context->FillBox(box, style_.colours.backScr),
                                   "DrawRectangle(DRAW_RectangleFilled)")) {
@@ -417,7 +415,7 @@ ScreenResult<bool> ScreenDrawing::drawText(std::string_view text, std::int32_t x
         call.Raise(refused.error.source, refused.error.number, refused.error.description);
     }
     bool drawn = false;
-    if (auto* context = call.context()) {
+    if (auto* context = call.drawingContext()) {
         if (!refused.raised()) {
             call.Failed(context->SelectFont(font_), {});
         }

@@ -75,8 +75,8 @@ class ScreenContext {
     virtual SurfaceOutcome DrawText(std::string_view text, const ScreenBox& box,
                                     TextLayout layout) = 0;
     /// Copies the picture to `at`, at its own size (width x height pixels) or stretched to it.
-    virtual SurfaceOutcome DrawPicture(const ScreenPicture& picture, ScreenPoint at,
-                                       std::int32_t width, std::int32_t height, bool stretch) = 0;
+    virtual SurfaceOutcome PaintPicture(const ScreenPicture& picture, ScreenPoint at,
+                                        std::int32_t width, std::int32_t height, bool stretch) = 0;
 };
 
 /// The whole screen as the drawing rules use it.

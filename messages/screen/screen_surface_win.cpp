@@ -102,7 +102,7 @@ class GdiScreenContext : public ScreenContext {
     GdiScreenContext(win::UniqueWindowDc dc, const DrawingStyle& style)
         : dc_(std::move(dc)), style_(style) {}
 
-    SurfaceOutcome Style() { return ApplyStyle(dc_.get(), style_, selections_); }
+    SurfaceOutcome SelectStyle() { return ApplyStyle(dc_.get(), style_, selections_); }
 
     SurfaceOutcome CurrentPosition(ScreenPoint& at) override { return ReadPosition(dc_.get(), at); }
     SurfaceOutcome MoveTo(ScreenPoint to) override { return MovePosition(dc_.get(), to); }
@@ -173,8 +173,8 @@ class GdiScreenContext : public ScreenContext {
         return Done(::DrawTextA(dc_.get(), text.data(), TextLength(text), &rect,
                                 static_cast<UINT>(layout)) != 0);
     }
-    SurfaceOutcome DrawPicture(const ScreenPicture& picture, ScreenPoint at, std::int32_t width,
-                               std::int32_t height, bool stretch) override;
+    SurfaceOutcome PaintPicture(const ScreenPicture& picture, ScreenPoint at, std::int32_t width,
+                                std::int32_t height, bool stretch) override;
 
   private:
     // A primitive's answer; the last error was cleared before the call, so a code left by
@@ -203,9 +203,9 @@ class GdiScreenContext : public ScreenContext {
     DcSelections selections_;
 };
 
-SurfaceOutcome GdiScreenContext::DrawPicture(const ScreenPicture& picture, ScreenPoint at,
-                                             std::int32_t width, std::int32_t height,
-                                             bool stretch) {
+SurfaceOutcome GdiScreenContext::PaintPicture(const ScreenPicture& picture, ScreenPoint at,
+                                              std::int32_t width, std::int32_t height,
+                                              bool stretch) {
     const auto* com = dynamic_cast<const ComPicture*>(&picture);
     if (com == nullptr) {
         return SurfaceOutcome::Failure(SurfaceStep::Draw, ERROR_INVALID_HANDLE,
@@ -378,7 +378,7 @@ std::unique_ptr<ScreenContext> GdiScreenSurface::Open(const DrawingStyle& style,
         return nullptr;
     }
     auto context = std::make_unique<GdiScreenContext>(std::move(dc.value), style);
-    failure = context->Style();
+    failure = context->SelectStyle();
     return context;
 }
 

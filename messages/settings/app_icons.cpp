@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "portable/little_endian.h"
 #include "portable/round_half_even.h"
 
 namespace murmurex {
@@ -163,16 +164,6 @@ bool InPauseBars(double u, double v, double scale) {
     return false;
 }
 
-void PutLe16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    PutLe16(out, value & 0xFFFF);
-    PutLe16(out, value >> 16);
-}
-
 std::size_t MaskRowBytes(int size) {
     return static_cast<std::size_t>((size + 31) / 32) * 4;
 }
@@ -181,20 +172,21 @@ std::vector<std::uint8_t> EncodeIconImage(const IconImage& image) {
     std::vector<std::uint8_t> out;
     const int size = image.size;
     // BITMAPINFOHEADER: the height counts the colour picture and the mask.
-    PutLe32(out, 40);
-    PutLe32(out, static_cast<std::uint32_t>(size));
-    PutLe32(out, static_cast<std::uint32_t>(size * 2));
-    PutLe16(out, 1);
-    PutLe16(out, 32);
-    PutLe32(out, 0);  // BI_RGB
-    PutLe32(out, static_cast<std::uint32_t>(size * size * 4 + MaskRowBytes(size) * size));
+    common::AppendLe32(out, 40);
+    common::AppendLe32(out, static_cast<std::uint32_t>(size));
+    common::AppendLe32(out, static_cast<std::uint32_t>(size * 2));
+    common::AppendLe16(out, 1);
+    common::AppendLe16(out, 32);
+    common::AppendLe32(out, 0);  // BI_RGB
+    common::AppendLe32(out,
+                       static_cast<std::uint32_t>(size * size * 4 + MaskRowBytes(size) * size));
     for (int i = 0; i < 4; ++i) {
-        PutLe32(out, 0);
+        common::AppendLe32(out, 0);
     }
     // Bottom row first, blue green red alpha.
     for (int y = size - 1; y >= 0; --y) {
         for (int x = 0; x < size; ++x) {
-            PutLe32(out, image.At(x, y));
+            common::AppendLe32(out, image.At(x, y));
         }
     }
     // The mask: set where the picture is fully transparent, for readers without alpha.
@@ -253,9 +245,9 @@ IconImage DrawAppIcon(AppIconId id, int size) {
 
 std::vector<std::uint8_t> EncodeIco(const std::vector<IconImage>& images) {
     std::vector<std::uint8_t> out;
-    PutLe16(out, 0);
-    PutLe16(out, 1);  // icon
-    PutLe16(out, static_cast<std::uint32_t>(images.size()));
+    common::AppendLe16(out, 0);
+    common::AppendLe16(out, 1);  // icon
+    common::AppendLe16(out, static_cast<std::uint32_t>(images.size()));
     std::vector<std::vector<std::uint8_t>> encoded;
     for (const IconImage& image : images) {
         encoded.push_back(EncodeIconImage(image));
@@ -267,10 +259,10 @@ std::vector<std::uint8_t> EncodeIco(const std::vector<IconImage>& images) {
         out.push_back(static_cast<std::uint8_t>(size >= 256 ? 0 : size));
         out.push_back(0);  // no palette
         out.push_back(0);
-        PutLe16(out, 1);   // planes
-        PutLe16(out, 32);  // bits per pixel
-        PutLe32(out, static_cast<std::uint32_t>(encoded[i].size()));
-        PutLe32(out, static_cast<std::uint32_t>(offset));
+        common::AppendLe16(out, 1);   // planes
+        common::AppendLe16(out, 32);  // bits per pixel
+        common::AppendLe32(out, static_cast<std::uint32_t>(encoded[i].size()));
+        common::AppendLe32(out, static_cast<std::uint32_t>(offset));
         offset += encoded[i].size();
     }
     for (const auto& bytes : encoded) {

@@ -5,18 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "portable/little_endian.h"
+
 namespace murmurex {
 namespace {
 
-void PutLe16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    PutLe16(out, value & 0xFFFF);
-    PutLe16(out, value >> 16);
-}
+using common::AppendLe16;
+using common::AppendLe32;
 
 // A version resource as the resource compiler lays it out, with no string tables after the
 // fixed part.
@@ -25,22 +20,22 @@ std::vector<std::uint8_t> VersionBlock(std::uint16_t major, std::uint16_t minor,
                                        std::u16string_view key = u"VS_VERSION_INFO",
                                        std::uint32_t signature = 0xFEEF04BD) {
     std::vector<std::uint8_t> out;
-    PutLe16(out, 0);   // total length, set below
-    PutLe16(out, 52);  // the fixed part's length
-    PutLe16(out, 0);   // binary value
+    AppendLe16(out, 0);   // total length, set below
+    AppendLe16(out, 52);  // the fixed part's length
+    AppendLe16(out, 0);   // binary value
     for (const char16_t c : key) {
-        PutLe16(out, c);
+        AppendLe16(out, c);
     }
-    PutLe16(out, 0);
+    AppendLe16(out, 0);
     while (out.size() % 4 != 0) {
         out.push_back(0);
     }
-    PutLe32(out, signature);
-    PutLe32(out, 0x00010000);  // structure version
-    PutLe32(out, static_cast<std::uint32_t>(major) << 16 | minor);
-    PutLe32(out, static_cast<std::uint32_t>(revision) << 16 | build);
+    AppendLe32(out, signature);
+    AppendLe32(out, 0x00010000);  // structure version
+    AppendLe32(out, static_cast<std::uint32_t>(major) << 16 | minor);
+    AppendLe32(out, static_cast<std::uint32_t>(revision) << 16 | build);
     for (int i = 0; i < 9; ++i) {
-        PutLe32(out, 0);  // product version, flags, OS, type, dates
+        AppendLe32(out, 0);  // product version, flags, OS, type, dates
     }
     out[0] = static_cast<std::uint8_t>(out.size() & 0xFF);
     out[1] = static_cast<std::uint8_t>(out.size() >> 8);

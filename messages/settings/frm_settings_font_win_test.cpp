@@ -30,8 +30,6 @@ namespace fs = std::filesystem;
 using win::test::PumpMessages;
 using namespace murmurex::program_test;
 
-constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
-constexpr char kMessageClass[] = "MurmurexMessageWindow";
 // The font dialog's own controls: face, style and size lists, the effects controls.
 constexpr int kFaceList = 1136;
 constexpr int kStyleList = 1137;
@@ -43,28 +41,6 @@ constexpr int kUnderline = 1041;
 // An 8-point face this Wine has, red, 400 ms, a phrase every second.
 constexpr char kSettings[] = "DejaVu Sans\r\n8\r\nFalse\r\nFalse\r\n255\r\n400\r\n1";
 constexpr std::uint32_t kRedPixel = 0x00FF0000;
-
-HWND TopWindow(DWORD processId, const char* className) {
-    struct Search {
-        DWORD process;
-        const char* className;
-        HWND found = nullptr;
-    } search{processId, className};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == wanted->process && ClassOf(window) == wanted->className &&
-                (::IsWindowVisible(window) || std::string(wanted->className) != "#32770")) {
-                wanted->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 // The child of `parent` that passes `test`.
 template <typename Test>
@@ -173,15 +149,14 @@ class FontButtonTest : public ::testing::Test {
         process_ = std::move(started.process);
         processId_ = started.id;
         HWND hint = nullptr;
-        ASSERT_TRUE(
-            WaitFor([&] { return (hint = TopWindow(processId_, "#32770")) != nullptr; }, 20000))
+        ASSERT_TRUE(WaitFor([&] { return (hint = FindShownDialog(processId_)) != nullptr; }, 20000))
             << "the first-run hint never appeared";
-        settings_ = TopWindow(processId_, kSettingsClass);
-        message_ = TopWindow(processId_, kMessageClass);
+        settings_ = FindTopWindow(processId_, kSettingsClass);
+        message_ = FindTopWindow(processId_, kMessageClass);
         ASSERT_NE(settings_, nullptr);
         ASSERT_NE(message_, nullptr);
         ::PostMessageW(hint, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(WaitFor([&] { return TopWindow(processId_, "#32770") == nullptr; }, 3000));
+        ASSERT_TRUE(WaitFor([&] { return FindShownDialog(processId_) == nullptr; }, 3000));
         // The window may still be busy finishing its start-up after the hint.
         WaitFor(
             [&] {
@@ -204,7 +179,7 @@ class FontButtonTest : public ::testing::Test {
     HWND OpenFontDialog() {
         Click(editFont_);
         HWND dialog = nullptr;
-        WaitFor([&] { return (dialog = TopWindow(processId_, "#32770")) != nullptr; }, 5000);
+        WaitFor([&] { return (dialog = FindShownDialog(processId_)) != nullptr; }, 5000);
         if (dialog != nullptr) {
             WaitFor([&] { return ::GetDlgItem(dialog, kFaceList) != nullptr; }, 2000);
             PumpMessages(300);
@@ -269,8 +244,7 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
     if (lines.size() != 7 || lines[0] == "DejaVu Sans") {
         win::test::SaveBitmapFile(win::test::CaptureScreen(),
                                   folder_.path().parent_path() / "font-button-after-ok.bmp");
-        std::printf("after OK: dialog shown %p\n",
-                    static_cast<void*>(TopWindow(processId_, "#32770")));
+        std::printf("after OK: dialog shown %p\n", static_cast<void*>(FindShownDialog(processId_)));
     }
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[0], face);

@@ -24,8 +24,6 @@
 
 namespace murmurex::program_test {
 
-inline constexpr char kMessageClass[] = "MurmurexMessageWindow";
-inline constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
 inline constexpr char kTrayArea[] = "__winex11_standalone_tray";
 
 // The library of the tests: names with blanks and accents (code page 1252), one category
@@ -200,22 +198,7 @@ class MessagesProgramTest : public ::testing::Test {
     }
 
     // A visible dialog box of the program, such as a message box.
-    HWND ShownDialog() const {
-        for (HWND dialog : TopWindows(processId_, "#32770")) {
-            if (::IsWindowVisible(dialog)) {
-                return dialog;
-            }
-        }
-        return nullptr;
-    }
-
-    std::wstring DialogText(HWND dialog) const {
-        std::wstring all;
-        for (HWND child : VisibleChildren(dialog, "Static")) {
-            all += TextOf(child);
-        }
-        return all;
-    }
+    HWND ShownDialog() const { return FindShownDialog(processId_); }
 
     // The pixels of the notification area around the icon, as they show now.
     std::vector<std::uint32_t> TrayIconPixels() const {
@@ -233,17 +216,6 @@ class MessagesProgramTest : public ::testing::Test {
             }
         }
         return pixels;
-    }
-
-    // Every file of the folder with its bytes.
-    std::map<fs::path, std::string> Snapshot() const {
-        std::map<fs::path, std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(folder_.path())) {
-            if (entry.is_regular_file()) {
-                files[entry.path()] = ReadFile(entry.path());
-            }
-        }
-        return files;
     }
 
     // Waits for the program to end while this thread keeps answering messages.

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -127,24 +125,8 @@ namespace {
 
 // The rich text box the settings window shows, or a note that it shows none.
 std::wstring ShownRichText(HWND settings) {
-    // The rich edit class's name differs between its libraries and their versions.
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    ::EnumChildWindows(
-        settings,
-        [](HWND window, LPARAM data) -> BOOL {
-            std::string name = ClassOf(window);
-            std::transform(name.begin(), name.end(), name.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            if (name.rfind("richedit", 0) == 0 && ::IsWindowVisible(window)) {
-                reinterpret_cast<Search*>(data)->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr ? TextOf(search.found) : L"(no rich text box shown)";
+    const HWND box = FindShownRichEdit(settings);
+    return box != nullptr ? TextOf(box) : L"(no rich text box shown)";
 }
 
 TEST_F(MessagesProgramTest, FirstRunShowsTheSettingsWindowAndTheHintButNoPhrase) {

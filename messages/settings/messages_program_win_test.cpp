@@ -106,7 +106,7 @@ void MessagesProgramTest::ExitAnsweredYesEndsTheProgram(
         win::test::SaveBitmapFile(win::test::CaptureScreen(), shots_ / "program-exit-stuck.bmp");
     }
     EXPECT_EQ(exitCode, 0u);
-    EXPECT_EQ(Snapshot(), files);
+    EXPECT_EQ(FilesIn(folder_.path()), files);
     PumpMessages(300);
     EXPECT_EQ(TrayTip(), L"");
 }
@@ -143,7 +143,7 @@ TEST_F(MessagesProgramTest, SecondCopyEndsAtOnceAndChangesNothing) {
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(message_) != FALSE; }, 5000));
     // A pending data file would be applied by a start: the second copy must not touch it.
     WriteFile(folder_ / "DATA01", "new data");
-    const auto before = Snapshot();
+    const auto before = FilesIn(folder_.path());
 
     const test_support::Stopwatch watch;
     second_ = StartProgram(folder_.path()).process;
@@ -156,7 +156,7 @@ TEST_F(MessagesProgramTest, SecondCopyEndsAtOnceAndChangesNothing) {
     EXPECT_EQ(exitCode, 0u);
     // Process creation under Wine takes part of this; the program itself ends at once.
     EXPECT_LT(took, 1000.0) << "the second copy took " << took << " ms to end";
-    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(FilesIn(folder_.path()), before);
 
     EXPECT_TRUE(Running());
     EXPECT_TRUE(::IsWindow(message_));
@@ -174,7 +174,7 @@ TEST_F(MessagesProgramTest, TrayMenuPausesStopsStartsShowsSettingsAndExits) {
     ASSERT_NO_FATAL_FAILURE(StopKeepsTheDisplayOff(running, &stopped));
     ASSERT_NO_FATAL_FAILURE(StartBringsBackTheRunningIcon(running, stopped));
     ASSERT_NO_FATAL_FAILURE(SettingsComeUpOnTopWithoutAPhrase());
-    const auto files = Snapshot();
+    const auto files = FilesIn(folder_.path());
     ASSERT_NO_FATAL_FAILURE(ExitAnsweredNoChangesNothing());
     ExitAnsweredYesEndsTheProgram(files);
 }

@@ -12,35 +12,12 @@
 
 #include "program_test_support_win.h"
 #include "win/planted_library_test_support_win.h"
+#include "win/process_test_support_win.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace murmurex::program_test;
-
-HWND TopWindow(DWORD processId, const char* className) {
-    const auto found = TopWindows(processId, className);
-    return found.empty() ? nullptr : found.front();
-}
-
-// The visible rich edit box, of either library's class (class names ignore case).
-HWND ShownRichText(HWND settings) {
-    HWND found = nullptr;
-    ::EnumChildWindows(
-        settings,
-        [](HWND window, LPARAM data) -> BOOL {
-            const std::string name = ClassOf(window);
-            const bool rich = ::lstrcmpiA(name.c_str(), "RichEdit50W") == 0 ||
-                              ::lstrcmpiA(name.c_str(), "RichEdit20W") == 0;
-            if (rich && ::IsWindowVisible(window)) {
-                *reinterpret_cast<HWND*>(data) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 // Ends the program however the test ends: a copy left running would keep the
 // single-instance mutex from the tests after it.
@@ -53,24 +30,27 @@ struct EndedAtScopeExit {
 };
 
 TEST(PlantedLibrary, MessagesShowsItsHelpPageAndLoadsNoPlantedLibrary) {
-    const fs::path folder = win::test::PlantedFolder(PLANTED_LIBRARY_DIR, L"Messages");
+    const win::test::PlantedFolder folder(PLANTED_LIBRARY_DIR, L"Messages");
     const fs::path built = fs::path(MESSAGES_EXE_PATH).parent_path();
     for (const wchar_t* file : {L"Messages.exe", L"Help.rtf", L"About.rtf"}) {
         fs::copy_file(built / file, folder / file);
     }
-    fs::copy(MESSAGES_SAMPLE_LIBRARY, folder, fs::copy_options::recursive);
-    const win::UniqueKernelHandle process =
-        win::test::StartFromItsFolder(folder / L"Messages.exe", L"firstrun");
-    ASSERT_TRUE(process);
-    const EndedAtScopeExit ended{process.get()};
-    const DWORD processId = ::GetProcessId(process.get());
+    fs::copy(MESSAGES_SAMPLE_LIBRARY, folder.path(), fs::copy_options::recursive);
+    win::test::ProcessOptions fromItsFolder;
+    fromItsFolder.folder = folder.path();
+    const win::test::StartedProcess started = win::test::StartProcess(
+        win::test::Quoted((folder / L"Messages.exe").wstring()) + L" firstrun", fromItsFolder);
+    ASSERT_TRUE(started);
+    const HANDLE process = started.process.get();
+    const EndedAtScopeExit ended{process};
+    const DWORD processId = started.id;
     HWND settings = nullptr;
     HWND hint = nullptr;
     ASSERT_TRUE(WaitFor(
         [&] {
-            settings = TopWindow(processId, "MurmurexSettingsWindow");
-            hint = TopWindow(processId, "#32770");
-            return settings != nullptr && hint != nullptr && ::IsWindowVisible(hint);
+            settings = FindTopWindow(processId, kSettingsClass);
+            hint = FindShownDialog(processId);
+            return settings != nullptr && hint != nullptr;
         },
         20000));
     ::PostMessageW(hint, WM_COMMAND, IDOK, 0);
@@ -82,7 +62,7 @@ TEST(PlantedLibrary, MessagesShowsItsHelpPageAndLoadsNoPlantedLibrary) {
     std::wstring help;
     EXPECT_TRUE(WaitFor(
         [&] {
-            const HWND box = ShownRichText(settings);
+            const HWND box = FindShownRichEdit(settings);
             help = box != nullptr ? TextOf(box) : L"";
             return !help.empty();
         },
@@ -95,11 +75,8 @@ TEST(PlantedLibrary, MessagesShowsItsHelpPageAndLoadsNoPlantedLibrary) {
     }
 
     ::PostMessageW(settings, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(
-        WaitFor([&] { return ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }, 20000));
-    EXPECT_EQ(win::test::LoadedPlants(folder), std::vector<std::wstring>{});
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    EXPECT_TRUE(WaitFor([&] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 20000));
+    EXPECT_EQ(win::test::LoadedPlants(folder.path()), std::vector<std::wstring>{});
 }
 
 }  // namespace

@@ -8,10 +8,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,11 @@ namespace murmurex::program_test {
 namespace fs = std::filesystem;
 using win::test::PumpMessages;
 
+/// The program's window classes and the title of its message boxes, as seen from outside.
+inline constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
+inline constexpr char kMessageClass[] = "MurmurexMessageWindow";
+inline constexpr wchar_t kProgramTitle[] = L"Murmurex";
+
 inline std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -31,6 +38,17 @@ inline std::string ReadFile(const fs::path& path) {
 
 inline void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+/// Every file below `folder` with its bytes, to show that nothing was written.
+inline std::map<fs::path, std::string> FilesIn(const fs::path& folder) {
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[entry.path()] = ReadFile(entry.path());
+        }
+    }
+    return files;
 }
 
 /// The name a test's own folder starts with: "murmurex <label> <test>", blanks and accents
@@ -145,6 +163,45 @@ inline std::vector<HWND> VisibleChildren(HWND parent, const std::string& classNa
         return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
     });
     return search.found;
+}
+
+// A visible dialog box of a process (a message box is one), titled `title` when one is given.
+inline HWND FindShownDialog(DWORD processId, const std::wstring& title = {}) {
+    for (HWND dialog : TopWindows(processId, "#32770")) {
+        if (::IsWindowVisible(dialog) && (title.empty() || TextOf(dialog) == title)) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+// What a dialog box says: the texts of its visible labels, one after another.
+inline std::wstring DialogText(HWND dialog) {
+    std::wstring all;
+    for (HWND child : VisibleChildren(dialog, "Static")) {
+        all += TextOf(child);
+    }
+    return all;
+}
+
+// The visible rich edit box among the window's children, or null. Its class name differs
+// between the rich edit libraries and their versions, and class names ignore case.
+inline HWND FindShownRichEdit(HWND parent) {
+    HWND found = nullptr;
+    ::EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            std::string name = ClassOf(window);
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            if (name.rfind("richedit", 0) == 0 && ::IsWindowVisible(window)) {
+                *reinterpret_cast<HWND*>(data) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 // A static label of the window whose text starts with `prefix`, visible or not.

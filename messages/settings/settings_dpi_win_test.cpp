@@ -30,7 +30,6 @@ using namespace murmurex::program_test;
 using namespace murmurex::settings_layout;
 using namespace murmurex::settings_window;
 
-constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
 // Arial 28 bold, 300 ms on screen, a phrase every second: the widest duration label of the
 // design's examples.
 constexpr char kSettings[] = "Arial\r\n28\r\nTrue\r\nFalse\r\n255\r\n300\r\n1";
@@ -126,8 +125,8 @@ class SettingsDpiTest : public ::testing::Test {
         ASSERT_TRUE(WaitFor(
             [&] {
                 settings_ = FindTopWindow(started.id, kSettingsClass);
-                hint = FindTopWindow(started.id, "#32770");
-                return settings_ != nullptr && hint != nullptr && ::IsWindowVisible(hint);
+                hint = FindShownDialog(started.id);
+                return settings_ != nullptr && hint != nullptr;
             },
             20000))
             << "no settings window with its first-run hint";

@@ -11,14 +11,13 @@
 
 #include <cstdint>
 #include <cwchar>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "com_ptr_win.h"
 #include "identities_win.h"
 #include "resbundle_h.h"
+#include "testing/test_files.h"
 #include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
@@ -32,15 +31,8 @@ inline std::wstring ProbePath(const wchar_t* name) {
     return (win::test::ThisProgramFolder() / L"..\\image\\testdata" / name).wstring();
 }
 
-inline std::string ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using test_support::ReadFileBytes;
+using test_support::WriteFileBytes;
 
 /// The library, loaded once per test program, and its exports.
 class Server {

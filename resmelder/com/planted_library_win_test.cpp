@@ -8,74 +8,68 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "testing/test_files.h"
 #include "win/planted_library_test_support_win.h"
+#include "win/process_test_support_win.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+// Copies `built` into `folder` and runs it from there, its output in `output` when one is
+// named; its exit status, -1 when it did not start.
+int RunCopy(const fs::path& built, const fs::path& folder, const std::wstring& arguments,
+            const fs::path& output = {}) {
+    const fs::path copy = folder / built.filename();
+    fs::copy_file(built, copy);
+    win::test::ProcessOptions fromItsFolder;
+    fromItsFolder.folder = folder;
+    fromItsFolder.outputFile = output;
+    return win::test::RunProcessWith(win::test::Quoted(copy.wstring()) + L" " + arguments,
+                                     fromItsFolder);
 }
 
-// Copies `built` into `folder` and runs it from there; its exit status, -1 when it did not
-// start or end.
-int RunCopy(const fs::path& built, const fs::path& folder, const std::wstring& arguments) {
-    fs::copy_file(built, folder / built.filename());
-    const win::UniqueKernelHandle process =
-        win::test::StartFromItsFolder(folder / built.filename(), arguments, folder / L"output.txt");
-    DWORD status = 0;
-    if (!process || ::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0 ||
-        !::GetExitCodeProcess(process.get(), &status)) {
-        return -1;
-    }
-    return static_cast<int>(status);
-}
-
-// A folder with the stand-ins and a real program of another toolchain's making: the
-// system's own Notepad.
-fs::path FolderWithTarget(const std::wstring& label) {
-    const fs::path folder = win::test::PlantedFolder(PLANTED_LIBRARY_DIR, label);
+// Beside the stand-ins, a real program of another toolchain's making: the system's own
+// Notepad.
+void CopyTarget(const fs::path& folder) {
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
     fs::copy_file(fs::path(system) / L"notepad.exe", folder / L"Bloc-notes.exe");
-    return folder;
 }
 
 TEST(PlantedLibrary, ToolListsARealProgramAndLoadsNoPlantedLibrary) {
-    const fs::path folder = FolderWithTarget(L"tool");
-    ASSERT_EQ(RunCopy(RESMELDER_TOOL_PATH, folder,
-                      L"list \"" + (folder / L"Bloc-notes.exe").wstring() + L"\""),
+    const win::test::PlantedFolder folder(PLANTED_LIBRARY_DIR, L"tool");
+    CopyTarget(folder.path());
+    ASSERT_EQ(RunCopy(RESMELDER_TOOL_PATH, folder.path(),
+                      L"list \"" + (folder / L"Bloc-notes.exe").wstring() + L"\"",
+                      folder / L"output.txt"),
               0);
-    EXPECT_NE(ReadText(folder / L"output.txt").find("\t#1\t"), std::string::npos);
-    EXPECT_EQ(win::test::LoadedPlants(folder), std::vector<std::wstring>{});
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    EXPECT_NE(test_support::ReadFileBytes(folder / L"output.txt").find("\t#1\t"),
+              std::string::npos);
+    EXPECT_EQ(win::test::LoadedPlants(folder.path()), std::vector<std::wstring>{});
 }
 
 TEST(PlantedLibrary, HostBesideTheLibraryUsesItAndLoadsNoPlantedLibrary) {
-    const fs::path folder = FolderWithTarget(L"host");
+    const win::test::PlantedFolder folder(PLANTED_LIBRARY_DIR, L"host");
+    CopyTarget(folder.path());
     fs::copy_file(RESMELDER_DLL_PATH, folder / L"Resmelder.dll");
     // The host opens the program, asks for its own renamed executable, then deletes from the
     // image that went with it: the class factory, the methods and the error objects. It widens
-    // its narrow arguments byte by byte, so the program is named from its folder.
-    ASSERT_EQ(RunCopy(RESMELDER_HOST_PATH, folder,
+    // its narrow arguments byte by byte, so the program is named from its folder. Its output
+    // stays the test's own: the service processes COM starts would inherit a file made for it
+    // and keep the folder from going.
+    ASSERT_EQ(RunCopy(RESMELDER_HOST_PATH, folder.path(),
                       L"\"" + (folder / L"Resmelder.dll").wstring() + L"\" \"" +
                           (folder / L"report.txt").wstring() + L"\" Bloc-notes.exe"),
               0);
-    EXPECT_EQ(ReadText(folder / L"report.txt"),
+    EXPECT_EQ(test_support::ReadFileBytes(folder / L"report.txt"),
               "00000000 \n"
               "80004005 Failed to open the calling process's EXE\n"
               "80004005 No EXE has been opened yet.\n");
-    EXPECT_EQ(win::test::LoadedPlants(folder), std::vector<std::wstring>{});
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    EXPECT_EQ(win::test::LoadedPlants(folder.path()), std::vector<std::wstring>{});
 }
 
 }  // namespace

@@ -3,18 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "fake_registry_test.h"
 #include "registration_scope.h"
+#include "testing/test_files.h"
 
 namespace resmelder {
 namespace {
 
 RegistrationScript ComponentScript() {
-    std::ifstream in(RESMELDER_RGS_PATH, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
+    const std::string text = test_support::ReadFileBytes(RESMELDER_RGS_PATH);
     auto parsed =
         ParseRegistrationScript(text, {{"MODULE", "C:\\Users\\Zo\u00eb\\Apps\\Resmelder.dll"}});
     EXPECT_TRUE(parsed.script.has_value()) << parsed.error;

@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "fake_registry_test.h"
 #include "registration_script.h"
+#include "testing/test_files.h"
 
 namespace resmelder {
 namespace {
@@ -16,8 +15,7 @@ namespace {
 constexpr const char* kClsidKey = "CLSID\\{83A6D900-7CC7-4A9A-9B1A-5E3BADC0B9E1}";
 
 std::string ReadScript() {
-    std::ifstream in(RESMELDER_RGS_PATH, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return test_support::ReadFileBytes(RESMELDER_RGS_PATH);
 }
 
 RegistrationScript Parse(std::string_view text, const std::string& module = "C:\\x.dll") {

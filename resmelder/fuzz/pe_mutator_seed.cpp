@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "support/byte_reader.h"
+
 namespace resmelder::fuzz::seed {
 namespace {
 
@@ -28,21 +30,11 @@ std::optional<std::vector<std::uint8_t>> PeFile::RawBytesAt(std::uint32_t rva,
 }
 
 std::optional<std::uint32_t> PeFile::U32(std::size_t at) const {
-    if (at > bytes_.size() || bytes_.size() - at < 4) {
-        return std::nullopt;
-    }
-    std::uint32_t v;
-    std::memcpy(&v, bytes_.data() + at, 4);
-    return v;
+    return ByteReader(bytes_).U32(at);
 }
 
 std::optional<std::uint16_t> PeFile::U16(std::size_t at) const {
-    if (at > bytes_.size() || bytes_.size() - at < 2) {
-        return std::nullopt;
-    }
-    std::uint16_t v;
-    std::memcpy(&v, bytes_.data() + at, 2);
-    return v;
+    return ByteReader(bytes_).U16(at);
 }
 
 std::optional<std::uint32_t> PeFile::RelU32(std::uint32_t relative) const {

@@ -36,23 +36,23 @@ void ExeSection::Set(std::size_t at, std::uint32_t v) {
 }
 
 ExeImage::~ExeImage() {
-    // The tree's leaves point into the view: the tree goes first.
+    // The tree's leaves point into the held source: the tree goes first.
     resources_.reset();
-    mapping_.Unmap();
+    heldSource_.clear();
     file_.Close();
 }
 
 std::unique_ptr<ExeImage> ExeImage::Load(const XString& fileName, LogBase* log) {
     auto image = std::make_unique<ExeImage>(Token{});
-    if (!image->OpenAndMap(fileName, log) || !image->ReadHeaders(fileName, log) ||
-        !image->ReadSectionTable(fileName, log)) {
+    if (!image->Open(fileName, log) || !image->ReadHeaders(log) || !image->ReadSectionTable(log) ||
+        !image->ReadResourceTree(log)) {
         return nullptr;
     }
-    image->ReadResourceTree(log);
     return image;
 }
 
-bool ExeImage::OpenAndMap(const XString& fileName, LogBase* log) {
+bool ExeImage::Open(const XString& fileName, LogBase* log) {
+    fileName_ = fileName;
     file_ = FileSys::OpenForRead(fileName, log);
     if (!file_.IsOpen()) {
         return false;
@@ -62,98 +62,152 @@ bool ExeImage::OpenAndMap(const XString& fileName, LogBase* log) {
         Fail(log, image_texts::kFileTooLarge, fileName);
         return false;
     }
-    sourceSize_ = static_cast<std::uint32_t>(*size);
-    switch (mapping_.Map(file_, *size)) {
-        case FileMapping::Status::kOk:
-            return true;
-        case FileMapping::Status::kMappingFailed:
-            Fail(log, image_texts::kMappingFailed, fileName);
-            return false;
-        case FileMapping::Status::kViewFailed:
-            Fail(log, image_texts::kViewFailed, fileName);
-            return false;
+    // An empty file has nothing to read; it is refused with the line it has always had.
+    if (*size == 0) {
+        Fail(log, image_texts::kEmptyFile, fileName);
+        return false;
     }
-    return false;
+    sourceSize_ = static_cast<std::uint32_t>(*size);
+    return true;
+}
+
+// The bytes at `offset`, as many of `size` as the file held when it was opened; none
+// (logged) when it holds fewer now.
+std::optional<std::vector<std::uint8_t>> ExeImage::ReadSource(std::uint64_t offset,
+                                                              std::size_t size, LogBase* log) {
+    const std::uint64_t inFile = offset < sourceSize_ ? sourceSize_ - offset : 0;
+    std::vector<std::uint8_t> bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, inFile)));
+    if (file_.ReadAt(offset, bytes) != bytes.size()) {
+        Fail(log, image_texts::kSourceChangedWhileRead, fileName_);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<std::span<const std::uint8_t>> ExeImage::HoldSource(std::uint64_t offset,
+                                                                  std::size_t size, LogBase* log) {
+    if (offset > sourceSize_ || size > sourceSize_ - offset) {
+        return std::nullopt;  // the callers ask inside the file's size
+    }
+    LargeBuffer bytes(size);
+    if (file_.ReadAt(offset, bytes.Bytes()) != size) {
+        Fail(log, image_texts::kSourceChangedWhileRead, fileName_);
+        return std::nullopt;
+    }
+    heldSource_.push_back(std::move(bytes));
+    return heldSource_.back().Bytes();
 }
 
 // The DOS header, then the NT headers (signature, file header, optional header), copied.
-bool ExeImage::ReadHeaders(const XString& fileName, LogBase* log) {
-    const ByteReader src = Source();
-    if (src.U16(0).value_or(0) != pe::kDosSignature) {
-        Fail(log, image_texts::kNoDosSignature, fileName);
+bool ExeImage::ReadHeaders(LogBase* log) {
+    const auto dos = ReadSource(0, pe::kDosHeaderSize, log);
+    if (!dos) {
         return false;
     }
-    const auto lfanew = src.U32(pe::kLfanewOffset);
-    if (!lfanew || !src.Has(*lfanew, pe::kOptionalHeaderOffset + 2)) {
-        Fail(log, image_texts::kNoNtHeader, fileName);
+    const ByteReader dosReader(*dos);
+    if (dosReader.U16(0).value_or(0) != pe::kDosSignature) {
+        Fail(log, image_texts::kNoDosSignature, fileName_);
         return false;
     }
-    const std::size_t nt = *lfanew;
-    if (*src.U32(nt) != pe::kNtSignature) {
-        Fail(log, image_texts::kBadNtSignature, fileName);
+    const auto lfanew = dosReader.U32(pe::kLfanewOffset);
+    const auto fixed =
+        lfanew ? ReadSource(*lfanew, pe::kOptionalHeaderOffset + 2, log) : std::nullopt;
+    if (lfanew && !fixed) {
         return false;
     }
-    const std::uint16_t magic = *src.U16(nt + pe::kOptionalHeaderOffset);
+    if (!lfanew || fixed->size() != pe::kOptionalHeaderOffset + 2) {
+        Fail(log, image_texts::kNoNtHeader, fileName_);
+        return false;
+    }
+    const ByteReader start(*fixed);
+    if (*start.U32(0) != pe::kNtSignature) {
+        Fail(log, image_texts::kBadNtSignature, fileName_);
+        return false;
+    }
+    const std::uint16_t magic = *start.U16(pe::kOptionalHeaderOffset);
     if (magic != pe::kMagicPe32 && magic != pe::kMagicPe32Plus) {
-        Fail(log, image_texts::kBadMagic, fileName);
+        Fail(log, image_texts::kBadMagic, fileName_);
         return false;
     }
     pe32Plus_ = magic == pe::kMagicPe32Plus;
-    const std::uint16_t optionalSize = *src.U16(nt + pe::kSizeOfOptionalHeaderOffset);
+    const std::uint16_t optionalSize = *start.U16(pe::kSizeOfOptionalHeaderOffset);
     const std::size_t minimumOptional =
         pe32Plus_ ? pe::kDataDirectoriesPe32Plus : pe::kDataDirectoriesPe32;
-    const auto headers = src.Bytes(nt, pe::kOptionalHeaderOffset + optionalSize);
-    if (optionalSize < minimumOptional || !headers) {
-        Fail(log, image_texts::kNoNtHeader, fileName);
+    const std::size_t headersSize = pe::kOptionalHeaderOffset + optionalSize;
+    auto headers = ReadSource(*lfanew, headersSize, log);
+    if (!headers) {
         return false;
     }
-    ntOffset_ = static_cast<std::uint32_t>(nt);
-    std::memcpy(dosHeader_.data(), src.All().data(),
-                std::min<std::size_t>(pe::kDosHeaderSize, src.Size()));
-    ntHeaders_.assign(headers->begin(), headers->end());
+    if (optionalSize < minimumOptional || headers->size() != headersSize) {
+        Fail(log, image_texts::kNoNtHeader, fileName_);
+        return false;
+    }
+    ntOffset_ = *lfanew;
+    std::memcpy(dosHeader_.data(), dos->data(), dos->size());
+    ntHeaders_ = std::move(*headers);
     return true;
 }
 
 // The section table follows the optional header; the overlay follows the section data that
 // lies furthest into the file.
-bool ExeImage::ReadSectionTable(const XString& fileName, LogBase* log) {
-    const ByteReader src = Source();
+bool ExeImage::ReadSectionTable(LogBase* log) {
     const std::uint16_t count = *ByteReader(ntHeaders_).U16(pe::kNumberOfSectionsOffset);
     const std::size_t tableAt = ntOffset_ + ntHeaders_.size();
-    if (!src.Has(tableAt, std::size_t{count} * pe::kSectionHeaderSize)) {
-        Fail(log, image_texts::kSectionTableOutside, fileName);
+    const std::size_t tableSize = std::size_t{count} * pe::kSectionHeaderSize;
+    // The slot after the table too: a new section's header may go there.
+    const auto table = ReadSource(tableAt, tableSize + pe::kSectionHeaderSize, log);
+    if (!table) {
         return false;
     }
+    if (table->size() < tableSize) {
+        Fail(log, image_texts::kSectionTableOutside, fileName_);
+        return false;
+    }
+    slotAfterTableFree_ = table->size() == tableSize + pe::kSectionHeaderSize &&
+                          std::all_of(table->begin() + static_cast<std::ptrdiff_t>(tableSize),
+                                      table->end(), [](std::uint8_t b) { return b == 0; });
     std::size_t dataEnd = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        auto section = std::make_unique<ExeSection>(
-            *src.Bytes(tableAt + i * pe::kSectionHeaderSize, pe::kSectionHeaderSize));
+        auto section = std::make_unique<ExeSection>(std::span<const std::uint8_t>(*table).subspan(
+            i * pe::kSectionHeaderSize, pe::kSectionHeaderSize));
         if (section->SizeOfRawData() != 0) {
             dataEnd = std::max<std::size_t>(
                 dataEnd, std::size_t{section->PointerToRawData()} + section->SizeOfRawData());
         }
         sections_.Append(std::move(section));
     }
-    if (!SectionsAsTheLoaderMapsThem(fileName, log)) {
+    if (!SectionsAsTheLoaderMapsThem(log)) {
         return false;
     }
-    overlayStart_ = std::min<std::size_t>(
-        std::max(dataEnd, tableAt + std::size_t{count} * pe::kSectionHeaderSize), src.Size());
+    overlayStart_ = std::min<std::size_t>(std::max(dataEnd, tableAt + tableSize), sourceSize_);
     return true;
 }
 
-// Without a data directory for resources there is no tree (Resources() answers null).
-void ExeImage::ReadResourceTree(LogBase* log) {
+// Without a data directory for resources there is no tree (Resources() answers null). The
+// resource section's bytes are read once, from the directory to the section's end; the
+// answer is false only when the source changed while it was read.
+bool ExeImage::ReadResourceTree(LogBase* log) {
     if (NumberOfDataDirectories() <= pe::kDirResource) {
-        return;
+        return true;
     }
     const std::uint32_t rva = SourceResourceDirectory();
     if (rva == 0) {
         // Nothing to read: entries added go into a section the write creates.
         resources_ = ExeResource::EmptyRoot(*this);
-    } else if (const auto range = MapRva(rva)) {
-        resources_ = ExeResource::Build(*this, range->offset, range->offset + range->inFile, log);
+        return true;
     }
+    const auto range = MapRva(rva);
+    if (!range) {
+        return true;
+    }
+    const auto section = HoldSource(range->offset, range->inFile, log);
+    if (!section) {
+        return false;
+    }
+    bool sourceChanged = false;
+    resources_ = ExeResource::Build(*this, *section, range->offset, log, sourceChanged);
+    return !sourceChanged;
 }
 
 std::size_t ExeImage::DataDirectoriesOffset() const {
@@ -181,7 +235,7 @@ std::optional<std::size_t> ExeImage::RvaToOffset(std::uint32_t rva) const {
 }
 
 std::optional<MappedRange> ExeImage::MapRva(std::uint32_t rva) const {
-    const std::size_t fileSize = Source().Size();
+    const std::size_t fileSize = sourceSize_;
     std::uint32_t firstSection = UINT32_MAX;
     for (std::uint32_t i = 0; i < sections_.Count(); ++i) {
         const ExeSection& s = *sections_.Get(i);
@@ -217,14 +271,14 @@ std::optional<MappedRange> ExeImage::MapRva(std::uint32_t rva) const {
     return std::nullopt;
 }
 
-bool ExeImage::SectionsAsTheLoaderMapsThem(const XString& fileName, LogBase* log) const {
-    const std::size_t fileSize = Source().Size();
+bool ExeImage::SectionsAsTheLoaderMapsThem(LogBase* log) const {
+    const std::size_t fileSize = sourceSize_;
     std::vector<const ExeSection*> byAddress;
     for (std::uint32_t i = 0; i < sections_.Count(); ++i) {
         const ExeSection& s = *sections_.Get(i);
         if (s.SizeOfRawData() != 0 &&
             std::uint64_t{s.PointerToRawData()} + s.SizeOfRawData() > fileSize) {
-            FailForSection(log, image_texts::kSectionPastFileEnd, s.Name(), fileName);
+            FailForSection(log, image_texts::kSectionPastFileEnd, s.Name(), fileName_);
             return false;
         }
         if (s.Extent() != 0) {
@@ -240,7 +294,7 @@ bool ExeImage::SectionsAsTheLoaderMapsThem(const XString& fileName, LogBase* log
         if (std::uint64_t{previous.VirtualAddress()} + previous.Extent() >
             byAddress[i]->VirtualAddress()) {
             FailForSection(log, image_texts::kSectionsOverlapInMemory, byAddress[i]->Name(),
-                           fileName);
+                           fileName_);
             return false;
         }
     }
@@ -258,10 +312,6 @@ std::optional<std::size_t> ExeImage::RvaToOffsetInResourceSection(std::uint32_t 
         }
     }
     return std::nullopt;
-}
-
-std::span<const std::uint8_t> ExeImage::Overlay() const {
-    return Source().All().subspan(overlayStart_);
 }
 
 std::uint32_t ExeImage::SourceResourceDirectory() const {

@@ -1,6 +1,7 @@
 // Planning a write: validate the image, place the sections (the resource section grows in
-// place, or the tree goes into a new section at the end), rewrite the headers that refer to
-// what moved, and bound the output. All of it before any file is created.
+// place, or the tree goes into a new section at the end; when the overlay is kept, the tree
+// stays where it is or goes after the overlay), rewrite the headers that refer to what
+// moved, and bound the output. All of it before any file is created.
 
 #include <algorithm>
 #include <cstring>
@@ -36,8 +37,13 @@ constexpr std::uint64_t kMaxOutputGrowth = std::uint64_t{256} << 20;
 }  // namespace
 
 bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
-    if (!ValidateForWrite(plan, target, log) || !PlaceSections(plan, target, log) ||
-        !RewriteHeaders(plan, target, log) || !CheckOutputInProportion(plan, target, log)) {
+    if (!ValidateForWrite(plan, target, log) || !CheckOverlayCanStay(plan, target, log)) {
+        return false;
+    }
+    // Without an overlay there is nothing to keep in place: the usual layout.
+    plan.keepOverlay = plan.keepOverlay && OverlaySize() != 0;
+    if (!PlaceSections(plan, target, log) || !RewriteHeaders(plan, target, log) ||
+        !CheckOutputInProportion(plan, target, log)) {
         return false;
     }
     // The certificate table is kept and moved, but it signed the old contents.
@@ -45,7 +51,8 @@ bool ExeImage::PlanWrite(WritePlan& plan, const XString& target, LogBase* log) {
         log->LogInfo(image_texts::kSignatureBroken);
     }
     if (plan.newSection && SourceResourceDirectory() != 0 && log != nullptr) {
-        log->LogInfo(image_texts::kOldResourcesUnreferenced);
+        log->LogInfo(plan.keepOverlay ? image_texts::kResourcesAfterOverlay
+                                      : image_texts::kOldResourcesUnreferenced);
     }
     return true;
 }
@@ -109,6 +116,17 @@ bool ExeImage::ValidateForWrite(WritePlan& plan, const XString& target, LogBase*
     return true;
 }
 
+// The certificate table must stay the last thing in the file and its signature covers the
+// rest, so a signed file cannot keep its overlay by putting a section after it.
+bool ExeImage::CheckOverlayCanStay(const WritePlan& plan, const XString& target,
+                                   LogBase* log) const {
+    if (plan.keepOverlay && CertificateTableSize() != 0) {
+        Fail(log, image_texts::kOverlayOfSignedFile, target);
+        return false;
+    }
+    return true;
+}
+
 // Lays out the regenerated tree and places the sections. The .rsrc section grows in place
 // when it can; where it cannot (a section that must keep its address follows it, it is one of
 // the first two and too small, or there is none) the tree goes into a new section at the end.
@@ -132,7 +150,7 @@ bool ExeImage::PlaceSections(WritePlan& plan, const XString& target, LogBase* lo
         return false;
     }
     if (plan.resourceIndex >= 0) {
-        switch (GrowInPlace(plan, target, log)) {
+        switch (PlaceResourceSection(plan, target, log)) {
             case Placement::kPlaced:
                 return true;
             case Placement::kFailed:
@@ -148,27 +166,41 @@ bool ExeImage::PlaceSections(WritePlan& plan, const XString& target, LogBase* lo
     return AppendResourceSection(plan, target, log);
 }
 
+ExeImage::Placement ExeImage::PlaceResourceSection(WritePlan& plan, const XString& target,
+                                                   LogBase* log) const {
+    // The first two sections never move; a kept overlay moves if anything before it grows.
+    if (plan.keepOverlay || plan.resourceIndex < 2) {
+        return FitWhereItIs(plan);
+    }
+    return GrowInPlace(plan, target, log);
+}
+
+// The tree takes the resource section's place as it is: no bigger than its raw data, and not
+// reaching into the next section's addresses.
+ExeImage::Placement ExeImage::FitWhereItIs(WritePlan& plan) const {
+    const auto treeSize = static_cast<std::uint32_t>(plan.resourceSize);
+    ExeSection& resource = plan.sections[static_cast<std::size_t>(plan.resourceIndex)];
+    std::uint64_t room = resource.SizeOfRawData();
+    for (const ExeSection& other : plan.sections) {
+        if (other.VirtualAddress() > resource.VirtualAddress()) {
+            room =
+                std::min<std::uint64_t>(room, other.VirtualAddress() - resource.VirtualAddress());
+        }
+    }
+    if (treeSize > room) {
+        return Placement::kBlocked;
+    }
+    resource.SetVirtualSize(treeSize);
+    plan.resourcePadTo = resource.SizeOfRawData();
+    return Placement::kPlaced;
+}
+
+// The resource section takes the tree's size and the sections after it move along, as long
+// as each that must keep its address (code and data that other sections refer to) does.
 ExeImage::Placement ExeImage::GrowInPlace(WritePlan& plan, const XString& target,
                                           LogBase* log) const {
     const auto treeSize = static_cast<std::uint32_t>(plan.resourceSize);
     const auto resourceAt = static_cast<std::size_t>(plan.resourceIndex);
-    if (resourceAt < 2) {
-        // The first two sections never move: the tree must fit where the section is.
-        ExeSection& resource = plan.sections[resourceAt];
-        std::uint64_t room = resource.SizeOfRawData();
-        for (const ExeSection& other : plan.sections) {
-            if (other.VirtualAddress() > resource.VirtualAddress()) {
-                room = std::min<std::uint64_t>(room,
-                                               other.VirtualAddress() - resource.VirtualAddress());
-            }
-        }
-        if (treeSize > room) {
-            return Placement::kBlocked;
-        }
-        resource.SetVirtualSize(treeSize);
-        plan.resourcePadTo = resource.SizeOfRawData();
-        return Placement::kPlaced;
-    }
     const std::uint64_t fileAlignment = plan.fileAlignment;
     const std::uint64_t sectionAlignment = plan.sectionAlignment;
     const ExeSection& before = plan.sections[resourceAt - 1];
@@ -206,8 +238,9 @@ ExeImage::Placement ExeImage::GrowInPlace(WritePlan& plan, const XString& target
     return Placement::kPlaced;
 }
 
-// A new section after the last one, in address and in file, holds the tree. Its header goes
-// after the source's section table, in bytes the headers already reserve and nothing uses.
+// A new section after the last one, in address and in file (after the overlay when it is
+// kept), holds the tree. Its header goes after the source's section table, in bytes the
+// headers already reserve and nothing uses.
 bool ExeImage::AppendResourceSection(WritePlan& plan, const XString& target, LogBase* log) const {
     const std::uint32_t count = sections_.Count();
     const std::size_t optional = pe::kOptionalHeaderOffset;
@@ -228,10 +261,8 @@ bool ExeImage::AppendResourceSection(WritePlan& plan, const XString& target, Log
         virtualEnd =
             std::max(virtualEnd, std::uint64_t{section.VirtualAddress()} + section.Extent());
     }
-    const auto slot = Source().Bytes(static_cast<std::size_t>(headerAt), pe::kSectionHeaderSize);
-    const bool slotFree =
-        slot && std::all_of(slot->begin(), slot->end(), [](std::uint8_t b) { return b == 0; });
-    if (count >= 0xFFFF || headerEnd > sizeOfHeaders || headerEnd > firstData || !slotFree) {
+    if (count >= 0xFFFF || headerEnd > sizeOfHeaders || headerEnd > firstData ||
+        !slotAfterTableFree_) {
         if (log != nullptr) {
             log->LogError(image_texts::kNoHeaderRoom);
             log->LogDataLong("sizeOfHeaders", static_cast<std::int32_t>(sizeOfHeaders));
@@ -241,8 +272,9 @@ bool ExeImage::AppendResourceSection(WritePlan& plan, const XString& target, Log
     }
     const std::uint64_t treeSize = plan.resourceSize;
     const std::uint64_t rawSize = RoundUp(treeSize, plan.fileAlignment);
+    const std::uint64_t keptEnd = plan.keepOverlay ? sourceSize_ : 0;
     const std::uint64_t rawAt =
-        RoundUp(std::max<std::uint64_t>(dataEnd, sizeOfHeaders), plan.fileAlignment);
+        RoundUp(std::max<std::uint64_t>({dataEnd, sizeOfHeaders, keptEnd}), plan.fileAlignment);
     const std::uint64_t virtualAt =
         RoundUp(std::max<std::uint64_t>(virtualEnd, sizeOfHeaders), plan.sectionAlignment);
     if (rawAt + rawSize > UINT32_MAX ||
@@ -300,7 +332,8 @@ void ExeImage::CountNewSection(WritePlan& plan) const {
             static_cast<std::uint32_t>(std::min<std::uint64_t>(initialized, UINT32_MAX)));
 }
 
-// Size of image from the laid-out sections; the overlay goes after the last section data.
+// Size of image from the laid-out sections; the overlay goes after the last section data,
+// unless it is kept where it was.
 bool ExeImage::SizeImageAndPlaceOverlay(WritePlan& plan, const XString& target,
                                         LogBase* log) const {
     std::uint64_t imageEnd = 0;
@@ -327,8 +360,12 @@ bool ExeImage::SizeImageAndPlaceOverlay(WritePlan& plan, const XString& target,
         Fail(log, image_texts::kTableOverlapsData, target);
         return false;
     }
+    // A kept overlay stays where it was; nothing before it moved, and what is new follows it.
     plan.overlayAt =
-        std::max<std::uint64_t>(dataEnd, std::min<std::uint64_t>(overlayStart_, firstData));
+        plan.keepOverlay
+            ? overlayStart_
+            : std::max<std::uint64_t>(dataEnd, std::min<std::uint64_t>(overlayStart_, firstData));
+    plan.outputSize = std::max(dataEnd, plan.overlayAt + OverlaySize());
     Store32(plan.ntHeaders, pe::kOptionalHeaderOffset + pe::kSizeOfImageOffset,
             static_cast<std::uint32_t>(imageEnd));
     return true;
@@ -385,7 +422,7 @@ bool ExeImage::CheckOutputInProportion(const WritePlan& plan, const XString& tar
     const std::uint64_t input = std::uint64_t{sourceSize_} + plan.layout.addedBytes;
     const std::uint64_t allowed =
         std::max(kMaxOutputGrowthFactor * input, input + kMaxOutputGrowth);
-    const std::uint64_t output = plan.overlayAt + Overlay().size();
+    const std::uint64_t output = plan.outputSize;
     if (output <= allowed) {
         return true;
     }

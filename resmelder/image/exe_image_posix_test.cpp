@@ -1,5 +1,6 @@
 // Real failures from the system where POSIX can make them on demand: writes cut short by a
-// file size limit, and a folder the process may not write into.
+// file size limit, a folder the process may not write into, and a source cut short while it
+// is loaded.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -124,6 +125,38 @@ TEST_F(ImagePosixTest, ReadOnlyTargetOrFolderIsNotReplaced) {
     }
     EXPECT_EQ(Files(), (std::vector<std::string>{"in.exe", "locked", "readonly.exe"}));
     EXPECT_EQ(fs::directory_iterator(dir_ / "locked")->path().filename(), "target.exe");
+}
+
+// Another process cuts the file short between its open and a read of the load: before the
+// headers are read, and while the resource section is. The load fails with a line (a mapped
+// file would have killed the process as the tree was read).
+TEST_F(ImagePosixTest, SourceCutShortWhileLoadedFailsTheLoadWithALine) {
+    testpe::Options o;
+    o.sections = {{".text", Bytes(0x400, 0xC3), 0, 0x60000020},
+                  {".data", Bytes(0x100, 0xDA), 0, 0xC0000040},
+                  {".rsrc", {}, 0, 0x40000040, true}};
+    o.leaves = {{std::uint16_t{10}, std::u16string(u"BLOB"), 0x409, Bytes(0x3000, 0xB1)}};
+    const Bytes program = testpe::Build(o);
+    testpe::WriteFile(dir_ / "in.exe", program);
+    std::uint32_t resources = 0;
+    {
+        Logger log;
+        auto image = ExeImage::Load(Path("in.exe"), &log);
+        ASSERT_TRUE(image) << LogText(log);
+        resources = image->Sections().Get(2)->PointerToRawData();
+    }
+    for (const std::uint64_t at : {std::uint64_t{0}, std::uint64_t{resources}}) {
+        SCOPED_TRACE(at);
+        testpe::WriteFile(dir_ / "in.exe", program);
+        Logger log;
+        testposix::CutShortOnRead cut(dir_ / "in.exe", at, at + 0x10);
+        EXPECT_FALSE(ExeImage::Load(Path("in.exe"), &log));
+        EXPECT_TRUE(cut.done());
+        EXPECT_EQ(LogText(log),
+                  "VantrixLog:\r\n  Source file changed while it was read\r\n"
+                  "  filename: " +
+                      Path("in.exe").Utf8() + "\r\n");
+    }
 }
 
 }  // namespace

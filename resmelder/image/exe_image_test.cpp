@@ -131,7 +131,7 @@ TEST_F(ImageTest, GrowthMovesRelocAndUpdatesHeaders) {
     auto image = ExeImage::Load(in, &log);
     ASSERT_TRUE(image);
     const ExeSection oldReloc = *image->Sections().Get(3);
-    ASSERT_EQ(image->Overlay().size(), 0x333u);
+    ASSERT_EQ(image->OverlaySize(), 0x333u);
     image->AddBytes("GROW", Span(std::string(0x2345, 'g')), &log);
     ASSERT_TRUE(image->Write(Path("out.exe"), &log)) << LogText(log);
 
@@ -275,8 +275,8 @@ TEST_F(ImageTest, RefusedWritesLeaveTheTargetAlone) {
     ASSERT_TRUE(image);
     EXPECT_TRUE(image->Write(Path("target.exe"), &log)) << LogText(log);
     EXPECT_EQ(testpe::Get16(testpe::ReadFile(dir_ / "target.exe"), 0x80 + 6), 5u);
-    // A small tree fits in place at position 1. The mapped source is let go first: Windows
-    // does not let a mapped file be rewritten.
+    // A small tree fits in place at position 1. The open source is let go first: it is shared
+    // for reading only, and Windows would not let it be rewritten.
     image.reset();
     image = ExeImage::Load(Put("in.exe", testpe::Build(first)), &log);
     ASSERT_TRUE(image);

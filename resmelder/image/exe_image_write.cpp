@@ -1,5 +1,7 @@
-// Writing the planned executable: the headers, the sections' bytes in file order, the overlay
-// and the checksum, into a PendingOutput that replaces the target only when complete.
+// Writing the planned executable: the headers, the sections' bytes and the overlay in file
+// order, and the checksum, into a PendingOutput that replaces the target only when complete.
+// Everything copied from the source is read from the file (or copied by the system), never
+// through a mapping.
 
 #include <algorithm>
 #include <cstring>
@@ -54,10 +56,11 @@ std::vector<std::uint32_t> SectionsInFileOrder(const std::vector<ExeSection>& se
 }  // namespace
 
 bool ExeImage::WriteTo(File& file, const WritePlan& plan, const XString& target, LogBase* log) {
-    FileSink out(file, MappedSource{&file_, mapping_.Bytes()}, log);
-    ProgressMonitor progress(plan.overlayAt + Overlay().size(), nullptr);
-    if (!WriteHeaders(out, plan, target, log) || !WriteSections(out, plan, progress, target, log) ||
-        !WriteOverlay(out, plan, target, log)) {
+    FileSink out(
+        file, &file_,
+        plan.recomputeChecksum ? FileSink::ChecksumMode::kSum : FileSink::ChecksumMode::kNone, log);
+    ProgressMonitor progress(plan.outputSize, nullptr);
+    if (!WriteHeaders(out, plan, target, log) || !WriteBody(out, plan, progress, target, log)) {
         return false;
     }
     progress.Finish();
@@ -69,8 +72,7 @@ bool ExeImage::ComposeHeaders(const WritePlan& plan, std::vector<std::uint8_t>& 
                               const XString& target, LogBase* log) const {
     const std::size_t tableAt = ntOffset_ + ntHeaders_.size();
     head.assign(tableAt + plan.sections.size() * pe::kSectionHeaderSize, 0);
-    // Read from the file, not the view: see FileSink.
-    const std::size_t headFromSource = std::min(head.size(), Source().Size());
+    const std::size_t headFromSource = std::min<std::size_t>(head.size(), sourceSize_);
     if (file_.ReadAt(0, {head.data(), headFromSource}) != headFromSource) {
         Fail(log, image_texts::kSourceChanged, target);
         return false;
@@ -115,12 +117,20 @@ bool ExeImage::WriteHeaders(FileSink& out, const WritePlan& plan, const XString&
     return true;
 }
 
-// Every section's bytes in file order.
-bool ExeImage::WriteSections(FileSink& out, const WritePlan& plan, ProgressMonitor& progress,
-                             const XString& target, LogBase* log) {
+// Every section's bytes in file order, and the overlay: after them, or before a section
+// that follows it when it is kept in place.
+bool ExeImage::WriteBody(FileSink& out, const WritePlan& plan, ProgressMonitor& progress,
+                         const XString& target, LogBase* log) {
     bool firstSection = true;
+    bool overlayWritten = false;
     for (const std::uint32_t i : SectionsInFileOrder(plan.sections)) {
         const ExeSection& s = plan.sections[i];
+        if (!overlayWritten && OverlaySize() != 0 && plan.overlayAt < s.PointerToRawData()) {
+            if (!WriteOverlay(out, plan, target, log)) {
+                return false;
+            }
+            overlayWritten = true;
+        }
         if (s.PointerToRawData() < out.Position()) {
             FailForSection(log, image_texts::kSectionsOverlapInFile, s.Name(), target);
             return false;
@@ -133,7 +143,7 @@ bool ExeImage::WriteSections(FileSink& out, const WritePlan& plan, ProgressMonit
             return false;
         }
     }
-    return true;
+    return overlayWritten || WriteOverlay(out, plan, target, log);
 }
 
 // The bytes between the section table and the first section (padding, or data some tools keep
@@ -142,14 +152,10 @@ bool ExeImage::FillGapBefore(FileSink& out, std::uint64_t sectionAt, bool firstS
     if (!firstSection || sectionAt <= out.Position()) {
         return out.Fill(0, sectionAt - out.Position());
     }
-    const ByteReader src = Source();
-    const auto from = static_cast<std::size_t>(out.Position());
-    // No more than the source's size_t bytes after `from`, so the result fits.
-    const std::size_t have =
-        from < src.Size()
-            ? static_cast<std::size_t>(std::min<std::uint64_t>(sectionAt - from, src.Size() - from))
-            : 0;
-    return out.Write(src.All().subspan(from, have)) && out.Fill(0, sectionAt - from - have);
+    const std::uint64_t from = out.Position();
+    const std::uint64_t have =
+        from < sourceSize_ ? std::min<std::uint64_t>(sectionAt - from, sourceSize_ - from) : 0;
+    return out.CopyFromSource(from, have) && out.Fill(0, sectionAt - from - have);
 }
 
 // The regenerated tree, or a source section's bytes as they are.
@@ -161,7 +167,7 @@ bool ExeImage::WriteSectionData(FileSink& out, const WritePlan& plan, std::uint3
     }
     // Checked in the plan: the section's bytes lie inside the source.
     const ExeSection& old = *sections_.Get(index);
-    const bool ok = out.Write(Source().All().subspan(old.PointerToRawData(), old.SizeOfRawData()));
+    const bool ok = out.CopyFromSource(old.PointerToRawData(), old.SizeOfRawData());
     progress.Consumed(old.SizeOfRawData());
     return ok;
 }
@@ -169,7 +175,7 @@ bool ExeImage::WriteSectionData(FileSink& out, const WritePlan& plan, std::uint3
 bool ExeImage::WriteOverlay(FileSink& out, const WritePlan& plan, const XString& target,
                             LogBase* log) const {
     if (!out.Fill(0, plan.overlayAt - std::min(plan.overlayAt, out.Position())) ||
-        !out.Write(Overlay()) || !out.Flush()) {
+        !out.CopyFromSource(overlayStart_, OverlaySize()) || !out.Flush()) {
         Fail(log, image_texts::kOverlayNotWritten, target);
         return false;
     }
@@ -187,7 +193,9 @@ bool ExeImage::PatchChecksum(FileSink& out, const XString& target, LogBase* log)
     return true;
 }
 
-std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, LogBase* log) {
+std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, LogBase* log,
+                                                     const WriteOptions& options,
+                                                     WriteOutcome* outcome) {
     if (fileName.IsEmpty()) {
         return nullptr;
     }
@@ -195,6 +203,7 @@ std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, Lo
     // file that became a FIFO or a device since it was added would block the write or never
     // end.
     WritePlan plan;
+    plan.keepOverlay = options.keepOverlay;
     if (!CheckFileBackedEntries(resources_.get(), log) || !PlanWrite(plan, fileName, log)) {
         return nullptr;
     }
@@ -202,11 +211,17 @@ std::unique_ptr<PendingOutput> ExeImage::WriteBeside(const XString& fileName, Lo
     if (!pending || !WriteTo(pending->Output(), plan, fileName, log)) {
         return nullptr;
     }
+    if (outcome != nullptr) {
+        outcome->overlaySize = OverlaySize();
+        outcome->overlayMovedBy =
+            static_cast<std::int64_t>(plan.overlayAt) - static_cast<std::int64_t>(overlayStart_);
+        outcome->signedFile = CertificateTableSize() != 0;
+    }
     return pending;
 }
 
-bool ExeImage::Write(const XString& fileName, LogBase* log) {
-    auto pending = WriteBeside(fileName, log);
+bool ExeImage::Write(const XString& fileName, LogBase* log, const WriteOptions& options) {
+    auto pending = WriteBeside(fileName, log, options);
     return pending && pending->Commit(log);
 }
 

@@ -11,6 +11,9 @@ namespace resmelder {
 
 // Everything a write decides before the first byte goes out.
 struct ExeImage::WritePlan {
+    // Every byte before the source's end stays where it is (the overlay with it); a grown
+    // tree goes into a new section after the source's end.
+    bool keepOverlay = false;
     std::uint32_t fileAlignment = 0;
     std::uint32_t sectionAlignment = 0;
     int resourceIndex = -1;  // the section regenerated from the tree, or -1
@@ -23,6 +26,7 @@ struct ExeImage::WritePlan {
     std::vector<ExeSection> sections;  // the laid-out headers
     std::vector<std::uint8_t> ntHeaders;
     std::uint64_t overlayAt = 0;
+    std::uint64_t outputSize = 0;  // where the last section's data or the overlay ends
     bool recomputeChecksum = false;
 };
 

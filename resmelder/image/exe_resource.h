@@ -101,12 +101,16 @@ class ExeResource : public VantrixObject {
 
     explicit ExeResource(ExeImage* owner) : owner_(owner) {}
 
-    /// Reads the tree whose root directory is at `directoryOffset` in the image's file; every
-    /// offset inside the resource data is relative to it, and directories, entries and names
-    /// are read only before `sectionEnd`. Malformed parts are skipped and logged; the answer
-    /// is null only when the root directory itself cannot be read.
-    static std::unique_ptr<ExeResource> Build(ExeImage& image, std::size_t directoryOffset,
-                                              std::size_t sectionEnd, LogBase* log);
+    /// Reads the tree whose root directory starts `section`, the resource section's bytes
+    /// from the directory on, read from `sectionOffset` in the image's file; every offset
+    /// inside the resource data is relative to it, and directories, entries and names are
+    /// read only inside it. Leaf data elsewhere in the file is read afterwards, each byte once.
+    /// Malformed parts are skipped and logged; the answer is null only when the root directory
+    /// itself cannot be read. `sourceChanged` is set when the file became shorter meanwhile.
+    static std::unique_ptr<ExeResource> Build(ExeImage& image,
+                                              std::span<const std::uint8_t> section,
+                                              std::size_t sectionOffset, LogBase* log,
+                                              bool& sourceChanged);
     /// The tree of an image without resources: a root directory with no entries.
     static std::unique_ptr<ExeResource> EmptyRoot(ExeImage& image);
 

@@ -29,8 +29,7 @@ class RefusalTest : public testpe::FolderTest {
   protected:
     RefusalTest() : FolderTest("resmelder_refuse_") {}
 
-
-    // Each load its own file: an image keeps its source open and mapped.
+    // Each load its own file: an image keeps its source open.
     std::unique_ptr<ExeImage> Load(const Bytes& bytes, Logger& log) {
         const std::string name = "in" + std::to_string(serial_++) + ".exe";
         testpe::WriteFile(dir_ / name, bytes);

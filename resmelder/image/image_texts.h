@@ -5,8 +5,9 @@ namespace resmelder::image_texts {
 
 // Loading.
 constexpr const char* kFileTooLarge = "File is too large to be an executable image";
-constexpr const char* kMappingFailed = "Failed to create file mapping";
-constexpr const char* kViewFailed = "Failed to map view of file";
+// An empty file: the line the mapping of it gave when files were mapped.
+constexpr const char* kEmptyFile = "Failed to create file mapping";
+constexpr const char* kSourceChangedWhileRead = "Source file changed while it was read";
 constexpr const char* kNoDosSignature = "Failed to find DOS signature";
 constexpr const char* kNoNtHeader = "Failed to find NT header";
 constexpr const char* kBadNtSignature = "NT header signature is not \"PE\"";
@@ -60,9 +61,15 @@ constexpr const char* kNoHeaderRoom =
 constexpr const char* kOldResourcesUnreferenced =
     "The resource section cannot grow where it is: the resources were written to a new section "
     "at the end, and the old section's bytes stay in the file, unreferenced";
+constexpr const char* kResourcesAfterOverlay =
+    "The overlay stays in place: the resources were written to a new section after it, and the "
+    "old section's bytes stay in the file, unreferenced";
 constexpr const char* kTableOverlapsData = "The section table overlaps section data";
 constexpr const char* kOutputOutOfProportion =
     "The new executable would be out of proportion to its source; nothing written";
+constexpr const char* kOverlayOfSignedFile =
+    "The file has a certificate table, which must stay at its end: the overlay cannot be kept "
+    "in place; nothing written";
 constexpr const char* kSignatureBroken =
     "the file's signature no longer matches its contents; sign it again";
 constexpr const char* kTooManyNamed = "Too many named resource entries in one directory";

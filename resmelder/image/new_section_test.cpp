@@ -22,6 +22,7 @@ using testpe::Bytes;
 using testpe::Get16;
 using testpe::Get32;
 using testpe::LogText;
+using testpe::Pattern;
 
 constexpr const char* kUnreferenced =
     "The resource section cannot grow where it is: the resources were written to a new section "
@@ -31,15 +32,6 @@ constexpr const char* kNoRoom =
 
 std::span<const std::uint8_t> Span(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
-}
-
-// Bytes that look like data (pefile warns about files made mostly of one byte value).
-Bytes Pattern(std::size_t size, std::uint8_t seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>((i * 7 + seed) % 251);
-    }
-    return bytes;
 }
 
 std::string PatternText(std::size_t size, std::uint8_t seed) {

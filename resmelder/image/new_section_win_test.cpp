@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "image/exe_image.h"
 #include "support/log.h"
+#include "testing/test_files.h"
 #include "testing/test_folder.h"
 #include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
@@ -18,14 +18,9 @@
 namespace resmelder {
 namespace {
 
+using test_support::ReadFileBytes;
+using test_support::WriteFileBytes;
 using win::test::RunProcess;
-
-struct ModuleTraits {
-    using handle_type = HMODULE;
-    static handle_type invalid() noexcept { return nullptr; }
-    void close(handle_type h) const noexcept { ::FreeLibrary(h); }
-};
-using UniqueModule = win::UniqueHandle<ModuleTraits>;
 
 std::string Narrow(const std::wstring& wide, UINT codePage) {
     const int n =
@@ -34,16 +29,6 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
     ::WideCharToMultiByte(codePage, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
     out.resize(static_cast<std::size_t>(n - 1));
     return out;
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadText(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::span<const std::uint8_t> Span(const std::string& s) {
@@ -64,19 +49,19 @@ TEST(NewSectionWinTest, ProgramWithoutResourcesFindsItsNewEntriesAndRuns) {
     const std::wstring log = dir + L"log.txt";
     // Without resources the probe finds nothing, and says so.
     const std::wstring list = dir + L"names.txt";
-    WriteBytes(data + L"greeting.bin", "Hello from a new section");
-    WriteBytes(list, "Greeting\t" + Narrow(data + L"greeting.bin", CP_UTF8) + "\n");
+    WriteFileBytes(data + L"greeting.bin", "Hello from a new section");
+    WriteFileBytes(list, "Greeting\t" + Narrow(data + L"greeting.bin", CP_UTF8) + "\n");
     ASSERT_EQ(RunProcess(L"\"" + source + L"\" --no-version --list \"" + list + L"\"", log), 1)
-        << ReadText(log);
-    EXPECT_NE(ReadText(log).find("not found by FindResourceW: Greeting"), std::string::npos)
-        << ReadText(log);
+        << ReadFileBytes(log);
+    EXPECT_NE(ReadFileBytes(log).find("not found by FindResourceW: Greeting"), std::string::npos)
+        << ReadFileBytes(log);
 
     std::string big(70000, '\0');
     for (std::size_t i = 0; i < big.size(); ++i) {
         big[i] = static_cast<char>(i * 13 % 256);
     }
-    WriteBytes(data + L"big.bin", big);
-    WriteBytes(data + L"cafe.bin", "caf\xc3\xa9");
+    WriteFileBytes(data + L"big.bin", big);
+    WriteFileBytes(data + L"cafe.bin", "caf\xc3\xa9");
     Logger imageLog;
     auto image = ExeImage::Load(XString::FromUtf8(Narrow(source, CP_UTF8)), &imageLog);
     ASSERT_TRUE(image);
@@ -90,16 +75,17 @@ TEST(NewSectionWinTest, ProgramWithoutResourcesFindsItsNewEntriesAndRuns) {
     image.reset();
 
     // Looked up in other cases than they were added in: the loader upper-cases the name.
-    WriteBytes(list, "greeting\t" + Narrow(data + L"greeting.bin", CP_UTF8) +
-                         "\nMIXED case data\t" + Narrow(data + L"big.bin", CP_UTF8) + "\n" +
-                         Narrow(L"caf\u00e9 CR\u00c8ME", CP_UTF8) + "\t" +
-                         Narrow(data + L"cafe.bin", CP_UTF8) + "\n");
+    WriteFileBytes(list, "greeting\t" + Narrow(data + L"greeting.bin", CP_UTF8) +
+                             "\nMIXED case data\t" + Narrow(data + L"big.bin", CP_UTF8) + "\n" +
+                             Narrow(L"caf\u00e9 CR\u00c8ME", CP_UTF8) + "\t" +
+                             Narrow(data + L"cafe.bin", CP_UTF8) + "\n");
     EXPECT_EQ(RunProcess(L"\"" + edited + L"\" --no-version --list \"" + list + L"\"", log), 0)
-        << ReadText(log);
-    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+        << ReadFileBytes(log);
+    EXPECT_NE(ReadFileBytes(log).find("resprobe: all found"), std::string::npos)
+        << ReadFileBytes(log);
 
     // The same entries through a module loaded as data.
-    UniqueModule module(::LoadLibraryExW(edited.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    win::UniqueLibrary module(::LoadLibraryExW(edited.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module);
     HRSRC found = ::FindResourceW(module.get(), L"Mixed CASE data", MAKEINTRESOURCEW(10));
     ASSERT_NE(found, nullptr);

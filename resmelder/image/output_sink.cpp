@@ -23,8 +23,12 @@ bool ByteSink::Fill(std::uint8_t byte, std::uint64_t count) {
     return true;
 }
 
-FileSink::FileSink(File& file, MappedSource source, LogBase* log)
-    : file_(file), source_(source), log_(log), buffer_(kBufferSize) {}
+FileSink::FileSink(File& file, const File* source, ChecksumMode checksum, LogBase* log)
+    : file_(file),
+      source_(source),
+      summing_(checksum == ChecksumMode::kSum),
+      log_(log),
+      buffer_(kBufferSize) {}
 
 void FileSink::Sum(std::span<const std::uint8_t> bytes) {
     // 16-bit little-endian words at even file offsets, carries folded at the end.
@@ -34,11 +38,20 @@ void FileSink::Sum(std::span<const std::uint8_t> bytes) {
         wordSum_ += static_cast<std::uint64_t>(bytes[0]) << 8;
         i = 1;
     }
+    // Two words at a time into each 32-bit half of a 64-bit lane: a half takes this many
+    // steps of at most 2 x 0xFFFF before it could carry into the other.
+    constexpr std::size_t kStepsPerFold = 32767;
+    constexpr std::uint64_t kLowWords = 0x0000FFFF0000FFFFull;
     std::uint64_t sum = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t x;
-        std::memcpy(&x, bytes.data() + i, 8);
-        sum += (x & 0xFFFF) + ((x >> 16) & 0xFFFF) + ((x >> 32) & 0xFFFF) + (x >> 48);
+    while (i + 8 <= bytes.size()) {
+        const std::size_t steps = std::min((bytes.size() - i) / 8, kStepsPerFold);
+        std::uint64_t lanes = 0;
+        for (std::size_t k = 0; k < steps; ++k, i += 8) {
+            std::uint64_t x;
+            std::memcpy(&x, bytes.data() + i, 8);
+            lanes += (x & kLowWords) + ((x >> 16) & kLowWords);
+        }
+        sum += (lanes & 0xFFFFFFFF) + (lanes >> 32);
     }
     for (; i + 2 <= bytes.size(); i += 2) {
         sum += bytes[i] | (static_cast<std::uint64_t>(bytes[i + 1]) << 8);
@@ -53,25 +66,14 @@ bool FileSink::Write(std::span<const std::uint8_t> bytes) {
     if (failed_) {
         return false;
     }
-    if (bytes.empty()) {
-        return true;
+    if (summing_) {
+        Sum(bytes);
     }
-    if (source_.file != nullptr) {
-        const auto at = reinterpret_cast<std::uintptr_t>(bytes.data());
-        const auto begin = reinterpret_cast<std::uintptr_t>(source_.view.data());
-        if (at >= begin && at - begin <= source_.view.size() &&
-            bytes.size() <= source_.view.size() - (at - begin)) {
-            return CopyFromSource(at - begin, bytes.size());
-        }
-    }
-    return Append(bytes);
-}
-
-bool FileSink::Append(std::span<const std::uint8_t> bytes) {
-    Sum(bytes);
     position_ += bytes.size();
     if (used_ + bytes.size() <= kBufferSize) {
-        std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+        if (!bytes.empty()) {
+            std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+        }
         used_ += bytes.size();
         return true;
     }
@@ -90,35 +92,44 @@ bool FileSink::Append(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool FileSink::CopyFromSource(std::size_t offset, std::size_t count) {
-    // Straight into the buffer: one copy out of the page cache, summed while in the cache.
+bool FileSink::CopyFromSource(std::uint64_t offset, std::uint64_t count) {
+    if (failed_ || source_ == nullptr) {
+        failed_ = true;
+        return false;
+    }
+    // What the system does not copy (it cannot, or the source ended) goes through the
+    // buffer, whose reads tell a source that ended from one that cannot be copied this way.
+    if (!summing_ && count >= kSystemCopyMinimum) {
+        if (!Flush()) {
+            return false;
+        }
+        const std::uint64_t copied = source_->CopyRangeTo(offset, count, file_);
+        position_ += copied;
+        offset += copied;
+        count -= copied;
+    }
+    return CopyThroughBuffer(offset, count);
+}
+
+// Straight into the buffer: one copy out of the page cache, summed while in the cache.
+bool FileSink::CopyThroughBuffer(std::uint64_t offset, std::uint64_t count) {
     while (count > 0) {
         if (used_ == kBufferSize && !Flush()) {
             return false;
         }
-        const std::size_t want = std::min(count, kBufferSize - used_);
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, kBufferSize - used_));
         const std::span<std::uint8_t> into(buffer_.data() + used_, want);
-        if (sourceAt_ != offset) {
-            sourceAt_ =
-                source_.file->Seek(offset) ? std::optional<std::uint64_t>(offset) : std::nullopt;
-        }
-        std::size_t got = 0;
-        while (sourceAt_ && got < want) {
-            const std::size_t n = source_.file->Read(into.subspan(got));
-            if (n == 0) {
-                break;
-            }
-            got += n;
-        }
-        sourceAt_ = sourceAt_ ? std::optional<std::uint64_t>(*sourceAt_ + got) : std::nullopt;
-        if (got != want) {
+        if (source_->ReadAt(offset, into) != want) {
             failed_ = true;
             if (log_ != nullptr) {
                 log_->LogError(image_texts::kSourceChanged);
             }
             return false;
         }
-        Sum(into);
+        if (summing_) {
+            Sum(into);
+        }
         position_ += want;
         used_ += want;
         offset += want;

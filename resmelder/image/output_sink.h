@@ -2,16 +2,16 @@
 // Where the writer puts bytes: a buffered file that also sums the PE checksum as the bytes
 // pass, or memory (tests). Every sink detects short writes.
 //
-// Bytes that lie in the mapped source are read from the source file, never through the
-// mapping: a source cut short by another process meanwhile then fails the write with a log
-// line, where touching the mapping past its new end would kill the process (SIGBUS).
+// The file sink copies ranges of the source file as they are: in the system where nothing
+// needs to see them (no checksum to sum), else through its buffer in large reads. A source
+// cut short by another process meanwhile fails the write with a log line.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
 #include "support/file_sys.h"
+#include "support/large_buffer.h"
 
 namespace resmelder {
 
@@ -37,42 +37,42 @@ class MemorySink : public ByteSink {
 
 class LogBase;
 
-/// The open source file and its mapped view, which the file sink reads instead of the view.
-/// The sink reads the file from its own position (seeking only where it must): positioned
-/// reads cost twice as much under Wine.
-struct MappedSource {
-    File* file = nullptr;
-    std::span<const std::uint8_t> view;
-};
-
 class FileSink : public ByteSink {
   public:
-    // Small enough to stay in the cache and be reused from write to write; runs at least
-    // this long bypass it.
-    static constexpr std::size_t kBufferSize = 256 << 10;
+    // Small enough to stay in the cache and be reused from write to write, large enough
+    // that a copied range takes few reads; runs at least this long bypass it.
+    static constexpr std::size_t kBufferSize = 1 << 20;
+    // Shorter copies go through the buffer: one write for many of them.
+    static constexpr std::uint64_t kSystemCopyMinimum = 64 << 10;
+    enum class ChecksumMode { kSum, kNone };
 
-    explicit FileSink(File& file, MappedSource source = {}, LogBase* log = nullptr);
+    /// Writes to `file`; CopyFromSource reads `source`. Without the checksum, copies of the
+    /// source go through the system and never through this process.
+    FileSink(File& file, const File* source, ChecksumMode checksum, LogBase* log);
     bool Write(std::span<const std::uint8_t> bytes) override;
+    /// Appends `count` bytes of the source from `offset`. A source that ends before them
+    /// fails the write with "Source file changed while the new file was written".
+    bool CopyFromSource(std::uint64_t offset, std::uint64_t count);
     std::uint64_t Position() const override { return position_; }
     bool Flush();
-    /// The PE checksum of everything written so far, for a file of that length.
+    /// The PE checksum of everything written so far, for a file of that length (summed only
+    /// with ChecksumMode::kSum).
     std::uint32_t Checksum() const;
     /// Overwrites bytes already written (after a flush); the checksum is not updated.
     bool Patch(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
   private:
     void Sum(std::span<const std::uint8_t> bytes);
-    bool Append(std::span<const std::uint8_t> bytes);
-    bool CopyFromSource(std::size_t offset, std::size_t count);
+    bool CopyThroughBuffer(std::uint64_t offset, std::uint64_t count);
 
     File& file_;
-    MappedSource source_;
+    const File* source_;
+    bool summing_;
     LogBase* log_;
-    std::vector<std::uint8_t> buffer_;  // kBufferSize bytes, `used_` of them filled
+    LargeBuffer buffer_;  // kBufferSize bytes, `used_` of them filled
     std::size_t used_ = 0;
     std::uint64_t position_ = 0;
     std::uint64_t wordSum_ = 0;
-    std::optional<std::uint64_t> sourceAt_;  // the source file's position, once the sink set it
     bool failed_ = false;
 };
 

@@ -68,7 +68,7 @@ PendingOutput::~PendingOutput() {
 
 bool PendingOutput::Commit(LogBase* log) {
     // The target is asked again: it may have become a FIFO or a device since the output was
-    // made. One that cannot be opened for writing (locked, or mapped as a source) is
+    // made. One that cannot be opened for writing (locked, or held open as a source) is
     // reported with the open messages and left alone.
     if (done_ || !file_.IsOpen() || !FileSys::CheckReplaceable(target_, log) ||
         !FileSys::CanReplace(target_, log)) {

@@ -148,22 +148,23 @@ TEST_F(PendingOutputPosixTest, ForeignSetUserProgramLosesTheBitWhenRewrittenAsRo
     EXPECT_EQ(st.st_mode & 07777, 04755u);
 }
 
-// Another process cuts the mapped source short after it was loaded. Touching the mapping
-// past the new end would raise SIGBUS; the write reads the file instead and fails with a
-// line, leaving the target and the folder as they were. Cut in a copied section and in the
-// resource section (whose entries point into the source).
+// Another process cuts the source short after it was loaded: the write reads the file and
+// fails with a line, leaving the target and the folder as they were. Cut in a copied section,
+// and in the resource section, whose bytes the tree holds since the load: the write fails in
+// the first section copied after it.
 TEST_F(PendingOutputPosixTest, SourceCutShortFailsTheWriteWithALine) {
     struct Case {
-        const char* section;
+        const char* cutIn;
         std::uint32_t into;
+        const char* failsIn;
     };
-    for (const Case c : {Case{".text", 0x100}, Case{".rsrc", 0x1000}}) {
-        SCOPED_TRACE(c.section);
+    for (const Case c : {Case{".text", 0x100, ".text"}, Case{".rsrc", 0x1000, ".reloc"}}) {
+        SCOPED_TRACE(c.cutIn);
         auto image = LoadProgram(0x40000);
         ASSERT_TRUE(image);
         std::uint64_t cut = 0;
         for (std::uint32_t i = 0; i < image->Sections().Count(); ++i) {
-            if (image->Sections().Get(i)->Name() == c.section) {
+            if (image->Sections().Get(i)->Name() == c.cutIn) {
                 cut = image->Sections().Get(i)->PointerToRawData() + c.into;
             }
         }
@@ -174,7 +175,7 @@ TEST_F(PendingOutputPosixTest, SourceCutShortFailsTheWriteWithALine) {
         EXPECT_FALSE(image->Write(Path("out.exe"), &log));
         EXPECT_NE(LogText(log).find("Source file changed while the new file was written\r\n"
                                     "  Failed to write section data\r\n  section_name: " +
-                                    std::string(c.section)),
+                                    std::string(c.failsIn)),
                   std::string::npos)
             << LogText(log);
         EXPECT_EQ(testpe::ReadFile(dir_ / "out.exe"), (Bytes{'o', 'l', 'd'}));

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "image/exe_resource.h"
+#include "portable/little_endian.h"
 #include "support/byte_reader.h"
 
 namespace resmelder {
@@ -107,26 +108,16 @@ bool IsEmptyEntry(const ResFileEntry& entry) {
            entry.key.name == ResourceId::Number(0);
 }
 
-void Append16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void Append32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Append16(out, static_cast<std::uint16_t>(v & 0xFFFF));
-    Append16(out, static_cast<std::uint16_t>(v >> 16));
-}
-
 void AppendId(std::vector<std::uint8_t>& out, const ResourceId& id) {
     if (id.IsNumber()) {
-        Append16(out, kOrdinalMark);
-        Append16(out, id.Number());
+        common::AppendLe16(out, kOrdinalMark);
+        common::AppendLe16(out, id.Number());
         return;
     }
     for (const char16_t unit : id.Text()) {
-        Append16(out, unit);
+        common::AppendLe16(out, unit);
     }
-    Append16(out, 0);
+    common::AppendLe16(out, 0);
 }
 
 void AppendEntry(std::vector<std::uint8_t>& out, const ResourceKey& key,
@@ -135,13 +126,13 @@ void AppendEntry(std::vector<std::uint8_t>& out, const ResourceKey& key,
     AppendId(header, key.type);
     AppendId(header, key.name);
     header.resize(AlignUp4(kFixedHeader + header.size()) - kFixedHeader);
-    Append32(header, 0);  // data version
-    Append16(header, memoryFlags);
-    Append16(header, key.language);
-    Append32(header, 0);  // version
-    Append32(header, 0);  // characteristics
-    Append32(out, static_cast<std::uint32_t>(data.size()));
-    Append32(out, static_cast<std::uint32_t>(kFixedHeader + header.size()));
+    common::AppendLe32(header, 0);  // data version
+    common::AppendLe16(header, memoryFlags);
+    common::AppendLe16(header, key.language);
+    common::AppendLe32(header, 0);  // version
+    common::AppendLe32(header, 0);  // characteristics
+    common::AppendLe32(out, static_cast<std::uint32_t>(data.size()));
+    common::AppendLe32(out, static_cast<std::uint32_t>(kFixedHeader + header.size()));
     out.insert(out.end(), header.begin(), header.end());
     out.insert(out.end(), data.begin(), data.end());
     out.resize(AlignUp4(out.size()));

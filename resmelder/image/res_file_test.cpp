@@ -6,21 +6,15 @@
 
 #include "image/res_file.h"
 #include "image/test_pe.h"
+#include "portable/little_endian.h"
 
 namespace resmelder {
 namespace {
 
+using common::AppendLe16;
+using common::AppendLe32;
+
 using testpe::Bytes;
-
-void Put16(Bytes& b, std::uint16_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void Put32(Bytes& b, std::uint32_t v) {
-    Put16(b, static_cast<std::uint16_t>(v));
-    Put16(b, static_cast<std::uint16_t>(v >> 16));
-}
 
 // One entry written by hand, as a resource compiler lays it out; `headerSize` 0 means the
 // true size.
@@ -29,20 +23,20 @@ Bytes Entry(const std::u16string& type, std::uint16_t typeId, const std::u16stri
     Bytes header;
     for (const auto& [text, id] : {std::pair{type, typeId}, std::pair{name, std::uint16_t{0}}}) {
         if (text.empty()) {
-            Put16(header, 0xFFFF), Put16(header, id);
+            AppendLe16(header, 0xFFFF), AppendLe16(header, id);
         } else {
             for (const char16_t c : text) {
-                Put16(header, c);
+                AppendLe16(header, c);
             }
-            Put16(header, 0);
+            AppendLe16(header, 0);
         }
     }
     header.resize((header.size() + 8 + 3) / 4 * 4 - 8);
-    Put32(header, 0), Put16(header, 0x1030), Put16(header, language);
-    Put32(header, 0), Put32(header, 0);
+    AppendLe32(header, 0), AppendLe16(header, 0x1030), AppendLe16(header, language);
+    AppendLe32(header, 0), AppendLe32(header, 0);
     Bytes entry;
-    Put32(entry, static_cast<std::uint32_t>(data.size()));
-    Put32(entry, headerSize != 0 ? headerSize : static_cast<std::uint32_t>(header.size() + 8));
+    AppendLe32(entry, static_cast<std::uint32_t>(data.size()));
+    AppendLe32(entry, headerSize != 0 ? headerSize : static_cast<std::uint32_t>(header.size() + 8));
     entry.insert(entry.end(), header.begin(), header.end());
     entry.insert(entry.end(), data.begin(), data.end());
     entry.resize((entry.size() + 3) / 4 * 4);

@@ -1,9 +1,11 @@
 // Reads a resource tree out of untrusted bytes in time and memory linear in the bytes of the
 // resource section, whatever counts, offsets and loops its directories claim.
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <unordered_set>
+#include <vector>
 
 #include "image/exe_image.h"
 #include "image/exe_resource.h"
@@ -25,16 +27,18 @@ constexpr int kMaxDetailedComplaints = 16;
 // read only inside the resource section, and the tree is charged for what it holds: 8 bytes
 // per entry and the bytes of each name, against the section's size. Overlapping directories
 // pass the visited check, but they cannot hold more than the section holds: when the budget
-// is spent, reading stops with one log line and what was read is kept.
+// is spent, reading stops with one log line and what was read is kept. Offsets below are
+// inside the section's bytes; the file offset is only for the log.
 class ResourceTreeReader {
   public:
-    ResourceTreeReader(ExeImage& image, std::size_t base, std::size_t sectionEnd, LogBase* log)
+    ResourceTreeReader(ExeImage& image, std::span<const std::uint8_t> section,
+                       std::size_t sectionOffset, LogBase* log)
         : image_(image),
-          src_(image.Source()),
-          base_(base),
-          end_(std::min(sectionEnd, src_.Size())),
-          budget_(end_ > base_ ? end_ - base_ : 0),
-          zeroBudget_(src_.Size()),
+          src_(section),
+          sectionOffset_(sectionOffset),
+          end_(section.size()),
+          budget_(end_),
+          zeroBudget_(static_cast<std::size_t>(image.SourceSize())),  // at most 4 GB
           log_(log) {}
 
     bool ReadDirectory(ExeResource& node, std::uint32_t relative, int depth) {
@@ -77,6 +81,32 @@ class ResourceTreeReader {
         return true;
     }
 
+    // Leaf data outside the section, read after the walk. Overlapping and adjacent ranges
+    // are merged, so each byte of the file is read at most once whatever the leaves claim.
+    // False when the file became shorter meanwhile.
+    bool ReadWantedData() {
+        std::sort(wanted_.begin(), wanted_.end(),
+                  [](const Wanted& a, const Wanted& b) { return a.offset < b.offset; });
+        for (std::size_t first = 0; first < wanted_.size();) {
+            const std::uint64_t low = wanted_[first].offset;
+            std::uint64_t high = low + wanted_[first].inFile;
+            std::size_t next = first + 1;
+            for (; next < wanted_.size() && wanted_[next].offset <= high; ++next) {
+                high = std::max(high, wanted_[next].offset + wanted_[next].inFile);
+            }
+            const auto bytes = image_.HoldSource(low, static_cast<std::size_t>(high - low), log_);
+            if (!bytes) {
+                return false;
+            }
+            for (; first < next; ++first) {
+                const Wanted& w = wanted_[first];
+                SetData(*w.leaf,
+                        bytes->subspan(static_cast<std::size_t>(w.offset - low), w.inFile));
+            }
+        }
+        return true;
+    }
+
     void Finish() {
         if (log_ == nullptr) {
             return;
@@ -87,20 +117,27 @@ class ResourceTreeReader {
         }
         if (spent_) {
             log_->LogError(image_texts::kTreeBudgetSpent);
-            log_->LogDataLong("sectionBytes", static_cast<std::int32_t>(
-                                                  std::min<std::size_t>(end_ - base_, INT32_MAX)));
+            log_->LogDataLong("sectionBytes",
+                              static_cast<std::int32_t>(std::min<std::size_t>(end_, INT32_MAX)));
         }
     }
 
   private:
     static constexpr std::size_t kOutside = SIZE_MAX;
 
-    // The file offset of `n` bytes at `relative` inside the section, or kOutside.
+    // A leaf whose bytes lie outside the section: `inFile` bytes at `offset` in the file.
+    struct Wanted {
+        ExeResource* leaf;
+        std::uint64_t offset;
+        std::size_t inFile;
+    };
+
+    // Where `n` bytes at `relative` lie inside the section, or kOutside.
     std::size_t Absolute(std::uint32_t relative, std::size_t n) const {
-        if (base_ >= end_ || relative > end_ - base_ || n > end_ - base_ - relative) {
+        if (relative > end_ || n > end_ - relative) {
             return kOutside;
         }
-        return base_ + relative;
+        return relative;
     }
 
     bool Spent() const { return spent_; }
@@ -121,7 +158,7 @@ class ResourceTreeReader {
         if (log_ != nullptr && complaints_ <= kMaxDetailedComplaints) {
             log_->LogError(text);
             char digits[24] = {};
-            std::to_chars(digits, digits + sizeof digits - 1, offset, 16);
+            std::to_chars(digits, digits + sizeof digits - 1, sectionOffset_ + offset, 16);
             log_->LogData("fileOffset", digits);
         }
     }
@@ -194,28 +231,48 @@ class ResourceTreeReader {
             if (size > mapped->mapped) {
                 return false;
             }
-            if (size <= mapped->inFile) {
-                leaf.data_ = src_.All().data() + mapped->offset;
-                return true;
-            }
-            // The tail is zeros to the loader; the copy is bounded by the file's size in all.
-            if (size - mapped->inFile > zeroBudget_) {
+            const std::size_t inFile = std::min<std::size_t>(size, mapped->inFile);
+            // The tail is zeros to the loader; the copies are bounded by the file's size in all.
+            if (size - inFile > zeroBudget_) {
                 return false;
             }
-            zeroBudget_ -= size - mapped->inFile;
-            leaf.owned_.assign(size, 0);
-            std::memcpy(leaf.owned_.data(), src_.All().data() + mapped->offset, mapped->inFile);
-            leaf.data_ = leaf.owned_.data();
+            zeroBudget_ -= size - inFile;
+            Locate(leaf, mapped->offset, inFile);
             return true;
         }
         // Outside every section: taken relative to the resource section, where it is in the file.
         const auto offset = image_.RvaToOffsetInResourceSection(leaf.dataEntry_.dataRva);
-        const auto bytes = offset ? src_.Bytes(*offset, size) : std::nullopt;
-        if (!bytes) {
+        const std::uint64_t fileSize = image_.SourceSize();
+        if (!offset || *offset > fileSize || size > fileSize - *offset) {
             return false;
         }
-        leaf.data_ = bytes->data();
+        Locate(leaf, *offset, size);
         return true;
+    }
+
+    // Points the leaf at its bytes in the section, or notes them to be read after the walk.
+    void Locate(ExeResource& leaf, std::uint64_t offset, std::size_t inFile) {
+        const std::uint64_t inSection = offset - sectionOffset_;
+        if (inFile == 0) {
+            SetData(leaf, src_.All().first(0));
+        } else if (offset >= sectionOffset_ && inSection <= end_ && inFile <= end_ - inSection) {
+            SetData(leaf, src_.All().subspan(static_cast<std::size_t>(inSection), inFile));
+        } else {
+            wanted_.push_back({&leaf, offset, inFile});
+        }
+    }
+
+    // The leaf's bytes: those read from the file, then zeros up to its size.
+    static void SetData(ExeResource& leaf, std::span<const std::uint8_t> inFile) {
+        if (inFile.size() == leaf.size_) {
+            leaf.data_ = inFile.data();
+            return;
+        }
+        leaf.owned_.assign(leaf.size_, 0);
+        if (!inFile.empty()) {
+            std::memcpy(leaf.owned_.data(), inFile.data(), inFile.size());
+        }
+        leaf.data_ = leaf.owned_.data();
     }
 
     bool ReadName(ExeResource& node, std::uint32_t relative) {
@@ -232,7 +289,9 @@ class ResourceTreeReader {
             return false;
         }
         node.name16_.resize(length);
-        std::memcpy(node.name16_.data(), src_.All().data() + at + 2, 2 * length);
+        if (length != 0) {
+            std::memcpy(node.name16_.data(), src_.All().data() + at + 2, 2 * length);
+        }
         EncodingConvert::Utf16ToAnsi(node.name16_, node.name_);
         if (node.name_.size() > kMaxResourceNameBytes) {
             node.name_.resize(kMaxResourceNameBytes);
@@ -242,7 +301,7 @@ class ResourceTreeReader {
 
     ExeImage& image_;
     ByteReader src_;
-    std::size_t base_;
+    std::size_t sectionOffset_;
     std::size_t end_;
     std::size_t budget_;
     std::size_t zeroBudget_;
@@ -250,18 +309,22 @@ class ResourceTreeReader {
     LogBase* log_;
     std::unordered_set<std::uint32_t> visited_{0};
     int complaints_ = 0;
+    std::vector<Wanted> wanted_;
 };
 
-std::unique_ptr<ExeResource> ExeResource::Build(ExeImage& image, std::size_t directoryOffset,
-                                                std::size_t sectionEnd, LogBase* log) {
+std::unique_ptr<ExeResource> ExeResource::Build(ExeImage& image,
+                                                std::span<const std::uint8_t> section,
+                                                std::size_t sectionOffset, LogBase* log,
+                                                bool& sourceChanged) {
     auto root = std::make_unique<ExeResource>(&image);
-    ResourceTreeReader reader(image, directoryOffset, sectionEnd, log);
+    ResourceTreeReader reader(image, section, sectionOffset, log);
     if (!reader.ReadDirectory(*root, 0, 0)) {
         if (log != nullptr) {
             log->LogError(image_texts::kRootDirectoryOutside);
         }
         return nullptr;
     }
+    sourceChanged = !reader.ReadWantedData();
     reader.Finish();
     return root;
 }

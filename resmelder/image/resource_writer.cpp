@@ -17,7 +17,8 @@
 namespace resmelder {
 namespace {
 
-constexpr std::size_t kFileChunk = 4096;
+// Large enough that a data file of megabytes takes few reads.
+constexpr std::size_t kFileChunk = 64 << 10;
 
 std::uint64_t RoundUp8(std::uint64_t v) {
     return (v + 7) & ~std::uint64_t{7};
@@ -379,7 +380,7 @@ bool ExeResource::WriteData(ByteSink& out, LogBase* log) const {
 // completed with zeros so the layout stays true.
 bool ExeResource::CopyBackingFile(ByteSink& out, LogBase* log) const {
     File file = FileSys::OpenForRead(*fileName_, nullptr);
-    std::array<std::uint8_t, kFileChunk> chunk;
+    std::vector<std::uint8_t> chunk(kFileChunk);
     std::uint64_t left = size_;
     while (left > 0) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kFileChunk));

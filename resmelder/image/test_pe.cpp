@@ -257,6 +257,14 @@ Bytes ReadFile(const std::filesystem::path& path) {
     return bytes;
 }
 
+Bytes Pattern(std::size_t size, std::uint8_t seed) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::uint8_t>((i * 7 + seed) % 251);
+    }
+    return bytes;
+}
+
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),

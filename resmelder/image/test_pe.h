@@ -54,6 +54,10 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 std::uint32_t Get32(const Bytes& b, std::size_t at);
 std::uint16_t Get16(const Bytes& b, std::size_t at);
 
+/// Bytes that look like data, different for each seed (pefile warns about files made mostly
+/// of one byte value).
+Bytes Pattern(std::size_t size, std::uint8_t seed);
+
 // The names of what `folder` holds, sorted: to check that nothing was left behind.
 std::vector<std::string> FileNames(const std::filesystem::path& folder);
 void Put32(Bytes& b, std::size_t at, std::uint32_t v);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "portable/little_endian.h"
 #include "support/byte_reader.h"
 
 namespace resmelder {
@@ -168,10 +169,7 @@ class VersionWriter {
         }
         return out;
     }
-    void Put16(std::uint16_t v) {
-        out_.push_back(static_cast<std::uint8_t>(v & 0xFF));
-        out_.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
+    void Put16(std::uint16_t v) { common::AppendLe16(out_, v); }
     void Pad() { out_.resize(AlignUp4(out_.size()), 0); }
 
     std::vector<std::uint8_t> out_;
@@ -287,11 +285,9 @@ std::vector<std::uint8_t> VersionTextValue(std::u16string_view text) {
     std::vector<std::uint8_t> bytes;
     bytes.reserve((text.size() + 1) * 2);
     for (char16_t c : text) {
-        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+        common::AppendLe16(bytes, c);
     }
-    bytes.push_back(0);
-    bytes.push_back(0);
+    common::AppendLe16(bytes, 0);
     return bytes;
 }
 

@@ -5,14 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 
 #include "image/exe_image.h"
 #include "image/exe_resource.h"
 #include "image/test_pe.h"
+#include "image/test_posix.h"
 #include "image/version_block.h"
 #include "support/encoding.h"
 #include "support/log.h"
@@ -65,15 +64,8 @@ std::string PefileReading(const Bytes& version, const fs::path& dir) {
     o.leaves = {{std::uint16_t{kVersionType}, std::uint16_t{1}, 0x409, version}};
     const fs::path exe = dir / "with version.exe";
     testpe::WriteFile(exe, testpe::Build(o));
-    const std::string command =
-        "/usr/bin/python3 " RESMELDER_TESTDATA_SOURCE "/versioncheck.py '" + exe.string() + "'";
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    char chunk[4096];
-    while (pipe && std::fgets(chunk, sizeof chunk, pipe.get()) != nullptr) {
-        out += chunk;
-    }
-    return out;
+    return testposix::ShellOutput(
+        "/usr/bin/python3 " RESMELDER_TESTDATA_SOURCE "/versioncheck.py '" + exe.string() + "'");
 }
 
 bool Contains(const std::string& text, const std::string& line) {

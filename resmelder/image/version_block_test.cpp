@@ -10,19 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "portable/little_endian.h"
+
 namespace resmelder {
 namespace {
 
+using common::AppendLe16;
+using common::AppendLe32;
+
 using Bytes = std::vector<std::uint8_t>;
 
-void Put16(Bytes& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& out, std::uint32_t v) {
-    Put16(out, static_cast<std::uint16_t>(v));
-    Put16(out, static_cast<std::uint16_t>(v >> 16));
-}
 void Align(Bytes& out) {
     while (out.size() % 4 != 0) {
         out.push_back(0);
@@ -35,9 +32,9 @@ Bytes Block(std::u16string_view key, std::uint16_t type, std::uint16_t valueLeng
             const Bytes& value, const std::vector<Bytes>& children = {}) {
     Bytes out(6);
     for (char16_t c : key) {
-        Put16(out, c);
+        AppendLe16(out, c);
     }
-    Put16(out, 0);
+    AppendLe16(out, 0);
     Align(out);
     out.insert(out.end(), value.begin(), value.end());
     for (const Bytes& child : children) {
@@ -56,9 +53,9 @@ Bytes Block(std::u16string_view key, std::uint16_t type, std::uint16_t valueLeng
 Bytes Text(std::u16string_view text) {
     Bytes out;
     for (char16_t c : text) {
-        Put16(out, c);
+        AppendLe16(out, c);
     }
-    Put16(out, 0);
+    AppendLe16(out, 0);
     return out;
 }
 
@@ -71,7 +68,7 @@ Bytes Fixed(std::uint32_t fileHigh, std::uint32_t fileLow, std::uint32_t product
     Bytes out;
     for (std::uint32_t w : {0xFEEF04BDu, 0x00010000u, fileHigh, fileLow, productHigh, productLow,
                             0x3Fu, 0u, 0x40004u, fileType, 0u, 0u, 0u}) {
-        Put32(out, w);
+        AppendLe32(out, w);
     }
     return out;
 }
@@ -79,7 +76,7 @@ Bytes Fixed(std::uint32_t fileHigh, std::uint32_t fileLow, std::uint32_t product
 Bytes Translation(std::vector<std::uint32_t> pairs) {
     Bytes value;
     for (auto p : pairs) {
-        Put32(value, p);
+        AppendLe32(value, p);
     }
     return Block(u"VarFileInfo", 1, 0, {},
                  {Block(u"Translation", 0, static_cast<std::uint16_t>(value.size()), value)});

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "portable/utf8.h"
+
 namespace resmelder {
 namespace {
 
@@ -24,24 +26,6 @@ bool IsAscii(std::u16string_view in) {
         }
     }
     return true;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 }  // namespace
@@ -67,23 +51,9 @@ bool EncodingConvert::Utf8ToUtf16(std::string_view in, std::u16string& out) {
             ++i;
             continue;
         }
-        std::size_t len = 0;
         char32_t cp = 0;
-        char32_t min = 0;
-        if ((b0 & 0xE0) == 0xC0) {
-            len = 2, cp = b0 & 0x1F, min = 0x80;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            len = 3, cp = b0 & 0x0F, min = 0x800;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            len = 4, cp = b0 & 0x07, min = 0x10000;
-        }
-        bool valid = len != 0 && in.size() - i >= len;
-        for (std::size_t k = 1; valid && k < len; ++k) {
-            const auto b = static_cast<unsigned char>(in[i + k]);
-            valid = (b & 0xC0) == 0x80;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (!valid || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        const std::size_t len = common::DecodeUtf8(in, i, cp);
+        if (len == 0) {
             out.push_back(u'\uFFFD');
             complete = false;
             ++i;
@@ -115,7 +85,7 @@ bool EncodingConvert::Utf16ToUtf8(std::u16string_view in, std::string& out) {
             cp = 0xFFFD;
             complete = false;
         }
-        AppendUtf8(out, cp);
+        common::AppendUtf8(out, cp);
     }
     return complete;
 }

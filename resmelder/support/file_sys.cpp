@@ -1,5 +1,7 @@
 #include "support/file_sys.h"
 
+#include <atomic>
+
 #include "support/log.h"
 #include "support/platform.h"
 #include "support/string_buffer.h"
@@ -7,7 +9,7 @@
 
 namespace resmelder {
 
-// What File and FileMapping do the same on every platform; the twins hold the platform calls.
+// What File does the same on every platform; the twins hold the platform calls.
 
 File::File() = default;
 File::File(ImplPtr impl) : impl_(std::move(impl)) {}
@@ -23,14 +25,24 @@ void File::Close() {
     impl_.reset();
 }
 
-FileMapping::FileMapping() = default;
-FileMapping::FileMapping(FileMapping&&) noexcept = default;
-FileMapping& FileMapping::operator=(FileMapping&&) noexcept = default;
-FileMapping::~FileMapping() = default;
+namespace file_test_seam {
+namespace {
 
-void FileMapping::Unmap() {
-    impl_.reset();
+std::atomic<BeforeRead> beforeRead{nullptr};
+
+}  // namespace
+
+void SetBeforeRead(BeforeRead hook) {
+    beforeRead = hook;
 }
+
+void RunBeforeRead(const File& file, std::uint64_t offset) {
+    if (const BeforeRead hook = beforeRead.load(std::memory_order_relaxed)) {
+        hook(file, offset);
+    }
+}
+
+}  // namespace file_test_seam
 
 namespace {
 

@@ -1,7 +1,8 @@
 #pragma once
-// The file layer: open with a retry on sharing violations, whole-file writes, sizes, and a
-// read-only mapping. Names are UTF-8 XStrings; every failure goes to the logger when one is
-// given, and is silent otherwise.
+// The file layer: open with a retry on sharing violations, whole-file writes, sizes, and
+// positioned reads. Files are read, never mapped: a mapped file that another process cuts
+// short kills the reader (SIGBUS) where a read only comes back short. Names are UTF-8
+// XStrings; every failure goes to the logger when one is given, and is silent otherwise.
 
 #include <cstdint>
 #include <memory>
@@ -48,6 +49,11 @@ class File {
     std::size_t Write(std::span<const std::uint8_t> bytes);
     /// Reads up to `buffer.size()` bytes at `offset`; fewer at the end or on failure.
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
+    /// Copies `count` bytes from `offset` to `to` at its current position, inside the system
+    /// without passing through this process. Answers how many were copied: fewer when this
+    /// file ends or the system stops, 0 where it cannot copy between the two files at all
+    /// (another file system, an old kernel, Windows); the caller copies the rest itself.
+    std::uint64_t CopyRangeTo(std::uint64_t offset, std::uint64_t count, File& to) const;
     bool Seek(std::uint64_t offset);
     std::optional<std::uint64_t> Size() const;
     /// Pushes everything written so far to the device.
@@ -55,31 +61,6 @@ class File {
     std::optional<FileIdentity> Identity() const;
     void Close();
     Impl* NativeImpl() const { return impl_.get(); }
-
-  private:
-    ImplPtr impl_;
-};
-
-/// A read-only view of a whole file; unmapped when destroyed.
-class FileMapping {
-  public:
-    struct Impl;
-    /// Unmaps the view; defined beside Impl, in the platform's file layer.
-    struct ImplDeleter {
-        void operator()(Impl* impl) const noexcept;
-    };
-    using ImplPtr = std::unique_ptr<Impl, ImplDeleter>;
-    enum class Status { kOk, kMappingFailed, kViewFailed };
-
-    FileMapping();
-    FileMapping(FileMapping&&) noexcept;
-    FileMapping& operator=(FileMapping&&) noexcept;
-    ~FileMapping();
-
-    /// Maps the first `size` bytes of the open file (an empty file cannot be mapped).
-    Status Map(const File& file, std::uint64_t size);
-    std::span<const std::uint8_t> Bytes() const;
-    void Unmap();
 
   private:
     ImplPtr impl_;
@@ -133,6 +114,16 @@ struct FileSys {
     /// `lock` stays closed and the answer is true.
     static bool LockForEdit(const XString& name, std::uint32_t timeoutMs, File& lock, LogBase* log);
 };
+
+namespace file_test_seam {
+
+/// Runs before every positioned read of any file, with the file and the read's offset, so
+/// that a test can cut a file short at a chosen point. None unless a test sets one.
+using BeforeRead = void (*)(const File& file, std::uint64_t offset);
+void SetBeforeRead(BeforeRead hook);
+void RunBeforeRead(const File& file, std::uint64_t offset);
+
+}  // namespace file_test_seam
 
 namespace file_backend {
 

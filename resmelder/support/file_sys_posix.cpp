@@ -3,10 +3,10 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -38,6 +38,25 @@ File FileOfDescriptor(int fd) {
     return File(File::ImplPtr(std::make_unique<File::Impl>(fd).release()));
 }
 
+// Calls `step(done)`, a system call that moves up to the rest of `total` bytes, until all are
+// moved, a step moves none (the end of the file) or fails; an interrupted step is tried
+// again. Answers how many bytes were moved.
+template <typename Step>
+std::uint64_t MoveInSteps(std::uint64_t total, Step step) {
+    std::uint64_t done = 0;
+    while (done < total) {
+        const ssize_t n = step(done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::uint64_t>(n);
+    }
+    return done;
+}
+
 }  // namespace
 
 std::size_t File::Read(std::span<std::uint8_t> buffer) {
@@ -60,21 +79,13 @@ std::size_t File::Write(std::span<const std::uint8_t> bytes) {
         errno = EBADF;
         return 0;
     }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
+    return static_cast<std::size_t>(MoveInSteps(bytes.size(), [&](std::uint64_t done) {
         const ssize_t n = ::write(impl_->fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
+        if (n == 0) {
+            errno = ENOSPC;
         }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = ENOSPC;
-            }
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+        return n;
+    }));
 }
 
 std::size_t File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const {
@@ -82,19 +93,32 @@ std::size_t File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) c
         errno = EBADF;
         return 0;
     }
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t n = ::pread(impl_->fd, buffer.data() + done, buffer.size() - done,
-                                  static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
+    file_test_seam::RunBeforeRead(*this, offset);
+    return static_cast<std::size_t>(MoveInSteps(buffer.size(), [&](std::uint64_t done) {
+        return ::pread(impl_->fd, buffer.data() + done, buffer.size() - done,
+                       static_cast<off_t>(offset + done));
+    }));
+}
+
+std::uint64_t File::CopyRangeTo(std::uint64_t offset, std::uint64_t count, File& to) const {
+#ifdef __linux__
+    if (!impl_ || !to.impl_) {
+        return 0;
     }
-    return done;
+    // In steps the kernel takes whole; it answers 0 at the end of this file, and refuses
+    // (EXDEV, ENOSYS, EINVAL, EOPNOTSUPP) where it cannot copy between the two.
+    constexpr std::uint64_t kStep = std::uint64_t{1} << 30;
+    auto from = static_cast<off_t>(offset);
+    return MoveInSteps(count, [&](std::uint64_t done) {
+        const auto want = static_cast<std::size_t>(std::min(count - done, kStep));
+        return ::copy_file_range(impl_->fd, &from, to.impl_->fd, nullptr, want, 0);
+    });
+#else
+    (void)offset;
+    (void)count;
+    (void)to;
+    return 0;
+#endif
 }
 
 bool File::Sync() {
@@ -128,41 +152,6 @@ std::optional<std::uint64_t> File::Size() const {
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(st.st_size);
-}
-
-struct FileMapping::Impl {
-    Impl(void* a, std::size_t n) : address(a), size(n) {}
-    Impl(const Impl&) = delete;
-    Impl& operator=(const Impl&) = delete;
-    ~Impl() { ::munmap(address, size); }
-    void* address;
-    std::size_t size;
-};
-
-void FileMapping::ImplDeleter::operator()(Impl* impl) const noexcept {
-    std::default_delete<Impl>()(impl);
-}
-
-FileMapping::Status FileMapping::Map(const File& file, std::uint64_t size) {
-    impl_.reset();
-    if (!file.IsOpen() || size == 0 || size > SIZE_MAX) {
-        errno = EINVAL;
-        return Status::kMappingFailed;
-    }
-    void* address = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED,
-                           file.NativeImpl()->fd, 0);
-    if (address == MAP_FAILED) {
-        return Status::kViewFailed;
-    }
-    impl_.reset(std::make_unique<Impl>(address, static_cast<std::size_t>(size)).release());
-    return Status::kOk;
-}
-
-std::span<const std::uint8_t> FileMapping::Bytes() const {
-    if (!impl_) {
-        return {};
-    }
-    return {static_cast<const std::uint8_t*>(impl_->address), impl_->size};
 }
 
 namespace file_backend {

@@ -132,24 +132,33 @@ TEST_F(FileSysTest, FolderCannotBeReplaced) {
     EXPECT_TRUE(fs::exists(dir_ / "new.tmp"));
 }
 
-TEST_F(FileSysTest, MappingShowsTheWholeFile) {
-    const XString name = Name("map.bin");
-    const std::string payload(10000, 'm');
-    ASSERT_TRUE(FileSys::WriteWholeFile(
-        name, {reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()}, nullptr));
-    {
-        File f = FileSys::OpenForRead(name, nullptr);
-        FileMapping map;
-        ASSERT_EQ(map.Map(f, 10000), FileMapping::Status::kOk);
-        EXPECT_EQ(map.Bytes().size(), 10000u);
-        EXPECT_EQ(map.Bytes()[9999], 'm');
+// The system's copy of a range lands at the output's position and stops where the source
+// ends. Windows copies whole files only: there it copies nothing, and the caller reads and
+// writes instead.
+TEST_F(FileSysTest, SystemCopyOfARangeStopsAtTheSourceEnd) {
+    std::string payload(200000, '\0');
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        payload[i] = static_cast<char>(i * 7 + i / 251);
     }
-
-    ASSERT_TRUE(FileSys::WriteWholeFile(name, {}, nullptr));
-    File empty = FileSys::OpenForRead(name, nullptr);
-    FileMapping none;
-    EXPECT_EQ(none.Map(empty, 0), FileMapping::Status::kMappingFailed);
-    EXPECT_TRUE(none.Bytes().empty());
+    ASSERT_TRUE(FileSys::WriteWholeFile(
+        Name("source.bin"), {reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()},
+        nullptr));
+    File source = FileSys::OpenForRead(Name("source.bin"), nullptr);
+    File out = FileSys::OpenForWrite(Name("copy.bin"), nullptr);
+    ASSERT_EQ(out.Write({reinterpret_cast<const std::uint8_t*>("head"), 4}), 4u);
+    const std::uint64_t middle = source.CopyRangeTo(1000, 150000, out);
+    const std::uint64_t tail = source.CopyRangeTo(190000, 50000, out);
+    out.Close();
+    std::ifstream copy(dir_ / "copy.bin", std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(copy)), {});
+#ifdef __linux__
+    EXPECT_EQ(middle, 150000u);
+    EXPECT_EQ(tail, 10000u);
+    EXPECT_EQ(written, "head" + payload.substr(1000, 150000) + payload.substr(190000));
+#else
+    EXPECT_EQ(middle + tail, 0u);
+    EXPECT_EQ(written, "head");
+#endif
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ std::size_t File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) c
         ::SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
+    file_test_seam::RunBeforeRead(*this, offset);
     std::size_t done = 0;
     while (done < buffer.size()) {
         const std::uint64_t at = offset + done;
@@ -67,6 +68,12 @@ std::size_t File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) c
         done += got;
     }
     return done;
+}
+
+// Windows copies whole files only; ranges go through the caller's large reads.
+std::uint64_t File::CopyRangeTo(std::uint64_t /*offset*/, std::uint64_t /*count*/,
+                                File& /*to*/) const {
+    return 0;
 }
 
 bool File::Sync() {
@@ -114,45 +121,6 @@ std::optional<std::uint64_t> File::Size() const {
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(size.QuadPart);
-}
-
-struct FileMapping::Impl {
-    win::UniqueFileMapping mapping;
-    win::UniqueMappedView view;
-    std::size_t size = 0;
-};
-
-void FileMapping::ImplDeleter::operator()(Impl* impl) const noexcept {
-    std::default_delete<Impl>()(impl);
-}
-
-FileMapping::Status FileMapping::Map(const File& file, std::uint64_t size) {
-    impl_.reset();
-    if (!file.IsOpen() || size == 0 || size > SIZE_MAX) {
-        ::SetLastError(ERROR_FILE_INVALID);
-        return Status::kMappingFailed;
-    }
-    auto impl = std::make_unique<Impl>();
-    impl->mapping.reset(::CreateFileMappingW(file.NativeImpl()->handle.get(), nullptr,
-                                             PAGE_READONLY, 0, 0, nullptr));
-    if (!impl->mapping) {
-        return Status::kMappingFailed;
-    }
-    impl->view.reset(
-        ::MapViewOfFile(impl->mapping.get(), FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(size)));
-    if (!impl->view) {
-        return Status::kViewFailed;
-    }
-    impl->size = static_cast<std::size_t>(size);
-    impl_.reset(impl.release());
-    return Status::kOk;
-}
-
-std::span<const std::uint8_t> FileMapping::Bytes() const {
-    if (!impl_) {
-        return {};
-    }
-    return {static_cast<const std::uint8_t*>(impl_->view.get()), impl_->size};
 }
 
 namespace file_backend {

@@ -49,10 +49,7 @@ void WriteNameOrNull(JsonWriter& json, const char* name) {
 }
 
 void WriteMachine(JsonWriter& json, const ExeImage& image) {
-    const std::uint16_t machine =
-        image.Source()
-            .U16(std::size_t{image.NtHeadersOffset()} + pe::kFileHeaderOffset)
-            .value_or(0);
+    const std::uint16_t machine = image.NtHeaders().U16(pe::kFileHeaderOffset).value_or(0);
     json.BeginObject(JsonWriter::Layout::kInline);
     json.Key("id");
     json.Number(machine);
@@ -246,11 +243,8 @@ int RunGetVersion(CommandArguments given, ToolSession& session) {
         return session.Usage(problem, help::kGetVersion);
     }
     std::optional<std::uint16_t> language;
-    if (const std::string* lang = args.Option("--lang")) {
-        language = ReadLanguage(*lang, problem);
-        if (!language) {
-            return session.Usage(problem, help::kGetVersion);
-        }
+    if (!ReadLanguageOption(args, language, problem)) {
+        return session.Usage(problem, help::kGetVersion);
     }
     if (args.operands.size() != 1) {
         return session.Usage(args.operands.empty() ? "missing FILE" : "too many arguments",

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "portable/utf8.h"
 #include "support/encoding.h"
 
 namespace resmelder {
@@ -54,38 +55,6 @@ bool IsLowSurrogate(char32_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// The length of the valid UTF-8 sequence at `at` (0 when there is none) and its character.
-std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t& cp) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    char32_t least = 0;
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    }
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, cp = lead & 0x1F, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, cp = lead & 0x0F, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, cp = lead & 0x07, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (text.size() - at < length) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[at + k]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    const bool valid = cp >= least && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-    return valid ? length : 0;
-}
-
 }  // namespace
 
 std::string JsonQuote(std::u16string_view text) {
@@ -113,7 +82,7 @@ std::string JsonQuoteUtf8(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size()) {
         char32_t cp = 0;
-        const std::size_t length = DecodeUtf8(text, at, cp);
+        const std::size_t length = common::DecodeUtf8(text, at, cp);
         if (length == 0) {
             AppendEscape(out, static_cast<unsigned char>(text[at]));
             ++at;

@@ -37,14 +37,7 @@ constexpr std::size_t kMaxResFileBytes = std::size_t{256} << 20;
 // The operands of a command that takes IN and one file, with or without -o.
 bool ReadTwoOperands(CommandArguments given, std::span<const std::string_view> options,
                      CommandArgs& args, std::string& problem) {
-    if (!SplitArgs(given, options, args, problem)) {
-        return false;
-    }
-    if (args.operands.size() != 2) {
-        problem = args.operands.size() < 2 ? "missing arguments" : "too many arguments";
-        return false;
-    }
-    return true;
+    return SplitArgs(given, options, args, problem) && CountOperands(args, 2, 2, problem);
 }
 
 }  // namespace
@@ -57,7 +50,7 @@ int RunAddRes(CommandArguments given, ToolSession& session) {
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kAddRes);
+        return session.Usage(kMissingOutput, help::kAddRes);
     }
     const std::string& in = args.operands[0];
     const std::string& resFile = args.operands[1];

@@ -317,7 +317,7 @@ int RunOneEdit(CommandArguments given, ToolSession& session, ResourceEdit::Kind 
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help);
+        return session.Usage(kMissingOutput, help);
     }
     if (kind == ResourceEdit::Kind::kDelete && key.name->IsNumber() && !key.type) {
         return session.Usage("deleting a numbered name needs --type", help);
@@ -419,7 +419,7 @@ int RunEdit(CommandArguments args, ToolSession& session) {
         }
     }
     if (!out) {
-        return session.Usage("missing -o OUT", help::kEdit);
+        return session.Usage(kMissingOutput, help::kEdit);
     }
     return ApplyAll(args[0], *out, std::move(edits), session);
 }

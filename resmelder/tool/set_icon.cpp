@@ -90,23 +90,16 @@ void RemoveUnreferencedIcons(ExeResource& tree, LogBase& log) {
 int RunSetIcon(CommandArguments given, ToolSession& session) {
     CommandArgs args;
     std::string problem;
-    if (!SplitArgs(given, kOptions, args, problem)) {
+    if (!SplitArgs(given, kOptions, args, problem) || !CountOperands(args, 2, 2, problem)) {
         return session.Usage(problem, help::kSetIcon);
-    }
-    if (args.operands.size() != 2) {
-        return session.Usage(args.operands.size() < 2 ? "missing arguments" : "too many arguments",
-                             help::kSetIcon);
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kSetIcon);
+        return session.Usage(kMissingOutput, help::kSetIcon);
     }
     std::optional<std::uint16_t> language;
-    if (const std::string* lang = args.Option("--lang")) {
-        language = ReadLanguage(*lang, problem);
-        if (!language) {
-            return session.Usage(problem, help::kSetIcon);
-        }
+    if (!ReadLanguageOption(args, language, problem)) {
+        return session.Usage(problem, help::kSetIcon);
     }
     const std::string& in = args.operands[0];
     const std::string& iconFile = args.operands[1];

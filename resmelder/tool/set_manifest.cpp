@@ -65,21 +65,16 @@ bool ReadCommand(CommandArguments given, ManifestCommand& command, std::string& 
         problem = "--ui-access goes with --execution-level";
         return false;
     }
-    const std::size_t least = command.request ? 1 : 2;
-    if (args.operands.size() < least || args.operands.size() > 2) {
-        problem = args.operands.size() < least ? "missing arguments" : "too many arguments";
+    if (!CountOperands(args, command.request ? 1 : 2, 2, problem)) {
         return false;
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        problem = "missing -o OUT";
+        problem = kMissingOutput;
         return false;
     }
-    if (const std::string* lang = args.Option("--lang")) {
-        command.language = ReadLanguage(*lang, problem);
-        if (!command.language) {
-            return false;
-        }
+    if (!ReadLanguageOption(args, command.language, problem)) {
+        return false;
     }
     command.in = args.operands[0];
     command.out = *out;

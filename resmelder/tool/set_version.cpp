@@ -106,16 +106,12 @@ bool EditBlock(std::span<const std::uint8_t> bytes, const VersionEdits& edits,
 int RunSetVersion(CommandArguments given, ToolSession& session) {
     CommandArgs args;
     std::string problem;
-    if (!SplitArgs(given, kOptions, args, problem)) {
+    if (!SplitArgs(given, kOptions, args, problem) || !CountOperands(args, 1, 1, problem)) {
         return session.Usage(problem, help::kSetVersion);
-    }
-    if (args.operands.size() != 1) {
-        return session.Usage(args.operands.empty() ? "missing arguments" : "too many arguments",
-                             help::kSetVersion);
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kSetVersion);
+        return session.Usage(kMissingOutput, help::kSetVersion);
     }
     VersionEdits edits;
     if (!ReadEdits(args, edits, problem)) {

@@ -5,17 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <sstream>
 
 #include "image/exe_image.h"
-#include "image/folder_test.h"
 #include "image/resource_key.h"
 #include "image/test_pe.h"
+#include "image/test_posix.h"
 #include "image/version_block.h"
 #include "tool/tool.h"
+#include "tool/tool_test_support.h"
 
 namespace resmelder {
 namespace {
@@ -23,23 +22,15 @@ namespace {
 namespace fs = std::filesystem;
 using testpe::Bytes;
 
-class SetVersionTest : public testpe::FolderTest {
+class SetVersionTest : public tool_test::ToolFolderTest {
   protected:
-    SetVersionTest() : FolderTest("resmelder_set_version_") {}
+    SetVersionTest() : ToolFolderTest("resmelder_set_version_") {}
 
     void SetUp() override {
-        FolderTest::SetUp();
+        ToolFolderTest::SetUp();
         // A folder as users have them: spaces and accents.
-        work_ = dir_ / "Mes Programmes é";
-        fs::create_directories(work_);
+        WorkIn("Mes Programmes é");
     }
-
-    int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
-        return RunTool(args, out_, err_);
-    }
-    std::string P(const std::string& leaf) const { return (work_ / leaf).string(); }
 
     // Every version resource of `file` by language, read with our reader and parsed.
     std::vector<std::pair<std::uint16_t, VersionBlock>> Versions(const std::string& file) {
@@ -64,15 +55,8 @@ class SetVersionTest : public testpe::FolderTest {
     }
 
     std::string Pefile(const std::string& file) {
-        const std::string command =
-            "/usr/bin/python3 " RESMELDER_TESTDATA_SOURCE "/versioncheck.py '" + file + "'";
-        std::string out;
-        std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-        char chunk[4096];
-        while (pipe && std::fgets(chunk, sizeof chunk, pipe.get()) != nullptr) {
-            out += chunk;
-        }
-        return out;
+        return testposix::ShellOutput(
+            "/usr/bin/python3 " RESMELDER_TESTDATA_SOURCE "/versioncheck.py '" + file + "'");
     }
 
     // An image with the given version resources (language, bytes) and one RCDATA entry.
@@ -89,10 +73,6 @@ class SetVersionTest : public testpe::FolderTest {
         o.checksum = true;
         testpe::WriteFile(work_ / leaf, testpe::Build(o));
     }
-
-    fs::path work_;
-    std::ostringstream out_;
-    std::ostringstream err_;
 };
 
 TEST_F(SetVersionTest, EditsTheProbesVersionAsPefileReadsIt) {

@@ -1,37 +1,33 @@
 // Under Windows (Wine here): a program edited by `resmelder set-version` reports the new
-// numbers and strings to the platform (GetFileVersionInfoW, VerQueryValueW), and still runs.
+// numbers and strings to the platform (GetFileVersionInfoW, VerQueryValueW), and still runs;
+// one that reads a payload appended to itself still finds it when the overlay is kept.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "testing/test_files.h"
 #include "testing/test_folder.h"
+#include "tool_test_support_win.h"
 #include "win/process_test_support_win.h"
 
 namespace {
 
+using resmelder::tool_test::ProbeProgram;
+using resmelder::tool_test::TestProgram;
+using resmelder::tool_test::ToolProgram;
+using test_support::ReadFileBytes;
+using test_support::WriteFileBytes;
 using win::test::Quoted;
 using win::test::RunProcess;
 
-// The probe program and the tool, built beside this test.
-std::wstring ProbeProgram() {
-    return (win::test::ThisProgramFolder() / L"..\\image\\testdata\\probe64.exe").wstring();
-}
-std::wstring ToolProgram() {
-    return (win::test::ThisProgramFolder() / L"resmelder.exe").wstring();
-}
-
 // A folder as users have them: a space and an accent.
 const wchar_t kFolderLabel[] = L"resmelder version \u00E9";
-
-std::string ReadText(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The platform's reading of a file's version resource.
 class PlatformVersion {
@@ -100,7 +96,7 @@ TEST(SetVersionWinTest, ThePlatformReadsTheNewNumbersAndStrings) {
                              Quoted(program),
                          log),
               0)
-        << ReadText(log);
+        << ReadFileBytes(log);
 
     const PlatformVersion version(program);
     ASSERT_TRUE(version.Read());
@@ -115,9 +111,11 @@ TEST(SetVersionWinTest, ThePlatformReadsTheNewNumbersAndStrings) {
 
     // The edited program still starts, finds its entries and reads its own version resource.
     const std::wstring hello = dir + L"hello.bin";
-    std::ofstream(hello.c_str(), std::ios::binary) << "hello from the probe";
-    EXPECT_EQ(RunProcess(Quoted(program) + L" HELLO " + Quoted(hello), log), 0) << ReadText(log);
-    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+    WriteFileBytes(hello, "hello from the probe");
+    EXPECT_EQ(RunProcess(Quoted(program) + L" HELLO " + Quoted(hello), log), 0)
+        << ReadFileBytes(log);
+    EXPECT_NE(ReadFileBytes(log).find("resprobe: all found"), std::string::npos)
+        << ReadFileBytes(log);
 }
 
 TEST(SetVersionWinTest, ThePlatformReadsACreatedVersionResource) {
@@ -133,7 +131,7 @@ TEST(SetVersionWinTest, ThePlatformReadsACreatedVersionResource) {
         RunProcess(tool + L" delete " + Quoted(source) + L" #1 --type VERSION -o " + Quoted(bare),
                    log),
         0)
-        << ReadText(log);
+        << ReadFileBytes(log);
     ASSERT_FALSE(PlatformVersion(bare).Read());
 
     ASSERT_EQ(
@@ -142,7 +140,7 @@ TEST(SetVersionWinTest, ThePlatformReadsACreatedVersionResource) {
                        L" --string \"FileDescription=Outil \u00E0 essayer\" -o " + Quoted(program),
                    log),
         0)
-        << ReadText(log);
+        << ReadFileBytes(log);
     const PlatformVersion version(program);
     ASSERT_TRUE(version.Read());
     EXPECT_EQ(version.Fixed(false), L"1.0.0.7");
@@ -154,9 +152,68 @@ TEST(SetVersionWinTest, ThePlatformReadsACreatedVersionResource) {
 
     // The program reads it too (its ProductName check), and still runs.
     const std::wstring hello = dir + L"hello.bin";
-    std::ofstream(hello.c_str(), std::ios::binary) << "hello from the probe";
-    EXPECT_EQ(RunProcess(Quoted(program) + L" HELLO " + Quoted(hello), log), 0) << ReadText(log);
-    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+    WriteFileBytes(hello, "hello from the probe");
+    EXPECT_EQ(RunProcess(Quoted(program) + L" HELLO " + Quoted(hello), log), 0)
+        << ReadFileBytes(log);
+    EXPECT_NE(ReadFileBytes(log).find("resprobe: all found"), std::string::npos)
+        << ReadFileBytes(log);
 }
 
 }  // namespace
+
+namespace {
+
+// The overlay probe with a payload appended and its place written into the probe's data,
+// as an installer's build step does.
+void WriteProgramWithPayload(const std::wstring& path, const std::string& text) {
+    std::string program = ReadFileBytes(TestProgram(L"overlay_probe.exe"));
+    const std::string marker("PAYLOAD@OFFSET:", 16);
+    const auto place = program.find(marker);
+    ASSERT_NE(place, std::string::npos);
+    const std::string payload = "OVERLAY-PAYLOAD:" + text;
+    const auto words = std::to_array<std::uint32_t>(
+        {static_cast<std::uint32_t>(program.size()), static_cast<std::uint32_t>(payload.size())});
+    std::memcpy(program.data() + place + marker.size(), words.data(), sizeof words);
+    WriteFileBytes(path, program + payload);
+}
+
+}  // namespace
+
+TEST(SetVersionWinTest, AKeptOverlayIsStillFoundByTheProgramThatRecordedItsPlace) {
+    const test_support::TestFolder folder(kFolderLabel);
+    const std::wstring dir = (folder / L"").wstring();
+    const std::wstring kept = dir + L"Setup kept.exe";
+    const std::wstring moved = dir + L"Setup moved.exe";
+    WriteProgramWithPayload(kept, "hello from the overlay");
+    WriteProgramWithPayload(moved, "hello from the overlay");
+    const std::wstring log = dir + L"log.txt";
+    ASSERT_EQ(RunProcess(Quoted(kept), log), 0) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(log), "overlay_probe: hello from the overlay\r\n");
+
+    // A comment long enough that the version resource outgrows its section.
+    const std::wstring edit =
+        L" --file-version 2.0.0.1 --string \"Comments=" + std::wstring(1500, L'c') + L"\"";
+    const std::wstring tool = Quoted(ToolProgram());
+    ASSERT_EQ(RunProcess(tool + L" set-version " + Quoted(kept) + edit + L" --keep-overlay -o " +
+                             Quoted(kept),
+                         log),
+              0)
+        << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(log).find("moved by"), std::string::npos) << ReadFileBytes(log);
+    EXPECT_EQ(PlatformVersion(kept).Fixed(false), L"2.0.0.1");
+    EXPECT_EQ(RunProcess(Quoted(kept), log), 0) << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(log), "overlay_probe: hello from the overlay\r\n");
+
+    // Without the flag the overlay moves: the tool says so, and the program no longer finds
+    // what it recorded, which is why the flag exists.
+    ASSERT_EQ(
+        RunProcess(tool + L" set-version " + Quoted(moved) + edit + L" -o " + Quoted(moved), log),
+        0)
+        << ReadFileBytes(log);
+    const std::string said = ReadFileBytes(log);
+    EXPECT_NE(said.find("resmelder: the overlay ("), std::string::npos) << said;
+    EXPECT_NE(said.find(" bytes; use --keep-overlay to keep it in place"), std::string::npos)
+        << said;
+    EXPECT_EQ(PlatformVersion(moved).Fixed(false), L"2.0.0.1");
+    EXPECT_EQ(RunProcess(Quoted(moved), log), 1) << ReadFileBytes(log);
+}

@@ -75,17 +75,6 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
-std::optional<std::uint16_t> ReadLanguageOption(const CommandArgs& args, std::string& problem,
-                                                bool& bad) {
-    const std::string* value = args.Option("--lang");
-    if (value == nullptr) {
-        return std::nullopt;
-    }
-    const auto language = ReadLanguage(*value, problem);
-    bad = !language;
-    return language;
-}
-
 }  // namespace
 
 std::optional<StringEdit> ReadStringEdit(const std::string& id, const std::string& text,
@@ -121,21 +110,14 @@ bool ApplyStringEdit(ExeImage& image, const StringEdit& edit, LogBase& log, std:
 int RunSetString(CommandArguments given, ToolSession& session) {
     CommandArgs args;
     std::string problem;
-    bool badLanguage = false;
-    if (!SplitArgs(given, kSetOptions, args, problem)) {
+    std::optional<std::uint16_t> language;
+    if (!SplitArgs(given, kSetOptions, args, problem) ||
+        !ReadLanguageOption(args, language, problem) || !CountOperands(args, 3, 3, problem)) {
         return session.Usage(problem, help::kSetString);
-    }
-    const auto language = ReadLanguageOption(args, problem, badLanguage);
-    if (badLanguage) {
-        return session.Usage(problem, help::kSetString);
-    }
-    if (args.operands.size() != 3) {
-        return session.Usage(args.operands.size() < 3 ? "missing arguments" : "too many arguments",
-                             help::kSetString);
     }
     const std::string* out = args.Option("-o");
     if (out == nullptr) {
-        return session.Usage("missing -o OUT", help::kSetString);
+        return session.Usage(kMissingOutput, help::kSetString);
     }
     const auto edit = ReadStringEdit(args.operands[1], args.operands[2], language, problem);
     if (!edit) {
@@ -152,17 +134,10 @@ int RunSetString(CommandArguments given, ToolSession& session) {
 int RunGetString(CommandArguments given, ToolSession& session) {
     CommandArgs args;
     std::string problem;
-    bool badLanguage = false;
-    if (!SplitArgs(given, kGetOptions, args, problem)) {
+    std::optional<std::uint16_t> language;
+    if (!SplitArgs(given, kGetOptions, args, problem) ||
+        !ReadLanguageOption(args, language, problem) || !CountOperands(args, 2, 2, problem)) {
         return session.Usage(problem, help::kGetString);
-    }
-    const auto language = ReadLanguageOption(args, problem, badLanguage);
-    if (badLanguage) {
-        return session.Usage(problem, help::kGetString);
-    }
-    if (args.operands.size() != 2) {
-        return session.Usage(args.operands.size() < 2 ? "missing arguments" : "too many arguments",
-                             help::kGetString);
     }
     const auto edit = ReadStringEdit(args.operands[1], {}, language, problem);
     if (!edit) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "tool/tool_args.h"
 #include "tool/tool_commands.h"
 #include "tool/tool_help.h"
 #include "tool/tool_session.h"
@@ -11,29 +12,33 @@
 namespace resmelder {
 namespace {
 
+enum class Writes { kNothing, kExecutable };
+
 struct Command {
     std::string_view name;
     int (*run)(CommandArguments args, ToolSession& session);
     const CommandHelp* help;
+    Writes writes;  // commands that write an executable take the options of writing
 };
 
-// Every command: its name, what runs it and its help. A new command is one line here.
+// Every command: its name, what runs it, its help and whether it writes an executable. A new
+// command is one line here.
 const Command kCommands[] = {
-    {"list", RunList, &help::kList},
-    {"get", RunGet, &help::kGet},
-    {"extract", RunExtract, &help::kExtract},
-    {"add-string", RunAddString, &help::kAddString},
-    {"add-file", RunAddFile, &help::kAddFile},
-    {"delete", RunDelete, &help::kDelete},
-    {"edit", RunEdit, &help::kEdit},
-    {"set-manifest", RunSetManifest, &help::kSetManifest},
-    {"set-icon", RunSetIcon, &help::kSetIcon},
-    {"set-version", RunSetVersion, &help::kSetVersion},
-    {"get-version", RunGetVersion, &help::kGetVersion},
-    {"set-string", RunSetString, &help::kSetString},
-    {"get-string", RunGetString, &help::kGetString},
-    {"add-res", RunAddRes, &help::kAddRes},
-    {"export-res", RunExportRes, &help::kExportRes},
+    {"list", RunList, &help::kList, Writes::kNothing},
+    {"get", RunGet, &help::kGet, Writes::kNothing},
+    {"extract", RunExtract, &help::kExtract, Writes::kNothing},
+    {"add-string", RunAddString, &help::kAddString, Writes::kExecutable},
+    {"add-file", RunAddFile, &help::kAddFile, Writes::kExecutable},
+    {"delete", RunDelete, &help::kDelete, Writes::kExecutable},
+    {"edit", RunEdit, &help::kEdit, Writes::kExecutable},
+    {"set-manifest", RunSetManifest, &help::kSetManifest, Writes::kExecutable},
+    {"set-icon", RunSetIcon, &help::kSetIcon, Writes::kExecutable},
+    {"set-version", RunSetVersion, &help::kSetVersion, Writes::kExecutable},
+    {"get-version", RunGetVersion, &help::kGetVersion, Writes::kNothing},
+    {"set-string", RunSetString, &help::kSetString, Writes::kExecutable},
+    {"get-string", RunGetString, &help::kGetString, Writes::kNothing},
+    {"add-res", RunAddRes, &help::kAddRes, Writes::kExecutable},
+    {"export-res", RunExportRes, &help::kExportRes, Writes::kNothing},
 };
 
 const Command* FindCommand(std::string_view name) {
@@ -55,6 +60,14 @@ void PrintOverview(std::ostream& out) {
 
 bool IsHelp(std::string_view arg) {
     return arg == "--help" || arg == "-h";
+}
+
+void PrintHelpOf(const Command& command, std::ostream& out) {
+    PrintCommandHelp(*command.help, out);
+    if (command.writes == Writes::kExecutable) {
+        out << '\n';
+        PrintWriteOptions(out);
+    }
 }
 
 }  // namespace
@@ -80,7 +93,7 @@ int RunTool(const std::vector<std::string>& given, std::ostream& out, std::ostre
     if (IsHelp(args[0]) || args[0] == "help") {
         const Command* command = args.size() > 1 ? FindCommand(args[1]) : nullptr;
         if (command != nullptr) {
-            PrintCommandHelp(*command->help, out);
+            PrintHelpOf(*command, out);
         } else {
             PrintOverview(out);
         }
@@ -92,13 +105,17 @@ int RunTool(const std::vector<std::string>& given, std::ostream& out, std::ostre
         PrintOverview(err);
         return 2;
     }
+    // Elsewhere --keep-overlay stays among the arguments, for the command to refuse.
+    const bool keepOverlay =
+        command->writes == Writes::kExecutable && TakeFlag(args, "--keep-overlay");
     const auto rest = std::span<const std::string>(args).subspan(1);
     const auto end = std::find(rest.begin(), rest.end(), "--");
     if (std::any_of(rest.begin(), end, [](const std::string& arg) { return IsHelp(arg); })) {
-        PrintCommandHelp(*command->help, out);
+        PrintHelpOf(*command, out);
         return 0;
     }
     ToolSession session(out, err, verbose);
+    session.SetWriteOptions({keepOverlay});
     return command->run(rest, session);
 }
 

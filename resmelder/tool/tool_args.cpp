@@ -92,6 +92,28 @@ std::optional<std::uint16_t> ReadLanguage(const std::string& value, std::string&
     return language;
 }
 
+bool CountOperands(const CommandArgs& args, std::size_t least, std::size_t most,
+                   std::string& problem) {
+    if (args.operands.size() < least) {
+        problem = "missing arguments";
+        return false;
+    }
+    if (args.operands.size() > most) {
+        problem = "too many arguments";
+        return false;
+    }
+    return true;
+}
+
+bool ReadLanguageOption(const CommandArgs& args, std::optional<std::uint16_t>& language,
+                        std::string& problem) {
+    if (const std::string* value = args.Option("--lang")) {
+        language = ReadLanguage(*value, problem);
+        return language.has_value();
+    }
+    return true;
+}
+
 bool ReadKeyOptions(const CommandArgs& args, KeyOptions& key, std::string& problem) {
     if (const std::string* type = args.Option("--type")) {
         key.type = ReadType(*type, problem);
@@ -105,13 +127,7 @@ bool ReadKeyOptions(const CommandArgs& args, KeyOptions& key, std::string& probl
             return false;
         }
     }
-    if (const std::string* language = args.Option("--lang")) {
-        key.language = ReadLanguage(*language, problem);
-        if (!key.language) {
-            return false;
-        }
-    }
-    return true;
+    return ReadLanguageOption(args, key.language, problem);
 }
 
 std::string Describe(const ResourceKey& key) {

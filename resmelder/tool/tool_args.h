@@ -31,6 +31,14 @@ struct CommandArgs {
 bool SplitArgs(std::span<const std::string> args, std::span<const std::string_view> valued,
                CommandArgs& parsed, std::string& problem);
 
+/// The problem a command that writes a file reports when -o is not given.
+inline constexpr char kMissingOutput[] = "missing -o OUT";
+
+/// Whether `args` holds from `least` to `most` operands. False, with `problem` ("missing
+/// arguments" or "too many arguments"), when it does not.
+bool CountOperands(const CommandArgs& args, std::size_t least, std::size_t most,
+                   std::string& problem);
+
 /// Takes every `flag` (an option without a value) out of `args`, up to a "--"; answers
 /// whether it was there.
 bool TakeFlag(std::vector<std::string>& args, std::string_view flag);
@@ -44,6 +52,10 @@ struct KeyOptions {
 
 /// Reads --type, --name and --lang. False, with `problem`, for a value that is not one.
 bool ReadKeyOptions(const CommandArgs& args, KeyOptions& key, std::string& problem);
+/// Reads --lang alone, left absent when not given. False, with `problem`, for a value that
+/// is not a language.
+bool ReadLanguageOption(const CommandArgs& args, std::optional<std::uint16_t>& language,
+                        std::string& problem);
 
 /// The readers of each option's value, with the problem a person reads when it fails.
 std::optional<ResourceId> ReadType(const std::string& value, std::string& problem);

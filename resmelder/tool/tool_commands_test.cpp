@@ -8,13 +8,13 @@
 #include <sstream>
 
 #include "image/exe_image.h"
-#include "image/folder_test.h"
 #include "image/icon_file.h"
 #include "image/icon_file_test_support.h"
 #include "image/test_pe.h"
 #include "support/encoding.h"
 #include "support/log.h"
 #include "tool/tool.h"
+#include "tool/tool_test_support.h"
 
 namespace resmelder {
 namespace {
@@ -24,9 +24,9 @@ using testpe::Bytes;
 
 const fs::path kWinePrograms = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
 
-class ToolCommandsTest : public testpe::FolderTest {
+class ToolCommandsTest : public tool_test::ToolFolderTest {
   protected:
-    ToolCommandsTest() : FolderTest("resmelder_cmds_") {}
+    ToolCommandsTest() : ToolFolderTest("resmelder_cmds_") {}
 
     static testpe::Options Program(std::vector<testpe::Leaf> leaves) {
         testpe::Options o;
@@ -40,7 +40,7 @@ class ToolCommandsTest : public testpe::FolderTest {
     }
 
     void SetUp() override {
-        FolderTest::SetUp();
+        ToolFolderTest::SetUp();
         testpe::WriteFile(
             dir_ / "in.exe",
             testpe::Build(Program(
@@ -49,16 +49,6 @@ class ToolCommandsTest : public testpe::FolderTest {
                  {std::uint16_t{10}, std::u16string(u"HELLO"), 0x409, Bytes{'h', 'i'}}})));
     }
 
-    int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
-        return RunTool(args, out_, err_);
-    }
-    std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
-    std::string FirstLine() const {
-        const std::string err = err_.str();
-        return err.substr(0, err.find('\n'));
-    }
     std::string Get(std::vector<std::string> args) {
         args.insert(args.begin(), "get");
         EXPECT_EQ(Run(args), 0) << err_.str();
@@ -72,9 +62,6 @@ class ToolCommandsTest : public testpe::FolderTest {
         Logger log;
         return ExeImage::Load(XString::FromUtf8(P(file)), &log);
     }
-
-    std::ostringstream out_;
-    std::ostringstream err_;
 };
 
 TEST_F(ToolCommandsTest, AnyTypeNameAndLanguageAsTheUserTypesThem) {

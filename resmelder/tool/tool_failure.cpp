@@ -33,6 +33,8 @@ constexpr KnownLine kKnownLines[] = {
     {"Failed to replace file", Form::kDoing, "the new file could not take the old one's place"},
     {"Source file changed while the new file was written", Form::kDoing,
      "the input changed while the new file was written"},
+    {image_texts::kSourceChangedWhileRead, Form::kDoing, "the input changed while it was read"},
+    {image_texts::kEmptyFile, Form::kNotExecutable, "it is empty"},
     {image_texts::kNoDosSignature, Form::kNotExecutable, "no DOS signature"},
     {image_texts::kNoNtHeader, Form::kNotExecutable, "no NT header"},
     {image_texts::kBadNtSignature, Form::kNotExecutable, "no PE signature"},

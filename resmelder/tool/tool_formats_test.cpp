@@ -4,63 +4,41 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <sstream>
 
 #include "image/exe_image.h"
-#include "image/folder_test.h"
 #include "image/test_pe.h"
+#include "image/test_posix.h"
 #include "tool/tool.h"
+#include "tool/tool_test_support.h"
 
 namespace resmelder {
 namespace {
 
 namespace fs = std::filesystem;
 using testpe::Bytes;
+using testposix::ShellOutput;
 
 const fs::path kWinePrograms = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
 const fs::path kTestData = RESMELDER_TESTDATA_DIR;
 
-class ToolFormatsTest : public testpe::FolderTest {
+class ToolFormatsTest : public tool_test::ToolFolderTest {
   protected:
-    ToolFormatsTest() : FolderTest("resmelder_formats_") {}
+    ToolFormatsTest() : ToolFolderTest("resmelder_formats_") {}
 
     void SetUp() override {
-        FolderTest::SetUp();
-        work_ = dir_ / "Mes Programmes \xC3\xA9";
-        fs::create_directories(work_);
+        ToolFolderTest::SetUp();
+        WorkIn("Mes Programmes \xC3\xA9");
         fs::copy_file(kTestData / "probe64.exe", work_ / "Probe Caf\xC3\xA9.exe");
     }
 
-    int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
-        return RunTool(args, out_, err_);
-    }
     std::string Out(std::vector<std::string> args) {
         EXPECT_EQ(Run(args), 0) << err_.str();
         return out_.str();
     }
-    std::string P(const std::string& leaf) const { return (work_ / leaf).string(); }
-
-    // A shell command's standard output and its exit status.
-    static std::string Shell(const std::string& command, int& status) {
-        std::string out;
-        FILE* pipe = popen(command.c_str(), "r");
-        char chunk[4096];
-        while (pipe != nullptr && std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
-            out += chunk;
-        }
-        status = pipe != nullptr ? pclose(pipe) : -1;
-        return out;
-    }
     static std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
-    fs::path work_;
-    std::ostringstream out_;
-    std::ostringstream err_;
 };
 
 TEST_F(ToolFormatsTest, StringTablesAreEditedStringByString) {
@@ -91,7 +69,7 @@ TEST_F(ToolFormatsTest, StringTablesAreEditedStringByString) {
     // windres, another tool, reads the table back.
     ASSERT_EQ(Run({"export-res", P("edited.exe"), P("edited.res")}), 0) << err_.str();
     int status = 0;
-    const std::string rc = Shell(RESMELDER_WINDRES " -i " + Quoted(P("edited.res")), status);
+    const std::string rc = ShellOutput(RESMELDER_WINDRES " -i " + Quoted(P("edited.res")), &status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(rc.find("2, \"second string\""), std::string::npos) << rc;
     EXPECT_NE(rc.find("1, \"eins\""), std::string::npos) << rc;
@@ -159,7 +137,7 @@ TEST_F(ToolFormatsTest, ResFilesMergeIntoProgramsAndExportAsWindresReadsThem) {
 
     ASSERT_EQ(Run({"export-res", P("merged.exe"), P("merged.res")}), 0) << err_.str();
     int status = 0;
-    const std::string rc = Shell(RESMELDER_WINDRES " -i " + Quoted(P("merged.res")), status);
+    const std::string rc = ShellOutput(RESMELDER_WINDRES " -i " + Quoted(P("merged.res")), &status);
     EXPECT_EQ(status, 0);
     for (const char* part : {"DIALOGEX", "MENU", "VERSIONINFO", "Erste Zeichenkette", "ICON"}) {
         EXPECT_NE(rc.find(part), std::string::npos) << part;
@@ -195,9 +173,9 @@ TEST_F(ToolFormatsTest, WineLibrariesRoundTripThroughResFiles) {
 
     ASSERT_EQ(Run({"export-res", (kWinePrograms / "shell32.dll").string(), P("shell32.res")}), 0);
     int status = 0;
-    Shell(RESMELDER_WINDRES " -i " + Quoted(P("shell32.res")) + " -O coff -o " +
-              Quoted(P("shell32.o")),
-          status);
+    ShellOutput(RESMELDER_WINDRES " -i " + Quoted(P("shell32.res")) + " -O coff -o " +
+                    Quoted(P("shell32.o")),
+                &status);
     EXPECT_EQ(status, 0);
     EXPECT_GT(fs::file_size(work_ / "shell32.o"), fs::file_size(work_ / "shell32.res") / 2);
 }
@@ -228,10 +206,10 @@ TEST_F(ToolFormatsTest, JsonListingsAreReadByAnotherParser) {
               "        print(ascii(r['type']), ascii(r['name']), r['language'], r['size'])\n");
     int status = 0;
     const std::string read =
-        Shell("python3" + script + saved("probe.json", Out({"list", "--json", probe})) +
-                  saved("lone.json", Out({"list", "--json", P("lone.exe")})) +
-                  saved("version.json", Out({"get-version", "--json", probe})),
-              status);
+        ShellOutput("python3" + script + saved("probe.json", Out({"list", "--json", probe})) +
+                        saved("lone.json", Out({"list", "--json", P("lone.exe")})) +
+                        saved("version.json", Out({"get-version", "--json", probe})),
+                    &status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(read.find("AMD64 11 7\n"), std::string::npos) << read;
     EXPECT_NE(read.find("{'id': 10, 'name': 'RCDATA'} 'SAY \"HI\"\\\\NOW\\x01' 1 1\n"),

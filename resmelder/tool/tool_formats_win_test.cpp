@@ -7,14 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "image/res_file.h"
+#include "testing/test_files.h"
+#include "testing/test_folder.h"
 #include "tool/tool.h"
+#include "tool_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace resmelder {
@@ -22,39 +23,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path Here() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
-}
-
-std::string Utf8(const std::wstring& wide) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(n - 1));
-    return out;
-}
-
-// A program file loaded for its resources only, as the shell and resource editors read it.
-using ResourceModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)>;
-ResourceModule LoadForResources(const fs::path& path) {
-    return {::LoadLibraryExW(path.c_str(), nullptr,
-                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE),
-            &::FreeLibrary};
-}
+using tool_test::LoadForResources;
+using tool_test::TestProgram;
+using tool_test::Utf8;
 
 class ToolFormatsWinTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        dir_ = fs::path(temp) / (L"resmelder formats " + std::to_wstring(::GetCurrentProcessId()));
-        fs::create_directories(dir_);
         probe_ = dir_ / L"Probe Caf\u00E9.exe";
-        fs::copy_file(Here() / ".." / "image" / "testdata" / "probe64.exe", probe_);
+        fs::copy_file(TestProgram(L"probe64.exe"), probe_);
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // The tool in this process, with the arguments a user would give it.
     int Run(std::vector<std::string> args) {
@@ -64,7 +42,8 @@ class ToolFormatsWinTest : public ::testing::Test {
     }
     std::string P(const fs::path& path) const { return Utf8(path.wstring()); }
 
-    fs::path dir_;
+    const test_support::TestFolder folder_{L"resmelder formats"};
+    const fs::path dir_ = folder_.path();
     fs::path probe_;
     std::ostringstream err_;
 };
@@ -87,7 +66,7 @@ TEST_F(ToolFormatsWinTest, LoadStringFindsTheEditedStringAndItsFifteenNeighbours
                    "Gr\xC3\xBC\xC3\x9F\x65, \xE4\xB8\x96\xE7\x95\x8C", "-o", P(probe_)}),
               0)
         << err_.str();
-    const ResourceModule module = LoadForResources(probe_);
+    const win::UniqueLibrary module = LoadForResources(probe_);
     ASSERT_NE(module.get(), nullptr) << ::GetLastError();
     for (UINT id = 32; id < 48; ++id) {
         EXPECT_EQ(LoadedString(module.get(), id),
@@ -142,17 +121,18 @@ TEST_F(ToolFormatsWinTest, TheActivationContextReportsTheLevelSet) {
     EXPECT_EQ(after.uiAccess, 1u);
 
     // A manifest written with prefixes, as build tools write them, edited to another level.
-    std::ofstream(dir_ / "prefixed.manifest", std::ios::binary)
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-           "<asmv1:assembly xmlns:asmv1=\"urn:schemas-microsoft-com:asm.v1\" "
-           "manifestVersion=\"1.0\">\r\n"
-           "  <asmv1:assemblyIdentity type=\"win32\" name=\"Probe.Prefixed\" "
-           "version=\"1.0.0.0\"/>\r\n"
-           "  <asmv3:trustInfo xmlns:asmv3=\"urn:schemas-microsoft-com:asm.v3\">"
-           "<asmv3:security><asmv3:requestedPrivileges><asmv3:requestedExecutionLevel "
-           "level=\"asInvoker\" uiAccess=\"false\"/></asmv3:requestedPrivileges>"
-           "</asmv3:security></asmv3:trustInfo>\r\n"
-           "</asmv1:assembly>\r\n";
+    test_support::WriteFileBytes(
+        dir_ / "prefixed.manifest",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+        "<asmv1:assembly xmlns:asmv1=\"urn:schemas-microsoft-com:asm.v1\" "
+        "manifestVersion=\"1.0\">\r\n"
+        "  <asmv1:assemblyIdentity type=\"win32\" name=\"Probe.Prefixed\" "
+        "version=\"1.0.0.0\"/>\r\n"
+        "  <asmv3:trustInfo xmlns:asmv3=\"urn:schemas-microsoft-com:asm.v3\">"
+        "<asmv3:security><asmv3:requestedPrivileges><asmv3:requestedExecutionLevel "
+        "level=\"asInvoker\" uiAccess=\"false\"/></asmv3:requestedPrivileges>"
+        "</asmv3:security></asmv3:trustInfo>\r\n"
+        "</asmv1:assembly>\r\n");
     ASSERT_EQ(Run({"set-manifest", P(probe_), P(dir_ / "prefixed.manifest"), "--execution-level",
                    "highestAvailable", "-o", P(probe_)}),
               0)
@@ -163,7 +143,7 @@ TEST_F(ToolFormatsWinTest, TheActivationContextReportsTheLevelSet) {
 
     // A program built without resources gets a minimal manifest the platform accepts.
     const fs::path bare = dir_ / L"Bare Program.exe";
-    fs::copy_file(Here() / ".." / "image" / "testdata" / "norsrc64.exe", bare);
+    fs::copy_file(TestProgram(L"norsrc64.exe"), bare);
     ASSERT_EQ(
         Run({"set-manifest", P(bare), "--execution-level", "requireAdministrator", "-o", P(bare)}),
         0)
@@ -172,16 +152,16 @@ TEST_F(ToolFormatsWinTest, TheActivationContextReportsTheLevelSet) {
 }
 
 TEST_F(ToolFormatsWinTest, FindResourceFindsEveryEntryOfAMergedResFile) {
-    const fs::path res = Here() / ".." / "image" / "testdata" / "resfile_sample.res";
+    const fs::path res = TestProgram(L"resfile_sample.res");
     ASSERT_EQ(Run({"add-res", P(probe_), P(res), "-o", P(probe_)}), 0) << err_.str();
-    std::ifstream in(res, std::ios::binary);
-    const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    const std::string file = test_support::ReadFileBytes(res);
+    const std::vector<std::uint8_t> bytes(file.begin(), file.end());
     std::string problem;
     const auto entries = ParseResFile(bytes, problem);
     ASSERT_TRUE(entries) << problem;
     ASSERT_GE(entries->size(), 9u);
 
-    const ResourceModule module = LoadForResources(probe_);
+    const win::UniqueLibrary module = LoadForResources(probe_);
     ASSERT_NE(module.get(), nullptr) << ::GetLastError();
     for (const ResFileEntry& entry : *entries) {
         const ResourceKey& key = entry.key;

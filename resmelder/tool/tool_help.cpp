@@ -119,6 +119,14 @@ void PrintKeyForms(std::ostream& out) {
            "--lang L   a number, in decimal (1033) or hexadecimal (0x409); 0 is neutral\n";
 }
 
+void PrintWriteOptions(std::ostream& out) {
+    out << "--keep-overlay  keeps every byte before the end of IN where it is, so data appended\n"
+           "                after the sections (an overlay, such as an installer's payload\n"
+           "                found at a recorded offset) stays in place: resources that outgrow\n"
+           "                their section go into a new section after it. Refused for a\n"
+           "                signed file. Without it, a moved overlay is reported.\n";
+}
+
 void PrintOverview(std::span<const CommandHelp* const> commands, std::ostream& out) {
     out << "usage:\n";
     for (const CommandHelp* help : commands) {
@@ -126,6 +134,7 @@ void PrintOverview(std::span<const CommandHelp* const> commands, std::ostream& o
     }
     out << "\n";
     PrintKeyForms(out);
+    PrintWriteOptions(out);
     out << "\nThe TEXT of add-string is stored in the ANSI code page unless --encoding says\n"
            "otherwise; text the code page cannot hold is refused. OUT may be IN itself: it is\n"
            "replaced only when the new file is complete, and an edit in place waits for another\n"

@@ -18,6 +18,8 @@ void PrintCommandHelp(const CommandHelp& help, std::ostream& out);
 void PrintOverview(std::span<const CommandHelp* const> commands, std::ostream& out);
 /// The values --type, --name and --lang accept, with the usual type names and numbers.
 void PrintKeyForms(std::ostream& out);
+/// The options every command that writes an executable takes.
+void PrintWriteOptions(std::ostream& out);
 
 namespace help {
 extern const CommandHelp kList;

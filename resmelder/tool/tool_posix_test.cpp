@@ -15,10 +15,12 @@
 #include <sstream>
 #include <thread>
 
-#include "image/folder_test.h"
+#include "image/exe_image.h"
 #include "image/test_pe.h"
 #include "image/test_posix.h"
+#include "support/log.h"
 #include "tool/tool.h"
+#include "tool/tool_test_support.h"
 
 extern char** environ;
 
@@ -85,29 +87,19 @@ ino_t Inode(const fs::path& path) {
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-class ToolPosixTest : public testpe::FolderTest {
+class ToolPosixTest : public tool_test::ToolFolderTest {
   protected:
-    ToolPosixTest() : FolderTest("resmelder_toolposix_") {}
+    ToolPosixTest() : ToolFolderTest("resmelder_toolposix_") {}
 
     void SetUp() override {
-        FolderTest::SetUp();
+        ToolFolderTest::SetUp();
         testpe::WriteFile(dir_ / "in.exe", testpe::Build(Program(0x100)));
     }
     // With --verbose: the plain line, then the whole log.
     int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
         args.push_back("--verbose");
-        return RunTool(args, out_, err_);
+        return ToolFolderTest::Run(std::move(args));
     }
-    std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
-    std::string FirstLine() const {
-        const std::string err = err_.str();
-        return err.substr(0, err.find('\n'));
-    }
-
-    std::ostringstream out_;
-    std::ostringstream err_;
 };
 
 // Extracting over the input used to truncate it to nothing. Refused for every name that
@@ -128,6 +120,24 @@ TEST_F(ToolPosixTest, ExtractOverTheInputIsRefused) {
         EXPECT_EQ(testpe::ReadFile(dir_ / "in.exe"), before);
     }
     EXPECT_EQ(Files(), (std::vector<std::string>{"hard.exe", "in.exe", "soft.exe"}));
+}
+
+// Another process cuts the input short while get reads its resources: one line, nothing on
+// standard output, and the process lives (get used to write the mapped bytes out).
+TEST_F(ToolPosixTest, GetFromAnInputCutShortWhileReadFailsWithALine) {
+    std::uint32_t resources = 0;
+    {
+        Logger log;
+        auto image = ExeImage::Load(XString::FromUtf8(P("in.exe")), &log);
+        ASSERT_TRUE(image);
+        resources = image->Sections().Get(2)->PointerToRawData();
+    }
+    testposix::CutShortOnRead cut(dir_ / "in.exe", resources, resources + 8);
+    EXPECT_EQ(Run({"get", P("in.exe"), "HELLO"}), 1);
+    EXPECT_TRUE(cut.done());
+    EXPECT_EQ(FirstLine(),
+              "resmelder: cannot load " + P("in.exe") + " (the input changed while it was read)");
+    EXPECT_EQ(out_.str(), "");
 }
 
 // A link named as the output is replaced; the file it led to is never written through.

@@ -80,9 +80,10 @@ int ToolSession::EditAndWrite(const std::string& in, const std::string& out, con
     }
     const XString target = XString::FromUtf8(out);
     std::unique_ptr<PendingOutput> pending;
+    WriteOutcome outcome;
     {
         LogContext context(&log_, "WriteExe");
-        pending = image->WriteBeside(target, &log_);
+        pending = image->WriteBeside(target, &log_, writeOptions_, &outcome);
         // The source is released before the target is replaced, so OUT may be IN.
         image.reset();
         if (pending && !pending->Commit(&log_)) {
@@ -92,7 +93,20 @@ int ToolSession::EditAndWrite(const std::string& in, const std::string& out, con
     if (!pending) {
         return Fail("cannot write " + out, in);
     }
+    TellOverlayMoved(outcome);
     return Succeed();
+}
+
+// Programs that find a payload at an offset they recorded (installers, self-extracting
+// archives) stop working when it moves: the user hears of it and of the way to avoid it. A
+// signed file's overlay is its signature, which moves with its entry in the headers (and the
+// warning that the signature no longer matches says what matters there).
+void ToolSession::TellOverlayMoved(const WriteOutcome& outcome) {
+    if (outcome.overlaySize != 0 && outcome.overlayMovedBy != 0 && !outcome.signedFile) {
+        err_ << "resmelder: the overlay (" + std::to_string(outcome.overlaySize) +
+                    " bytes) moved by " + std::to_string(outcome.overlayMovedBy) +
+                    " bytes; use --keep-overlay to keep it in place\n";
+    }
 }
 
 int ToolSession::Fail(const std::string& doing, const std::string& file) {
@@ -129,8 +143,7 @@ int ToolSession::Usage(const std::string& problem, const CommandHelp& help) {
 }
 
 bool IsDll(const ExeImage& image) {
-    const auto characteristics =
-        image.Source().U16(std::size_t{image.NtHeadersOffset()} + kCharacteristicsOffset);
+    const auto characteristics = image.NtHeaders().U16(kCharacteristicsOffset);
     return characteristics && (*characteristics & kFileDll) != 0;
 }
 

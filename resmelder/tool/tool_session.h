@@ -24,6 +24,8 @@ class ToolSession {
 
     std::ostream& Out() { return out_; }
     Logger& Log() { return log_; }
+    /// How EditAndWrite writes (--keep-overlay).
+    void SetWriteOptions(const WriteOptions& options) { writeOptions_ = options; }
 
     /// Loads the executable `file`; null, logged, when it cannot be read or is not one.
     std::unique_ptr<ExeImage> Open(const std::string& file);
@@ -36,7 +38,8 @@ class ToolSession {
     /// what was attempted ("cannot add ICON/#1/0").
     using Edit = std::function<bool(ExeImage& image, std::string& doing)>;
     /// Loads `in`, makes the edit, and writes `out` (which may be `in`: it is replaced only
-    /// when the new file is complete). Answers the exit status.
+    /// when the new file is complete). Says on standard error when the overlay moved.
+    /// Answers the exit status.
     int EditAndWrite(const std::string& in, const std::string& out, const Edit& edit);
 
     /// Reports a failure on standard error and answers 1: one plain line saying what failed
@@ -49,9 +52,12 @@ class ToolSession {
     int Usage(const std::string& problem, const CommandHelp& help);
 
   private:
+    void TellOverlayMoved(const WriteOutcome& outcome);
+
     std::ostream& out_;
     std::ostream& err_;
     bool verbose_;
+    WriteOptions writeOptions_;
     Logger log_;
 };
 

@@ -5,9 +5,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "image/folder_test.h"
 #include "image/test_pe.h"
-#include "tool/tool.h"
+#include "tool/tool_test_support.h"
 
 namespace resmelder {
 namespace {
@@ -15,12 +14,12 @@ namespace {
 namespace fs = std::filesystem;
 using testpe::Bytes;
 
-class ToolTest : public testpe::FolderTest {
+class ToolTest : public tool_test::ToolFolderTest {
   protected:
-    ToolTest() : FolderTest("resmelder_tool_") {}
+    ToolTest() : ToolFolderTest("resmelder_tool_") {}
 
     void SetUp() override {
-        FolderTest::SetUp();
+        ToolFolderTest::SetUp();
         testpe::Options o;
         o.sections = {{".text", Bytes(0x100, 0xC3)},
                       {".data", Bytes(0x10, 1)},
@@ -32,25 +31,11 @@ class ToolTest : public testpe::FolderTest {
         testpe::WriteFile(dir_ / "in.exe", testpe::Build(o));
     }
 
-    int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
-        return RunTool(args, out_, err_);
-    }
     // The same with the whole log after the plain line.
     int RunVerbose(std::vector<std::string> args) {
         args.push_back("--verbose");
         return Run(std::move(args));
     }
-    // The first line of standard error.
-    std::string FirstLine() const {
-        const std::string err = err_.str();
-        return err.substr(0, err.find('\n'));
-    }
-    std::string P(const std::string& leaf) const { return (dir_ / leaf).string(); }
-
-    std::ostringstream out_;
-    std::ostringstream err_;
 };
 
 TEST_F(ToolTest, ListGetAndExtract) {
@@ -71,8 +56,8 @@ TEST_F(ToolTest, ListGetAndExtract) {
     EXPECT_NE(err_.str().find("Failed to get resource data: ResourceName = HULLO"),
               std::string::npos);
     EXPECT_EQ(Run({"list", P("missing.exe")}), 1);
-    EXPECT_EQ(err_.str(),
-              "resmelder: cannot open " + P("missing.exe") + " (" + testpe::MissingFileReason() + ")\n");
+    EXPECT_EQ(err_.str(), "resmelder: cannot open " + P("missing.exe") + " (" +
+                              testpe::MissingFileReason() + ")\n");
     EXPECT_EQ(RunVerbose({"list", P("missing.exe")}), 1);
     EXPECT_NE(err_.str().find("VantrixLog:\r\n  Failed to open file (2)\r\n  filename: " +
                               P("missing.exe")),
@@ -156,8 +141,8 @@ TEST_F(ToolTest, SignedInputIsWrittenWithAWarning) {
 TEST_F(ToolTest, FailuresLeaveTheInputAndReportTheLog) {
     const Bytes before = testpe::ReadFile(dir_ / "in.exe");
     EXPECT_EQ(Run({"add-file", P("in.exe"), "X", P("nothing.bin"), "-o", P("in.exe")}), 1);
-    EXPECT_EQ(err_.str(),
-              "resmelder: cannot open " + P("nothing.bin") + " (" + testpe::MissingFileReason() + ")\n");
+    EXPECT_EQ(err_.str(), "resmelder: cannot open " + P("nothing.bin") + " (" +
+                              testpe::MissingFileReason() + ")\n");
     EXPECT_EQ(RunVerbose({"add-file", P("in.exe"), "X", P("nothing.bin"), "-o", P("in.exe")}), 1);
     EXPECT_NE(err_.str().find("Failed to open file (2)\r\n  filename: " + P("nothing.bin")),
               std::string::npos)

@@ -5,36 +5,25 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "testing/test_files.h"
 #include "testing/test_folder.h"
+#include "tool_test_support_win.h"
 #include "win/process_test_support_win.h"
 #include "win/unique_handle.h"
 
 namespace {
 
+using resmelder::tool_test::LoadForResources;
+using resmelder::tool_test::ProbeProgram;
+using resmelder::tool_test::ToolProgram;
+using resmelder::tool_test::Utf8;
+using test_support::ReadFileBytes;
+using test_support::WriteFileBytes;
 using win::test::Quoted;
 using win::test::RunProcess;
-
-// The probe program and the tool, built beside this test.
-std::wstring ProbeProgram() {
-    return (win::test::ThisProgramFolder() / L"..\\image\\testdata\\probe64.exe").wstring();
-}
-std::wstring ToolProgram() {
-    return (win::test::ThisProgramFolder() / L"resmelder.exe").wstring();
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadText(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(ToolWinTest, EditedProgramFindsEveryEntryThroughTheLoader) {
     const test_support::TestFolder folder("resmelder_wine");
@@ -45,17 +34,17 @@ TEST(ToolWinTest, EditedProgramFindsEveryEntryThroughTheLoader) {
     for (std::size_t i = 0; i < big.size(); ++i) {
         big[i] = static_cast<char>(i * 13 % 256);
     }
-    WriteBytes(dir + L"big.bin", big);
-    WriteBytes(dir + L"text.bin", "added text");
-    WriteBytes(dir + L"one.bin", "1");
-    WriteBytes(dir + L"two.bin", "2");
-    WriteBytes(dir + L"hello.bin", "hello from the probe");
-    WriteBytes(dir + L"z.bin", "z");
+    WriteFileBytes(dir + L"big.bin", big);
+    WriteFileBytes(dir + L"text.bin", "added text");
+    WriteFileBytes(dir + L"one.bin", "1");
+    WriteFileBytes(dir + L"two.bin", "2");
+    WriteFileBytes(dir + L"hello.bin", "hello from the probe");
+    WriteFileBytes(dir + L"z.bin", "z");
     const std::wstring log = dir + L"log.txt";
 
     // Before editing the untouched program passes too.
     ASSERT_EQ(RunProcess(Quoted(probe) + L" HELLO " + Quoted(dir + L"hello.bin"), log), 0)
-        << ReadText(log);
+        << ReadFileBytes(log);
 
     const std::wstring tool = ToolProgram();
     const std::wstring edit = Quoted(tool) + L" edit " + Quoted(probe) +  //
@@ -63,23 +52,16 @@ TEST(ToolWinTest, EditedProgramFindsEveryEntryThroughTheLoader) {
                               Quoted(dir + L"big.bin") +
                               L" --add-string AAB 1 --add-string A_B 2" +  //
                               L" -o " + Quoted(probe);
-    ASSERT_EQ(RunProcess(edit, log), 0) << ReadText(log);
+    ASSERT_EQ(RunProcess(edit, log), 0) << ReadFileBytes(log);
 
     const std::wstring check = Quoted(probe) + L" HELLO " + Quoted(dir + L"hello.bin") + L" TEXT " +
                                Quoted(dir + L"text.bin") + L" BIG_DATA " +
                                Quoted(dir + L"big.bin") + L" AAB " + Quoted(dir + L"one.bin") +
                                L" A_B " + Quoted(dir + L"two.bin") + L" ZZ_LAST " +
                                Quoted(dir + L"z.bin");
-    EXPECT_EQ(RunProcess(check, log), 0) << ReadText(log);
-    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
-}
-
-std::string Utf8(const std::wstring& wide) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(n - 1));
-    return out;
+    EXPECT_EQ(RunProcess(check, log), 0) << ReadFileBytes(log);
+    EXPECT_NE(ReadFileBytes(log).find("resprobe: all found"), std::string::npos)
+        << ReadFileBytes(log);
 }
 
 // Names as the user types them (mixed case, accents, spaces): the edited program finds every
@@ -89,10 +71,10 @@ TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
     const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe_names.exe";
     ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
-    WriteBytes(dir + L"greeting.bin", "hello there");
-    WriteBytes(dir + L"unicode.bin", "unicode text");
-    WriteBytes(dir + L"menu.bin", "menu file");
-    WriteBytes(dir + L"hello.bin", "hello from the probe");
+    WriteFileBytes(dir + L"greeting.bin", "hello there");
+    WriteFileBytes(dir + L"unicode.bin", "unicode text");
+    WriteFileBytes(dir + L"menu.bin", "menu file");
+    WriteFileBytes(dir + L"hello.bin", "hello from the probe");
     const std::wstring log = dir + L"names_log.txt";
 
     const std::wstring tool = ToolProgram();
@@ -100,7 +82,7 @@ TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
         Quoted(tool) + L" edit " + Quoted(probe) + L" --add-string Greeting \"hello there\"" +
         L" --add-string \u00DCn\u00EFcode \"unicode text\"" + L" --add-file \"caf\u00E9 menu\" " +
         Quoted(dir + L"menu.bin") + L" -o " + Quoted(probe);
-    ASSERT_EQ(RunProcess(edit, log), 0) << ReadText(log);
+    ASSERT_EQ(RunProcess(edit, log), 0) << ReadFileBytes(log);
 
     struct Expect {
         const wchar_t* name;
@@ -122,18 +104,19 @@ TEST(ToolWinTest, NamesAsTypedAreFoundByTheLoaderInAnyCase) {
     for (const Expect& e : expected) {
         list += Utf8(e.name) + "\t" + Utf8(dir + e.file) + "\n";
     }
-    WriteBytes(dir + L"names.txt", list);
+    WriteFileBytes(dir + L"names.txt", list);
     EXPECT_EQ(RunProcess(Quoted(probe) + L" --list " + Quoted(dir + L"names.txt"), log), 0)
-        << ReadText(log);
-    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+        << ReadFileBytes(log);
+    EXPECT_NE(ReadFileBytes(log).find("resprobe: all found"), std::string::npos)
+        << ReadFileBytes(log);
 
     // The tool finds them the same way.
     EXPECT_EQ(RunProcess(Quoted(tool) + L" extract " + Quoted(probe) + L" \"CAF\u00C9 MENU\" " +
                              Quoted(dir + L"menu_out.bin"),
                          log),
               0)
-        << ReadText(log);
-    EXPECT_EQ(ReadText(dir + L"menu_out.bin"), "menu file");
+        << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(dir + L"menu_out.bin"), "menu file");
 }
 
 // A second edit in place of a file whose source another edit holds open (for reading, shared
@@ -145,7 +128,7 @@ TEST(ToolWinTest, SecondWriterOfAnOpenSourceIsRefused) {
     const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"held.exe";
     ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
-    const std::string before = ReadText(probe);
+    const std::string before = ReadFileBytes(probe);
     const std::wstring log = dir + L"held_log.txt";
     const std::wstring tool = Quoted(ToolProgram());
     {
@@ -156,39 +139,20 @@ TEST(ToolWinTest, SecondWriterOfAnOpenSourceIsRefused) {
                                  Quoted(probe) + L" --verbose",
                              log),
                   1);
-        EXPECT_EQ(ReadText(log).rfind("resmelder: cannot open ", 0), 0u) << ReadText(log);
-        EXPECT_NE(ReadText(log).find("Failed to open file (2)"), std::string::npos)
-            << ReadText(log);
+        EXPECT_EQ(ReadFileBytes(log).rfind("resmelder: cannot open ", 0), 0u) << ReadFileBytes(log);
+        EXPECT_NE(ReadFileBytes(log).find("Failed to open file (2)"), std::string::npos)
+            << ReadFileBytes(log);
     }
-    EXPECT_EQ(ReadText(probe), before);
+    EXPECT_EQ(ReadFileBytes(probe), before);
 
     EXPECT_EQ(RunProcess(tool + L" extract " + Quoted(probe) + L" HELLO " +
                              Quoted(dir + L"HELD.EXE") + L" --verbose",
                          log),
               1);
-    EXPECT_NE(ReadText(log).find("Output file is the input file"), std::string::npos)
-        << ReadText(log);
-    EXPECT_EQ(ReadText(probe), before);
+    EXPECT_NE(ReadFileBytes(log).find("Output file is the input file"), std::string::npos)
+        << ReadFileBytes(log);
+    EXPECT_EQ(ReadFileBytes(probe), before);
 }
-
-// A program file loaded for its resources only, as the shell reads icons.
-class ResourceModule {
-  public:
-    explicit ResourceModule(const std::wstring& path)
-        : module_(::LoadLibraryExW(path.c_str(), nullptr,
-                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-    ResourceModule(const ResourceModule&) = delete;
-    ResourceModule& operator=(const ResourceModule&) = delete;
-    ~ResourceModule() {
-        if (module_ != nullptr) {
-            ::FreeLibrary(module_);
-        }
-    }
-    HMODULE get() const { return module_; }
-
-  private:
-    HMODULE module_;
-};
 
 std::string Bytes(HMODULE module, HRSRC found) {
     const void* data = ::LockResource(::LoadResource(module, found));
@@ -203,8 +167,8 @@ TEST(ToolWinTest, TypedResourcesAreFoundByTheLoaderInAnyCase) {
     const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe_types.exe";
     ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
-    WriteBytes(dir + L"data file.bin", "caf\xC3\xA9 data");
-    WriteBytes(dir + L"seven.bin", "seven");
+    WriteFileBytes(dir + L"data file.bin", "caf\xC3\xA9 data");
+    WriteFileBytes(dir + L"seven.bin", "seven");
     const std::wstring log = dir + L"types_log.txt";
     const std::wstring tool = Quoted(ToolProgram());
     ASSERT_EQ(
@@ -214,9 +178,9 @@ TEST(ToolWinTest, TypedResourcesAreFoundByTheLoaderInAnyCase) {
                        L" --type Html --add-string Page \"<p>\" -o " + Quoted(probe),
                    log),
         0)
-        << ReadText(log);
+        << ReadFileBytes(log);
 
-    ResourceModule module(probe);
+    const win::UniqueLibrary module = LoadForResources(probe);
     ASSERT_NE(module.get(), nullptr) << ::GetLastError();
     for (const wchar_t* type : {L"My Type", L"my type", L"MY TYPE"}) {
         for (const wchar_t* name : {L"Caf\u00E9 Data", L"caf\u00E9 data", L"CAF\u00C9 DATA"}) {
@@ -315,17 +279,17 @@ TEST(ToolWinTest, SetIconGivesAnIconThePlatformLoads) {
     const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe icon.exe";
     ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
-    WriteBytes(dir + L"App Ic\u00F4ne.ico", TwoSizeIcon(0xFF2080C0, 0xFF40C020));
-    WriteBytes(dir + L"hello.bin", "hello from the probe");
+    WriteFileBytes(dir + L"App Ic\u00F4ne.ico", TwoSizeIcon(0xFF2080C0, 0xFF40C020));
+    WriteFileBytes(dir + L"hello.bin", "hello from the probe");
     const std::wstring log = dir + L"icon_log.txt";
     const std::wstring tool = Quoted(ToolProgram());
     ASSERT_EQ(RunProcess(tool + L" set-icon " + Quoted(probe) + L" " +
                              Quoted(dir + L"App Ic\u00F4ne.ico") + L" -o " + Quoted(probe),
                          log),
               0)
-        << ReadText(log);
+        << ReadFileBytes(log);
     {
-        ResourceModule module(probe);
+        const win::UniqueLibrary module = LoadForResources(probe);
         ASSERT_NE(module.get(), nullptr) << ::GetLastError();
         win::UniqueIcon large(static_cast<HICON>(
             ::LoadImageW(module.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0)));
@@ -342,7 +306,7 @@ TEST(ToolWinTest, SetIconGivesAnIconThePlatformLoads) {
         EXPECT_EQ(little.centre, 0x2080C0u);
     }
     EXPECT_EQ(RunProcess(Quoted(probe) + L" HELLO " + Quoted(dir + L"hello.bin"), log), 0)
-        << ReadText(log);
+        << ReadFileBytes(log);
 }
 
 // set-manifest: the loader accepts the new manifest (an activation context is made from
@@ -352,24 +316,25 @@ TEST(ToolWinTest, SetManifestGivesAManifestTheLoaderAccepts) {
     const std::wstring dir = (folder / L"").wstring();
     const std::wstring probe = dir + L"probe_manifest.exe";
     ASSERT_TRUE(::CopyFileW(ProbeProgram().c_str(), probe.c_str(), FALSE));
-    WriteBytes(dir + L"new.manifest",
-               "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-               "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\r\n"
-               "  <assemblyIdentity type=\"win32\" name=\"Murmurex.Probe.Edited\" "
-               "version=\"2.3.4.5\"/>\r\n"
-               "  <dependency><dependentAssembly><assemblyIdentity type=\"win32\" "
-               "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" "
-               "processorArchitecture=\"*\" publicKeyToken=\"6595b64144ccf1df\" "
-               "language=\"*\"/></dependentAssembly></dependency>\r\n"
-               "</assembly>\r\n");
-    WriteBytes(dir + L"hello.bin", "hello from the probe");
+    WriteFileBytes(
+        dir + L"new.manifest",
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+        "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\r\n"
+        "  <assemblyIdentity type=\"win32\" name=\"Murmurex.Probe.Edited\" "
+        "version=\"2.3.4.5\"/>\r\n"
+        "  <dependency><dependentAssembly><assemblyIdentity type=\"win32\" "
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" "
+        "processorArchitecture=\"*\" publicKeyToken=\"6595b64144ccf1df\" "
+        "language=\"*\"/></dependentAssembly></dependency>\r\n"
+        "</assembly>\r\n");
+    WriteFileBytes(dir + L"hello.bin", "hello from the probe");
     const std::wstring log = dir + L"manifest_log.txt";
     const std::wstring tool = Quoted(ToolProgram());
     ASSERT_EQ(RunProcess(tool + L" set-manifest " + Quoted(probe) + L" " +
                              Quoted(dir + L"new.manifest") + L" -o " + Quoted(probe),
                          log),
               0)
-        << ReadText(log);
+        << ReadFileBytes(log);
 
     ACTCTXW request{};
     request.cbSize = sizeof request;
@@ -380,17 +345,19 @@ TEST(ToolWinTest, SetManifestGivesAManifestTheLoaderAccepts) {
     ASSERT_NE(context, INVALID_HANDLE_VALUE) << ::GetLastError();
     ::ReleaseActCtx(context);
     EXPECT_EQ(RunProcess(Quoted(probe) + L" HELLO " + Quoted(dir + L"hello.bin"), log), 0)
-        << ReadText(log);
-    EXPECT_NE(ReadText(log).find("resprobe: all found"), std::string::npos) << ReadText(log);
+        << ReadFileBytes(log);
+    EXPECT_NE(ReadFileBytes(log).find("resprobe: all found"), std::string::npos)
+        << ReadFileBytes(log);
 
     // The check can fail: a manifest the loader cannot parse gives no activation context.
-    WriteBytes(dir + L"broken.manifest", "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\"");
+    WriteFileBytes(dir + L"broken.manifest",
+                   "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\"");
     const std::wstring broken = dir + L"probe_broken.exe";
     ASSERT_EQ(RunProcess(tool + L" set-manifest " + Quoted(probe) + L" " +
                              Quoted(dir + L"broken.manifest") + L" -o " + Quoted(broken),
                          log),
               0)
-        << ReadText(log);
+        << ReadFileBytes(log);
     request.lpSource = broken.c_str();
     HANDLE refused = ::CreateActCtxW(&request);
     EXPECT_EQ(refused, INVALID_HANDLE_VALUE);

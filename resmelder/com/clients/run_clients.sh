@@ -4,12 +4,7 @@
 # through the loader, and regsvr32 /u leaves nothing of the component behind.
 #   run_clients.sh WINE_RUN PREFIX LIBRARY PROBE_EXE CLIENTS_DIR WORK_DIR
 set -uo pipefail
-wine_run="$1" prefix="$2" library="$3" probe="$4" clients="$5" work="$6"
-
-win() { local p="$1"; echo "Z:${p//\//\\}"; }
-run() { "$wine_run" --prefix "$prefix" "$@"; }
-fail() { echo "FAILED: $*"; status=1; }
-status=0
+source "$(dirname "$0")/client_lib.sh" "$@"
 
 rm -rf "$work" && mkdir -p "$work" || exit 1
 cp "$probe" "$work/source.exe"
@@ -59,15 +54,12 @@ run "$work/vbs_out.exe" --list "$w\\names.txt" || fail "vbs_out.exe did not find
 
 run regsvr32 /s /u "$(win "$library")" || fail "regsvr32 /u"
 trap - EXIT
-for key in 'HKCR\ResBundle.ResBundle' 'HKCR\ResBundle.ResBundle.1' \
-           'HKCR\CLSID\{83A6D900-7CC7-4A9A-9B1A-5E3BADC0B9E1}' \
-           'HKCR\TypeLib\{0F62E527-C92F-4A6F-8B61-555C07F065C7}' \
-           'HKCR\Interface\{F360290F-C146-40A6-B598-A254E424C022}'; do
+for key in 'HKCR\ResBundle.ResBundle' 'HKCR\ResBundle.ResBundle.1' "HKCR\\CLSID\\$clsid" \
+           "HKCR\\TypeLib\\$typelib" "HKCR\\Interface\\$interface"; do
     if run reg query "$key" >/dev/null 2>&1; then
         fail "left behind after regsvr32 /u: $key"
     fi
 done
 run reg query 'HKCR\CLSID' >/dev/null 2>&1 || fail "the shared CLSID key went too"
 
-[[ $status -eq 0 ]] && echo "script clients: all passed"
-exit $status
+finish "script clients"

@@ -11,17 +11,10 @@
 # classes, runs the client, and removes the copies again. Wine's RegisterTypeLibForUser
 # writes to the machine's classes itself, so the type library is looked for in both places.
 set -uo pipefail
-wine_run="$1" prefix="$2" library="$3" probe="$4" clients="$5" work="$6"
+source "$(dirname "$0")/client_lib.sh" "$@"
 
-win() { local p="$1"; echo "Z:${p//\//\\}"; }
-run() { "$wine_run" --prefix "$prefix" "$@"; }
-fail() { echo "FAILED: $*"; status=1; }
-status=0
-
-clsid='{83A6D900-7CC7-4A9A-9B1A-5E3BADC0B9E1}'
 class_keys=(ResBundle.ResBundle ResBundle.ResBundle.1 "CLSID\\$clsid")
-typelib_keys=('TypeLib\{0F62E527-C92F-4A6F-8B61-555C07F065C7}'
-              'Interface\{F360290F-C146-40A6-B598-A254E424C022}')
+typelib_keys=("TypeLib\\$typelib" "Interface\\$interface")
 exists() { run reg query "$1" >/dev/null 2>&1; }
 
 # An installed copy in a folder with a space, an accent and an apostrophe.
@@ -80,5 +73,4 @@ for k in "${class_keys[@]}" "${typelib_keys[@]}"; do
   exists "HKCR\\$k" && fail "left behind: $k"
 done
 
-[[ $status -eq 0 ]] && echo "per-user registration: all passed"
-exit $status
+finish "per-user registration"
