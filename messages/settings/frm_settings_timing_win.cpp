@@ -55,9 +55,22 @@ void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
 
 // ---- timing and colour ---------------------------------------------------------------------
 
+// The label's text is drawn transparently over the page: a new caption alone would be drawn
+// over the old one's ink. The page under the label is drawn again first, then the label, then
+// the wheel it overlaps, as at any repaint.
+void frmSettings::RecaptionTimingLabel(HWND label, const std::string& caption) {
+    ::SetWindowTextW(label, WideFromUtf8(caption).c_str());
+    RECT under{};
+    if (label == nullptr || !::GetWindowRect(label, &under)) {
+        return;
+    }
+    ::MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&under), 2);
+    ::RedrawWindow(hWnd(), &under, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void frmSettings::bvlWHEEL1_Change(int value) {
     const auto n = static_cast<std::int16_t>(value);
-    ::SetWindowTextW(lblDuration_, WideFromUtf8(settings_window::DurationCaption(n)).c_str());
+    RecaptionTimingLabel(lblDuration_, settings_window::DurationCaption(n));
     if (messageWindow_) {
         messageWindow_->TimerDisplayLength.SetInterval(static_cast<std::uint32_t>(n));
     }
@@ -66,7 +79,7 @@ void frmSettings::bvlWHEEL1_Change(int value) {
 
 void frmSettings::bvlWHEEL2_Change(int value) {
     const auto n = static_cast<std::int16_t>(value);
-    ::SetWindowTextW(lblFrequency_, WideFromUtf8(settings_window::FrequencyCaption(n)).c_str());
+    RecaptionTimingLabel(lblFrequency_, settings_window::FrequencyCaption(n));
     if (messageWindow_) {
         messageWindow_->TimerFrequency.SetInterval(static_cast<std::uint32_t>(n));
     }

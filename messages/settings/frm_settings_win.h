@@ -108,7 +108,8 @@ class frmSettings final : public win::OwnedWindow,
     void CreateTrayMenu();
     void CreateTabStrip();
     void SetMessagePageVisible(bool visible);
-    // The preview (frm_settings_timing_win.cpp).
+    // The preview and the timing labels (frm_settings_timing_win.cpp).
+    void RecaptionTimingLabel(HWND label, const std::string& caption);
     void DrawPreview(const DRAWITEMSTRUCT& item);
     void MakePreviewFont();
     void InvalidatePreview();
