@@ -226,11 +226,19 @@ void frmSettings::BringSettingsToFront() {
 
 void frmSettings::SetWindowIcon(ShellIcon icon) {
     currentIcon_ = icon == ShellIcon::Running ? runningIcon_.get() : stoppedIcon_.get();
-    ::SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
-    ::SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
+    // A window that has never shown shows its icon nowhere: it takes the icon as its controls
+    // are made, before it first shows.
+    if (controlsBuilt_) {
+        GiveWindowItsIcon();
+    }
     if (trayOwner_) {
         trayOwner_->SetIcon(currentIcon_);
     }
+}
+
+void frmSettings::GiveWindowItsIcon() {
+    ::SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
+    ::SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
 }
 
 void frmSettings::ChangeTrayTip(const std::string& tip) {

@@ -219,6 +219,7 @@ void frmSettings::BuildControls() {
         return;
     }
     controlsBuilt_ = true;
+    GiveWindowItsIcon();
     CreateToolTip();
     CreateLabelsAndLists();
     CreateEditBoxes();

@@ -107,6 +107,7 @@ class frmSettings final : public win::OwnedWindow,
     // The shell side (frm_settings_shell_win.cpp).
     void CreateTrayMenu();
     void CreateTabStrip();
+    void GiveWindowItsIcon();
     void SetMessagePageVisible(bool visible);
     // The preview and the timing labels (frm_settings_timing_win.cpp).
     void RecaptionTimingLabel(HWND label, const std::string& caption);
