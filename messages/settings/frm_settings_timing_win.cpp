@@ -59,9 +59,13 @@ void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
 // over the old one's ink. The page under the label is drawn again first, then the label, then
 // the wheel it overlaps, as at any repaint.
 void frmSettings::RecaptionTimingLabel(HWND label, const std::string& caption) {
+    // Before the controls are made the caption comes with the label when it is made.
+    if (label == nullptr) {
+        return;
+    }
     ::SetWindowTextW(label, WideFromUtf8(caption).c_str());
     RECT under{};
-    if (label == nullptr || !::GetWindowRect(label, &under)) {
+    if (!::GetWindowRect(label, &under)) {
         return;
     }
     ::MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&under), 2);

@@ -59,10 +59,6 @@ void ProcessPendingMessages() {
 
 std::unique_ptr<frmSettings> frmSettings::Create(HINSTANCE instance, const std::string& commandLine,
                                                  const std::filesystem::path& appPath) {
-    INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                   ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&common);
-
     auto form = std::make_unique<frmSettings>(Key{}, appPath);
     if (!form->CreateWindowOnScreen(instance)) {
         return nullptr;
@@ -219,6 +215,10 @@ void frmSettings::BuildControls() {
         return;
     }
     controlsBuilt_ = true;
+    // The common controls' classes are wanted first here: the hidden start makes none.
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                   ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&common);
     GiveWindowItsIcon();
     CreateToolTip();
     CreateLabelsAndLists();
