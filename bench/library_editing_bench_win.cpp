@@ -1,6 +1,6 @@
 // Editing a large phrase library in the real Messages.exe: 500 categories of 2,000 phrases.
 //
-//   library_editing_bench.exe            (run under Wine: script/wine-run ...)
+//   library_editing_bench.exe            (Messages.exe beside it, or MESSAGES_EXE_PATH)
 //
 // The program runs from a folder of its own as a first run (its settings window open) and is
 // driven with real keys. Timed, each from the key press until the program has finished (its
@@ -280,7 +280,7 @@ int main() {
     const test_support::TestFolder folder("murmurex editing bench");
     std::printf("library: %d categories of %d phrases\n", kCategories, kPhrases);
     MakeLibrary(folder.path());
-    InstallProgram(folder.path(), MESSAGES_EXE_PATH);
+    InstallProgram(folder.path(), ProgramBesideThisOr(MESSAGES_EXE_PATH));
 
     Program program;
     if (!StartOnTheMessagesPage(folder.path(), program)) {

@@ -78,9 +78,6 @@ WindowTimer::~WindowTimer() {
 }
 
 bool WindowTimer::Attach(HWND target, UINT message, WPARAM id) noexcept {
-    // The fine clock's library loads now: loaded when a countdown first nears its end, it
-    // would make that tick late by the time the load takes.
-    static_cast<void>(TimerPeriod());
     target_ = target;
     message_ = message;
     id_ = id;
@@ -102,6 +99,10 @@ void WindowTimer::SetEnabled(bool enabled) noexcept {
     // A new generation makes every post already on its way from the old countdown stale.
     generation_.fetch_add(1, std::memory_order_release);
     if (enabled) {
+        // The fine clock's library loads as the first countdown starts: loaded when it nears
+        // its end, it would make that tick late by the time the load takes; loaded when the
+        // timer is attached, it would hold back the program's first window.
+        static_cast<void>(TimerPeriod());
         ArmFromNow();
     } else {
         Disarm();

@@ -23,7 +23,7 @@ UINT CheckStateOf(bool ticked) noexcept {
 
 }  // namespace
 
-std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId, RECT placement) {
+bool CheckListView::CreateWindowIn(HWND parent, int controlId, RECT placement) {
     // A virtual list: it asks the model for the rows it draws, so showing a category of
     // thousands of phrases costs the rows on screen, not one item per phrase.
     HWND window = CreateChildControl(parent, controlId, placement, WC_LISTVIEWW,
@@ -31,7 +31,7 @@ std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId,
                                          LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
                                      WS_EX_CLIENTEDGE);
     if (window == nullptr) {
-        return nullptr;
+        return false;
     }
     // The rows' texts are asked for in UTF-16 whatever the parent's character set: an ANSI
     // answer would turn every letter outside the code page into "?".
@@ -45,10 +45,11 @@ std::unique_ptr<CheckListView> CheckListView::Create(HWND parent, int controlId,
     ::GetClientRect(window, &client);
     column.cx = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
     ::SendMessageW(window, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    auto view = std::make_unique<CheckListView>(window);
+    window_.reset(window);
     ::SetWindowSubclass(window, &CheckListView::ListProcedure, kListSubclass,
-                        reinterpret_cast<DWORD_PTR>(view.get()));
-    return view;
+                        reinterpret_cast<DWORD_PTR>(this));
+    Refresh();
+    return true;
 }
 
 CheckListView::~CheckListView() {
@@ -74,8 +75,11 @@ LRESULT CALLBACK CheckListView::ListProcedure(HWND list, UINT message, WPARAM wP
 }
 
 void CheckListView::Refresh() {
-    refreshing_ = true;
     HWND list = window_.get();
+    if (list == nullptr) {
+        return;
+    }
+    refreshing_ = true;
     // Another first entry means other content (another category): it starts at its top.
     const bool otherContent = model_.List(0) != shownFirst_;
     shownFirst_ = model_.List(0);

@@ -4,6 +4,7 @@
 // sets while it fills the list raise nothing. The host forwards its WM_NOTIFY from the list.
 // The model's selection is the list's own: every change the list makes (a click on empty
 // space clears it) reaches the model at once, so Edit and Delete act on the row the user sees.
+// The model lives before the list's window: a hidden window's list is made when it first shows.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -20,12 +21,14 @@ namespace murmurex {
 
 class CheckListView {
   public:
-    static std::unique_ptr<CheckListView> Create(HWND parent, int controlId, RECT placement);
-
-    explicit CheckListView(HWND window) noexcept : window_(window) {}
+    CheckListView() = default;
     CheckListView(const CheckListView&) = delete;
     CheckListView& operator=(const CheckListView&) = delete;
     ~CheckListView();
+
+    /// Makes the list as a visible child of `parent` at `placement` (pixels), showing the model
+    /// as it is; false when the system refuses it. Until then the model alone changes.
+    bool CreateWindowIn(HWND parent, int controlId, RECT placement);
 
     /// The model the list shows. Change it, then call Refresh.
     CheckList& Model() noexcept { return model_; }

@@ -6,13 +6,10 @@
 
 namespace murmurex {
 
-std::unique_ptr<ColourPicker> ColourPicker::Create(HWND parent, int controlId, RECT placement) {
-    HWND window = CreateChildControl(parent, controlId, placement, L"BUTTON",
-                                     WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
-    if (window == nullptr) {
-        return nullptr;
-    }
-    return std::make_unique<ColourPicker>(window);
+bool ColourPicker::CreateWindowIn(HWND parent, int controlId, RECT placement) {
+    window_.reset(CreateChildControl(parent, controlId, placement, L"BUTTON",
+                                     WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW));
+    return static_cast<bool>(window_);
 }
 
 void ColourPicker::SetValue(std::uint32_t colour) {
@@ -21,7 +18,10 @@ void ColourPicker::SetValue(std::uint32_t colour) {
         return;
     }
     value_ = colour;
-    ::InvalidateRect(window_.get(), nullptr, FALSE);
+    if (window_) {
+        // A null window would invalidate every window on the screen.
+        ::InvalidateRect(window_.get(), nullptr, FALSE);
+    }
     if (Change) {
         Change(value_);
     }

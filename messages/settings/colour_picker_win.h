@@ -1,7 +1,8 @@
 #pragma once
 // ColorPicker as a swatch button: it shows the colour and opens the system's colour dialog
 // when clicked. Value is 0x00BBGGRR; Change is raised whenever the value changes, by the user
-// or by the program. The host forwards WM_DRAWITEM and the button's click.
+// or by the program. The host forwards WM_DRAWITEM and the button's click. The value lives
+// before the button: a hidden window's picker is made when it first shows.
 
 #include <windows.h>
 
@@ -16,9 +17,9 @@ namespace murmurex {
 
 class ColourPicker {
   public:
-    static std::unique_ptr<ColourPicker> Create(HWND parent, int controlId, RECT placement);
-
-    explicit ColourPicker(HWND window) noexcept : window_(window) {}
+    /// Makes the swatch as a visible child of `parent` at `placement` (pixels); false when the
+    /// system refuses it.
+    bool CreateWindowIn(HWND parent, int controlId, RECT placement);
 
     std::uint32_t Value() const noexcept { return value_; }
     /// Raises Change when the value differs.

@@ -67,7 +67,7 @@ void frmSettings::MakeDesignFonts() {
     frameFont_ = std::move(frame);
     listFont_ = std::move(list);
     MakePreviewFont();
-    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    InvalidatePreview();
 }
 
 // Every control at its design place, in pixels of the window's DPI.

@@ -67,13 +67,15 @@ void frmSettings::lstPhrases_ItemCheck() {
     }
 }
 
-void frmSettings::WireEditing() {
-    if (!lstMessageCategories_ || !lstPhrases_) {
-        return;
-    }
+// The editor works on the lists' models from the start-up on; its buttons and boxes are wired
+// when the window's controls are made.
+void frmSettings::MakeLibraryEditor() {
     library_ = std::make_unique<DiskLibrary>(appPath_, ProcessPendingMessages);
     LibraryPage& page = *this;  // a private base: converted here, where it is accessible
     editor_ = std::make_unique<LibraryEditor>(page, *library_);
+}
+
+void frmSettings::WireEditing() {
     LibraryEditor* editor = editor_.get();
     const auto onClick = [](StyledButtonWindow* button, std::function<void()> click) {
         if (button != nullptr) {
@@ -181,8 +183,8 @@ void frmSettings::FocusPhraseBox() {
 
 MessageAnswer frmSettings::ShowMessage(std::string_view text, MessageKind kind) {
     const std::wstring title = WideFromUtf8(shell_texts::kAppTitle);
-    const int answer = ::MessageBoxW(hWnd(), WideFromUtf8(text).c_str(), title.c_str(),
-                                     MessageBoxFlags(kind));
+    const int answer =
+        ::MessageBoxW(hWnd(), WideFromUtf8(text).c_str(), title.c_str(), MessageBoxFlags(kind));
     switch (answer) {
         case IDYES:
             return MessageAnswer::Yes;

@@ -34,7 +34,10 @@ bool frmSettings::SetVersionLabel() {
     if (!version) {
         return false;
     }
-    ::SetWindowTextA(lblVersion_, VersionText(*version).c_str());
+    versionText_ = VersionText(*version);
+    if (lblVersion_ != nullptr) {
+        ::SetWindowTextA(lblVersion_, versionText_.c_str());
+    }
     return true;
 }
 
@@ -42,11 +45,21 @@ bool frmSettings::ReplacePendingDataFile() {
     return ApplyPendingDataFile(appPath_) != DataReplacement::Failed;
 }
 
+// The strip comes with the other controls when the window first shows, after them as in the
+// design; its Messages tab then shows the Messages page.
 bool frmSettings::BuildTabStrip() {
+    tabStripWanted_ = true;
+    if (controlsBuilt_) {
+        CreateTabStrip();
+    }
+    return true;
+}
+
+void frmSettings::CreateTabStrip() {
     tabMenu_ = TabMenuWindow::Create(hWnd(), 0, 0, PixelsX(settings_layout::kClientWidth),
                                      settings_window::kTabMenuId);
     if (!tabMenu_) {
-        return false;
+        return;
     }
     tabMenu_->Strip().ItemClick = [this] {
         shell_.TabMenu_ItemClick(tabMenu_->Strip().ClickedItem);
@@ -55,7 +68,6 @@ bool frmSettings::BuildTabStrip() {
     tabMenu_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), texts::kTabHelp);
     tabMenu_->Strip().AddButton(static_cast<std::int16_t>(TabKind::Tab), texts::kTabAbout);
     tabMenu_->Strip().SetTabFocus(1);
-    return true;
 }
 
 bool frmSettings::CreateTray() {
@@ -101,12 +113,12 @@ bool frmSettings::SelectFirstCategory() {
     return true;
 }
 
+// The help box is made hidden, at this size, when a page first needs it.
 bool frmSettings::SizeHelpBox() {
-    if (!rtfHelp_) {
-        return false;
+    if (rtfHelp_) {
+        ::ShowWindow(rtfHelp_->hWnd(), SW_HIDE);
+        PlaceHelpBox();
     }
-    ::ShowWindow(rtfHelp_->hWnd(), SW_HIDE);
-    PlaceHelpBox();
     return true;
 }
 
@@ -130,6 +142,7 @@ bool frmSettings::ApplySettingsFile() {
 }
 
 void frmSettings::ShowFirstRunHint() {
+    BuildControls();
     ::ShowWindow(hWnd(), SW_SHOW);
     ::UpdateWindow(hWnd());
     ProcessPendingMessages();
@@ -194,6 +207,9 @@ bool frmSettings::MessageTimerEnabled() const {
 // ---- ShellView: settings window and tray ---------------------------------------------------
 
 void frmSettings::SetSettingsVisible(bool visible) {
+    if (visible) {
+        BuildControls();
+    }
     ::ShowWindow(hWnd(), visible ? SW_SHOW : SW_HIDE);
 }
 
@@ -202,6 +218,7 @@ bool frmSettings::SettingsVisible() const {
 }
 
 void frmSettings::BringSettingsToFront() {
+    BuildControls();
     ::SetWindowPos(hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::SetForegroundWindow(hWnd());
     ::SetFocus(hWnd());
@@ -209,11 +226,19 @@ void frmSettings::BringSettingsToFront() {
 
 void frmSettings::SetWindowIcon(ShellIcon icon) {
     currentIcon_ = icon == ShellIcon::Running ? runningIcon_.get() : stoppedIcon_.get();
-    ::SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
-    ::SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
+    // A window that has never shown shows its icon nowhere: it takes the icon as its controls
+    // are made, before it first shows.
+    if (controlsBuilt_) {
+        GiveWindowItsIcon();
+    }
     if (trayOwner_) {
         trayOwner_->SetIcon(currentIcon_);
     }
+}
+
+void frmSettings::GiveWindowItsIcon() {
+    ::SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
+    ::SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
 }
 
 void frmSettings::ChangeTrayTip(const std::string& tip) {
@@ -323,6 +348,7 @@ void frmSettings::ShowPage(SettingsPage page) {
         SetMessagePageVisible(true);
         return;
     }
+    CreateHelpBox();
     if (rtfHelp_) {
         ::ShowWindow(rtfHelp_->hWnd(), SW_SHOW);
         // A missing page file leaves the box empty; the page is switched all the same.

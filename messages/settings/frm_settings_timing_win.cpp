@@ -30,6 +30,14 @@ void frmSettings::MakePreviewFont() {
     previewHFont_ = settings_window::PointFont(previewFont_, dpiY_);
 }
 
+void frmSettings::InvalidatePreview() {
+    // Before the preview is made there is nothing to draw again; a null window would have
+    // every window on the screen drawn again.
+    if (Picture1_ != nullptr) {
+        ::InvalidateRect(Picture1_, nullptr, FALSE);
+    }
+}
+
 void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
     // Shape1 white, Shape2 black, and the preview text straddling both.
     RECT white{0, 0, PixelsX(kShape1Width), item.rcItem.bottom};
@@ -47,9 +55,26 @@ void frmSettings::DrawPreview(const DRAWITEMSTRUCT& item) {
 
 // ---- timing and colour ---------------------------------------------------------------------
 
+// The label's text is drawn transparently over the page: a new caption alone would be drawn
+// over the old one's ink. The page under the label is drawn again first, then the label, then
+// the wheel it overlaps, as at any repaint.
+void frmSettings::RecaptionTimingLabel(HWND label, const std::string& caption) {
+    // Before the controls are made the caption comes with the label when it is made.
+    if (label == nullptr) {
+        return;
+    }
+    ::SetWindowTextW(label, WideFromUtf8(caption).c_str());
+    RECT under{};
+    if (!::GetWindowRect(label, &under)) {
+        return;
+    }
+    ::MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&under), 2);
+    ::RedrawWindow(hWnd(), &under, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void frmSettings::bvlWHEEL1_Change(int value) {
     const auto n = static_cast<std::int16_t>(value);
-    ::SetWindowTextW(lblDuration_, WideFromUtf8(settings_window::DurationCaption(n)).c_str());
+    RecaptionTimingLabel(lblDuration_, settings_window::DurationCaption(n));
     if (messageWindow_) {
         messageWindow_->TimerDisplayLength.SetInterval(static_cast<std::uint32_t>(n));
     }
@@ -58,7 +83,7 @@ void frmSettings::bvlWHEEL1_Change(int value) {
 
 void frmSettings::bvlWHEEL2_Change(int value) {
     const auto n = static_cast<std::int16_t>(value);
-    ::SetWindowTextW(lblFrequency_, WideFromUtf8(settings_window::FrequencyCaption(n)).c_str());
+    RecaptionTimingLabel(lblFrequency_, settings_window::FrequencyCaption(n));
     if (messageWindow_) {
         messageWindow_->TimerFrequency.SetInterval(static_cast<std::uint32_t>(n));
     }
@@ -75,7 +100,7 @@ void frmSettings::ColorPicker1_Change(std::uint32_t colour) {
     if (messageWindow_) {
         messageWindow_->lblMessage.SetForeColor(colour);
     }
-    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    InvalidatePreview();
     settings_.ColourChanged(colour);
 }
 
@@ -93,7 +118,7 @@ bool frmSettings::SetPreviewFontName(const std::string& name) {
     }
     previewFont_ = font;
     previewHFont_ = std::move(made);
-    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    InvalidatePreview();
     return true;
 }
 
@@ -118,7 +143,7 @@ void frmSettings::SetPreviewItalic(bool italic) {
 
 void frmSettings::SetPreviewColour(std::uint32_t colour) {
     previewColour_ = colour;
-    ::InvalidateRect(Picture1_, nullptr, FALSE);
+    InvalidatePreview();
 }
 
 void frmSettings::SetPickerColour(std::uint32_t colour) {

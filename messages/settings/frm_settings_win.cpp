@@ -59,15 +59,11 @@ void ProcessPendingMessages() {
 
 std::unique_ptr<frmSettings> frmSettings::Create(HINSTANCE instance, const std::string& commandLine,
                                                  const std::filesystem::path& appPath) {
-    INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                   ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&common);
-
     auto form = std::make_unique<frmSettings>(Key{}, appPath);
     if (!form->CreateWindowOnScreen(instance)) {
         return nullptr;
     }
-    form->CreateControls();
+    form->PrepareHiddenStart();
     form->shell_.Form_Load(commandLine);
     ::SetTimer(form->hWnd(), kWatchdogTimer, kWatchdogMs, nullptr);
     return form;
@@ -185,24 +181,58 @@ void frmSettings::AddTip(HWND control, const char* tip) {
     ::SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-// The controls in their design order, which is also the order of the Tab key.
-bool frmSettings::CreateControls() {
-    CreateDesignFontsAndTips();
+// What the start-up needs while the window stays hidden: the fonts, the values the lists,
+// wheels and colour picker hold, the tray menu, the library's editing and the icons.
+void frmSettings::PrepareHiddenStart() {
+    MakeDesignFonts();
+    CreatePageModels();
+    CreateTrayMenu();
+    MakeLibraryEditor();
+    runningIcon_ = LoadProgramIcon(IDI_RUNNING);
+    stoppedIcon_ = LoadProgramIcon(IDI_STOPPED);
+}
+
+void frmSettings::CreatePageModels() {
+    lstMessageCategories_ = std::make_unique<CheckListView>();
+    lstMessageCategories_->Click = [this] { lstMessageCategories_Click(); };
+    lstMessageCategories_->ItemCheck = [this](int) { lstMessageCategories_ItemCheck(); };
+    lstPhrases_ = std::make_unique<CheckListView>();
+    lstPhrases_->ItemCheck = [this](int) { lstPhrases_ItemCheck(); };
+    bvlWHEEL1_ =
+        std::make_unique<WheelControl>(kDurationMinimum, kDurationMaximum, kWheelDesignValue);
+    bvlWHEEL1_->Change = [this](int value) { bvlWHEEL1_Change(value); };
+    bvlWHEEL2_ =
+        std::make_unique<WheelControl>(kFrequencyMinimum, kFrequencyMaximum, kWheelDesignValue);
+    bvlWHEEL2_->Change = [this](int value) { bvlWHEEL2_Change(value); };
+    ColorPicker1_ = std::make_unique<ColourPicker>();
+    ColorPicker1_->Change = [this](std::uint32_t colour) { ColorPicker1_Change(colour); };
+}
+
+// The controls in their design order, which is also the order of the Tab key, made the first
+// time the window shows. They show what the start-up left in the lists, wheels and colour.
+void frmSettings::BuildControls() {
+    if (controlsBuilt_) {
+        return;
+    }
+    controlsBuilt_ = true;
+    // The common controls' classes are wanted first here: the hidden start makes none.
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                   ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&common);
+    GiveWindowItsIcon();
+    CreateToolTip();
     CreateLabelsAndLists();
     CreateEditBoxes();
     CreateButtons();
     CreateTimingAndFontFrames();
-    CreateStopButtonAndHelpBox();
-    CreateTrayMenu();
+    CreateStopButton();
     WireEditing();
-    runningIcon_ = LoadProgramIcon(IDI_RUNNING);
-    stoppedIcon_ = LoadProgramIcon(IDI_STOPPED);
-    return true;
+    if (tabStripWanted_) {
+        CreateTabStrip();
+    }
 }
 
-void frmSettings::CreateDesignFontsAndTips() {
-    MakeDesignFonts();
-
+void frmSettings::CreateToolTip() {
     toolTip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr,
@@ -218,27 +248,20 @@ void frmSettings::CreateLabelsAndLists() {
     pageBackground_ = Pixels(kPicture2);
     Label1_ = MakeStatic(kLabel1Id, kLabel1, texts::kLabel1, SS_LEFT);
     Label2_ = MakeStatic(kLabel2Id, kLabel2, texts::kLabel2, SS_LEFT);
-    lblVersion_ = MakeStatic(kVersionId, kVersion, "", SS_CENTER);
+    lblVersion_ = MakeStatic(kVersionId, kVersion, versionText_.c_str(), SS_CENTER);
     ::ShowWindow(lblVersion_, SW_HIDE);
 
     const HWND window = hWnd();
-    lstMessageCategories_ = CheckListView::Create(window, kCategoriesId, Pixels(kCategories));
-    lstPhrases_ = CheckListView::Create(window, kPhrasesId, Pixels(kPhrases));
+    lstMessageCategories_->CreateWindowIn(window, kCategoriesId, Pixels(kCategories));
+    lstPhrases_->CreateWindowIn(window, kPhrasesId, Pixels(kPhrases));
     for (const auto* list : {lstMessageCategories_.get(), lstPhrases_.get()}) {
-        if (list != nullptr) {
+        if (list->hWnd() != nullptr) {
             ::SendMessageW(list->hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()),
                            FALSE);
         }
     }
-    if (lstMessageCategories_) {
-        lstMessageCategories_->Click = [this] { lstMessageCategories_Click(); };
-        lstMessageCategories_->ItemCheck = [this](int) { lstMessageCategories_ItemCheck(); };
-        AddTip(lstMessageCategories_->hWnd(), texts::kTipCategories);
-    }
-    if (lstPhrases_) {
-        lstPhrases_->ItemCheck = [this](int) { lstPhrases_ItemCheck(); };
-        AddTip(lstPhrases_->hWnd(), texts::kTipPhrases);
-    }
+    AddTip(lstMessageCategories_->hWnd(), texts::kTipCategories);
+    AddTip(lstPhrases_->hWnd(), texts::kTipPhrases);
 }
 
 void frmSettings::CreateEditBoxes() {
@@ -264,40 +287,43 @@ void frmSettings::CreateButtons() {
 // frame.
 void frmSettings::CreateTimingAndFontFrames() {
     const HWND window = hWnd();
-    lblDuration_ = MakeStatic(kDurationLabelId, kDurationLabel,
-                              DurationCaption(kWheelDesignValue).c_str(), SS_CENTER);
+    const auto duration = static_cast<std::int16_t>(bvlWHEEL1_->Value());
+    const auto frequency = static_cast<std::int16_t>(bvlWHEEL2_->Value());
+    lblDuration_ =
+        MakeStatic(kDurationLabelId, kDurationLabel, DurationCaption(duration).c_str(), SS_CENTER);
     lblFrequency_ = MakeStatic(kFrequencyLabelId, kFrequencyLabel,
-                               FrequencyCaption(kWheelDesignValue).c_str(), SS_CENTER);
-    bvlWHEEL1_ = WheelControl::Create(window, kDurationWheelId, Pixels(kDurationWheel),
-                                      kDurationMinimum, kDurationMaximum, kWheelDesignValue);
-    bvlWHEEL2_ = WheelControl::Create(window, kFrequencyWheelId, Pixels(kFrequencyWheel),
-                                      kFrequencyMinimum, kFrequencyMaximum, kWheelDesignValue);
-    if (bvlWHEEL1_) {
-        bvlWHEEL1_->Change = [this](int value) { bvlWHEEL1_Change(value); };
-    }
-    if (bvlWHEEL2_) {
-        bvlWHEEL2_->Change = [this](int value) { bvlWHEEL2_Change(value); };
-    }
+                               FrequencyCaption(frequency).c_str(), SS_CENTER);
+    bvlWHEEL1_->CreateWindowIn(window, kDurationWheelId, Pixels(kDurationWheel));
+    bvlWHEEL2_->CreateWindowIn(window, kFrequencyWheelId, Pixels(kFrequencyWheel));
     cmdEditFont_ = MakeButton(kEditFontId, kEditFont, "cmdEditFont", texts::kEditFont,
                               [this] { cmdEditFont_Click(); });
-    ColorPicker1_ = ColourPicker::Create(window, kColourPickerId, Pixels(kColourPicker));
-    if (ColorPicker1_) {
-        ColorPicker1_->Change = [this](std::uint32_t colour) { ColorPicker1_Change(colour); };
-        AddTip(ColorPicker1_->hWnd(), texts::kTipColour);
-    }
+    ColorPicker1_->CreateWindowIn(window, kColourPickerId, Pixels(kColourPicker));
+    AddTip(ColorPicker1_->hWnd(), texts::kTipColour);
     Picture1_ = MakeStatic(kPicture1Id, kPicture1, "", SS_OWNERDRAW | SS_NOTIFY);
     AddTip(Picture1_, texts::kTipPreview);
 }
 
-void frmSettings::CreateStopButtonAndHelpBox() {
+void frmSettings::CreateStopButton() {
     // cmdStop: a plain button at the bottom edge, practically out of sight.
     const RECT at = Pixels(kStop);
     const std::wstring text = WideFromUtf8(texts::kStop);
     cmdStop_ = CreateChildControl(hWnd(), kStopId, at, L"BUTTON",
                                   WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, text.c_str());
     AddTip(cmdStop_, texts::kTipStop);
+}
 
+// The rich edit box and its library are made the first time a page needs them, hidden, at the
+// place the start-up gives it, and in the design's order right after the Stop button.
+void frmSettings::CreateHelpBox() {
+    if (rtfHelp_) {
+        return;
+    }
     rtfHelp_ = RichTextBox::Create(hWnd(), kHelpBoxId, Pixels(kHelpBox));
+    if (rtfHelp_ && cmdStop_ != nullptr) {
+        ::SetWindowPos(rtfHelp_->hWnd(), cmdStop_, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    PlaceHelpBox();
 }
 
 // ---- window procedure ---------------------------------------------------------------------

@@ -72,13 +72,16 @@ class frmSettings final : public win::OwnedWindow,
   private:
     // Creation and layout (frm_settings_win.cpp).
     bool CreateWindowOnScreen(HINSTANCE instance);
-    bool CreateControls();
-    void CreateDesignFontsAndTips();
+    void PrepareHiddenStart();
+    void CreatePageModels();
+    void BuildControls();
+    void CreateToolTip();
     void CreateLabelsAndLists();
     void CreateEditBoxes();
     void CreateButtons();
     void CreateTimingAndFontFrames();
-    void CreateStopButtonAndHelpBox();
+    void CreateStopButton();
+    void CreateHelpBox();
     void AddTip(HWND control, const char* tip);
     HWND MakeStatic(int id, TwipsRect twips, const char* text, DWORD style);
     HWND MakeEditBox(int id, TwipsRect twips, const char* tip);
@@ -103,15 +106,20 @@ class frmSettings final : public win::OwnedWindow,
     void Paint();
     // The shell side (frm_settings_shell_win.cpp).
     void CreateTrayMenu();
+    void CreateTabStrip();
+    void GiveWindowItsIcon();
     void SetMessagePageVisible(bool visible);
-    // The preview (frm_settings_timing_win.cpp).
+    // The preview and the timing labels (frm_settings_timing_win.cpp).
+    void RecaptionTimingLabel(HWND label, const std::string& caption);
     void DrawPreview(const DRAWITEMSTRUCT& item);
     void MakePreviewFont();
+    void InvalidatePreview();
 
     // Messages page: lists and editing (frm_settings_editing_win.cpp).
     void lstMessageCategories_Click();
     void lstMessageCategories_ItemCheck();
     void lstPhrases_ItemCheck();
+    void MakeLibraryEditor();
     void WireEditing();
     static LRESULT CALLBACK EditBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR boxId, DWORD_PTR form) noexcept;
@@ -194,6 +202,12 @@ class frmSettings final : public win::OwnedWindow,
     int dpiY_ = kDefaultDpi;
     bool ended_ = false;
     bool menuOpen_ = false;
+    // The controls are made the first time the window shows: a start that stays in the tray
+    // never pays for them. Until then the start-up fills the lists', wheels' and colour's
+    // values and remembers what the controls will show.
+    bool controlsBuilt_ = false;
+    bool tabStripWanted_ = false;
+    std::string versionText_;
     // The settings file: SettingValues, LoadSettings and SaveSettings.
     SettingsStore settings_;
     // The font dialog of the font button.

@@ -15,7 +15,40 @@
 
 namespace murmurex::program_test {
 
-// The duration wheel to its end, the frequency wheel one step up, by keyboard.
+namespace {
+
+// The label's pixels on the screen.
+std::vector<std::uint32_t> PixelsOf(HWND label) {
+    RECT rect{};
+    ::GetWindowRect(label, &rect);
+    const auto capture = win::test::CaptureScreen();
+    std::vector<std::uint32_t> pixels;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            pixels.push_back(capture.At(x, y));
+        }
+    }
+    return pixels;
+}
+
+// A label whose caption changed must look as it does drawn afresh over the page: hidden, so
+// the page is drawn again under it, and shown again.
+void ExpectDrawnAfresh(HWND label, const char* shotName, const fs::path& shots) {
+    PumpMessages(200);
+    const auto changed = PixelsOf(label);
+    win::test::SaveBitmapFile(win::test::CaptureScreen(), shots / shotName);
+    ::ShowWindow(label, SW_HIDE);
+    PumpMessages(200);
+    ::ShowWindow(label, SW_SHOWNA);
+    PumpMessages(200);
+    EXPECT_EQ(DifferingPixels(changed, PixelsOf(label)), 0u)
+        << "ink of an earlier caption is left in the label";
+}
+
+}  // namespace
+
+// The duration wheel to its end and back to its start, the frequency wheel one step up, by
+// keyboard; each label drawn whole with its new caption.
 void MessagesProgramTest::WheelsReachTheLabelsAndTheSettingsFile() {
     const auto wheels = VisibleChildren(settings_, TRACKBAR_CLASSA);
     ASSERT_EQ(wheels.size(), 2u);
@@ -29,6 +62,11 @@ void MessagesProgramTest::WheelsReachTheLabelsAndTheSettingsFile() {
     Click(CentreOf(wheels[0]));
     PressKey(VK_END);
     EXPECT_EQ(TextOf(duration), L"Duration: 1000 Millisecond(s)");
+    ExpectDrawnAfresh(duration, "program-duration-1000.bmp", shots_);
+    PressKey(VK_HOME);
+    EXPECT_EQ(TextOf(duration), L"Duration: 1 Millisecond(s)");
+    ExpectDrawnAfresh(duration, "program-duration-1.bmp", shots_);
+    PressKey(VK_END);
     auto lines = SplitLines(ReadFile(folder_ / "__.__"));
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[5], "1000");

@@ -64,12 +64,49 @@ void MessagesProgramTest::StartBringsBackTheRunningIcon(const std::vector<std::u
     EXPECT_TRUE(SeeRedPhrase("program-after-tray-start.bmp"));
 }
 
-// Settings: the window comes up on top, and no phrase shows while it is open.
+namespace {
+
+// A hidden start makes the window's controls the first time it shows: then every one of them
+// is there inside the window, and the categories list holds the library as started.
+void ExpectEveryControlMadeOnFirstShow(HANDLE process, HWND settings) {
+    EXPECT_EQ(VisibleChildren(settings, "Edit").size(), 2u);
+    EXPECT_EQ(VisibleChildren(settings, "StyledButton").size(), 9u);
+    EXPECT_EQ(VisibleChildren(settings, "msctls_trackbar32").size(), 2u);
+    RECT client{};
+    ::GetClientRect(settings, &client);
+    ::MapWindowPoints(settings, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (const char* kind : {"SysListView32", "Edit", "StyledButton", "msctls_trackbar32"}) {
+        for (HWND control : VisibleChildren(settings, kind)) {
+            RECT at{};
+            ::GetWindowRect(control, &at);
+            RECT inside{};
+            ::IntersectRect(&inside, &at, &client);
+            EXPECT_TRUE(::EqualRect(&inside, &at)) << kind << " outside the window";
+        }
+    }
+    // The categories: the left one of the two lists.
+    auto lists = VisibleChildren(settings, "SysListView32");
+    ASSERT_EQ(lists.size(), 2u);
+    RECT first{}, second{};
+    ::GetWindowRect(lists[0], &first);
+    ::GetWindowRect(lists[1], &second);
+    const auto categories = ListRows(process, first.left < second.left ? lists[0] : lists[1]);
+    ASSERT_EQ(categories.size(), 3u);
+    for (const ListRow& category : categories) {
+        EXPECT_EQ(category.ticked, category.text != L"Work") << category.text;
+    }
+}
+
+}  // namespace
+
+// Settings: the window comes up on top, all its controls made, and no phrase shows while it
+// is open.
 void MessagesProgramTest::SettingsComeUpOnTopWithoutAPhrase() {
     ASSERT_TRUE(OpenTrayMenu());
     ChooseTrayItem(1);
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(settings_) != FALSE; }, 2000));
     EXPECT_EQ(::GetForegroundWindow(), settings_);
+    ExpectEveryControlMadeOnFirstShow(process_.get(), settings_);
     ExpectNoPhraseFor(2500);
 }
 

@@ -8,26 +8,26 @@
 
 namespace murmurex {
 
-std::unique_ptr<WheelControl> WheelControl::Create(HWND parent, int controlId, RECT placement,
-                                                   int minimum, int maximum, int value) {
+WheelControl::WheelControl(int minimum, int maximum, int value) noexcept
+    : minimum_(minimum), maximum_(maximum), value_(value) {}
+
+bool WheelControl::CreateWindowIn(HWND parent, int controlId, RECT placement) {
     HWND window = CreateChildControl(parent, controlId, placement, TRACKBAR_CLASSW,
                                      WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS);
     if (window == nullptr) {
-        return nullptr;
+        return false;
     }
-    ::SendMessageW(window, TBM_SETRANGEMIN, FALSE, minimum);
-    ::SendMessageW(window, TBM_SETRANGEMAX, FALSE, maximum);
-    ::SendMessageW(window, TBM_SETPAGESIZE, 0, std::max(1, (maximum - minimum) / 10));
-    ::SendMessageW(window, TBM_SETPOS, TRUE, value);
-    return std::make_unique<WheelControl>(window, minimum, maximum, value);
+    ::SendMessageW(window, TBM_SETRANGEMIN, FALSE, minimum_);
+    ::SendMessageW(window, TBM_SETRANGEMAX, FALSE, maximum_);
+    ::SendMessageW(window, TBM_SETPAGESIZE, 0, std::max(1, (maximum_ - minimum_) / 10));
+    ::SendMessageW(window, TBM_SETPOS, TRUE, value_);
+    window_.reset(window);
+    return true;
 }
-
-WheelControl::WheelControl(HWND window, int minimum, int maximum, int value) noexcept
-    : window_(window), minimum_(minimum), maximum_(maximum), value_(value) {}
 
 void WheelControl::SetValue(int value) {
     value = std::clamp(value, minimum_, maximum_);
-    if (static_cast<int>(::SendMessageW(window_.get(), TBM_GETPOS, 0, 0)) != value) {
+    if (window_ && static_cast<int>(::SendMessageW(window_.get(), TBM_GETPOS, 0, 0)) != value) {
         ::SendMessageW(window_.get(), TBM_SETPOS, TRUE, value);
     }
     if (value == value_) {
@@ -40,6 +40,9 @@ void WheelControl::SetValue(int value) {
 }
 
 void WheelControl::OnScroll() {
+    if (!window_) {
+        return;
+    }
     SetValue(static_cast<int>(::SendMessageW(window_.get(), TBM_GETPOS, 0, 0)));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // bvlWHEEL as a common-controls trackbar: an integer value bounded by a minimum and maximum,
 // and a Change event raised whenever the value changes, by the user or by the program.
-// The host forwards its WM_HSCROLL messages to OnScroll.
+// The host forwards its WM_HSCROLL messages to OnScroll. The value lives before the trackbar:
+// a hidden window's wheel is made when it first shows.
 
 #include <windows.h>
 
@@ -14,11 +15,11 @@ namespace murmurex {
 
 class WheelControl {
   public:
-    /// A visible child of `parent` at `placement` (pixels); null when the system refuses it.
-    static std::unique_ptr<WheelControl> Create(HWND parent, int controlId, RECT placement,
-                                                int minimum, int maximum, int value);
+    WheelControl(int minimum, int maximum, int value) noexcept;
 
-    WheelControl(HWND window, int minimum, int maximum, int value) noexcept;
+    /// Makes the trackbar as a visible child of `parent` at `placement` (pixels), at the value
+    /// as it is; false when the system refuses it.
+    bool CreateWindowIn(HWND parent, int controlId, RECT placement);
 
     int Value() const noexcept { return value_; }
     /// Clamps into the range; raises Change when the value differs.
