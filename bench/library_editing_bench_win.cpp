@@ -65,10 +65,10 @@ void MakeLibrary(const fs::path& folder) {
             bytes += (p % 2 == 0 ? '1' : '0');
             bytes += PhraseOf(c, p);
         }
-        WriteFile(folder / "Lists" / (CategoryName(c) + ".lst"), bytes);
+        WriteFileBytes(folder / "Lists" / (CategoryName(c) + ".lst"), bytes);
         selection += (c > 0 ? "\r\n0" : "0") + CategoryName(c);
     }
-    WriteFile(folder / "_._", selection);
+    WriteFileBytes(folder / "_._", selection);
 }
 
 // The first bytes of a file, read with every sharing allowed: a reader that denied deleting
@@ -151,7 +151,7 @@ bool StartOnTheMessagesPage(const fs::path& folder, Program& program) {
             for (HWND box : TopWindows(id, "#32770")) {
                 hint = ::IsWindowVisible(box) ? box : hint;
             }
-            program.settings = FindTopWindow(id, "MurmurexSettingsWindow");
+            program.settings = FindTopWindow(id, kSettingsClass);
             return program.settings != nullptr && hint != nullptr;
         },
         60000);

@@ -141,11 +141,11 @@ double ProcessorMs(HANDLE process) {
 // The program with a small library, a phrase every second for 50 ms.
 Program MakeMessagesFolder(const fs::path& folder) {
     InstallProgram(folder, ProgramBesideThisOr(MESSAGES_EXE_PATH));
-    WriteFile(folder / "_._", "1Calm\r\n1Focus");
-    WriteFile(folder / "Lists" / "Calm.lst", "1I am calm\r\n1I breathe slowly");
-    WriteFile(folder / "Lists" / "Focus.lst", "1I see clearly");
-    WriteFile(folder / "__.__", "Arial\r\n24\r\nFalse\r\nFalse\r\n255\r\n50\r\n1");
-    return Program{folder, L"Messages.exe", "MurmurexSettingsWindow"};
+    WriteFileBytes(folder / "_._", "1Calm\r\n1Focus");
+    WriteFileBytes(folder / "Lists" / "Calm.lst", "1I am calm\r\n1I breathe slowly");
+    WriteFileBytes(folder / "Lists" / "Focus.lst", "1I see clearly");
+    WriteFileBytes(folder / "__.__", "Arial\r\n24\r\nFalse\r\nFalse\r\n255\r\n50\r\n1");
+    return Program{folder, L"Messages.exe", kSettingsClass};
 }
 
 Program MakeEmptyTrayFolder(const fs::path& folder) {

@@ -185,10 +185,10 @@ void TimeFloor(HWND settings, double settingsMedian) {
 int main() {
     const test_support::TestFolder folder("murmurex-repaint-bench");
     InstallProgram(folder.path(), ProgramBesideThisOr(MESSAGES_EXE_PATH));
-    WriteFile(folder / "_._", "1Calm\r\n1Focus");
-    WriteFile(folder / "Lists" / "Calm.lst", "1I am calm\r\n1I breathe slowly");
-    WriteFile(folder / "Lists" / "Focus.lst", "1I see clearly");
-    WriteFile(folder / "__.__", "Arial\r\n24\r\nFalse\r\nFalse\r\n255\r\n50\r\n1");
+    WriteFileBytes(folder / "_._", "1Calm\r\n1Focus");
+    WriteFileBytes(folder / "Lists" / "Calm.lst", "1I am calm\r\n1I breathe slowly");
+    WriteFileBytes(folder / "Lists" / "Focus.lst", "1I see clearly");
+    WriteFileBytes(folder / "__.__", "Arial\r\n24\r\nFalse\r\nFalse\r\n255\r\n50\r\n1");
 
     const win::test::StartedProcess program = StartProgram(folder.path(), L"firstrun");
     if (!program) {
@@ -198,7 +198,7 @@ int main() {
     HWND settings = nullptr;
     const double giveUp = NowMs() + 20000;
     while (NowMs() < giveUp) {
-        settings = FindTopWindow(program.id, "MurmurexSettingsWindow");
+        settings = FindTopWindow(program.id, kSettingsClass);
         if (settings != nullptr && ::IsWindowVisible(settings)) {
             break;
         }

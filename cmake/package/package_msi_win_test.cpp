@@ -26,10 +26,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using murmurex::program_test::kMessageClass;
-using murmurex::program_test::ReadFile;
+using murmurex::program_test::ReadFileBytes;
 using murmurex::program_test::TopWindows;
 using murmurex::program_test::WaitFor;
-using murmurex::program_test::WriteFile;
+using murmurex::program_test::WriteFileBytes;
 using resmelder::com::ComPtr;
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -135,7 +135,7 @@ class PackageMsi : public ::testing::Test {
     }
     void TearDown() override {
         if (HasFailure()) {
-            std::cout << "last msiexec log:\n" << ReadFile(log_) << "\n";
+            std::cout << "last msiexec log:\n" << ReadFileBytes(log_) << "\n";
         }
         RemoveEveryTrace();
         ::CoUninitialize();
@@ -211,17 +211,18 @@ TEST_F(PackageMsi, InstallRunUpgradeRefuseAnOlderOneAndUninstallKeepingTheUsersF
     // The first start makes the user's library from the sample copy.
     StartFromShortcutAndClose(*shortcut);
     for (const wchar_t* name : {L"_._", L"__.__", L"Lists\\Calm.lst", L"Lists\\Sleep.lst"}) {
-        EXPECT_EQ(ReadFile(folder / name), ReadFile(sample / name)) << fs::path(name).string();
-        EXPECT_FALSE(ReadFile(folder / name).empty()) << fs::path(name).string();
+        EXPECT_EQ(ReadFileBytes(folder / name), ReadFileBytes(sample / name))
+            << fs::path(name).string();
+        EXPECT_FALSE(ReadFileBytes(folder / name).empty()) << fs::path(name).string();
     }
 
     // The user adds a phrase and a category, as the program writes them (code page 1252).
     const fs::path calm = folder / L"Lists" / L"Calm.lst";
     const fs::path own = folder / L"Lists" / L"Mes id\u00e9es \u00e0 moi.lst";
-    WriteFile(calm, ReadFile(calm) + "\r\n1I keep my own pace, \xE0 mon rythme");
-    WriteFile(own, "1Une phrase \xE0 moi\r\n0Pas encore");
-    const std::string calmBytes = ReadFile(calm);
-    const std::string ownBytes = ReadFile(own);
+    WriteFileBytes(calm, ReadFileBytes(calm) + "\r\n1I keep my own pace, \xE0 mon rythme");
+    WriteFileBytes(own, "1Une phrase \xE0 moi\r\n0Pas encore");
+    const std::string calmBytes = ReadFileBytes(calm);
+    const std::string ownBytes = ReadFileBytes(own);
 
     // The newer package replaces the older one and leaves the user's files as they are.
     ASSERT_EQ(Msiexec(L"/i " + newer + L" /qn"), 0u);
@@ -229,8 +230,8 @@ TEST_F(PackageMsi, InstallRunUpgradeRefuseAnOlderOneAndUninstallKeepingTheUsersF
     EXPECT_EQ(ProductVersion(InstalledProducts()[0]), NEWER_VERSION);
     EXPECT_TRUE(fs::is_regular_file(folder / L"Messages.exe"));
     EXPECT_TRUE(RunValue().has_value());
-    EXPECT_EQ(ReadFile(calm), calmBytes);
-    EXPECT_EQ(ReadFile(own), ownBytes);
+    EXPECT_EQ(ReadFileBytes(calm), calmBytes);
+    EXPECT_EQ(ReadFileBytes(own), ownBytes);
 
     // Going back to the older package is refused, and the newer one stays.
     EXPECT_EQ(Msiexec(L"/i " + package + L" /qn"), static_cast<DWORD>(kInstallFailure));
@@ -245,8 +246,8 @@ TEST_F(PackageMsi, InstallRunUpgradeRefuseAnOlderOneAndUninstallKeepingTheUsersF
     EXPECT_FALSE(fs::exists(sample));
     EXPECT_FALSE(fs::exists(StartMenuShortcut()));
     EXPECT_FALSE(RunValue().has_value());
-    EXPECT_EQ(ReadFile(calm), calmBytes);
-    EXPECT_EQ(ReadFile(own), ownBytes);
+    EXPECT_EQ(ReadFileBytes(calm), calmBytes);
+    EXPECT_EQ(ReadFileBytes(own), ownBytes);
     EXPECT_TRUE(fs::is_regular_file(folder / L"_._"));
     EXPECT_TRUE(fs::is_regular_file(folder / L"__.__"));
 }

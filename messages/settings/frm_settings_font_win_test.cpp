@@ -133,9 +133,9 @@ class FontButtonTest : public ::testing::Test {
   protected:
     void SetUp() override {
         InstallProgram(folder_.path(), MESSAGES_EXE_PATH);
-        WriteFile(folder_ / "_._", "1Calm");
-        WriteFile(folder_ / "Lists" / "Calm.lst", "1I am calm and steady");
-        WriteFile(folder_ / "__.__", kSettings);
+        WriteFileBytes(folder_ / "_._", "1Calm");
+        WriteFileBytes(folder_ / "Lists" / "Calm.lst", "1I am calm and steady");
+        WriteFileBytes(folder_ / "__.__", kSettings);
     }
     void TearDown() override {
         win::test::EndProcess(process_.get(), settings_, settings_ != nullptr ? 20000 : 0);
@@ -237,7 +237,7 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
     std::vector<std::string> lines;
     WaitFor(
         [&] {
-            lines = SplitLines(ReadFile(folder_ / "__.__"));
+            lines = SplitLines(ReadFileBytes(folder_ / "__.__"));
             return lines.size() == 7 && lines[0] != "DejaVu Sans";
         },
         3000);
@@ -294,7 +294,7 @@ TEST_F(FontButtonTest, CancelChangesNothing) {
     ASSERT_TRUE(Pick(dialog, kSizeList, "20"));
     ASSERT_TRUE(CloseWith(dialog, IDCANCEL));
     PumpMessages(300);
-    EXPECT_EQ(ReadFile(folder_ / "__.__"), kSettings);
+    EXPECT_EQ(ReadFileBytes(folder_ / "__.__"), kSettings);
     EXPECT_EQ(PixelsOf(preview_), previewBefore);
 
     // The dialog opens again on the unchanged font.

@@ -30,9 +30,9 @@ class LibraryEditingProgram : public SettingsWindowProgram {
 
     void SetUp() override {
         SettingsWindowProgram::SetUp();
-        WriteFile(folder_ / "_._", kSelection);
-        WriteFile(List(L"Calm"), kCalm);
-        WriteFile(List(L"Work"), kWork);
+        WriteFileBytes(folder_ / "_._", kSelection);
+        WriteFileBytes(List(L"Calm"), kCalm);
+        WriteFileBytes(List(L"Work"), kWork);
     }
 
     // The category files' names exactly as the folder holds them.
@@ -98,7 +98,7 @@ void LibraryEditingProgram::AddedCategoryIsAnEmptyFile() {
     EXPECT_EQ(rows[2].text, L"Sleep");
     EXPECT_FALSE(rows[2].ticked);
     EXPECT_TRUE(rows[2].selected);
-    EXPECT_EQ(ReadFile(folder_ / "_._"), "1Calm\r\n0Work\r\n0Sleep");
+    EXPECT_EQ(ReadFileBytes(folder_ / "_._"), "1Calm\r\n0Work\r\n0Sleep");
     EXPECT_EQ(TextOf(categoryBox_), L"");
 }
 
@@ -130,17 +130,17 @@ void LibraryEditingProgram::RenamesMoveTheFile() {
     ClickCategoryButton(L"Add");
     EXPECT_EQ(ShownBox(), nullptr);
     EXPECT_EQ(ListFiles(), (std::vector<std::wstring>{L"CALM.lst", L"Sleep.lst", L"Work.lst"}));
-    EXPECT_EQ(ReadFile(List(L"CALM")), kCalm);
+    EXPECT_EQ(ReadFileBytes(List(L"CALM")), kCalm);
     EXPECT_EQ(Texts(categories_)[0], L"CALM");
-    EXPECT_EQ(ReadFile(folder_ / "_._"), "1CALM\r\n0Work\r\n0Sleep");
+    EXPECT_EQ(ReadFileBytes(folder_ / "_._"), "1CALM\r\n0Work\r\n0Sleep");
 
     ClickCategoryButton(L"Edit");
     Retype(categoryBox_, L"Relax");
     PressEnter();
     EXPECT_EQ(ShownBox(), nullptr);
     EXPECT_EQ(ListFiles(), (std::vector<std::wstring>{L"Relax.lst", L"Sleep.lst", L"Work.lst"}));
-    EXPECT_EQ(ReadFile(List(L"Relax")), kCalm);
-    EXPECT_EQ(ReadFile(folder_ / "_._"), "1Relax\r\n0Work\r\n0Sleep");
+    EXPECT_EQ(ReadFileBytes(List(L"Relax")), kCalm);
+    EXPECT_EQ(ReadFileBytes(folder_ / "_._"), "1Relax\r\n0Work\r\n0Sleep");
     const auto rows = Rows(categories_);
     EXPECT_EQ(rows[0].text, L"Relax");
     EXPECT_TRUE(rows[0].ticked);
@@ -149,7 +149,7 @@ void LibraryEditingProgram::RenamesMoveTheFile() {
 // Work to a name whose file exists on disk but is not listed: the rename error, and list,
 // files and selection file as they were.
 void LibraryEditingProgram::RenameOntoAnUnlistedFileFails() {
-    WriteFile(List(L"Taken"), "1Not Work's");
+    WriteFileBytes(List(L"Taken"), "1Not Work's");
     const auto before = FilesIn(folder_.path());
     SelectRowAndCheck(categories_, 1);
     ClickCategoryButton(L"Edit");
@@ -170,7 +170,7 @@ void LibraryEditingProgram::DeletingACategoryAsksFirst() {
     EXPECT_TRUE(Answer(L"Are you sure you wish to delete this category?", IDYES));
     EXPECT_TRUE(WaitFor([&] { return !fs::exists(List(L"Sleep")); }, 3000));
     EXPECT_EQ(Texts(categories_), (std::vector<std::wstring>{L"Relax", L"Work"}));
-    EXPECT_EQ(ReadFile(folder_ / "_._"), "1Relax\r\n0Work");
+    EXPECT_EQ(ReadFileBytes(folder_ / "_._"), "1Relax\r\n0Work");
     EXPECT_EQ(ShownBox(), nullptr);
 }
 
@@ -192,14 +192,14 @@ void LibraryEditingProgram::PhraseBoxTakesAnyTextButNoDuplicate() {
     TypeKeys(phraseBox_, L"Je suis tr\u00e8s calme. 1/2");
     ClickPhraseButton(L"Add");
     EXPECT_EQ(ShownBox(), nullptr);
-    EXPECT_EQ(ReadFile(List(L"Calm")), std::string(kCalm) + "\r\n1Je suis tr\xE8s calme. 1/2");
+    EXPECT_EQ(ReadFileBytes(List(L"Calm")), std::string(kCalm) + "\r\n1Je suis tr\xE8s calme. 1/2");
     EXPECT_EQ(TextOf(phraseBox_), L"");
 
     TypeKeys(phraseBox_, L"je suis TR\u00c8S calme. 1/2");
     PressEnter();
     EXPECT_TRUE(Answer(L"That phrase is already in this category!", IDOK));
     EXPECT_EQ(Rows(phrases_).size(), 3u);
-    EXPECT_EQ(ReadFile(List(L"Calm")), std::string(kCalm) + "\r\n1Je suis tr\xE8s calme. 1/2");
+    EXPECT_EQ(ReadFileBytes(List(L"Calm")), std::string(kCalm) + "\r\n1Je suis tr\xE8s calme. 1/2");
 }
 
 // The ticked first phrase edited: it stays ticked.
@@ -209,7 +209,7 @@ void LibraryEditingProgram::EditedPhraseKeepsItsTick() {
     EXPECT_EQ(TextOf(phraseBox_), L"I am calm");
     Retype(phraseBox_, L"I am relaxed");
     PressEnter();
-    EXPECT_EQ(ReadFile(List(L"Calm")),
+    EXPECT_EQ(ReadFileBytes(List(L"Calm")),
               "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2");
     const auto rows = Rows(phrases_);
     EXPECT_EQ(rows[0].text, L"I am relaxed");
@@ -228,21 +228,21 @@ void LibraryEditingProgram::ClickTicksAndSpaceUnticks() {
     Click(box);
     EXPECT_TRUE(WaitFor(
         [&] {
-            return ReadFile(List(L"Calm")) ==
+            return ReadFileBytes(List(L"Calm")) ==
                    "1I am relaxed\r\n1I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2";
         },
         3000))
-        << ReadFile(List(L"Calm"));
+        << ReadFileBytes(List(L"Calm"));
     EXPECT_TRUE(Rows(phrases_)[1].ticked);
     SelectRowAndCheck(phrases_, 1);
     PressKey(VK_SPACE);
     EXPECT_TRUE(WaitFor(
         [&] {
-            return ReadFile(List(L"Calm")) ==
+            return ReadFileBytes(List(L"Calm")) ==
                    "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2";
         },
         3000))
-        << ReadFile(List(L"Calm"));
+        << ReadFileBytes(List(L"Calm"));
 }
 
 // A phrase in edit mode, then another category selected: the edit does not land there.
@@ -253,8 +253,8 @@ void LibraryEditingProgram::EditStaysInItsCategory() {
     EXPECT_EQ(Texts(phrases_), (std::vector<std::wstring>{L"Deadline"}));
     Retype(phraseBox_, L"Breathe");
     ClickPhraseButton(L"Add");
-    EXPECT_EQ(ReadFile(List(L"Work")), "0Deadline\r\n1Breathe");
-    EXPECT_EQ(ReadFile(List(L"Calm")),
+    EXPECT_EQ(ReadFileBytes(List(L"Work")), "0Deadline\r\n1Breathe");
+    EXPECT_EQ(ReadFileBytes(List(L"Calm")),
               "1I am relaxed\r\n0I breathe slowly\r\n1Je suis tr\xE8s calme. 1/2");
 }
 
@@ -262,7 +262,7 @@ void LibraryEditingProgram::EditStaysInItsCategory() {
 void LibraryEditingProgram::DeletingTheLastPhrasesRemovesTheFile() {
     SelectRowAndCheck(phrases_, 1);
     ClickPhraseButton(L"Delete");
-    EXPECT_EQ(ReadFile(List(L"Work")), "0Deadline");
+    EXPECT_EQ(ReadFileBytes(List(L"Work")), "0Deadline");
     SelectRowAndCheck(phrases_, 0);
     ClickPhraseButton(L"Delete");
     PumpMessages(100);

@@ -36,10 +36,10 @@ class LibraryScriptsProgram : public SettingsWindowProgram {
 
     void SetUp() override {
         SettingsWindowProgram::SetUp();
-        WriteFile(folder_ / "_._", "1Calm\r\n0Work");
-        WriteFile(List(L"Calm"), "1I am calm\r\n0I breathe slowly");
-        WriteFile(List(L"Work"), kWork);
-        WriteFile(folder_ / "__.__", kSettings);
+        WriteFileBytes(folder_ / "_._", "1Calm\r\n0Work");
+        WriteFileBytes(List(L"Calm"), "1I am calm\r\n0I breathe slowly");
+        WriteFileBytes(List(L"Work"), kWork);
+        WriteFileBytes(folder_ / "__.__", kSettings);
     }
 };
 
@@ -50,23 +50,24 @@ TEST_F(LibraryScriptsProgram, GreekAndJapaneseReachTheFilesTheListsAndTheFlash) 
     ClickButton(L"Add", phrases_);
     TypeUnicode(phraseBox_, kJapanese);
     PressEnter();
-    EXPECT_EQ(ReadFile(List(L"Calm")), std::string(kBom) + "1I am calm\r\n0I breathe slowly\r\n1" +
-                                           kGreekUtf8 + "\r\n1" + kJapaneseUtf8);
+    EXPECT_EQ(ReadFileBytes(List(L"Calm")), std::string(kBom) +
+                                                "1I am calm\r\n0I breathe slowly\r\n1" +
+                                                kGreekUtf8 + "\r\n1" + kJapaneseUtf8);
 
     // A category named in Greek holding only the Greek phrase, the only one ticked.
     TypeUnicode(categoryBox_, kGreekName);
     ClickButton(L"Add", categories_);
     TypeUnicode(phraseBox_, kGreek);
     ClickButton(L"Add", phrases_);
-    EXPECT_EQ(ReadFile(List(kGreekName)), std::string(kBom) + "1" + kGreekUtf8);
+    EXPECT_EQ(ReadFileBytes(List(kGreekName)), std::string(kBom) + "1" + kGreekUtf8);
     SelectRow(categories_, 2);
     PressKey(VK_SPACE);
     SelectRow(categories_, 0);
     PressKey(VK_SPACE);
     Idle();
-    EXPECT_EQ(ReadFile(folder_ / "_._"),
+    EXPECT_EQ(ReadFileBytes(folder_ / "_._"),
               std::string(kBom) + "0Calm\r\n0Work\r\n1" + kGreekNameUtf8);
-    EXPECT_EQ(ReadFile(List(L"Work")), kWork);
+    EXPECT_EQ(ReadFileBytes(List(L"Work")), kWork);
 
     // After a restart the lists hold the same texts (categories in the folder's order).
     Stop();
@@ -105,15 +106,15 @@ TEST_F(LibraryScriptsProgram, GreekAndJapaneseReachTheFilesTheListsAndTheFlash) 
 TEST_F(LibraryScriptsProgram, DeleteActsOnlyOnTheRowTheListShowsSelected) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_EQ(Selected(categories_), 0);
-    const std::string calm = ReadFile(List(L"Calm"));
+    const std::string calm = ReadFileBytes(List(L"Calm"));
 
     // A click below the rows leaves no category selected: Delete deletes nothing.
     ClickEmptySpaceOf(categories_);
     EXPECT_EQ(Selected(categories_), -1);
     ClickButton(L"Delete", categories_);
     EXPECT_EQ(AnswerAndRead(IDYES), L"Please select a category you wish to delete.");
-    EXPECT_EQ(ReadFile(List(L"Calm")), calm);
-    EXPECT_EQ(ReadFile(List(L"Work")), kWork);
+    EXPECT_EQ(ReadFileBytes(List(L"Calm")), calm);
+    EXPECT_EQ(ReadFileBytes(List(L"Work")), kWork);
     EXPECT_EQ(Texts(categories_), (std::vector<std::wstring>{L"Calm", L"Work"}));
 
     // The same for the phrases of Calm.
@@ -124,7 +125,7 @@ TEST_F(LibraryScriptsProgram, DeleteActsOnlyOnTheRowTheListShowsSelected) {
     EXPECT_EQ(Selected(phrases_), -1);
     ClickButton(L"Delete", phrases_);
     EXPECT_EQ(AnswerAndRead(IDYES), L"Please select a subliminal message you wish to delete.");
-    EXPECT_EQ(ReadFile(List(L"Calm")), calm);
+    EXPECT_EQ(ReadFileBytes(List(L"Calm")), calm);
     EXPECT_EQ(Texts(phrases_), (std::vector<std::wstring>{L"I am calm", L"I breathe slowly"}));
 }
 

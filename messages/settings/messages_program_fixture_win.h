@@ -61,16 +61,17 @@ class MessagesProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
         InstallProgram(folder_.path(), MESSAGES_EXE_PATH);
-        WriteFile(folder_ / "_._", kSelection);
-        WriteFile(folder_ / "Lists" / fs::u8path(u8"Calm and \u00e9t\u00e9.lst"), kCalm);
-        WriteFile(folder_ / "Lists" / "Work.lst", kWork);
-        WriteFile(folder_ / "Lists" / "Focus.lst", kFocus);
-        WriteFile(folder_ / "__.__", kSettings);
-        WriteFile(folder_ / "Help.rtf",
-                  std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\b ") + kHelpText +
-                      "\\b0\\par}");
-        WriteFile(folder_ / "About.rtf", std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 ") +
-                                             kAboutText + "\\par}");
+        WriteFileBytes(folder_ / "_._", kSelection);
+        WriteFileBytes(folder_ / "Lists" / fs::u8path(u8"Calm and \u00e9t\u00e9.lst"), kCalm);
+        WriteFileBytes(folder_ / "Lists" / "Work.lst", kWork);
+        WriteFileBytes(folder_ / "Lists" / "Focus.lst", kFocus);
+        WriteFileBytes(folder_ / "__.__", kSettings);
+        WriteFileBytes(folder_ / "Help.rtf",
+                       std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\b ") + kHelpText +
+                           "\\b0\\par}");
+        WriteFileBytes(
+            folder_ / "About.rtf",
+            std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 ") + kAboutText + "\\par}");
         shots_ = fs::path(MESSAGES_SCREENSHOT_DIR);
         fs::create_directories(shots_);
     }

@@ -67,14 +67,14 @@ void MessagesProgramTest::WheelsReachTheLabelsAndTheSettingsFile() {
     EXPECT_EQ(TextOf(duration), L"Duration: 1 Millisecond(s)");
     ExpectDrawnAfresh(duration, "program-duration-1.bmp", shots_);
     PressKey(VK_END);
-    auto lines = SplitLines(ReadFile(folder_ / "__.__"));
+    auto lines = SplitLines(ReadFileBytes(folder_ / "__.__"));
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[5], "1000");
     Click(CentreOf(wheels[1]));
     PressKey(VK_HOME);
     PressKey(VK_RIGHT);
     EXPECT_EQ(TextOf(frequency), L"Frequency: 2 Second(s)");
-    lines = SplitLines(ReadFile(folder_ / "__.__"));
+    lines = SplitLines(ReadFileBytes(folder_ / "__.__"));
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[6], "2");
     EXPECT_EQ(lines[5], "1000");
@@ -111,7 +111,7 @@ void MessagesProgramTest::ColourDialogTurnsPureWhiteIntoItsNeighbour() {
     std::vector<std::string> lines;
     WaitFor(
         [&] {
-            lines = SplitLines(ReadFile(folder_ / "__.__"));
+            lines = SplitLines(ReadFileBytes(folder_ / "__.__"));
             return lines.size() == 7 && lines[4] != "255";
         },
         3000);
@@ -149,7 +149,7 @@ TEST_F(MessagesProgramTest, FirstRunShowsTheSettingsWindowAndTheHintButNoPhrase)
     // Three frequency periods without a phrase.
     ExpectNoPhraseFor(3000);
     EXPECT_EQ(TrayTip(), L"Click for menu options.");
-    EXPECT_EQ(ReadFile(folder_ / "__.__"), kSettings);
+    EXPECT_EQ(ReadFileBytes(folder_ / "__.__"), kSettings);
 }
 
 TEST_F(MessagesProgramTest, PagesShowTheirRichTextAndTheVersion) {

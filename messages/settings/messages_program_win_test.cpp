@@ -171,15 +171,15 @@ TEST_F(MessagesProgramTest, NormalStartLivesInTheTrayAndFlashesTheTickedLibrary)
 
     EXPECT_EQ(TrayTip(), L"Subliminal Message are ON.");
     // Nothing was written by the start.
-    EXPECT_EQ(ReadFile(folder_ / "__.__"), kSettings);
-    EXPECT_EQ(ReadFile(folder_ / "_._"), kSelection);
+    EXPECT_EQ(ReadFileBytes(folder_ / "__.__"), kSettings);
+    EXPECT_EQ(ReadFileBytes(folder_ / "_._"), kSelection);
 }
 
 TEST_F(MessagesProgramTest, SecondCopyEndsAtOnceAndChangesNothing) {
     Start();
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(message_) != FALSE; }, 5000));
     // A pending data file would be applied by a start: the second copy must not touch it.
-    WriteFile(folder_ / "DATA01", "new data");
+    WriteFileBytes(folder_ / "DATA01", "new data");
     const auto before = FilesIn(folder_.path());
 
     const test_support::Stopwatch watch;

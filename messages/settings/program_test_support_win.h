@@ -11,13 +11,12 @@
 #include <cctype>
 #include <climits>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "testing/stopwatch.h"
+#include "testing/test_files.h"
 #include "win/process_test_support_win.h"
 #include "win/ui_test_support_win.h"
 
@@ -31,21 +30,15 @@ inline constexpr char kSettingsClass[] = "MurmurexSettingsWindow";
 inline constexpr char kMessageClass[] = "MurmurexMessageWindow";
 inline constexpr wchar_t kProgramTitle[] = L"Murmurex";
 
-inline std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test_support::ReadFileBytes;
+using test_support::WriteFileBytes;
 
 /// Every file below `folder` with its bytes, to show that nothing was written.
 inline std::map<fs::path, std::string> FilesIn(const fs::path& folder) {
     std::map<fs::path, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file()) {
-            files[entry.path()] = ReadFile(entry.path());
+            files[entry.path()] = ReadFileBytes(entry.path());
         }
     }
     return files;

@@ -114,9 +114,9 @@ class SettingsDpiTest : public ::testing::Test {
     // As a user starts it: by its path, from its folder, for a first run; the hint answered.
     void SetUp() override {
         InstallProgram(folder_.path(), MESSAGES_EXE_PATH);
-        WriteFile(folder_ / "Lists" / "Calm.lst", kCalm);
-        WriteFile(folder_ / "_._", "1Calm");
-        WriteFile(folder_ / "__.__", kSettings);
+        WriteFileBytes(folder_ / "Lists" / "Calm.lst", kCalm);
+        WriteFileBytes(folder_ / "_._", "1Calm");
+        WriteFileBytes(folder_ / "__.__", kSettings);
         fs::create_directories(shots_);
         win::test::StartedProcess started = StartProgram(folder_.path(), L"firstrun");
         ASSERT_TRUE(started);
