@@ -55,6 +55,21 @@ double SecondsSinceMidnight() noexcept {
 
 }  // namespace
 
+LOGFONTW LogFontAt(const LabelFont& font, int dpi) {
+    LOGFONTW logFont{};
+    logFont.lfHeight = -PointsToPixels(font.Size, dpi);
+    logFont.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
+    logFont.lfItalic = font.Italic ? TRUE : FALSE;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    logFont.lfQuality = DEFAULT_QUALITY;
+    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    const std::wstring name = WideFromUtf8(font.Name);
+    ::lstrcpynW(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
+    return logFont;
+}
+
 // ---- lblMessage -----------------------------------------------------------------------------
 
 void MessageLabel::Attach(HWND owner, int dpiX, int dpiY) {
@@ -96,20 +111,10 @@ void MessageLabel::SetFont(const LabelFont& font) {
         font_ = chosen;
         return;
     }
-    LOGFONTW logFont{};
-    logFont.lfHeight = -PointsToPixels(chosen.Size, dpiY_);
-    logFont.lfWeight = chosen.Bold ? FW_BOLD : FW_NORMAL;
-    logFont.lfItalic = chosen.Italic ? TRUE : FALSE;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    LOGFONTW logFont = LogFontAt(chosen, dpiY_);
     // Anti-aliased edges would blend toward the white key: near-white fringe pixels would
     // escape the key and show as a halo around the letters.
     logFont.lfQuality = NONANTIALIASED_QUALITY;
-    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    const std::wstring name = WideFromUtf8(chosen.Name);
-    ::lstrcpynW(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
-
     win::UniqueFont created(::CreateFontIndirectW(&logFont));
     if (!created) {
         return;

@@ -35,6 +35,10 @@ struct LabelFont {
     bool Italic = false;
 };
 
+/// `font` as the platform describes it at `dpi`: its points in pixels, any script's glyphs,
+/// the platform's default quality.
+LOGFONTW LogFontAt(const LabelFont& font, int dpi);
+
 /// lblMessage: a single line of text (UTF-8, any script) on a transparent background that
 /// sizes itself to the text's ink. Lengths are twips, relative to the window.
 class MessageLabel {

@@ -34,14 +34,7 @@ void MoveTo(HWND control, const RECT& place) {
 }  // namespace
 
 win::UniqueFont settings_window::PointFont(const LabelFont& font, int dpi) {
-    LOGFONTW logFont{};
-    logFont.lfHeight = -PointsToPixels(font.Size, dpi);
-    logFont.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
-    logFont.lfItalic = font.Italic ? TRUE : FALSE;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    logFont.lfQuality = DEFAULT_QUALITY;
-    const std::wstring name = WideFromUtf8(font.Name);
-    lstrcpynW(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
+    const LOGFONTW logFont = LogFontAt(font, dpi);
     return win::UniqueFont(::CreateFontIndirectW(&logFont));
 }
 
