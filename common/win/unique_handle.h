@@ -170,6 +170,7 @@ class PaintGuard {
     PaintGuard& operator=(const PaintGuard&) = delete;
     ~PaintGuard() { ::EndPaint(window_, &ps_); }
     HDC dc() const noexcept { return dc_; }
+    HWND window() const noexcept { return window_; }
     const PAINTSTRUCT& paint() const noexcept { return ps_; }
 
   private:

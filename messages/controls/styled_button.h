@@ -16,6 +16,9 @@
 
 namespace murmurex {
 
+/// The style whose face the platform's visual style draws.
+inline constexpr std::int32_t kThemedStyle = 6;
+
 /// 1 normal, 2 hot, 3 pressed, 4 disabled.
 enum class ButtonState : int { Normal = 1, Hot = 2, Pressed = 3, Disabled = 4 };
 

@@ -73,7 +73,7 @@ void StyledButton::PaintFace(Canvas& canvas, const ButtonPaintInput& input) {
         case 5:
             PaintStyle5(canvas, input);
             break;
-        case 6:
+        case kThemedStyle:
             PaintThemed(canvas, input);
             break;
         case 7:

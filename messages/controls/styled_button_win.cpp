@@ -104,6 +104,9 @@ std::optional<LRESULT> StyledButtonWindow::HandleWindowMessage(UINT message, WPA
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case WM_NCPAINT:
+            // No frame: the whole window is client, which the paint covers.
+            return 0;
         case WM_WINDOWPOSCHANGING:
             KeepMinimumSize(*reinterpret_cast<WINDOWPOS*>(lParam));
             return std::nullopt;
@@ -289,18 +292,38 @@ void StyledButtonWindow::SetDpi(int dpi) {
 }
 
 void StyledButtonWindow::Paint() {
-    // Drawn off screen first, so the many single pixels never flicker.
-    win::OffscreenPaint paint(hWnd());
+    // Drawn off screen first, so the many single pixels never flicker. The picture is kept:
+    // a paint the button did not ask for (the window uncovered or redrawn from outside)
+    // copies it again as it is.
+    win::OffscreenPaint paint(hWnd(), buffer_);
     if (paint.dc() == nullptr) {
         return;
     }
+    const bool asDefault = DisplayAsDefault();
+    if (pictureCurrent_ && paint.holdsEarlierPicture() && asDefault == pictureAsDefault_) {
+        return;
+    }
+    DrawPicture(paint.dc(), paint.width(), paint.height());
+    pictureAsDefault_ = asDefault;
+}
+
+void StyledButtonWindow::DrawPicture(HDC dc, int width, int height) {
+    const int styleBefore = button_.Properties().style;
+    const Colour surfaceBefore = button_.SurfaceColour();
     SyncFont();
-    win::SelectGuard selectedFont(paint.dc(), font_.get());
-    GdiCanvas canvas(paint.dc());
-    button_.Paint(canvas, paint.width(), paint.height());
+    win::SelectGuard selectedFont(dc, font_.get());
+    GdiCanvas canvas(dc);
+    button_.Paint(canvas, width, height);
+    // A paint that settled the look (a style falling back, the surface colour taken) is
+    // followed by one that differs, so that one is drawn too; the themed style is the
+    // platform's picture, drawn every time.
+    pictureCurrent_ = styleBefore != kThemedStyle && button_.Properties().style == styleBefore &&
+                      button_.SurfaceColour() == surfaceBefore;
 }
 
 void StyledButtonWindow::Repaint() {
+    // Every change of the button's look comes through here.
+    pictureCurrent_ = false;
     if (hWnd() != nullptr) {
         ::InvalidateRect(hWnd(), nullptr, FALSE);
         ::UpdateWindow(hWnd());

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "styled_button.h"
+#include "win/offscreen_paint.h"
 #include "win/owned_window.h"
 #include "win/unique_handle.h"
 
@@ -75,6 +76,7 @@ class StyledButtonWindow final : public win::OwnedWindow, private ButtonView {
     void KeepMinimumSize(WINDOWPOS& position) const;
     void PressLeftButton(bool secondOfDouble);
     void Paint();
+    void DrawPicture(HDC dc, int width, int height);
     void SyncFont();
     void ReleaseClick(int button, LPARAM lParam);
     void ShowChanged(bool shown);
@@ -97,6 +99,10 @@ class StyledButtonWindow final : public win::OwnedWindow, private ButtonView {
     win::UniqueFont font_;
     ButtonFont fontMade_;
     int dpi_ = 96;
+    // The picture of the last paint, kept for the next one while the look stays the same.
+    win::OffscreenBuffer buffer_;
+    bool pictureCurrent_ = false;
+    bool pictureAsDefault_ = false;
     bool secondOfDouble_ = false;
     POINT lastRelease_{};
     LPCSTR cursor_ = nullptr;

@@ -229,6 +229,23 @@ TEST_F(ButtonWindowTest, RegionMinimumSizeAndPaintedLooks) {
     EXPECT_EQ(small.bottom, 20);
 }
 
+TEST_F(ButtonWindowTest, AKeptPictureFollowsAResizeAndIsCopiedAgainWhenRedrawnFromOutside) {
+    // Wider than the first paint's picture: its rounded corner and right edge were where the
+    // top outline and the face now run.
+    ::SetWindowPos(first->hWnd(), nullptr, 0, 0, 115, 30, SWP_NOMOVE | SWP_NOZORDER);
+    Pump(200);
+    const POINT newTop = ScreenPoint(first->hWnd(), 95, 0);
+    const POINT newFace = ScreenPoint(first->hWnd(), 90, 15);
+    EXPECT_EQ(ScreenPixel(newTop), RGB(106, 105, 103));
+    EXPECT_EQ(ScreenPixel(newFace), RGB(232, 231, 234));
+
+    // Redrawn from outside with no change of its own: the kept picture is copied again.
+    ::RedrawWindow(first->hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(100);
+    EXPECT_EQ(ScreenPixel(newFace), RGB(232, 231, 234));
+    EXPECT_EQ(ScreenPixel(newTop), RGB(106, 105, 103));
+}
+
 TEST_F(ButtonWindowTest, AButtonMadeUnderAHiddenParentPaintsOnceTheParentShows) {
     win::UniqueWindow hidden(::CreateWindowExA(0, "StyledButtonTestHost", "hidden", WS_POPUP, 100,
                                                350, 200, 80, nullptr, nullptr,

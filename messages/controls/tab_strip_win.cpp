@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "portable/twips.h"
 #include "tab_pictures.h"
@@ -37,20 +39,41 @@ win::UniqueBitmap BitmapFromPixels(const TabBitmap& picture) {
     return bitmap;
 }
 
-// Copies `source` stretched into (x, y, width, height) of `target`.
-void Stretch(HDC target, HDC scratch, HBITMAP source, int x, int y, int width, int height,
+// One picture selected into a memory context of its own for as long as it lives, so each paint
+// only copies from it.
+struct HeldPicture {
+    win::UniqueBitmap bitmap;
+    win::UniqueOwnedDc dc;
+    SIZE size{};
+    // Declared last, so it goes first: the bitmap is deselected before either is deleted.
+    std::optional<win::SelectGuard> selected;
+
+    explicit HeldPicture(win::UniqueBitmap picture) : bitmap(std::move(picture)) {
+        BITMAP info{};
+        if (!bitmap || ::GetObjectA(bitmap.get(), sizeof info, &info) == 0) {
+            return;
+        }
+        dc.reset(::CreateCompatibleDC(nullptr));
+        if (dc) {
+            size = {info.bmWidth, info.bmHeight};
+            selected.emplace(dc.get(), bitmap.get());
+        }
+    }
+};
+
+// Copies `source` stretched into (x, y, width, height) of `target`, or at its own size.
+void Stretch(HDC target, const HeldPicture* source, int x, int y, int width, int height,
              bool stretch = true) {
-    BITMAP info{};
-    if (source == nullptr || ::GetObjectA(source, sizeof info, &info) == 0) {
+    if (source == nullptr || !source->selected) {
         return;
     }
-    win::SelectGuard select(scratch, source);
+    const HDC from = source->dc.get();
+    const SIZE size = source->size;
     if (stretch) {
-        ::StretchBlt(target, x, y, width, height, scratch, 0, 0, info.bmWidth, info.bmHeight,
-                     SRCCOPY);
+        ::StretchBlt(target, x, y, width, height, from, 0, 0, size.cx, size.cy, SRCCOPY);
     } else {
-        ::BitBlt(target, x, y, std::min<int>(width, info.bmWidth),
-                 std::min<int>(height, info.bmHeight), scratch, 0, 0, SRCCOPY);
+        ::BitBlt(target, x, y, std::min<int>(width, size.cx), std::min<int>(height, size.cy), from,
+                 0, 0, SRCCOPY);
     }
 }
 
@@ -59,25 +82,26 @@ void Stretch(HDC target, HDC scratch, HBITMAP source, int x, int y, int width, i
 // The seven pictures for one DPI: at the design's own DPI the program's bitmap resources,
 // at any other drawn afresh for it, so they stay sharp instead of being stretched.
 struct TabMenuWindow::Pictures {
-    std::array<win::UniqueBitmap, std::size(kAllTabPictures)> bitmaps;
+    std::deque<HeldPicture> held;
 
     explicit Pictures(int dpi) {
-        for (std::size_t i = 0; i < bitmaps.size(); ++i) {
-            const TabPictureId id = kAllTabPictures[i];
+        for (const TabPictureId id : kAllTabPictures) {
+            win::UniqueBitmap bitmap;
             if (dpi == kDefaultDpi) {
-                bitmaps[i].reset(static_cast<HBITMAP>(::LoadImageA(
+                bitmap.reset(static_cast<HBITMAP>(::LoadImageA(
                     Instance(), TabPictureName(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
             }
-            if (!bitmaps[i]) {
-                bitmaps[i] = BitmapFromPixels(DrawTabPicture(id, dpi));
+            if (!bitmap) {
+                bitmap = BitmapFromPixels(DrawTabPicture(id, dpi));
             }
+            held.emplace_back(std::move(bitmap));
         }
     }
 
-    HBITMAP Get(TabPictureId id) const noexcept {
-        for (std::size_t i = 0; i < bitmaps.size(); ++i) {
+    const HeldPicture* Get(TabPictureId id) const noexcept {
+        for (std::size_t i = 0; i < std::size(kAllTabPictures); ++i) {
             if (kAllTabPictures[i] == id) {
-                return bitmaps[i].get();
+                return &held[i];
             }
         }
         return nullptr;
@@ -90,6 +114,9 @@ struct TabMenuWindow::Element {
     TabMenuWindow* owner;
     bool pressed = false;   // left button went down here and has not come up
     bool tracking = false;  // a leave notification is requested
+    // The picture of the last paint; current until the model or the DPI changes it.
+    win::OffscreenBuffer buffer;
+    bool pictureCurrent = false;
     win::UniqueWindow window;
     // Declared after `window`: it is that window's child, so it must go first.
     win::UniqueWindow separator;
@@ -257,6 +284,7 @@ void TabMenuWindow::Sync(Element& element) {
     if ((::IsWindowVisible(window) != FALSE) != model->Visible()) {
         ::ShowWindow(window, model->Visible() ? SW_SHOWNA : SW_HIDE);
     }
+    element.pictureCurrent = false;
     ::InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -270,6 +298,9 @@ LRESULT TabMenuWindow::HandleStripMessage(HWND window, UINT message, WPARAM wPar
         }
         case WM_ERASEBKGND:
             return 1;
+        case WM_NCPAINT:
+            // No frame: the whole window is client, which the paint covers.
+            return 0;
         case WM_PAINT:
             PaintStrip();
             return 0;
@@ -349,6 +380,9 @@ LRESULT TabMenuWindow::HandleElement(Element& element, HWND window, UINT message
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case WM_NCPAINT:
+            // No frame: the whole window is client, which the paint covers.
+            return 0;
         case WM_PAINT:
             PaintElement(element, window);
             return 0;
@@ -371,6 +405,9 @@ LRESULT TabMenuWindow::HandleSeparatorMessage(HWND window, UINT message, WPARAM 
         }
         case WM_ERASEBKGND:
             return 1;
+        case WM_NCPAINT:
+            // No frame: the whole window is client, which the paint covers.
+            return 0;
         case WM_PAINT:
             PaintSeparator(window);
             return 0;
@@ -384,9 +421,8 @@ void TabMenuWindow::PaintStrip() {
     win::PaintGuard paint(window_.get());
     RECT client{};
     ::GetClientRect(window_.get(), &client);
-    win::UniqueOwnedDc scratch(::CreateCompatibleDC(paint.dc()));
     ::SetStretchBltMode(paint.dc(), COLORONCOLOR);
-    Stretch(paint.dc(), scratch.get(), pictures_->Get(TabPictureId::Background), 0, 0, client.right,
+    Stretch(paint.dc(), pictures_->Get(TabPictureId::Background), 0, 0, client.right,
             Pixels(kTabHeight));
 }
 
@@ -394,37 +430,35 @@ void TabMenuWindow::PaintSeparator(HWND window) {
     win::PaintGuard paint(window);
     RECT client{};
     ::GetClientRect(window, &client);
-    win::UniqueOwnedDc scratch(::CreateCompatibleDC(paint.dc()));
     ::SetStretchBltMode(paint.dc(), COLORONCOLOR);
-    Stretch(paint.dc(), scratch.get(), pictures_->Get(TabPictureId::Separator), 0, 0, client.right,
-            client.bottom);
+    Stretch(paint.dc(), pictures_->Get(TabPictureId::Separator), 0, 0, client.right, client.bottom);
 }
 
 void TabMenuWindow::PaintElement(Element& element, HWND window) {
     // Composed off screen and copied in one go: no flicker between background and picture.
-    win::OffscreenPaint paint(window);
+    // The picture is kept until the element changes, so a paint from outside only copies it.
+    win::OffscreenPaint paint(window, element.buffer);
     const HDC dc = paint.dc();
-    if (dc == nullptr) {
+    if (dc == nullptr || (element.pictureCurrent && paint.holdsEarlierPicture())) {
         return;
     }
-    win::UniqueOwnedDc scratch(::CreateCompatibleDC(dc));
     ::SetStretchBltMode(dc, COLORONCOLOR);
     const int height = Pixels(kTabHeight);
-    Stretch(dc, scratch.get(), pictures_->Get(TabPictureId::Background), 0, 0, paint.width(),
-            height);
+    Stretch(dc, pictures_->Get(TabPictureId::Background), 0, 0, paint.width(), height);
     if (element.kind == TabKind::Tab) {
-        PaintTab(*strip_->Tab(element.index), dc, scratch.get());
+        PaintTab(*strip_->Tab(element.index), dc);
     } else {
-        PaintMenuButton(*strip_->Menu(element.index), dc, scratch.get());
+        PaintMenuButton(*strip_->Menu(element.index), dc);
     }
+    element.pictureCurrent = true;
 }
 
-void TabMenuWindow::PaintTab(const TabButton& tab, HDC dc, HDC scratch) {
+void TabMenuWindow::PaintTab(const TabButton& tab, HDC dc) {
     const TabPictureId picture = tab.Picture() == TabPicture::Over   ? TabPictureId::TabOver
                                  : tab.Picture() == TabPicture::Down ? TabPictureId::TabDown
                                                                      : TabPictureId::Background;
     const int imageWidth = Pixels(kTabImageWidth);
-    Stretch(dc, scratch, pictures_->Get(picture), 0, 0, imageWidth, Pixels(kTabHeight));
+    Stretch(dc, pictures_->Get(picture), 0, 0, imageWidth, Pixels(kTabHeight));
     RECT label{0, Pixels(kTabLabelTop), imageWidth, Pixels(kTabLabelTop) + Pixels(kTabLabelHeight)};
     win::SelectGuard selectFont(dc, font_.get());
     ::SetBkMode(dc, TRANSPARENT);
@@ -433,13 +467,13 @@ void TabMenuWindow::PaintTab(const TabButton& tab, HDC dc, HDC scratch) {
                 DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-void TabMenuWindow::PaintMenuButton(const TabButtonMenu& menu, HDC dc, HDC scratch) {
+void TabMenuWindow::PaintMenuButton(const TabButtonMenu& menu, HDC dc) {
     const TabPictureId picture = menu.Picture() == TabPicture::Over   ? TabPictureId::MenuOver
                                  : menu.Picture() == TabPicture::Down ? TabPictureId::MenuDown
                                                                       : TabPictureId::MenuNormal;
     // Shown at its own size, not stretched.
-    Stretch(dc, scratch, pictures_->Get(picture), 0, 0, Pixels(kTabMenuImageWidth),
-            Pixels(kTabHeight), false);
+    Stretch(dc, pictures_->Get(picture), 0, 0, Pixels(kTabMenuImageWidth), Pixels(kTabHeight),
+            false);
 }
 
 }  // namespace murmurex

@@ -79,8 +79,8 @@ class TabMenuWindow final : private TabMenuView {
                           LPARAM lParam);
     void PaintStrip();
     void PaintElement(Element& element, HWND window);
-    void PaintTab(const TabButton& tab, HDC dc, HDC scratch);
-    void PaintMenuButton(const TabButtonMenu& menu, HDC dc, HDC scratch);
+    void PaintTab(const TabButton& tab, HDC dc);
+    void PaintMenuButton(const TabButtonMenu& menu, HDC dc);
     void PaintSeparator(HWND window);
     void Sync(Element& element);
     Element* Find(TabKind kind, int index) noexcept;
