@@ -64,6 +64,14 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID id,
 }
 
 HRESULT OleTranslateColor(OLE_COLOR colour, HPALETTE palette, COLORREF* rgb) noexcept {
+    // A plain RGB colour (high byte 0) is its own translation: the default style, which the
+    // screen object tries at start-up, then never loads oleaut32.
+    if ((colour & 0xFF000000u) == 0) {
+        if (rgb != nullptr) {
+            *rgb = colour;
+        }
+        return S_OK;
+    }
     return CallOr<decltype(::OleTranslateColor)>(OleAut32(), "OleTranslateColor", E_FAIL, colour,
                                                  palette, rgb);
 }
