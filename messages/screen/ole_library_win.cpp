@@ -22,13 +22,17 @@ HMODULE OleAut32() noexcept {
     return module;
 }
 
+template <typename Function>
+Function* Find(HMODULE module, const char* name) noexcept {
+    return module == nullptr ? nullptr
+                             : reinterpret_cast<Function*>(
+                                   reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 // `missing` stands for the call's own failure when the library or the function is absent.
 template <typename Function, typename Result, typename... Args>
 Result CallOr(HMODULE module, const char* name, Result missing, Args... args) noexcept {
-    auto* function =
-        module == nullptr
-            ? nullptr
-            : reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    Function* function = Find<Function>(module, name);
     return function != nullptr ? function(args...) : missing;
 }
 
@@ -40,8 +44,7 @@ HRESULT CoInitializeEx(void* reserved, DWORD model) noexcept {
 
 // Called only after a CoInitializeEx that succeeded, so the library is there.
 void CoUninitialize() noexcept {
-    if (auto* uninitialize = reinterpret_cast<decltype(::CoUninitialize)*>(
-            reinterpret_cast<void*>(::GetProcAddress(Ole32(), "CoUninitialize")))) {
+    if (auto* uninitialize = Find<decltype(::CoUninitialize)>(Ole32(), "CoUninitialize")) {
         uninitialize();
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 // COM and OLE pictures, from ole32 and oleaut32 in the system folder, loaded the first time a
-// picture or a colour asks for them: the tray start needs neither. Each call answers as its
+// picture or a system colour asks for them: the tray start needs neither. Each call answers as its
 // own failure when the library or the function is missing.
 
 #include <windows.h>
