@@ -2,7 +2,7 @@
 // between them while a printer default is asked for.
 #include "common_dialog_win.h"
 
-#include <commdlg.h>
+#include "common_dialog_library_win.h"
 
 #include <span>
 
@@ -90,7 +90,8 @@ bool GCommonDialog::VBPrintDlg(PrintRequest& print, HWND owner, bool hook,
         request.lpfnPrintHook = mDialogHook::PrintHookProc;
         request.lpfnSetupHook = mDialogHook::PrintHookProc;
     }
-    const BOOL result = ShowDialog(hook, receiver, [&] { return ::PrintDlgA(&request); });
+    const BOOL result =
+        ShowDialog(hook, receiver, [&] { return common_dialogs::PrintDlgA(&request); });
     AdoptPrinterBlocks(request.hDevMode, request.hDevNames);
     const bool chosen = Finish(result);
     if (chosen) {
@@ -125,7 +126,8 @@ bool GCommonDialog::RunPageSetup(PageSetupRequest& setup, HWND owner, bool hook,
     if (hook) {
         request.lpfnPageSetupHook = mDialogHook::PageSetupHookProc;
     }
-    const BOOL result = ShowDialog(hook, receiver, [&] { return ::PageSetupDlgA(&request); });
+    const BOOL result =
+        ShowDialog(hook, receiver, [&] { return common_dialogs::PageSetupDlgA(&request); });
     AdoptPrinterBlocks(request.hDevMode, request.hDevNames);
     const bool chosen = Finish(result);
     if (chosen) {

@@ -2,7 +2,7 @@
 // runs the dialog with the hook slot taken when hooked, and reads the record back.
 #include "common_dialog_win.h"
 
-#include <commdlg.h>
+#include "common_dialog_library_win.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,7 +56,7 @@ win::UniqueOwnedDc DefaultPrinterContext() {
     PRINTDLGA request{};
     request.lStructSize = sizeof request;
     request.Flags = PD_RETURNDEFAULT | PD_RETURNIC;
-    const BOOL found = ::PrintDlgA(&request);
+    const BOOL found = common_dialogs::PrintDlgA(&request);
     cMemory devMode;
     cMemory devNames;
     devMode.Handle(request.hDevMode);
@@ -98,7 +98,7 @@ bool GCommonDialog::Finish(BOOL result) {
     if (result == 1) {
         return true;
     }
-    extendedError_ = ::CommDlgExtendedError();
+    extendedError_ = common_dialogs::CommDlgExtendedError();
     return false;
 }
 
@@ -140,7 +140,8 @@ bool GCommonDialog::VBChooseFont(FontObject& font, std::intptr_t printerContext,
     if (hook) {
         request.lpfnHook = mDialogHook::FontHookProc;
     }
-    if (!Finish(ShowDialog(hook, receiver, [&] { return ::ChooseFontA(&request); }))) {
+    if (!Finish(
+            ShowDialog(hook, receiver, [&] { return common_dialogs::ChooseFontA(&request); }))) {
         return false;
     }
     flags = static_cast<std::int32_t>(request.Flags);
@@ -174,7 +175,8 @@ bool GCommonDialog::VBChooseColor(COLORREF& colour, HWND owner, std::int32_t& fl
     if (hook) {
         request.lpfnHook = mDialogHook::ColorHookProc;
     }
-    if (!Finish(ShowDialog(hook, receiver, [&] { return ::ChooseColorA(&request); }))) {
+    if (!Finish(
+            ShowDialog(hook, receiver, [&] { return common_dialogs::ChooseColorA(&request); }))) {
         return false;
     }
     colour = request.rgbResult;
@@ -215,7 +217,8 @@ bool GCommonDialog::RunFileDialog(FileRequest& file, HWND owner, bool hook,
         request.lpfnHook = save ? mDialogHook::SaveHookProc : mDialogHook::OpenHookProc;
     }
     const auto show = [&] {
-        return save ? ::GetSaveFileNameA(&request) : ::GetOpenFileNameA(&request);
+        return save ? common_dialogs::GetSaveFileNameA(&request)
+                    : common_dialogs::GetOpenFileNameA(&request);
     };
     if (!Finish(ShowDialog(hook, receiver, show))) {
         return false;
@@ -256,11 +259,13 @@ std::string GCommonDialog::VBGetFileTitle(const std::string& file) {
     // The answer is 0 on success, the size needed when the buffer is short, negative on a
     // refused name. A path cannot give a title longer than itself, so one retry suffices.
     std::string title(MAX_PATH, '\0');
-    short answer = ::GetFileTitleA(file.c_str(), title.data(), static_cast<WORD>(title.size()));
+    short answer =
+        common_dialogs::GetFileTitleA(file.c_str(), title.data(), static_cast<WORD>(title.size()));
     if (answer > 0 && static_cast<std::size_t>(answer) > title.size() &&
         static_cast<std::size_t>(answer) <= file.size() + 1) {
         title.assign(static_cast<std::size_t>(answer), '\0');
-        answer = ::GetFileTitleA(file.c_str(), title.data(), static_cast<WORD>(title.size()));
+        answer = common_dialogs::GetFileTitleA(file.c_str(), title.data(),
+                                               static_cast<WORD>(title.size()));
     }
     apiReturn_ = answer;
     if (answer != 0) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ole_library_win.h"
 #include "win/api_error_text.h"
 
 namespace murmurex {
@@ -59,7 +60,7 @@ bool HoldsNul(std::string_view text) {
 // resolved when it is used (a system colour given raw would draw as a dark red).
 COLORREF ToRgb(std::uint32_t colour) {
     COLORREF rgb = 0;
-    return ::OleTranslateColor(colour, nullptr, &rgb) == S_OK ? rgb : colour;
+    return ole::OleTranslateColor(colour, nullptr, &rgb) == S_OK ? rgb : colour;
 }
 
 ScreenResult<win::UniqueBrush> MakeBrush(const DrawingStyle& style, std::uint32_t colour) {
@@ -78,12 +79,12 @@ ScreenResult<win::UniqueBrush> MakeBrush(const DrawingStyle& style, std::uint32_
 class ComScope {
   public:
     ComScope() noexcept
-        : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+        : initialised_(SUCCEEDED(ole::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     ~ComScope() {
         if (initialised_) {
-            ::CoUninitialize();
+            ole::CoUninitialize();
         }
     }
 
@@ -293,8 +294,8 @@ PictureObject PictureFromHandle(HBITMAP bitmap, HPALETTE palette) {
     description.bmp.hbitmap = bitmap;
     description.bmp.hpal = palette;
     IPicture* picture = nullptr;
-    if (FAILED(::OleCreatePictureIndirect(&description, IID_IPicture, TRUE,
-                                          reinterpret_cast<void**>(&picture))) ||
+    if (FAILED(ole::OleCreatePictureIndirect(&description, IID_IPicture, TRUE,
+                                             reinterpret_cast<void**>(&picture))) ||
         picture == nullptr) {
         return nullptr;
     }
@@ -384,7 +385,7 @@ std::unique_ptr<ScreenContext> GdiScreenSurface::Open(const DrawingStyle& style,
 
 bool GdiScreenSurface::IsValidColour(std::uint32_t colour) {
     COLORREF translated = 0;
-    return ::OleTranslateColor(colour, nullptr, &translated) == S_OK;
+    return ole::OleTranslateColor(colour, nullptr, &translated) == S_OK;
 }
 
 bool GdiScreenSurface::FileExists(std::string_view path) {
@@ -431,13 +432,13 @@ SurfaceOutcome GdiScreenSurface::LoadPicture(std::string_view path, PictureObjec
 
     ComScope com;
     IStream* stream = nullptr;
-    HRESULT result = ::CreateStreamOnHGlobal(memory.get(), FALSE, &stream);
+    HRESULT result = ole::CreateStreamOnHGlobal(memory.get(), FALSE, &stream);
     if (FAILED(result)) {
         return ResultFailure(SurfaceStep::LoadPicture, result);
     }
     IPicture* loaded = nullptr;
-    result = ::OleLoadPicture(stream, static_cast<LONG>(bytes), FALSE, IID_IPicture,
-                              reinterpret_cast<void**>(&loaded));
+    result = ole::OleLoadPicture(stream, static_cast<LONG>(bytes), FALSE, IID_IPicture,
+                                 reinterpret_cast<void**>(&loaded));
     stream->Release();
     if (FAILED(result) || loaded == nullptr) {
         return ResultFailure(SurfaceStep::LoadPicture, FAILED(result) ? result : E_FAIL);

@@ -2,7 +2,7 @@
 
 #include "child_control_win.h"
 
-#include <commdlg.h>
+#include "common_dialog_library_win.h"
 
 namespace murmurex {
 
@@ -34,7 +34,7 @@ void ColourPicker::OnClick() {
     choose.rgbResult = value_;
     choose.lpCustColors = customColours_.data();
     choose.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (::ChooseColorW(&choose)) {
+    if (common_dialogs::ChooseColorW(&choose)) {
         SetValue(choose.rgbResult);
     }
 }

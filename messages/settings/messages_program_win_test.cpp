@@ -3,9 +3,12 @@
 // settings and exits, and the program ends without a question when closed otherwise.
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -150,6 +153,24 @@ void MessagesProgramTest::ExitAnsweredYesEndsTheProgram(
 
 namespace {
 
+// The lower-case file names of the libraries loaded in `process`.
+std::vector<std::wstring> LoadedLibraries(HANDLE process) {
+    HMODULE modules[512] = {};
+    DWORD bytes = 0;
+    if (!::K32EnumProcessModules(process, modules, sizeof modules, &bytes)) {
+        return {};
+    }
+    std::vector<std::wstring> names;
+    for (DWORD i = 0; i < std::min<DWORD>(bytes / sizeof(HMODULE), 512); ++i) {
+        wchar_t name[MAX_PATH] = {};
+        ::K32GetModuleBaseNameW(process, modules[i], name, MAX_PATH);
+        std::wstring lower(name);
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::towlower);
+        names.push_back(lower);
+    }
+    return names;
+}
+
 TEST_F(MessagesProgramTest, NormalStartLivesInTheTrayAndFlashesTheTickedLibrary) {
     Start();
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(message_) != FALSE; }, 5000));
@@ -161,6 +182,12 @@ TEST_F(MessagesProgramTest, NormalStartLivesInTheTrayAndFlashesTheTickedLibrary)
     wchar_t caption[64] = {};
     ::GetWindowTextW(settings_, caption, 64);
     EXPECT_STREQ(caption, L"Murmurex - Settings");
+    // The tray start opens no dialog and loads no picture: their libraries come when first used.
+    const auto libraries = LoadedLibraries(process_.get());
+    ASSERT_FALSE(libraries.empty());
+    for (const wchar_t* later : {L"comdlg32.dll", L"oleaut32.dll"}) {
+        EXPECT_EQ(std::count(libraries.begin(), libraries.end(), later), 0) << later;
+    }
 
     EXPECT_TRUE(SeeRedPhrase("program-flashed-phrase.bmp")) << "no red phrase was flashed";
     // A 36-point phrase: its window is taller than 36 points at the screen's resolution.
