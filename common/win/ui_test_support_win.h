@@ -136,6 +136,20 @@ inline ScreenCapture CaptureScreen() {
     return capture;
 }
 
+/// The pixels of `window`'s rectangle on the screen, row by row, as the screen shows them.
+inline std::vector<std::uint32_t> WindowPixelsOnScreen(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const auto capture = CaptureScreen();
+    std::vector<std::uint32_t> pixels;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            pixels.push_back(capture.At(x, y));
+        }
+    }
+    return pixels;
+}
+
 /// Writes `capture` as a 24-bit bottom-up .bmp file, for a person to look at; false on failure.
 inline bool SaveBitmapFile(const ScreenCapture& capture, const std::filesystem::path& file) {
     if (!capture.ok()) {

@@ -67,20 +67,6 @@ void Click(HWND window) {
     murmurex::program_test::Click(CentreOf(window));
 }
 
-// The pixels of a window's rectangle on the screen.
-std::vector<std::uint32_t> PixelsOf(HWND window) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    const auto capture = win::test::CaptureScreen();
-    std::vector<std::uint32_t> pixels;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            pixels.push_back(capture.At(x, y));
-        }
-    }
-    return pixels;
-}
-
 // The dialog's lists are Unicode windows: their texts cross the process boundary as such.
 std::wstring Wide(const std::string& text) {
     return std::wstring(text.begin(), text.end());  // the faces and sizes here are ASCII
@@ -205,7 +191,7 @@ class FontButtonTest : public ::testing::Test {
 
 TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReachesEverything) {
     ASSERT_NO_FATAL_FAILURE(StartShowingSettings());
-    const auto previewBefore = PixelsOf(preview_);
+    const auto previewBefore = win::test::WindowPixelsOnScreen(preview_);
 
     const HWND dialog = OpenFontDialog();
     ASSERT_NE(dialog, nullptr) << "Edit Font opened no dialog";
@@ -254,7 +240,8 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
     EXPECT_EQ(lines[4], "255");
     // The preview shows it.
     PumpMessages(300);
-    EXPECT_NE(PixelsOf(preview_), previewBefore) << "the preview kept its look";
+    EXPECT_NE(win::test::WindowPixelsOnScreen(preview_), previewBefore)
+        << "the preview kept its look";
 
     // Start: the flashed phrase is drawn in the 12-point font, not the 8-point one it had.
     ASSERT_NE(start_, nullptr);
@@ -264,7 +251,7 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
             if (!::IsWindowVisible(message_)) {
                 return false;
             }
-            const auto pixels = PixelsOf(message_);
+            const auto pixels = win::test::WindowPixelsOnScreen(message_);
             for (std::uint32_t pixel : pixels) {
                 if (pixel == kRedPixel) {
                     return true;
@@ -285,7 +272,7 @@ TEST_F(FontButtonTest, OpensOnThePreviewsFontWithoutEffectsAndChoosingBoldReache
 
 TEST_F(FontButtonTest, CancelChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(StartShowingSettings());
-    const auto previewBefore = PixelsOf(preview_);
+    const auto previewBefore = win::test::WindowPixelsOnScreen(preview_);
     const HWND dialog = OpenFontDialog();
     ASSERT_NE(dialog, nullptr) << "Edit Font opened no dialog";
     // Something else chosen, then Cancel.
@@ -295,7 +282,7 @@ TEST_F(FontButtonTest, CancelChangesNothing) {
     ASSERT_TRUE(CloseWith(dialog, IDCANCEL));
     PumpMessages(300);
     EXPECT_EQ(ReadFileBytes(folder_ / "__.__"), kSettings);
-    EXPECT_EQ(PixelsOf(preview_), previewBefore);
+    EXPECT_EQ(win::test::WindowPixelsOnScreen(preview_), previewBefore);
 
     // The dialog opens again on the unchanged font.
     const HWND again = OpenFontDialog();

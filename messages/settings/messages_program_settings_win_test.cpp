@@ -17,31 +17,17 @@ namespace murmurex::program_test {
 
 namespace {
 
-// The label's pixels on the screen.
-std::vector<std::uint32_t> PixelsOf(HWND label) {
-    RECT rect{};
-    ::GetWindowRect(label, &rect);
-    const auto capture = win::test::CaptureScreen();
-    std::vector<std::uint32_t> pixels;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            pixels.push_back(capture.At(x, y));
-        }
-    }
-    return pixels;
-}
-
 // A label whose caption changed must look as it does drawn afresh over the page: hidden, so
 // the page is drawn again under it, and shown again.
 void ExpectDrawnAfresh(HWND label, const char* shotName, const fs::path& shots) {
     PumpMessages(200);
-    const auto changed = PixelsOf(label);
+    const auto changed = win::test::WindowPixelsOnScreen(label);
     win::test::SaveBitmapFile(win::test::CaptureScreen(), shots / shotName);
     ::ShowWindow(label, SW_HIDE);
     PumpMessages(200);
     ::ShowWindow(label, SW_SHOWNA);
     PumpMessages(200);
-    EXPECT_EQ(DifferingPixels(changed, PixelsOf(label)), 0u)
+    EXPECT_EQ(DifferingPixels(changed, win::test::WindowPixelsOnScreen(label)), 0u)
         << "ink of an earlier caption is left in the label";
 }
 
