@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "win/unique_handle.h"
+#include "win/window_procedure.h"
 
 namespace bench {
 namespace {
@@ -180,14 +181,11 @@ LRESULT CALLBACK PlainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 HWND CopyTopWindow(HWND original) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = PlainProcedure;
-    windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kPlainClass;
-    ::RegisterClassExA(&windowClass);
+    win::WindowClassOptions options;
+    options.background = ::GetSysColorBrush(COLOR_BTNFACE);
+    if (!win::RegisterWindowClass(kPlainClass, PlainProcedure, options)) {
+        return nullptr;
+    }
     RECT frame{};
     ::GetWindowRect(original, &frame);
     const auto style = static_cast<DWORD>(::GetWindowLongW(original, GWL_STYLE)) & ~WS_VISIBLE;
@@ -195,7 +193,7 @@ HWND CopyTopWindow(HWND original) {
                          ~(WS_EX_LAYERED | WS_EX_TOPMOST);
     HWND copy = ::CreateWindowExA(exStyle, kPlainClass, "Plain controls", style, frame.left,
                                   frame.top, frame.right - frame.left, frame.bottom - frame.top,
-                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+                                  nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (copy != nullptr) {
         CopyChildren(original, copy);
         ::ShowWindow(copy, SW_SHOW);

@@ -63,6 +63,24 @@ inline UniqueLibrary LoadSystemLibrary(const wchar_t* name) noexcept {
     return LoadFromSystemFolder(name);
 }
 
+/// The export `name` of `module` as the declared `Function` (use decltype of the SDK's
+/// declaration); null when the module or the export is missing.
+template <typename Function>
+Function* FindExport(HMODULE module, const char* name) noexcept {
+    if (module == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+/// Calls the export `name` of `module` with `args`; `missing` stands for the call's own
+/// failure when the module or the export is absent.
+template <typename Function, typename Result, typename... Args>
+Result CallExportOr(HMODULE module, const char* name, Result missing, Args... args) noexcept {
+    Function* function = FindExport<Function>(module, name);
+    return function != nullptr ? function(args...) : missing;
+}
+
 /// A system library held for the owner's life, and its functions by name. A missing library
 /// or function is a null pointer, which the caller answers with its own fallback.
 class SystemLibrary {
@@ -75,11 +93,7 @@ class SystemLibrary {
     /// The export `name` as the declared `Function` (use decltype of the SDK's declaration).
     template <typename Function>
     Function* Find(const char* name) const noexcept {
-        if (!module_) {
-            return nullptr;
-        }
-        return reinterpret_cast<Function*>(
-            reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)));
+        return FindExport<Function>(module_.get(), name);
     }
 
   private:

@@ -16,8 +16,7 @@ const win::SystemLibrary& Library() noexcept {
 // `missing` stands for the call's own failure when the library or the function is absent.
 template <typename Function, typename Result, typename... Args>
 Result CallOr(const char* name, Result missing, Args... args) noexcept {
-    Function* function = Library().Find<Function>(name);
-    return function != nullptr ? function(args...) : missing;
+    return win::CallExportOr<Function>(Library().Module(), name, missing, args...);
 }
 
 }  // namespace

@@ -22,48 +22,36 @@ HMODULE OleAut32() noexcept {
     return module;
 }
 
-template <typename Function>
-Function* Find(HMODULE module, const char* name) noexcept {
-    return module == nullptr ? nullptr
-                             : reinterpret_cast<Function*>(
-                                   reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
-// `missing` stands for the call's own failure when the library or the function is absent.
-template <typename Function, typename Result, typename... Args>
-Result CallOr(HMODULE module, const char* name, Result missing, Args... args) noexcept {
-    Function* function = Find<Function>(module, name);
-    return function != nullptr ? function(args...) : missing;
-}
-
 }  // namespace
 
 HRESULT CoInitializeEx(void* reserved, DWORD model) noexcept {
-    return CallOr<decltype(::CoInitializeEx)>(Ole32(), "CoInitializeEx", E_FAIL, reserved, model);
+    return win::CallExportOr<decltype(::CoInitializeEx)>(Ole32(), "CoInitializeEx", E_FAIL,
+                                                         reserved, model);
 }
 
 // Called only after a CoInitializeEx that succeeded, so the library is there.
 void CoUninitialize() noexcept {
-    if (auto* uninitialize = Find<decltype(::CoUninitialize)>(Ole32(), "CoUninitialize")) {
+    if (auto* uninitialize =
+            win::FindExport<decltype(::CoUninitialize)>(Ole32(), "CoUninitialize")) {
         uninitialize();
     }
 }
 
 HRESULT CreateStreamOnHGlobal(HGLOBAL memory, BOOL deleteOnRelease, IStream** stream) noexcept {
-    return CallOr<decltype(::CreateStreamOnHGlobal)>(Ole32(), "CreateStreamOnHGlobal", E_FAIL,
-                                                     memory, deleteOnRelease, stream);
+    return win::CallExportOr<decltype(::CreateStreamOnHGlobal)>(
+        Ole32(), "CreateStreamOnHGlobal", E_FAIL, memory, deleteOnRelease, stream);
 }
 
 HRESULT OleCreatePictureIndirect(PICTDESC* description, REFIID id, BOOL own,
                                  void** picture) noexcept {
-    return CallOr<decltype(::OleCreatePictureIndirect)>(OleAut32(), "OleCreatePictureIndirect",
-                                                        E_FAIL, description, id, own, picture);
+    return win::CallExportOr<decltype(::OleCreatePictureIndirect)>(
+        OleAut32(), "OleCreatePictureIndirect", E_FAIL, description, id, own, picture);
 }
 
 HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID id,
                        void** picture) noexcept {
-    return CallOr<decltype(::OleLoadPicture)>(OleAut32(), "OleLoadPicture", E_FAIL, stream, size,
-                                              runMode, id, picture);
+    return win::CallExportOr<decltype(::OleLoadPicture)>(OleAut32(), "OleLoadPicture", E_FAIL,
+                                                         stream, size, runMode, id, picture);
 }
 
 HRESULT OleTranslateColor(OLE_COLOR colour, HPALETTE palette, COLORREF* rgb) noexcept {
@@ -75,8 +63,8 @@ HRESULT OleTranslateColor(OLE_COLOR colour, HPALETTE palette, COLORREF* rgb) noe
         }
         return S_OK;
     }
-    return CallOr<decltype(::OleTranslateColor)>(OleAut32(), "OleTranslateColor", E_FAIL, colour,
-                                                 palette, rgb);
+    return win::CallExportOr<decltype(::OleTranslateColor)>(OleAut32(), "OleTranslateColor", E_FAIL,
+                                                            colour, palette, rgb);
 }
 
 }  // namespace murmurex::ole
